@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/win/Event.h"
+#include "platform/win/Tick.h"
+
+namespace {
+// Polls a condition for up to ten seconds; the generous limit keeps loaded machines from failing.
+template <class F> bool Eventually(F condition) {
+    for (int i = 0; i < 2000; ++i) {
+        if (condition()) return true;
+        Sleep(5);
+    }
+    return condition();
+}
+} // namespace
+
+TEST(Event, AutoResetIsConsumedByOneTestOrWait) {
+    CEvent event;
+    EXPECT_FALSE(event.TryConsume());
+    event.Set();
+    event.Set(); // two sets before anyone looks still make one signal
+    EXPECT_TRUE(event.TryConsume());
+    EXPECT_FALSE(event.TryConsume());
+    event.Set();
+    EXPECT_TRUE(event.Wait(0));
+    EXPECT_FALSE(event.Wait(0));
+    event.Set();
+    event.Reset();
+    EXPECT_FALSE(event.TryConsume());
+    CEvent initiallySet(false, true);
+    EXPECT_TRUE(initiallySet.Wait(INFINITE));
+    EXPECT_FALSE(initiallySet.TryConsume());
+}
+
+TEST(Event, WaitTimesOutWhenNeverSet) {
+    CEvent event;
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(event.Wait(30));
+    EXPECT_GE(GetTickCount() - start, 25u);
+}
+
+TEST(Event, EachSetReleasesExactlyOneWaiter) {
+    CEvent event;
+    std::atomic<int> woken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] {
+            if (event.Wait(INFINITE)) ++woken;
+        });
+    event.Set();
+    ASSERT_TRUE(Eventually([&] { return woken == 1; }));
+    Sleep(50);
+    EXPECT_EQ(woken, 1);
+    event.Set();
+    event.Set(); // may collapse with the previous one when no waiter took it yet
+    ASSERT_TRUE(Eventually([&] { return woken >= 2; }));
+    while (woken < 3) {
+        event.Set();
+        Sleep(1);
+    }
+    for (auto& t : waiters) t.join();
+    EXPECT_EQ(woken, 3);
+}
+
+TEST(Event, ManualResetStaysSetAndReleasesEveryWaiter) {
+    CEvent event(true);
+    EXPECT_TRUE(event.IsManualReset());
+    std::atomic<int> woken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] {
+            if (event.Wait(INFINITE)) ++woken;
+        });
+    event.Set();
+    for (auto& t : waiters) t.join();
+    EXPECT_EQ(woken, 3);
+    EXPECT_TRUE(event.TryConsume());
+    EXPECT_TRUE(event.Wait(0));
+    event.Reset();
+    EXPECT_FALSE(event.TryConsume());
+}
+
+TEST(Event, StopEventViewConsumesLikeAZeroWait) {
+    CEvent event;
+    StopEventC view = event.AsStopEventC();
+    EXPECT_EQ(StopEventIsSet(&view), 0);
+    event.Set();
+    EXPECT_NE(StopEventIsSet(&view), 0);
+    EXPECT_EQ(StopEventIsSet(&view), 0);
+    EXPECT_FALSE(event.TryConsume());
+    EXPECT_EQ(StopEventIsSet(nullptr), 0);
+    StopEventC empty{nullptr, nullptr};
+    EXPECT_EQ(StopEventIsSet(&empty), 0);
+}
+
+TEST(Event, ListenersHearSetsUntilRemoved) {
+    CEvent event;
+    int calls = 0;
+    const uint64_t key = event.AddListener([&] { ++calls; });
+    event.Set();
+    EXPECT_EQ(calls, 1);
+    event.RemoveListener(key);
+    event.Set();
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(event.TryConsume()); // listeners do not consume
+}

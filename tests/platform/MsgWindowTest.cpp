@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/win/MsgWindow.h"
+#include "platform/win/Tick.h"
+
+namespace {
+constexpr UINT WM_TEST = WM_USER + 1;
+constexpr UINT WM_TEST_DONE = WM_USER + 2;
+
+// Messages a handler saw, with the thread it ran on.
+struct Recorder {
+    std::mutex mutex;
+    std::vector<Msg> msgs;
+    std::vector<std::thread::id> threads;
+
+    CMsgWindow::Handler Handler() {
+        return [this](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+            std::lock_guard<std::mutex> lock(mutex);
+            msgs.push_back({msg, w, l});
+            threads.push_back(std::this_thread::get_id());
+            return 0;
+        };
+    }
+    size_t Count(UINT msg) {
+        std::lock_guard<std::mutex> lock(mutex);
+        size_t n = 0;
+        for (const auto& m : msgs) n += m.msg == msg;
+        return n;
+    }
+};
+} // namespace
+
+TEST(MsgWindow, NullWindowIsRefused) {
+    EXPECT_EQ(PostMessage(nullptr, WM_TEST, 1, 2), FALSE);
+    EXPECT_EQ(SendMessage(nullptr, WM_TEST, 1, 2), 0);
+}
+
+TEST(MsgWindow, PostsFromSeveralThreadsKeepEachThreadsOrder) {
+    CMsgWindow window;
+    constexpr int kThreads = 4, kEach = 2000;
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t)
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) ASSERT_TRUE(PostMessage(&window, WM_TEST, t, i));
+        });
+    for (auto& p : posters) p.join();
+    EXPECT_EQ(window.PendingCount(), size_t(kThreads * kEach));
+    const std::vector<Msg> posted = window.TakePosted();
+    ASSERT_EQ(posted.size(), size_t(kThreads * kEach));
+    std::vector<LPARAM> next(kThreads, 0);
+    for (const Msg& m : posted) {
+        ASSERT_EQ(m.msg, WM_TEST);
+        ASSERT_LT(m.wParam, WPARAM(kThreads));
+        ASSERT_EQ(m.lParam, next[m.wParam]++);
+    }
+    EXPECT_TRUE(window.TakePosted().empty());
+}
+
+TEST(MsgWindow, PumpOnAnotherThreadServesEveryMessageThere) {
+    Recorder rec;
+    CMsgWindow window(rec.Handler());
+    std::thread::id pumpThread;
+    std::thread pump([&] {
+        pumpThread = std::this_thread::get_id();
+        const DWORD start = GetTickCount();
+        while (rec.Count(WM_TEST_DONE) == 0 && GetTickCount() - start < 10000) window.PumpOne(100);
+    });
+    for (int i = 0; i < 100; ++i) PostMessage(&window, WM_TEST, 0, i);
+    PostMessage(&window, WM_TEST_DONE, 0, 0);
+    pump.join();
+    ASSERT_EQ(rec.msgs.size(), 101u);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(rec.msgs[i].lParam, i);
+    for (const auto& id : rec.threads) EXPECT_EQ(id, pumpThread);
+}
+
+TEST(MsgWindow, SendCallsTheHandlerAtOnceOrQueuesWithoutOne) {
+    CMsgWindow window;
+    EXPECT_EQ(SendMessage(&window, WM_TEST, 5, 6), 0);
+    ASSERT_EQ(window.PendingCount(), 1u);
+
+    window.SetHandler([](UINT msg, WPARAM w, LPARAM l) -> LRESULT { return msg == WM_TEST ? LRESULT(w) + l : -1; });
+    EXPECT_TRUE(window.HasHandler());
+    EXPECT_EQ(SendMessage(&window, WM_TEST, 5, 6), 11);
+    EXPECT_EQ(window.PendingCount(), 1u); // the earlier one still waits for the pump
+}
+
+TEST(MsgWindow, PumpPendingLeavesWhatHandlersPostForLater) {
+    CMsgWindow window;
+    int served = 0;
+    window.SetHandler([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+        ++served;
+        if (msg == WM_TEST) PostMessage(&window, WM_TEST, 0, 0); // re-posts itself for ever
+        return 0;
+    });
+    PostMessage(&window, WM_TEST, 0, 0);
+    PostMessage(&window, WM_TEST_DONE, 0, 0);
+    window.PumpPending();
+    EXPECT_EQ(served, 2);
+    EXPECT_EQ(window.PendingCount(), 1u);
+    EXPECT_TRUE(window.PumpOne(0));
+    EXPECT_EQ(served, 3);
+}
+
+TEST(MsgWindow, TimersFireOnThePumpingThreadUntilKilled) {
+    Recorder rec;
+    CMsgWindow window(rec.Handler());
+    std::thread::id pumpThread;
+    std::atomic<bool> killed{false};
+    bool quietAfterKill = false;
+    std::thread pump([&] {
+        pumpThread = std::this_thread::get_id();
+        window.SetTimer(7, 5);
+        const DWORD start = GetTickCount();
+        while (rec.Count(WM_TIMER) < 3 && GetTickCount() - start < 10000) window.PumpOne(200);
+        EXPECT_TRUE(window.KillTimer(7));
+        EXPECT_FALSE(window.KillTimer(7));
+        killed = true;
+        quietAfterKill = !window.PumpOne(100);
+    });
+    pump.join();
+    EXPECT_TRUE(killed);
+    EXPECT_TRUE(quietAfterKill);
+    ASSERT_GE(rec.Count(WM_TIMER), 3u);
+    for (size_t i = 0; i < rec.msgs.size(); ++i) {
+        EXPECT_EQ(rec.msgs[i].msg, WM_TIMER);
+        EXPECT_EQ(rec.msgs[i].wParam, 7u);
+        EXPECT_EQ(rec.threads[i], pumpThread);
+    }
+}
+
+TEST(MsgWindow, WakeEndsAnEndlessPump) {
+    CMsgWindow window;
+    std::atomic<bool> returned{false};
+    bool served = true;
+    std::thread pump([&] {
+        served = window.PumpOne(INFINITE);
+        returned = true;
+    });
+    window.Wake();
+    pump.join();
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(served);
+}
+
+TEST(MsgWindow, WaitWhilePumpingServesAWorkersMessagesDuringTheWait) {
+    // The worker reports through the window and only finishes once its report was served, as a
+    // worker that sends to the user-interface thread's controls does: without pumping this hangs.
+    Recorder rec;
+    CEvent served, done;
+    CMsgWindow window([&](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+        rec.Handler()(msg, w, l);
+        if (msg == WM_TEST) served.Set();
+        return 0;
+    });
+    bool workerSawServe = false;
+    std::thread worker([&] {
+        PostMessage(&window, WM_TEST, 1, 2);
+        workerSawServe = served.Wait(10000);
+        PostMessage(&window, WM_TEST_DONE, 0, 0);
+        done.Set();
+    });
+    EXPECT_TRUE(WaitWhilePumping(done, &window, 20000));
+    worker.join();
+    EXPECT_TRUE(workerSawServe);
+    EXPECT_FALSE(done.TryConsume()); // the wait consumed it
+    ASSERT_GE(rec.msgs.size(), 1u);
+    EXPECT_EQ(rec.msgs[0].msg, WM_TEST);
+    EXPECT_EQ(rec.threads[0], std::this_thread::get_id());
+    window.PumpPending(); // WM_TEST_DONE may have come after the event was seen
+    EXPECT_EQ(rec.Count(WM_TEST_DONE), 1u);
+}
+
+TEST(MsgWindow, WaitWhilePumpingTimesOutAndLeavesNoWakeBehind) {
+    CEvent event;
+    CMsgWindow window;
+    EXPECT_FALSE(WaitWhilePumping(event, &window, 30));
+    event.Set();
+    EXPECT_TRUE(WaitWhilePumping(event, &window, INFINITE));
+    EXPECT_TRUE(WaitWhilePumping(*std::make_unique<CEvent>(false, true), nullptr, 0));
+
+    // Set from another thread while the waiter sleeps in the pump.
+    std::thread setter([&] {
+        Sleep(20);
+        event.Set();
+    });
+    EXPECT_TRUE(WaitWhilePumping(event, &window, 20000));
+    setter.join();
+    // The wake that ended the wait is gone: a later pump waits its full time for a message.
+    std::thread poster([&] {
+        Sleep(20);
+        PostMessage(&window, WM_TEST, 0, 0);
+    });
+    EXPECT_TRUE(window.PumpOne(20000));
+    poster.join();
+}
