@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win/FileSystem.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+std::vector<std::string> Names(const std::vector<FoundFile>& files) {
+    std::vector<std::string> names;
+    for (const auto& f : files) names.push_back(f.name);
+    return names;
+}
+
+// Nothing but the expected names in a folder: no leftovers of a copy.
+std::vector<std::string> Entries(const std::string& folder) { return Names(FindFiles(folder + "/*", true)); }
+} // namespace
+
+TEST(FileSystem, CreateExistsStatusAndDelete) {
+    TempDir tmp;
+    const std::string deep = tmp.File("a/b/c");
+    EXPECT_TRUE(CreateFolder(deep));
+    EXPECT_TRUE(CreateFolder(deep)); // already there is fine
+    EXPECT_TRUE(FolderExists(deep));
+    EXPECT_FALSE(FileExists(deep));
+    EXPECT_FALSE(CreateFolder(""));
+
+    const std::string file = deep + "/f.bin";
+    EXPECT_TRUE(CreateEmptyFile(file));
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(FolderExists(file));
+    EXPECT_FALSE(CreateFolder(file)); // a file stands in the way
+
+    WriteFileBytes(file, std::string(1000, 'x'));
+    uint64_t size = 0;
+    std::time_t mtime = 0;
+    ASSERT_TRUE(GetFileStatus(file, size, mtime));
+    EXPECT_EQ(size, 1000u);
+    EXPECT_GT(mtime, 0);
+    ASSERT_TRUE(GetFileStatus(deep, size, mtime));
+    EXPECT_EQ(size, 0u);
+    EXPECT_FALSE(GetFileStatus(tmp.File("missing"), size, mtime));
+
+    EXPECT_FALSE(DeleteFile(deep)); // folders are not files
+    EXPECT_TRUE(DeleteFile(file));
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_FALSE(DeleteFile(file));
+}
+
+TEST(FileSystem, SizesBeyondFourGigabytesAreKept) {
+    TempDir tmp;
+    const std::string file = tmp.File("sparse");
+    ASSERT_TRUE(CreateEmptyFile(file));
+    ASSERT_EQ(::truncate(file.c_str(), 5'000'000'000LL), 0); // sparse: takes no space
+    uint64_t size = 0;
+    std::time_t mtime = 0;
+    ASSERT_TRUE(GetFileStatus(file, size, mtime));
+    EXPECT_EQ(size, 5'000'000'000ULL);
+}
+
+TEST(FileSystem, MoveRenamesAndRefusesToReplaceUnlessAsked) {
+    TempDir tmp;
+    WriteFileBytes(tmp.File("a.txt"), "alpha");
+    WriteFileBytes(tmp.File("b.txt"), "beta");
+    EXPECT_FALSE(MoveFile(tmp.File("a.txt"), tmp.File("b.txt")));
+    EXPECT_EQ(ReadFileBytes(tmp.File("a.txt")), "alpha");
+    EXPECT_EQ(ReadFileBytes(tmp.File("b.txt")), "beta");
+    EXPECT_TRUE(MoveFile(tmp.File("a.txt"), tmp.File("b.txt"), true));
+    EXPECT_EQ(ReadFileBytes(tmp.File("b.txt")), "alpha");
+    EXPECT_FALSE(FileExists(tmp.File("a.txt")));
+
+    WriteFileBytes(tmp.File("dir/inner.txt"), "inner");
+    EXPECT_TRUE(MoveFile(tmp.File("dir"), tmp.File("moved")));
+    EXPECT_EQ(ReadFileBytes(tmp.File("moved/inner.txt")), "inner");
+    EXPECT_FALSE(MoveFile(tmp.File("missing"), tmp.File("x")));
+}
+
+TEST(FileSystem, CopyMoveOfAFileKeepsContentModeAndTime) {
+    TempDir tmp;
+    const std::string from = tmp.File("src/pic.jpg"), to = tmp.File("dst/pic.jpg");
+    std::string bytes;
+    for (int i = 0; i < 300000; ++i) bytes += static_cast<char>(i * 7);
+    WriteFileBytes(from, bytes);
+    ASSERT_EQ(::chmod(from.c_str(), 0640), 0);
+    const struct timespec times[2] = {{1000000000, 0}, {1200000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, from.c_str(), times, 0), 0);
+    ASSERT_TRUE(CreateFolder(tmp.File("dst")));
+
+    ASSERT_TRUE(MoveByCopy(from, to));
+    EXPECT_FALSE(FileExists(from));
+    EXPECT_EQ(ReadFileBytes(to), bytes);
+    struct stat st;
+    ASSERT_EQ(::stat(to.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtime, 1200000000);
+    EXPECT_EQ(Entries(tmp.File("dst")), std::vector<std::string>{"pic.jpg"});
+
+    // Replacing needs the flag, as with a rename.
+    WriteFileBytes(from, "new");
+    EXPECT_FALSE(MoveByCopy(from, to));
+    EXPECT_EQ(ReadFileBytes(to), bytes);
+    EXPECT_TRUE(MoveByCopy(from, to, true));
+    EXPECT_EQ(ReadFileBytes(to), "new");
+    EXPECT_EQ(Entries(tmp.File("dst")), std::vector<std::string>{"pic.jpg"});
+}
+
+TEST(FileSystem, CopyMoveOfAFolderTakesTheWholeTree) {
+    TempDir tmp;
+    WriteFileBytes(tmp.File("show/a.png"), "A");
+    WriteFileBytes(tmp.File("show/sub/b.png"), "B");
+    CreateFolder(tmp.File("show/empty"));
+    ASSERT_EQ(::symlink("a.png", tmp.File("show/link").c_str()), 0);
+
+    ASSERT_TRUE(MoveByCopy(tmp.File("show"), tmp.File("out/show")) == false); // parent missing
+    EXPECT_TRUE(FolderExists(tmp.File("show")));
+    CreateFolder(tmp.File("out"));
+    ASSERT_TRUE(MoveByCopy(tmp.File("show"), tmp.File("out/show")));
+    EXPECT_FALSE(FolderExists(tmp.File("show")));
+    EXPECT_EQ(ReadFileBytes(tmp.File("out/show/a.png")), "A");
+    EXPECT_EQ(ReadFileBytes(tmp.File("out/show/sub/b.png")), "B");
+    EXPECT_TRUE(FolderExists(tmp.File("out/show/empty")));
+    EXPECT_EQ(ReadFileBytes(tmp.File("out/show/link")), "A");
+    char target[32] = {};
+    EXPECT_GT(::readlink(tmp.File("out/show/link").c_str(), target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "a.png");
+    EXPECT_EQ(Entries(tmp.File("out")), std::vector<std::string>{"show"});
+}
+
+TEST(FileSystem, FailedCopyMoveLeavesNoTargetAndKeepsTheSource) {
+    TempDir tmp;
+    WriteFileBytes(tmp.File("show/a.png"), "A");
+    WriteFileBytes(tmp.File("show/z.png"), "Z");
+    ASSERT_EQ(::mkfifo(tmp.File("show/pipe").c_str(), 0600), 0); // cannot be copied
+    CreateFolder(tmp.File("out"));
+
+    EXPECT_FALSE(MoveByCopy(tmp.File("show"), tmp.File("out/show")));
+    EXPECT_TRUE(Entries(tmp.File("out")).empty()); // neither the target nor a partial copy
+    EXPECT_EQ(Entries(tmp.File("show")), (std::vector<std::string>{"a.png", "pipe", "z.png"}));
+    EXPECT_EQ(ReadFileBytes(tmp.File("show/a.png")), "A");
+
+    // A folder never replaces an existing target by copying.
+    ::unlink(tmp.File("show/pipe").c_str());
+    CreateFolder(tmp.File("out/show"));
+    EXPECT_FALSE(MoveByCopy(tmp.File("show"), tmp.File("out/show"), true));
+    EXPECT_TRUE(FolderExists(tmp.File("show")));
+}
+
+TEST(FileSystem, MoveAcrossRealFileSystemsWhenAvailable) {
+    // /dev/shm is usually memory-backed, hence another file system than the temporary folder.
+    TempDir tmp;
+    struct stat a, b;
+    if (::stat(tmp.Path().c_str(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev ||
+        ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "no second writable file system";
+    const std::string to = "/dev/shm/picreel-move-" + std::to_string(::getpid());
+    WriteFileBytes(tmp.File("f.txt"), "across");
+    ASSERT_TRUE(MoveFile(tmp.File("f.txt"), to));
+    EXPECT_FALSE(FileExists(tmp.File("f.txt")));
+    EXPECT_EQ(ReadFileBytes(to), "across");
+    ::unlink(to.c_str());
+}
+
+TEST(FileSystem, FindFilesMatchesWildcardsOnTheName) {
+    TempDir tmp;
+    for (const char* name : {"b.xml", "A.XML", "c.xml.bak", "noext", "x[1].xml", ".hidden.xml"})
+        WriteFileBytes(tmp.File(name), "");
+    CreateFolder(tmp.File("folder.xml"));
+
+    EXPECT_EQ(Names(FindFiles(tmp.File("*.xml"))), (std::vector<std::string>{".hidden.xml", "A.XML", "b.xml", "x[1].xml"}));
+    EXPECT_EQ(Names(FindFiles(tmp.File("*.xml"), true)),
+              (std::vector<std::string>{".hidden.xml", "A.XML", "b.xml", "folder.xml", "x[1].xml"}));
+    EXPECT_EQ(Names(FindFiles(tmp.File("?.xml"))), (std::vector<std::string>{"A.XML", "b.xml"}));
+    EXPECT_EQ(Names(FindFiles(tmp.File("x[1].xml"))), std::vector<std::string>{"x[1].xml"});
+    EXPECT_EQ(FindFiles(tmp.File("*.*")).size(), 6u); // includes "noext"
+    EXPECT_EQ(Names(FindFiles(tmp.File("noext.*"))), std::vector<std::string>{"noext"});
+
+    const auto found = FindFiles(tmp.File("folder*"), true);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0].isFolder);
+    EXPECT_EQ(found[0].path, tmp.File("folder.xml"));
+
+    EXPECT_TRUE(FindFiles(tmp.File("missing/*")).empty());
+    EXPECT_TRUE(FindFiles(tmp.File("")).empty());
+}
