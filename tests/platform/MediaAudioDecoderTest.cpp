@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/media/AudioDecoder.h"
+#include "platform/media/AudioSink.h"
+#include "platform/media/MediaPlayer.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// A 16-bit stereo PCM WAV at the output rate whose left channel counts frames and whose right
+// channel is the negated count, so that every decoded frame tells where it came from.
+std::string MakeCountingWav(uint32_t frames) {
+    auto put = [](std::string& out, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    const uint32_t dataBytes = frames * 4;
+    std::string wav = "RIFF";
+    put(wav, 36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    put(wav, 16, 4);
+    put(wav, 1, 2);
+    put(wav, 2, 2);
+    put(wav, kSinkSampleRate, 4);
+    put(wav, kSinkSampleRate * 4, 4);
+    put(wav, 4, 2);
+    put(wav, 16, 2);
+    wav += "data";
+    put(wav, dataBytes, 4);
+    for (uint32_t i = 0; i < frames; ++i) {
+        const auto value = static_cast<int16_t>(i % 30000);
+        put(wav, static_cast<uint16_t>(value), 2);
+        put(wav, static_cast<uint16_t>(static_cast<int16_t>(-value)), 2);
+    }
+    return wav;
+}
+
+std::vector<int16_t> ReadAll(CAudioDecoder& decoder) {
+    std::vector<int16_t> all, chunk;
+    CAudioDecoder::ReadResult result;
+    while ((result = decoder.Read(chunk)) == CAudioDecoder::ReadResult::Data) all.insert(all.end(), chunk.begin(), chunk.end());
+    EXPECT_EQ(result, CAudioDecoder::ReadResult::End);
+    return all;
+}
+
+// Encodes a one-second tone with the ffmpeg tool; "" when the tool is missing.
+std::string EncodeTone(const TempDir& dir, const std::string& name, const std::string& codecArgs) {
+    const std::string path = dir.File(name);
+    const std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=440:duration=1 " +
+                                codecArgs + " -y '" + path + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0 ? path : std::string();
+}
+
+}  // namespace
+
+TEST(MediaAudioDecoder, DecodesEverySampleAndSeeksToTheExactFrame) {
+    TempDir dir;
+    const std::string path = dir.File("count.wav");
+    constexpr uint32_t kFrames = 20000;
+    WriteFileBytes(path, MakeCountingWav(kFrames));
+
+    CAudioDecoder decoder;
+    ASSERT_TRUE(decoder.Open(path));
+    EXPECT_EQ(decoder.Duration(), int64_t{kFrames} * kMediaTimeUnitsPerSecond / kSinkSampleRate);
+    const std::vector<int16_t> all = ReadAll(decoder);
+    ASSERT_EQ(all.size(), size_t{kFrames} * 2);
+    for (uint32_t i = 0; i < kFrames; i += 997) {
+        EXPECT_EQ(all[i * 2], static_cast<int16_t>(i));
+        EXPECT_EQ(all[i * 2 + 1], static_cast<int16_t>(-static_cast<int16_t>(i)));
+    }
+
+    // Seeking back after the end and again while reading: playback continues at the frame asked for.
+    for (const uint32_t target : {12345u, 0u, 19999u, 777u}) {
+        SCOPED_TRACE(target);
+        ASSERT_TRUE(decoder.Seek(target));
+        const std::vector<int16_t> rest = ReadAll(decoder);
+        ASSERT_EQ(rest.size(), size_t{kFrames - target} * 2);
+        EXPECT_EQ(rest[0], static_cast<int16_t>(target));
+    }
+}
+
+TEST(MediaAudioDecoder, CompressedMusicPlaysAndSeeks) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        const char* args;
+    };
+    for (const Case& c : {Case{"tone.mp3", "-ar 44100 -ac 2 -c:a libmp3lame -b:a 128k"},
+                          Case{"tone.mp2", "-ar 32000 -ac 1 -c:a mp2"}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = EncodeTone(dir, c.name, c.args);
+        if (path.empty()) GTEST_SKIP() << "the ffmpeg tool cannot make the fixture";
+
+        CAudioDecoder decoder;
+        ASSERT_TRUE(decoder.Open(path));
+        EXPECT_NEAR(static_cast<double>(decoder.Duration()), 1.0 * kMediaTimeUnitsPerSecond,
+                    0.1 * kMediaTimeUnitsPerSecond);
+        const size_t frames = ReadAll(decoder).size() / 2;
+        EXPECT_NEAR(static_cast<double>(frames), kSinkSampleRate, kSinkSampleRate * 0.1);
+
+        ASSERT_TRUE(decoder.Seek(kSinkSampleRate / 2));
+        const size_t rest = ReadAll(decoder).size() / 2;
+        EXPECT_NEAR(static_cast<double>(rest), frames - kSinkSampleRate / 2.0, kSinkSampleRate * 0.05);
+
+        CMediaPlayer player(CMediaPlayer::Output::Silent);
+        ASSERT_TRUE(player.Open(path));
+        ASSERT_TRUE(player.SetPosition(player.GetDuration() - 200 * kMediaTimeUnitsPerMs));
+        ASSERT_TRUE(player.Run());
+        EXPECT_TRUE(player.WaitForCompletion(3000));
+    }
+}

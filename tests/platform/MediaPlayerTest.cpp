@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "platform/media/MediaPlayer.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr int64_t kSecond = kMediaTimeUnitsPerSecond;
+constexpr int64_t kMs = kMediaTimeUnitsPerMs;
+
+void PutLe(std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// A 16-bit PCM WAV holding a tone of `frames` frames (none gives a header-only file).
+std::string MakeWav(uint32_t rate, uint16_t channels, uint32_t frames) {
+    const uint32_t dataBytes = frames * channels * 2;
+    std::string wav = "RIFF";
+    PutLe(wav, 36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    PutLe(wav, 16, 4);
+    PutLe(wav, 1, 2);
+    PutLe(wav, channels, 2);
+    PutLe(wav, rate, 4);
+    PutLe(wav, rate * channels * 2, 4);
+    PutLe(wav, channels * 2, 2);
+    PutLe(wav, 16, 2);
+    wav += "data";
+    PutLe(wav, dataBytes, 4);
+    for (uint32_t i = 0; i < frames; ++i) {
+        const auto sample = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / rate));
+        for (uint16_t c = 0; c < channels; ++c) PutLe(wav, static_cast<uint16_t>(sample), 2);
+    }
+    return wav;
+}
+
+class MediaPlayerTest : public ::testing::Test {
+protected:
+    std::string Wav(const std::string& name, uint32_t rate, uint16_t channels, uint32_t frames) {
+        const std::string path = m_dir.File(name);
+        WriteFileBytes(path, MakeWav(rate, channels, frames));
+        return path;
+    }
+    TempDir m_dir;
+};
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST_F(MediaPlayerTest, PlaysToTheEndInAboutItsLength) {
+    CMediaPlayer player(CMediaPlayer::Output::Silent);
+    ASSERT_TRUE(player.Open(Wav("one.wav", 22050, 1, 22050)));
+    EXPECT_TRUE(player.IsSilent());
+    EXPECT_EQ(player.GetDuration(), kSecond);
+    EXPECT_EQ(player.GetDuration() / kMediaTimeUnitsPerMs, 1000);  // the track-end timer's milliseconds
+    EXPECT_EQ(player.GetPosition(), 0);
+    EXPECT_EQ(player.GetState(), CMediaPlayer::State::Stopped);
+
+    std::atomic<int> completions{0};
+    player.SetCompletionCallback([&] { ++completions; });
+    const Clock::time_point start = Clock::now();
+    ASSERT_TRUE(player.Run());
+    std::this_thread::sleep_for(milliseconds(300));
+    const int64_t midway = player.GetPosition();
+    EXPECT_GT(midway, 100 * kMs);
+    EXPECT_LT(midway, kSecond);
+    EXPECT_FALSE(player.IsComplete());
+
+    ASSERT_TRUE(player.WaitForCompletion(5000));
+    const double took = SecondsSince(start);
+    EXPECT_GT(took, 0.8);
+    EXPECT_LT(took, 4.0);
+    EXPECT_EQ(player.GetPosition(), player.GetDuration());
+    std::this_thread::sleep_for(milliseconds(50));
+    EXPECT_EQ(completions.load(), 1);
+}
+
+TEST_F(MediaPlayerTest, SetPositionSeeksAndReplaysACompletedTrack) {
+    CMediaPlayer player(CMediaPlayer::Output::Silent);
+    ASSERT_TRUE(player.Open(Wav("stereo.wav", 48000, 2, 48000)));
+    ASSERT_TRUE(player.SetPosition(800 * kMs));
+    EXPECT_NEAR(static_cast<double>(player.GetPosition()), 800.0 * kMs, kMs);
+
+    Clock::time_point start = Clock::now();
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(player.WaitForCompletion(5000));
+    EXPECT_LT(SecondsSince(start), 0.7);  // only the last fifth was played
+
+    // Out-of-range positions are clamped; a completed track plays again from the new place.
+    ASSERT_TRUE(player.Pause());
+    ASSERT_TRUE(player.SetPosition(-5));
+    EXPECT_EQ(player.GetPosition(), 0);
+    EXPECT_FALSE(player.IsComplete());
+    ASSERT_TRUE(player.SetPosition(10 * kSecond));
+    EXPECT_EQ(player.GetPosition(), player.GetDuration());
+    ASSERT_TRUE(player.SetPosition(700 * kMs));
+    start = Clock::now();
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(player.WaitForCompletion(5000));
+    EXPECT_GT(SecondsSince(start), 0.2);
+}
+
+TEST_F(MediaPlayerTest, PauseHoldsAndStopRewinds) {
+    CMediaPlayer player(CMediaPlayer::Output::Silent);
+    ASSERT_TRUE(player.Open(Wav("half.wav", 22050, 1, 11025)));
+    ASSERT_TRUE(player.Run());
+    std::this_thread::sleep_for(milliseconds(150));
+    ASSERT_TRUE(player.Pause());
+    EXPECT_EQ(player.GetState(), CMediaPlayer::State::Paused);
+    const int64_t held = player.GetPosition();
+    EXPECT_GT(held, 50 * kMs);
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_EQ(player.GetPosition(), held);
+
+    // Resume and play out, then Stop rewinds and Run plays the whole track again.
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(player.WaitForCompletion(5000));
+    ASSERT_TRUE(player.Stop());
+    EXPECT_EQ(player.GetState(), CMediaPlayer::State::Stopped);
+    EXPECT_EQ(player.GetPosition(), 0);
+    EXPECT_FALSE(player.IsComplete());
+    const Clock::time_point start = Clock::now();
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(player.WaitForCompletion(5000));
+    EXPECT_GT(SecondsSince(start), 0.35);
+}
+
+TEST_F(MediaPlayerTest, UnplayableFilesFailCleanly) {
+    const std::string garbage = m_dir.File("garbage.mp3");
+    WriteFileBytes(garbage, std::string(4096, '\x5a'));
+    const std::string empty = m_dir.File("empty.wav");
+    WriteFileBytes(empty, "");
+    const std::string cut = m_dir.File("cut.wav");
+    WriteFileBytes(cut, MakeWav(22050, 1, 100).substr(0, 20));
+
+    CMediaPlayer player(CMediaPlayer::Output::Silent);
+    for (const std::string& path : {m_dir.File("missing.wav"), garbage, empty, cut}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(player.Open(path));
+        EXPECT_FALSE(player.IsOpen());
+        EXPECT_FALSE(player.Run());
+        EXPECT_FALSE(player.SetPosition(0));
+        EXPECT_EQ(player.GetDuration(), 0);
+        EXPECT_FALSE(player.WaitForCompletion(10));
+    }
+    // The player stays usable after the failures.
+    EXPECT_TRUE(player.Open(Wav("good.wav", 22050, 1, 2205)));
+}
+
+TEST_F(MediaPlayerTest, FileWithoutSamplesCompletesAtOnce) {
+    CMediaPlayer player(CMediaPlayer::Output::Silent);
+    ASSERT_TRUE(player.Open(Wav("nothing.wav", 22050, 1, 0)));
+    EXPECT_EQ(player.GetDuration(), 0);
+    ASSERT_TRUE(player.SetPosition(0));
+    ASSERT_TRUE(player.Run());
+    EXPECT_TRUE(player.WaitForCompletion(2000));
+    EXPECT_EQ(player.GetPosition(), 0);
+}
+
+TEST_F(MediaPlayerTest, DestroyingOrReopeningWhilePlayingIsQuick) {
+    const std::string path = Wav("two.wav", 22050, 2, 44100);
+    Clock::time_point start;
+    {
+        CMediaPlayer player(CMediaPlayer::Output::Silent);
+        ASSERT_TRUE(player.Open(path));
+        ASSERT_TRUE(player.Run());
+        std::this_thread::sleep_for(milliseconds(50));
+        // Busy seeking from the caller's side while the worker decodes.
+        for (int i = 0; i < 50; ++i) ASSERT_TRUE(player.SetPosition((i % 10) * 100 * kMs));
+        ASSERT_TRUE(player.Open(path));  // reopening closes the playing file first
+        EXPECT_EQ(player.GetPosition(), 0);
+        ASSERT_TRUE(player.Run());
+        std::this_thread::sleep_for(milliseconds(50));
+        start = Clock::now();
+    }
+    EXPECT_LT(SecondsSince(start), 1.0);
+}
+
+TEST_F(MediaPlayerTest, EnvironmentForcesTheSilentSink) {
+    const char* old = std::getenv("PICREEL_SILENT_AUDIO");
+    const std::string saved = old ? old : "";
+    setenv("PICREEL_SILENT_AUDIO", "1", 1);
+    CMediaPlayer player;
+    ASSERT_TRUE(player.Open(Wav("tone.wav", 22050, 1, 2205)));
+    EXPECT_TRUE(player.IsSilent());
+    if (old) {
+        setenv("PICREEL_SILENT_AUDIO", saved.c_str(), 1);
+    } else {
+        unsetenv("PICREEL_SILENT_AUDIO");
+    }
+}
+
+TEST_F(MediaPlayerTest, AutomaticOutputKeepsTheSameTiming) {
+    // Whatever this machine offers (a device, or the silent sink without one), a track ends
+    // after about its length.
+    CMediaPlayer player;
+    ASSERT_TRUE(player.Open(Wav("short.wav", 44100, 2, 13230)));
+    const Clock::time_point start = Clock::now();
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(player.WaitForCompletion(5000));
+    const double took = SecondsSince(start);
+    EXPECT_GT(took, 0.2);
+    EXPECT_LT(took, 3.0);
+}
+
+TEST_F(MediaPlayerTest, DeviceOutputThroughSdlDiskDriver) {
+    // SDL's disk driver stands in for a sound card: it takes the sound in real time into a file.
+    const std::string raw = m_dir.File("out.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+    {
+        CMediaPlayer player;
+        const bool opened = player.Open(Wav("dev.wav", 22050, 1, 11025));
+        unsetenv("SDL_AUDIODRIVER");
+        unsetenv("SDL_DISKAUDIOFILE");
+        ASSERT_TRUE(opened);
+        if (player.IsSilent()) GTEST_SKIP() << "SDL has no disk audio driver here";
+        const Clock::time_point start = Clock::now();
+        ASSERT_TRUE(player.Run());
+        std::this_thread::sleep_for(milliseconds(150));
+        ASSERT_TRUE(player.Pause());
+        const int64_t held = player.GetPosition();
+        EXPECT_GT(held, 0);
+        std::this_thread::sleep_for(milliseconds(100));
+        EXPECT_EQ(player.GetPosition(), held);
+        ASSERT_TRUE(player.SetPosition(200 * kMs));
+        ASSERT_TRUE(player.Run());
+        ASSERT_TRUE(player.WaitForCompletion(5000));
+        EXPECT_LT(SecondsSince(start), 3.0);
+        EXPECT_EQ(player.GetPosition(), player.GetDuration());
+    }
+    EXPECT_GT(ReadFileBytes(raw).size(), 44100u);  // at least a quarter second of 16-bit stereo
+}
