@@ -1,0 +1,552 @@
+// Image object: construction, creation, copying, moving, ghosts, destruction and the info accessors.
+#include "imagelib/PixImage.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void ZeroHeader(BITMAPINFOHEADER& h)
+{
+    h.biSize = 0;
+    h.biWidth = 0;
+    h.biHeight = 0;
+    h.biPlanes = 0;
+    h.biBitCount = 0;
+    h.biCompression = 0;
+    h.biSizeImage = 0;
+    h.biXPelsPerMeter = 0;
+    h.biYPelsPerMeter = 0;
+    h.biClrUsed = 0;
+    h.biClrImportant = 0;
+}
+
+LONG DpiToPelsPerMeter(long dpi)
+{
+    return static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
+}
+
+} // namespace
+
+CPixImage::CPixImage(DWORD imagetype) { Startup(imagetype); }
+
+CPixImage::CPixImage(DWORD width, DWORD height, DWORD bpp, DWORD imagetype)
+{
+    Startup(imagetype);
+    Create(width, height, bpp, imagetype);
+}
+
+CPixImage::CPixImage(const CPixImage& src, bool copypixels, bool copyselection, bool copyalpha)
+{
+    Startup(src.GetType());
+    Copy(src, copypixels, copyselection, copyalpha);
+}
+
+CPixImage::CPixImage(const char* filename, DWORD imagetype)
+{
+    Startup(imagetype);
+    Load(filename, imagetype);
+}
+
+CPixImage::CPixImage(FILE* stream, DWORD imagetype)
+{
+    Startup(imagetype);
+    Decode(stream, imagetype);
+}
+
+CPixImage::CPixImage(CPixFile* stream, DWORD imagetype)
+{
+    Startup(imagetype);
+    Decode(stream, imagetype);
+}
+
+CPixImage::CPixImage(BYTE* buffer, DWORD size, DWORD imagetype)
+{
+    Startup(imagetype);
+    Decode(buffer, size, imagetype);
+}
+
+CPixImage::~CPixImage() { Destroy(); }
+
+CPixImage& CPixImage::operator=(const CPixImage& src)
+{
+    if (this != &src)
+        Copy(src, true, true, true);
+    return *this;
+}
+
+void CPixImage::Startup(DWORD imagetype)
+{
+    dib = nullptr;
+    selection = nullptr;
+    alpha = nullptr;
+    layers = nullptr;
+    ZeroHeader(header);
+    info = PixInfo{};
+    info.type = imagetype;
+    info.jpegQuality = 90;
+    info.alphaMax = 255;
+    info.transIndex = -1;
+    info.enabled = true;
+    SetXDPI(96);
+    SetYDPI(96);
+}
+
+void CPixImage::SetLastError(const char* text)
+{
+    if (!text)
+        text = "";
+    std::strncpy(info.lastError, text, sizeof(info.lastError) - 1);
+    info.lastError[sizeof(info.lastError) - 1] = '\0';
+}
+
+void* CPixImage::Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype)
+{
+    if (!Destroy())
+        return nullptr;
+
+    if (dwWidth == 0 || dwHeight == 0) {
+        SetLastError("CPixImage::Create : width and height must be greater than zero");
+        return nullptr;
+    }
+
+    if (wBpp <= 1)
+        wBpp = 1;
+    else if (wBpp <= 4)
+        wBpp = 4;
+    else if (wBpp <= 8)
+        wBpp = 8;
+    else
+        wBpp = 24;
+
+    // Rows, pixel block and DIB size in 64 bits: the cap is tested before anything is allocated.
+    uint64_t effWidth = ((static_cast<uint64_t>(dwWidth) * wBpp + 31) >> 5) << 2;
+    uint64_t sizeImage = effWidth * dwHeight;
+    if (dwWidth > PIXIMAGE_MAX_SIDE || dwHeight > PIXIMAGE_MAX_SIDE || sizeImage > PIXIMAGE_MAX_PIXEL_BYTES) {
+        SetLastError("PIXIMAGE_MAX_MEMORY exceeded");
+        return nullptr;
+    }
+
+    switch (wBpp) {
+    case 1: header.biClrUsed = 2; break;
+    case 4: header.biClrUsed = 16; break;
+    case 8: header.biClrUsed = 256; break;
+    default: header.biClrUsed = 0; break;
+    }
+    info.type = imagetype;
+    info.effWidth = static_cast<DWORD>(effWidth);
+
+    header.biSize = 40;
+    header.biWidth = static_cast<LONG>(dwWidth);
+    header.biHeight = static_cast<LONG>(dwHeight);
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(wBpp);
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(sizeImage);
+    header.biClrImportant = 0;
+
+    dib = std::calloc(1, static_cast<size_t>(GetSize()));
+    if (!dib) {
+        SetLastError("CPixImage::Create can't allocate memory");
+        return nullptr;
+    }
+
+    if (selection) {
+        std::free(selection);
+        selection = nullptr;
+    }
+    if (alpha) {
+        std::free(alpha);
+        alpha = nullptr;
+    }
+
+    // The header at the start of the block, field by field (the block is a packed DIB).
+    BYTE* p = static_cast<BYTE*>(dib);
+    auto put32 = [&p](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            *p++ = static_cast<BYTE>(v >> (8 * i));
+    };
+    auto put16 = [&p](uint16_t v) {
+        *p++ = static_cast<BYTE>(v);
+        *p++ = static_cast<BYTE>(v >> 8);
+    };
+    put32(header.biSize);
+    put32(static_cast<uint32_t>(header.biWidth));
+    put32(static_cast<uint32_t>(header.biHeight));
+    put16(header.biPlanes);
+    put16(header.biBitCount);
+    put32(header.biCompression);
+    put32(header.biSizeImage);
+    put32(static_cast<uint32_t>(header.biXPelsPerMeter));
+    put32(static_cast<uint32_t>(header.biYPelsPerMeter));
+    put32(header.biClrUsed);
+    put32(header.biClrImportant);
+
+    info.bits = GetBits(0);
+    return dib;
+}
+
+bool CPixImage::Destroy()
+{
+    if (info.ghostOf)
+        return false;
+    if (layers) {
+        for (int32_t i = 0; i < info.numLayers; ++i)
+            delete layers[i];
+        std::free(layers);
+        layers = nullptr;
+        info.numLayers = 0;
+    }
+    std::free(selection);
+    selection = nullptr;
+    std::free(alpha);
+    alpha = nullptr;
+    std::free(dib);
+    dib = nullptr;
+    return true;
+}
+
+void CPixImage::Clear(BYTE bval)
+{
+    if (!dib)
+        return;
+    if (header.biBitCount == 1 && bval != 0)
+        bval = 255;
+    if (header.biBitCount == 4)
+        bval = static_cast<BYTE>((bval & 15) * 17);
+    std::memset(info.bits, bval, header.biSizeImage);
+}
+
+BYTE* CPixImage::GetBits(DWORD row)
+{
+    if (!dib)
+        return nullptr;
+    BYTE* start = static_cast<BYTE*>(dib) + header.biSize + GetPaletteSize();
+    if (row == 0)
+        return start;
+    if (row < static_cast<DWORD>(header.biHeight))
+        return start + static_cast<size_t>(row) * info.effWidth;
+    return nullptr;
+}
+
+int64_t CPixImage::GetSize() const
+{
+    return static_cast<int64_t>(header.biSize) + static_cast<int64_t>(header.biClrUsed) * 4 +
+           static_cast<int64_t>(header.biSizeImage);
+}
+
+bool CPixImage::IsInside(long x, long y) const
+{
+    return y >= 0 && y < header.biHeight && x >= 0 && x < header.biWidth;
+}
+
+void CPixImage::FreeMemory(void* memblock) { std::free(memblock); }
+
+int CPixImage::CompareColors(const void* elem1, const void* elem2)
+{
+    const RGBQUAD* c1 = static_cast<const RGBQUAD*>(elem1);
+    const RGBQUAD* c2 = static_cast<const RGBQUAD*>(elem2);
+    int g1 = (306 * c1->rgbRed + 601 * c1->rgbGreen + 117 * c1->rgbBlue) >> 10;
+    int g2 = (306 * c2->rgbRed + 601 * c2->rgbGreen + 117 * c2->rgbBlue) >> 10;
+    return g1 - g2;
+}
+
+const char* CPixImage::GetVersion() { return "CPixImage 1.0.0"; }
+
+float CPixImage::GetVersionNumber() { return 1.0f; }
+
+void CPixImage::CopyInfo(const CPixImage& src)
+{
+    if (dib || &src == this)
+        return;
+    // The ghost link and the layer count describe this object's own storage, not the picture.
+    CPixImage* ghostOf = info.ghostOf;
+    int32_t numLayers = info.numLayers;
+    info = src.info;
+    info.ghostOf = ghostOf;
+    info.numLayers = numLayers;
+    info.bits = nullptr;
+    info.effWidth = 0;
+}
+
+void CPixImage::Copy(const CPixImage& src, bool copypixels, bool copyselection, bool copyalpha)
+{
+    if (&src == this)
+        return;
+    // A ghost cannot take a copy: it owns nothing and must not start freeing its owner's blocks.
+    if (info.ghostOf)
+        return;
+    int32_t numLayers = info.numLayers;
+    info = src.info;
+    info.ghostOf = nullptr;
+    info.numLayers = numLayers;
+    header.biXPelsPerMeter = src.header.biXPelsPerMeter;
+    header.biYPelsPerMeter = src.header.biYPelsPerMeter;
+
+    if (!src.dib) {
+        Destroy();
+        header = src.header;
+        info.bits = nullptr;
+        info.effWidth = 0;
+        return;
+    }
+    if (!Create(src.GetWidth(), src.GetHeight(), src.GetBpp(), src.GetType()))
+        return;
+
+    if (copypixels) {
+        std::memcpy(dib, src.dib, static_cast<size_t>(GetSize()));
+    } else {
+        SetPalette(src.GetPalette(), 256);
+    }
+
+    size_t plane = PlaneSize();
+    if (copyselection && src.selection) {
+        selection = static_cast<BYTE*>(std::malloc(plane));
+        if (selection)
+            std::memcpy(selection, src.selection, plane);
+    }
+    if (copyalpha && src.alpha) {
+        alpha = static_cast<BYTE*>(std::malloc(plane));
+        if (alpha)
+            std::memcpy(alpha, src.alpha, plane);
+    }
+}
+
+bool CPixImage::Transfer(CPixImage& from)
+{
+    if (&from == this)
+        return true;
+    if (from.info.ghostOf == this) {
+        // from only shares this image's own blocks: nothing to move, just let go of them.
+        from.dib = nullptr;
+        from.selection = nullptr;
+        from.alpha = nullptr;
+        from.layers = nullptr;
+        ZeroHeader(from.header);
+        from.info = PixInfo{};
+        return true;
+    }
+    if (!Destroy())
+        return false;
+
+    header = from.header;
+    info = from.info;
+    dib = from.dib;
+    selection = from.selection;
+    alpha = from.alpha;
+    layers = from.layers;
+
+    ZeroHeader(from.header);
+    from.info = PixInfo{};
+    from.dib = nullptr;
+    from.selection = nullptr;
+    from.alpha = nullptr;
+    from.layers = nullptr;
+    return true;
+}
+
+void CPixImage::Ghost(const CPixImage* from)
+{
+    if (!from || from == this)
+        return;
+    Destroy(); // whatever this object owned would otherwise be lost
+    header = from->header;
+    info = from->info;
+    dib = from->dib;
+    selection = from->selection;
+    alpha = from->alpha;
+    layers = from->layers;
+    info.ghostOf = const_cast<CPixImage*>(from);
+}
+
+bool CPixImage::CreateFromArray(BYTE* pArray, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
+                                DWORD dwBytesperline, bool bFlipImage)
+{
+    if (!pArray)
+        return false;
+    if (dwBitsperpixel != 1 && dwBitsperpixel != 4 && dwBitsperpixel != 8 && dwBitsperpixel != 24 &&
+        dwBitsperpixel != 32)
+        return false;
+    if (!Create(dwWidth, dwHeight, dwBitsperpixel, 0))
+        return false;
+    if (dwBitsperpixel < 24)
+        SetGrayPalette();
+    if (dwBitsperpixel == 32)
+        AlphaCreate();
+
+    for (DWORD y = 0; y < dwHeight; ++y) {
+        DWORD dsty = bFlipImage ? dwHeight - 1 - y : y;
+        const BYTE* src = pArray + static_cast<size_t>(y) * dwBytesperline;
+        BYTE* dst = info.bits + static_cast<size_t>(dsty) * info.effWidth;
+        if (dwBitsperpixel == 32) {
+            for (DWORD x = 0; x < dwWidth; ++x) {
+                dst[3 * x] = src[4 * x];
+                dst[3 * x + 1] = src[4 * x + 1];
+                dst[3 * x + 2] = src[4 * x + 2];
+                AlphaSet(static_cast<long>(x), static_cast<long>(dsty), src[4 * x + 3]);
+            }
+        } else {
+            std::memcpy(dst, src, dwBytesperline < info.effWidth ? dwBytesperline : info.effWidth);
+        }
+    }
+    return true;
+}
+
+bool CPixImage::CreateFromMatrix(BYTE** ppMatrix, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
+                                 DWORD dwBytesperline, bool bFlipImage)
+{
+    if (!ppMatrix)
+        return false;
+    if (dwBitsperpixel != 1 && dwBitsperpixel != 4 && dwBitsperpixel != 8 && dwBitsperpixel != 24 &&
+        dwBitsperpixel != 32)
+        return false;
+    if (!Create(dwWidth, dwHeight, dwBitsperpixel, 0))
+        return false;
+    if (dwBitsperpixel < 24)
+        SetGrayPalette();
+    if (dwBitsperpixel == 32)
+        AlphaCreate();
+
+    for (DWORD y = 0; y < dwHeight; ++y) {
+        const BYTE* src = ppMatrix[y];
+        if (!src)
+            continue;
+        DWORD dsty = bFlipImage ? dwHeight - 1 - y : y;
+        BYTE* dst = info.bits + static_cast<size_t>(dsty) * info.effWidth;
+        if (dwBitsperpixel == 32) {
+            for (DWORD x = 0; x < dwWidth; ++x) {
+                dst[3 * x] = src[4 * x];
+                dst[3 * x + 1] = src[4 * x + 1];
+                dst[3 * x + 2] = src[4 * x + 2];
+                AlphaSet(static_cast<long>(x), static_cast<long>(dsty), src[4 * x + 3]);
+            }
+        } else {
+            std::memcpy(dst, src, dwBytesperline < info.effWidth ? dwBytesperline : info.effWidth);
+        }
+    }
+    return true;
+}
+
+void CPixImage::Bitfield2RGB(BYTE* src, WORD redmask, WORD greenmask, WORD bluemask, BYTE bpp)
+{
+    if (!dib || !src || header.biBitCount != 24)
+        return;
+    const long width = static_cast<long>(GetWidth());
+    const long height = static_cast<long>(GetHeight());
+    // Shift right by a signed amount (left when negative): odd masks must not shift by a negative count.
+    auto shift = [](uint32_t v, int s) -> BYTE {
+        return static_cast<BYTE>(s >= 0 ? (v >> s) : (v << -s));
+    };
+    if (bpp == 16) {
+        int nr = __builtin_popcount(redmask);
+        int ng = __builtin_popcount(greenmask);
+        int nb = __builtin_popcount(bluemask);
+        const size_t srcStride = static_cast<size_t>((width + 1) / 2) * 4;
+        for (long y = height - 1; y >= 0; --y) {
+            const BYTE* srow = src + static_cast<size_t>(y) * srcStride;
+            BYTE* drow = info.bits + static_cast<size_t>(y) * info.effWidth;
+            for (long x = width - 1; x >= 0; --x) {
+                uint32_t w = static_cast<uint32_t>(srow[2 * x]) | (static_cast<uint32_t>(srow[2 * x + 1]) << 8);
+                BYTE b = shift(w & bluemask, -(8 - nr));
+                BYTE g = shift(w & greenmask, nr + ng - 8);
+                BYTE r = shift(w & redmask, nr + ng + nb - 8);
+                drow[3 * x] = b;
+                drow[3 * x + 1] = g;
+                drow[3 * x + 2] = r;
+            }
+        }
+    } else if (bpp == 32) {
+        const size_t srcStride = static_cast<size_t>(width) * 4;
+        for (long y = height - 1; y >= 0; --y) {
+            const BYTE* srow = src + static_cast<size_t>(y) * srcStride;
+            BYTE* drow = info.bits + static_cast<size_t>(y) * info.effWidth;
+            for (long x = width - 1; x >= 0; --x) {
+                BYTE b = srow[4 * x], g = srow[4 * x + 1], r = srow[4 * x + 2];
+                drow[3 * x] = b;
+                drow[3 * x + 1] = g;
+                drow[3 * x + 2] = r;
+            }
+        }
+    }
+}
+
+// --- info accessors with a rule ---------------------------------------------------------------
+
+RGBQUAD CPixImage::GetTransColor()
+{
+    if (header.biBitCount < 24 && info.transIndex != -1)
+        return GetPaletteColor(static_cast<BYTE>(info.transIndex));
+    return info.transColor;
+}
+
+void CPixImage::SetTransColor(RGBQUAD rgb)
+{
+    rgb.rgbReserved = 0;
+    info.transColor = rgb;
+}
+
+void CPixImage::SetXDPI(long dpi)
+{
+    if (dpi < 1)
+        dpi = 96;
+    info.xDpi = static_cast<int32_t>(dpi);
+    header.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
+}
+
+void CPixImage::SetYDPI(long dpi)
+{
+    if (dpi < 1)
+        dpi = 96;
+    info.yDpi = static_cast<int32_t>(dpi);
+    header.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
+}
+
+void CPixImage::SetFlags(DWORD flags, bool bLockReservedFlags)
+{
+    info.flags = bLockReservedFlags ? (flags & 0xFFFF) : flags;
+}
+
+void CPixImage::GetOffset(long* x, long* y)
+{
+    if (x)
+        *x = info.xOffset;
+    if (y)
+        *y = info.yOffset;
+}
+
+void CPixImage::SetOffset(long x, long y)
+{
+    info.xOffset = static_cast<int32_t>(x);
+    info.yOffset = static_cast<int32_t>(y);
+}
+
+DWORD CPixImage::GetCodecOption(DWORD imagetype)
+{
+    if (imagetype >= PIXMAX_FORMATS)
+        return 0;
+    if (imagetype == 0)
+        imagetype = info.type;
+    if (imagetype >= PIXMAX_FORMATS)
+        return 0;
+    return info.codecOptions[imagetype];
+}
+
+bool CPixImage::SetCodecOption(DWORD opt, DWORD imagetype)
+{
+    if (imagetype >= PIXMAX_FORMATS)
+        return false;
+    if (imagetype == 0)
+        imagetype = info.type;
+    if (imagetype >= PIXMAX_FORMATS)
+        return false;
+    info.codecOptions[imagetype] = opt;
+    return true;
+}
+
+BYTE CPixImage::GetColorType()
+{
+    if (AlphaIsValid())
+        return 4;
+    return header.biBitCount <= 8 ? 1 : 2;
+}

@@ -1,0 +1,335 @@
+// The image object: one picture held as a packed device-independent bitmap in memory, with an
+// optional alpha plane, an optional selection mask, its information block and its layers.
+// Every codec derives from it and adds only its own Decode and Encode (see codecs/CodecTable.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/win/WinTypes.h"
+
+class CPixFile;
+struct PixCodecEntry;
+
+// Format ids: the value of GetType(), the format arguments of Load/Save/Decode/Encode and the
+// index of the codec option words.
+enum : DWORD {
+    PIXFORMAT_UNKNOWN = 0,
+    PIXFORMAT_BMP = 1,
+    PIXFORMAT_GIF = 2,
+    PIXFORMAT_JPG = 3,
+    PIXFORMAT_PNG = 4,
+    PIXFORMAT_ICO = 5,
+    PIXFORMAT_TIF = 6,
+    PIXFORMAT_TGA = 7,
+    PIXFORMAT_PCX = 8,
+    PIXFORMAT_WBMP = 9,
+    PIXFORMAT_WMF = 10,
+    PIXFORMAT_JP2 = 11,
+    PIXFORMAT_JPC = 12,
+    PIXFORMAT_PGX = 13,
+    PIXFORMAT_PNM = 14,
+    PIXFORMAT_RAS = 15,
+    PIXMAX_FORMATS = 16, // the count, and the first id refused
+};
+
+// Largest picture Create accepts: pixel rows of at most 2^31 bytes, sides of at most 30000.
+constexpr uint64_t PIXIMAGE_MAX_PIXEL_BYTES = uint64_t{1} << 31;
+constexpr DWORD PIXIMAGE_MAX_SIDE = 30000;
+
+class CPixImage {
+public:
+    // Sampling of points between pixel centres.
+    enum InterpolationMethod {
+        IM_NEAREST_NEIGHBOUR = 1,
+        IM_BILINEAR = 2,
+        IM_BSPLINE = 3,
+        IM_BICUBIC = 4,
+        IM_BICUBIC2 = 5,
+        IM_LANCZOS = 6,
+        IM_BOX = 7,
+        IM_HERMITE = 8,
+        IM_HAMMING = 9,
+        IM_SINC = 10,
+        IM_BLACKMAN = 11,
+        IM_BESSEL = 12,
+        IM_GAUSSIAN = 13,
+        IM_QUADRATIC = 14,
+        IM_MITCHELL = 15,
+        IM_CATROM = 16,
+    };
+    // What a read outside the picture returns.
+    enum OverflowMethod {
+        OM_COLOR = 1,
+        OM_BACKGROUND = 2,
+        OM_TRANSPARENT = 3,
+        OM_WRAP = 4,
+        OM_REPEAT = 5,
+        OM_MIRROR = 6,
+    };
+
+    struct rgb_color {
+        BYTE r, g, b;
+    };
+
+    // Everything about the image but its blocks; copied as one by Copy, CopyInfo, Transfer, Ghost.
+    struct PixInfo {
+        DWORD effWidth{};          // bytes per pixel row, a multiple of 4
+        BYTE* bits{};              // the bottom pixel row inside the DIB block
+        CPixImage* ghostOf{};      // the image whose blocks this one shares, or null
+        DWORD type{};              // format id
+        char lastError[256]{};     // text of the last error
+        int32_t progress{};        // 0..100 while a long operation runs
+        int32_t escape{};          // non-zero asks a long operation to stop; -1 asks a decoder for the size only
+        int32_t transIndex{};      // transparent palette index, -1 for none
+        RGBQUAD transColor{};      // transparent colour of images without palette
+        BYTE jpegQuality{};
+        BYTE jpegScale{};
+        int32_t frame{};           // frame or page to decode next
+        int32_t numFrames{};       // frames or pages found by the last decode
+        DWORD frameDelay{};
+        int32_t xDpi{}, yDpi{};
+        RECT selectionBox{};
+        BYTE alphaMax{};
+        bool alphaPaletteEnabled{};
+        bool enabled{};
+        int32_t xOffset{}, yOffset{};
+        DWORD codecOptions[PIXMAX_FORMATS]{};
+        RGBQUAD lastColor{};       // one-entry cache of GetNearestIndex
+        BYTE lastIndex{};
+        bool lastValid{};
+        int32_t numLayers{};
+        DWORD flags{};
+    };
+
+    // --- construction -------------------------------------------------------------------------
+    explicit CPixImage(DWORD imagetype = 0);
+    CPixImage(DWORD width, DWORD height, DWORD bpp, DWORD imagetype = 0);
+    CPixImage(const CPixImage& src, bool copypixels = true, bool copyselection = true, bool copyalpha = true);
+    CPixImage(const char* filename, DWORD imagetype);
+    CPixImage(FILE* stream, DWORD imagetype);
+    CPixImage(CPixFile* stream, DWORD imagetype);
+    CPixImage(BYTE* buffer, DWORD size, DWORD imagetype);
+    virtual ~CPixImage();
+    CPixImage& operator=(const CPixImage& src);
+
+    // --- creation and contents ----------------------------------------------------------------
+    // bpp is normalised to 1, 4, 8 or 24; returns the DIB block or null (reason in GetLastError).
+    void* Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype = 0);
+    // Frees what the image owns; false (nothing freed) for a ghost.
+    bool Destroy();
+    void Clear(BYTE bval = 0);
+    void Copy(const CPixImage& src, bool copypixels = true, bool copyselection = true, bool copyalpha = true);
+    // Moves from's contents into this image and leaves from empty.
+    bool Transfer(CPixImage& from);
+    bool CreateFromArray(BYTE* pArray, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
+                         DWORD dwBytesperline, bool bFlipImage);
+    bool CreateFromMatrix(BYTE** ppMatrix, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
+                          DWORD dwBytesperline, bool bFlipImage);
+    void FreeMemory(void* memblock);
+    // Start of the pixel rows (row 0 is the bottom row); null for a row past the top or no DIB.
+    BYTE* GetBits(DWORD row = 0);
+    // Size of the DIB block in bytes (header, palette, rows).
+    int64_t GetSize() const;
+    bool IsInside(long x, long y) const;
+    static int CompareColors(const void* elem1, const void* elem2);
+    static const char* GetVersion();
+    static float GetVersionNumber();
+
+    // --- load and save ------------------------------------------------------------------------
+    // imagetype 0 detects the format; a named format that fails falls back to detection.
+    bool Load(const char* filename, DWORD imagetype = 0);
+    bool Decode(CPixFile* hFile, DWORD imagetype);
+    bool Decode(FILE* hFile, DWORD imagetype);
+    bool Decode(BYTE* buffer, DWORD size, DWORD imagetype);
+    // Writes a temporary file beside the target and renames it over the target only on success.
+    bool Save(const char* filename, DWORD imagetype);
+    bool Encode(CPixFile* hFile, DWORD imagetype);
+    bool Encode(FILE* hFile, DWORD imagetype);
+    // buffer must be null; on success it is a new block for the caller (FreeMemory) of size bytes.
+    bool Encode(BYTE*& buffer, long& size, DWORD imagetype);
+    bool Encode(CPixFile* hFile, CPixImage** pImages, int pagecount, DWORD imagetype);
+    bool Encode(FILE* hFile, CPixImage** pImages, int pagecount, DWORD imagetype);
+    bool Encode2RGBA(CPixFile* hFile);
+    bool Encode2RGBA(BYTE*& buffer, long& size);
+
+    // --- info accessors -----------------------------------------------------------------------
+    DWORD GetWidth() const { return static_cast<DWORD>(header.biWidth); }
+    DWORD GetHeight() const { return static_cast<DWORD>(header.biHeight); }
+    WORD GetBpp() const { return header.biBitCount; }
+    DWORD GetNumColors() const { return header.biClrUsed; }
+    DWORD GetEffWidth() const { return info.effWidth; }
+    void* GetDIB() const { return dib; }
+    DWORD GetType() const { return info.type; }
+    bool IsValid() const { return dib != nullptr; }
+    bool IsIndexed() const { return header.biClrUsed != 0; }
+    bool IsTransparent() const { return info.transIndex >= 0; }
+    long GetTransIndex() const { return info.transIndex; }
+    void SetTransIndex(long idx) { info.transIndex = static_cast<int32_t>(idx); }
+    RGBQUAD GetTransColor();
+    void SetTransColor(RGBQUAD rgb);
+    long GetXDPI() const { return info.xDpi; }
+    long GetYDPI() const { return info.yDpi; }
+    void SetXDPI(long dpi);
+    void SetYDPI(long dpi);
+    DWORD GetFlags() const { return info.flags; }
+    void SetFlags(DWORD flags, bool bLockReservedFlags = true);
+    DWORD GetFrameDelay() const { return info.frameDelay; }
+    void SetFrameDelay(DWORD d) { info.frameDelay = d; }
+    void GetOffset(long* x, long* y);
+    void SetOffset(long x, long y);
+    BYTE GetJpegQuality() const { return info.jpegQuality; }
+    void SetJpegQuality(BYTE q) { info.jpegQuality = q; }
+    BYTE GetJpegScale() const { return info.jpegScale; }
+    void SetJpegScale(BYTE s) { info.jpegScale = s; }
+    long GetProgress() const { return info.progress; }
+    void SetProgress(long p) { info.progress = static_cast<int32_t>(p); }
+    long GetEscape() const { return info.escape; }
+    void SetEscape(long e) { info.escape = static_cast<int32_t>(e); }
+    bool IsEnabled() const { return info.enabled; }
+    void Enable(bool enable = true) { info.enabled = enable; }
+    long GetNumFrames() const { return info.numFrames; }
+    long GetFrame() const { return info.frame; }
+    void SetFrame(long nFrame) { info.frame = static_cast<int32_t>(nFrame); }
+    const char* GetLastError() { return info.lastError; }
+    DWORD GetCodecOption(DWORD imagetype = 0);
+    bool SetCodecOption(DWORD opt, DWORD imagetype = 0);
+    // 4 with an alpha plane, else 1 for palette images and 2 for 24 bits.
+    BYTE GetColorType();
+
+    // --- palette and pixel access (y counts from the bottom row) -------------------------------
+    BYTE GetPixelIndex(long x, long y);
+    void SetPixelIndex(long x, long y, BYTE i);
+    RGBQUAD GetPixelColor(long x, long y, bool bGetAlpha = true);
+    BYTE GetPixelGray(long x, long y);
+    void SetPixelColor(long x, long y, RGBQUAD c, bool bSetAlpha = false);
+    void SetPixelColor(long x, long y, COLORREF cr);
+    void BlendPixelColor(long x, long y, RGBQUAD c, float blend, bool bSetAlpha = false);
+    bool IsTransparent(long x, long y);
+
+    DWORD GetPaletteSize() const { return header.biClrUsed * 4; }
+    RGBQUAD* GetPalette() const;
+    RGBQUAD GetPaletteColor(BYTE idx);
+    bool GetPaletteColor(BYTE i, BYTE* r, BYTE* g, BYTE* b);
+    void SetPaletteColor(BYTE idx, BYTE r, BYTE g, BYTE b, BYTE alpha = 0);
+    void SetPaletteColor(BYTE idx, RGBQUAD c);
+    void SetPaletteColor(BYTE idx, COLORREF cr);
+    void SetPalette(DWORD n, BYTE* r, BYTE* g, BYTE* b);
+    void SetPalette(rgb_color* rgb, DWORD nColors = 256);
+    void SetPalette(RGBQUAD* pPal, DWORD nColors = 256);
+    void SetGrayPalette();
+    void BlendPalette(COLORREF cr, long perc);
+    void SetStdPalette();
+    bool IsGrayScale();
+    bool IsSamePalette(CPixImage& img, bool bCheckAlpha = true);
+    void SwapIndex(BYTE idx1, BYTE idx2);
+    DWORD GetClrImportant() const { return header.biClrImportant; }
+    void SetClrImportant(DWORD ncolors = 0);
+    BYTE GetNearestIndex(RGBQUAD c);
+
+    static RGBQUAD RGBtoRGBQUAD(COLORREF cr);
+    static COLORREF RGBQUADtoRGB(RGBQUAD c);
+    void DrawLine(int StartX, int EndX, int StartY, int EndY, RGBQUAD color, bool bSetAlpha = false);
+    void DrawLine(int StartX, int EndX, int StartY, int EndY, COLORREF cr);
+
+    // --- alpha channel -------------------------------------------------------------------------
+    bool AlphaIsValid() const { return alpha != nullptr; }
+    void AlphaCreate();
+    void AlphaDelete();
+    void AlphaClear();
+    void AlphaSet(BYTE level);
+    void AlphaSet(long x, long y, BYTE level);
+    bool AlphaSet(CPixImage& from);
+    BYTE AlphaGet(long x, long y);
+    BYTE* AlphaGetPointer(long x = 0, long y = 0);
+    void AlphaInvert();
+    bool AlphaCopy(CPixImage& from);
+    bool AlphaFlip();
+    bool AlphaMirror();
+    bool AlphaSplit(CPixImage* dest);
+    bool AlphaPaletteSplit(CPixImage* dest);
+    void AlphaStrip();
+    BYTE AlphaGetMax() const { return info.alphaMax; }
+    void AlphaSetMax(BYTE nAlphaMax) { info.alphaMax = nAlphaMax; }
+    void AlphaPaletteEnable(bool enable = true) { info.alphaPaletteEnabled = enable; }
+    bool AlphaPaletteIsEnabled() const { return info.alphaPaletteEnabled; }
+    bool AlphaPaletteIsValid();
+    void AlphaPaletteClear();
+
+    // --- flips, mirror, right-angle rotations ---------------------------------------------------
+    bool Flip();
+    bool Mirror();
+    bool RotateLeft(CPixImage* iDst = nullptr);
+    bool RotateRight(CPixImage* iDst = nullptr);
+    bool Rotate180(CPixImage* iDst = nullptr);
+
+    // --- resampling and interpolation ----------------------------------------------------------
+    bool Resample(long newx, long newy, int mode = 1, CPixImage* iDst = nullptr);
+    bool Resample2(long newx, long newy, InterpolationMethod inMethod = IM_BICUBIC2,
+                   OverflowMethod ofMethod = OM_REPEAT, CPixImage* iDst = nullptr, bool disableAveraging = false);
+    bool QIShrink(long newx, long newy, CPixImage* iDst = nullptr);
+
+    void OverflowCoordinates(long& x, long& y, OverflowMethod ofMethod);
+    void OverflowCoordinates(float& x, float& y, OverflowMethod ofMethod);
+    RGBQUAD GetPixelColorWithOverflow(long x, long y, OverflowMethod ofMethod = OM_BACKGROUND,
+                                      RGBQUAD* rplColor = nullptr);
+    RGBQUAD GetPixelColorInterpolated(float x, float y, InterpolationMethod inMethod = IM_BILINEAR,
+                                      OverflowMethod ofMethod = OM_BACKGROUND, RGBQUAD* rplColor = nullptr);
+    RGBQUAD GetAreaColorInterpolated(float xc, float yc, float w, float h, InterpolationMethod inMethod,
+                                     OverflowMethod ofMethod = OM_BACKGROUND, RGBQUAD* rplColor = nullptr);
+
+    static float KernelBSpline(float x);
+    static float KernelLinear(float t);
+    static float KernelCubic(float t);
+    static float KernelGeneralizedCubic(float t, float a = -1);
+    static float KernelLanczosSinc(float t, float r = 3);
+    static float KernelBox(float x);
+    static float KernelHermite(float x);
+    static float KernelHamming(float x);
+    static float KernelSinc(float x);
+    static float KernelBlackman(float x);
+    static float KernelBessel_J1(float x);
+    static float KernelBessel_P1(float x);
+    static float KernelBessel_Q1(float x);
+    static float KernelBessel_Order1(float x);
+    static float KernelBessel(float x);
+    static float KernelGaussian(float x);
+    static float KernelQuadratic(float x);
+    static float KernelMitchell(float x);
+    static float KernelCatrom(float x);
+
+protected:
+    void Startup(DWORD imagetype);
+    // Takes src's information block; only while this image has no DIB.
+    void CopyInfo(const CPixImage& src);
+    // Makes this image share from's blocks without owning them.
+    void Ghost(const CPixImage* from);
+    // True (with the reason in lastError) when encoding must not start.
+    bool EncodeSafeCheck(CPixFile* hFile);
+    // Stores an error text, cut to the field.
+    void SetLastError(const char* text);
+    // Fills a created 24-bit image from 16- or 32-bit bit-field pixels (src may be the own rows).
+    void Bitfield2RGB(BYTE* src, WORD redmask, WORD greenmask, WORD bluemask, BYTE bpp);
+    void RGBtoBGR(BYTE* buffer, int length);
+
+    BYTE BlindGetPixelIndex(long x, long y);
+    RGBQUAD BlindGetPixelColor(long x, long y);
+    BYTE* BlindGetPixelPointer(long x, long y);
+    BYTE BlindAlphaGet(long x, long y) { return alpha[static_cast<size_t>(x) + static_cast<size_t>(y) * GetWidth()]; }
+    void AddAveragingCont(RGBQUAD const& color, float surf, float& rr, float& gg, float& bb, float& aa);
+
+    // Number of pixels (alpha and selection planes), 64-bit.
+    size_t PlaneSize() const { return static_cast<size_t>(GetWidth()) * GetHeight(); }
+
+    void* dib;
+    BITMAPINFOHEADER header;
+    PixInfo info;
+    BYTE* selection;
+    BYTE* alpha;
+    CPixImage** layers;
+
+private:
+    bool DecodeWith(const PixCodecEntry& entry, CPixFile* hFile, DWORD decodeType);
+    bool ProbeDecode(CPixFile* hFile);
+};

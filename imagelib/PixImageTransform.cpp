@@ -1,0 +1,230 @@
+// Image object: the lossless flips, mirror and right-angle rotations.
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "imagelib/PixImage.h"
+
+namespace {
+constexpr long kBlock = 64; // square blocks keep the reads and writes of a quarter turn in cache
+}
+
+bool CPixImage::Flip()
+{
+    if (!dib)
+        return false;
+    std::unique_ptr<CPixImage> copy(new (std::nothrow) CPixImage(*this, false, false, true));
+    if (!copy || !copy->IsValid())
+        return false;
+    const size_t eff = info.effWidth;
+    const DWORD h = GetHeight();
+    for (DWORD i = 0; i < h; ++i)
+        std::memcpy(copy->info.bits + i * eff, info.bits + static_cast<size_t>(h - 1 - i) * eff, eff);
+    copy->AlphaFlip();
+    return Transfer(*copy);
+}
+
+bool CPixImage::Mirror()
+{
+    if (!dib)
+        return false;
+    std::unique_ptr<CPixImage> copy(new (std::nothrow) CPixImage(*this, false, false, true));
+    if (!copy || !copy->IsValid())
+        return false;
+    const long w = static_cast<long>(GetWidth());
+    const long h = static_cast<long>(GetHeight());
+    const size_t eff = info.effWidth;
+    for (long y = 0; y < h; ++y) {
+        const BYTE* src = info.bits + static_cast<size_t>(y) * eff;
+        BYTE* dst = copy->info.bits + static_cast<size_t>(y) * eff;
+        switch (header.biBitCount) {
+        case 8:
+            for (long x = 0; x < w; ++x)
+                dst[x] = src[w - 1 - x];
+            break;
+        case 24:
+            for (long x = 0; x < w; ++x) {
+                const BYTE* s = src + static_cast<size_t>(w - 1 - x) * 3;
+                dst[3 * x] = s[0];
+                dst[3 * x + 1] = s[1];
+                dst[3 * x + 2] = s[2];
+            }
+            break;
+        default:
+            for (long x = 0; x < w; ++x)
+                copy->SetPixelIndex(x, y, BlindGetPixelIndex(w - 1 - x, y));
+            break;
+        }
+    }
+    copy->AlphaMirror();
+    return Transfer(*copy);
+}
+
+namespace {
+enum class Turn { Left, Right, Half };
+}
+
+// Builds the turned picture in a new image of the same depth, palette, info and alpha.
+static bool TurnInto(CPixImage& out, Turn turn, long w, long h, int bpp, BYTE* bits, size_t eff,
+                     const BYTE* alphaPlane, long* progress)
+{
+    const long nw = turn == Turn::Half ? w : h;
+    const long nh = turn == Turn::Half ? h : w;
+    BYTE* nbits = out.GetBits(0);
+    const size_t neff = out.GetEffWidth();
+    BYTE* nalpha = out.AlphaGetPointer(0, 0);
+
+    // Source coordinates of new pixel (x, y).
+    auto source = [&](long x, long y, long& sx, long& sy) {
+        switch (turn) {
+        case Turn::Left: sx = y; sy = h - 1 - x; break;
+        case Turn::Right: sx = w - 1 - y; sy = x; break;
+        case Turn::Half: sx = w - 1 - x; sy = h - 1 - y; break;
+        }
+    };
+    auto getIndex = [&](long x, long y) -> BYTE {
+        const BYTE* row = bits + static_cast<size_t>(y) * eff;
+        if (bpp == 4)
+            return static_cast<BYTE>((row[x >> 1] >> (4 - 4 * (x & 1))) & 15);
+        return static_cast<BYTE>((row[x >> 3] >> (7 - (x & 7))) & 1);
+    };
+
+    for (long bx = 0; bx < nw; bx += kBlock) {
+        const long ex = bx + kBlock < nw ? bx + kBlock : nw;
+        for (long by = 0; by < nh; by += kBlock) {
+            const long ey = by + kBlock < nh ? by + kBlock : nh;
+            *progress = static_cast<long>(100 * static_cast<int64_t>(turn == Turn::Right ? by : bx) /
+                                          (turn == Turn::Right ? nh : nw));
+            for (long x = bx; x < ex; ++x) {
+                for (long y = by; y < ey; ++y) {
+                    long sx = 0, sy = 0;
+                    source(x, y, sx, sy);
+                    if (bpp == 24) {
+                        const BYTE* s = bits + static_cast<size_t>(sy) * eff + static_cast<size_t>(sx) * 3;
+                        BYTE* d = nbits + static_cast<size_t>(y) * neff + static_cast<size_t>(x) * 3;
+                        d[0] = s[0];
+                        d[1] = s[1];
+                        d[2] = s[2];
+                    } else if (bpp == 8) {
+                        nbits[static_cast<size_t>(y) * neff + static_cast<size_t>(x)] =
+                            bits[static_cast<size_t>(sy) * eff + static_cast<size_t>(sx)];
+                    } else {
+                        out.SetPixelIndex(x, y, getIndex(sx, sy));
+                    }
+                }
+            }
+            if (alphaPlane && nalpha) {
+                for (long x = bx; x < ex; ++x) {
+                    for (long y = by; y < ey; ++y) {
+                        long sx = 0, sy = 0;
+                        source(x, y, sx, sy);
+                        nalpha[static_cast<size_t>(y) * nw + static_cast<size_t>(x)] =
+                            alphaPlane[static_cast<size_t>(sy) * w + static_cast<size_t>(sx)];
+                    }
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool CPixImage::RotateLeft(CPixImage* iDst)
+{
+    if (!dib)
+        return false;
+    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
+    CPixImage turned;
+    turned.CopyInfo(*this);
+    if (!turned.Create(static_cast<DWORD>(h), static_cast<DWORD>(w), GetBpp(), GetType())) {
+        SetLastError(turned.GetLastError());
+        return false;
+    }
+    turned.SetPalette(GetPalette(), 256);
+    if (AlphaIsValid()) {
+        turned.AlphaCreate();
+        if (!turned.AlphaIsValid())
+            return false;
+    }
+    long progress = 0;
+    TurnInto(turned, Turn::Left, w, h, GetBpp(), info.bits, info.effWidth, alpha, &progress);
+    info.progress = static_cast<int32_t>(progress);
+    turned.info.progress = info.progress;
+    return (iDst ? iDst : this)->Transfer(turned);
+}
+
+bool CPixImage::RotateRight(CPixImage* iDst)
+{
+    if (!dib)
+        return false;
+    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
+    CPixImage turned;
+    turned.CopyInfo(*this);
+    if (!turned.Create(static_cast<DWORD>(h), static_cast<DWORD>(w), GetBpp(), GetType())) {
+        SetLastError(turned.GetLastError());
+        return false;
+    }
+    turned.SetPalette(GetPalette(), 256);
+    if (AlphaIsValid()) {
+        turned.AlphaCreate();
+        if (!turned.AlphaIsValid())
+            return false;
+    }
+    long progress = 0;
+    TurnInto(turned, Turn::Right, w, h, GetBpp(), info.bits, info.effWidth, alpha, &progress);
+    info.progress = static_cast<int32_t>(progress);
+    turned.info.progress = info.progress;
+    return (iDst ? iDst : this)->Transfer(turned);
+}
+
+bool CPixImage::Rotate180(CPixImage* iDst)
+{
+    if (!dib)
+        return false;
+    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
+    CPixImage turned;
+    turned.CopyInfo(*this);
+    if (!turned.Create(static_cast<DWORD>(w), static_cast<DWORD>(h), GetBpp(), GetType())) {
+        SetLastError(turned.GetLastError());
+        return false;
+    }
+    turned.SetPalette(GetPalette(), 256);
+    if (AlphaIsValid()) {
+        turned.AlphaCreate();
+        if (!turned.AlphaIsValid())
+            return false;
+    }
+    const size_t eff = info.effWidth;
+    const size_t neff = turned.info.effWidth;
+    for (long y = 0; y < h; ++y) {
+        info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / h);
+        const BYTE* src = info.bits + static_cast<size_t>(y) * eff;
+        BYTE* dst = turned.info.bits + static_cast<size_t>(h - 1 - y) * neff;
+        switch (header.biBitCount) {
+        case 24:
+            for (long x = 0; x < w; ++x) {
+                const BYTE* s = src + static_cast<size_t>(x) * 3;
+                BYTE* d = dst + static_cast<size_t>(w - 1 - x) * 3;
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+            }
+            break;
+        case 8:
+            for (long x = 0; x < w; ++x)
+                dst[w - 1 - x] = src[x];
+            break;
+        default:
+            for (long x = 0; x < w; ++x)
+                turned.SetPixelIndex(w - 1 - x, h - 1 - y, BlindGetPixelIndex(x, y));
+            break;
+        }
+        if (alpha) {
+            const BYTE* sa = alpha + static_cast<size_t>(y) * w;
+            BYTE* da = turned.alpha + static_cast<size_t>(h - 1 - y) * w;
+            for (long x = 0; x < w; ++x)
+                da[w - 1 - x] = sa[x];
+        }
+    }
+    turned.info.progress = info.progress;
+    return (iDst ? iDst : this)->Transfer(turned);
+}

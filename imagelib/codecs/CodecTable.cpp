@@ -1,0 +1,30 @@
+#include "imagelib/codecs/CodecTable.h"
+
+// Codec headers go here, one per codec.
+
+namespace {
+const std::vector<PixCodecEntry>* g_override = nullptr;
+}
+
+void PixSetCodecTable(const std::vector<PixCodecEntry>* table) { g_override = table; }
+
+const std::vector<PixCodecEntry>& PixCodecTable()
+{
+    if (g_override)
+        return *g_override;
+    // Probe order: BMP, JPEG, ICO, GIF, PNG, TIFF, TGA, PCX, WBMP, WMF/EMF, JPEG 2000 family.
+    static const std::vector<PixCodecEntry> table = {
+    };
+    return table;
+}
+
+const PixCodecEntry* PixFindCodec(DWORD imagetype)
+{
+    if (imagetype == PIXFORMAT_UNKNOWN || imagetype >= PIXMAX_FORMATS)
+        return nullptr;
+    for (const PixCodecEntry& entry : PixCodecTable()) {
+        if (imagetype >= entry.firstType && imagetype <= entry.lastType)
+            return &entry;
+    }
+    return nullptr;
+}

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "imagelib/PixImage.h"
+#include "imagelib/PixMemFile.h"
+#include "imagelib/codecs/CodecTable.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// Always fails, after reading a few bytes, as a real codec does on a foreign file.
+class FailingCodec : public CPixImage {
+public:
+    FailingCodec() : CPixImage(PIXFORMAT_BMP) {}
+    bool Decode(CPixFile* f)
+    {
+        BYTE skip[4];
+        f->Read(skip, 1, 4);
+        SetLastError("Not a BMP");
+        return false;
+    }
+    bool Encode(CPixFile* f)
+    {
+        if (EncodeSafeCheck(f))
+            return false;
+        f->Write("partial", 1, 7);
+        SetLastError("refused by test codec");
+        return false;
+    }
+};
+
+// "TST" w h, then w x h blue-green-red pixels from the bottom row.
+class TinyCodec : public CPixImage {
+public:
+    TinyCodec() : CPixImage(PIXFORMAT_PCX) {}
+    bool Decode(CPixFile* f)
+    {
+        BYTE head[5];
+        if (f->Read(head, 1, 5) != 5 || std::memcmp(head, "TST", 3) != 0) {
+            SetLastError("Not a TST");
+            return false;
+        }
+        if (GetEscape() == -1)
+            return true;
+        if (!Create(head[3], head[4], 24, PIXFORMAT_PCX))
+            return false;
+        for (long y = 0; y < head[4]; ++y)
+            for (long x = 0; x < head[3]; ++x) {
+                BYTE p[3];
+                if (f->Read(p, 1, 3) != 3) {
+                    SetLastError("short TST");
+                    return false;
+                }
+                SetPixelColor(x, y, RGB(p[2], p[1], p[0]));
+            }
+        return true;
+    }
+    bool Encode(CPixFile* f)
+    {
+        if (EncodeSafeCheck(f))
+            return false;
+        BYTE head[5] = {'T', 'S', 'T', static_cast<BYTE>(GetWidth()), static_cast<BYTE>(GetHeight())};
+        f->Write(head, 1, 5);
+        for (long y = 0; y < static_cast<long>(GetHeight()); ++y)
+            for (long x = 0; x < static_cast<long>(GetWidth()); ++x) {
+                RGBQUAD c = GetPixelColor(x, y, false);
+                BYTE p[3] = {c.rgbBlue, c.rgbGreen, c.rgbRed};
+                f->Write(p, 1, 3);
+            }
+        return true;
+    }
+};
+
+class PixDispatch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_table = {PixCodec<FailingCodec>(PIXFORMAT_BMP), PixCodec<TinyCodec>(PIXFORMAT_PCX)};
+        PixSetCodecTable(&m_table);
+    }
+    void TearDown() override { PixSetCodecTable(nullptr); }
+
+    static std::string TinyFile()
+    {
+        std::string s = "TST";
+        s += static_cast<char>(2);
+        s += static_cast<char>(1);
+        s += std::string("\x01\x02\x03\x04\x05\x06", 6);
+        return s;
+    }
+
+    std::vector<PixCodecEntry> m_table;
+    TempDir m_dir;
+};
+
+TEST_F(PixDispatch, ProbingSeeksBackAfterEachFailure)
+{
+    std::string path = m_dir.File("a.tst");
+    WriteFileBytes(path, TinyFile());
+    CPixImage img;
+    ASSERT_TRUE(img.Load(path.c_str(), PIXFORMAT_UNKNOWN)) << img.GetLastError();
+    EXPECT_EQ(img.GetType(), static_cast<DWORD>(PIXFORMAT_PCX));
+    EXPECT_EQ(img.GetWidth(), 2u);
+    EXPECT_EQ(img.GetPixelColor(1, 0).rgbRed, 6);
+
+    // A wrongly named format falls back to probing.
+    CPixImage typed;
+    ASSERT_TRUE(typed.Load(path.c_str(), PIXFORMAT_BMP));
+    EXPECT_EQ(typed.GetType(), static_cast<DWORD>(PIXFORMAT_PCX));
+    CPixImage high;
+    ASSERT_TRUE(high.Load(path.c_str(), 16));
+}
+
+TEST_F(PixDispatch, StreamPositionAfterProbing)
+{
+    std::string bytes = "xx" + TinyFile() + "tail";
+    CPixMemFile f(reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    ASSERT_TRUE(f.Seek(2, 0));
+    CPixImage img;
+    ASSERT_TRUE(img.Decode(&f, PIXFORMAT_UNKNOWN));
+    EXPECT_EQ(f.Tell(), 2 + 11) << "where the successful codec stopped";
+
+    std::string junk = "yyjunkjunkjunk";
+    CPixMemFile g(reinterpret_cast<BYTE*>(junk.data()), static_cast<DWORD>(junk.size()));
+    ASSERT_TRUE(g.Seek(2, 0));
+    EXPECT_FALSE(img.Decode(&g, PIXFORMAT_UNKNOWN));
+    EXPECT_EQ(g.Tell(), 2) << "back at the remembered position";
+    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
+    EXPECT_TRUE(img.IsValid()) << "a failed decode keeps the old picture";
+}
+
+TEST_F(PixDispatch, FailedLoadReportsTheNamedFormatsReason)
+{
+    std::string path = m_dir.File("junk.bin");
+    WriteFileBytes(path, "junkjunkjunk");
+    CPixImage img;
+    EXPECT_FALSE(img.Load(path.c_str(), PIXFORMAT_PCX));
+    EXPECT_STREQ(img.GetLastError(), "Not a TST");
+    EXPECT_FALSE(img.Load(path.c_str(), PIXFORMAT_UNKNOWN));
+    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
+
+    EXPECT_FALSE(img.Load(m_dir.File("missing.png").c_str(), PIXFORMAT_UNKNOWN));
+    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format") << "untouched";
+
+    CPixMemFile f;
+    ASSERT_TRUE(f.Open());
+    EXPECT_FALSE(img.Decode(&f, 16));
+    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
+    EXPECT_FALSE(img.Decode(&f, PIXFORMAT_TIF)) << "no TIFF codec in this table";
+}
+
+TEST_F(PixDispatch, DecodeHandsTheCallersSettingsToTheCodec)
+{
+    std::string bytes = TinyFile();
+    CPixImage img;
+    img.SetEscape(-1); // size only: the codec sees the request through CopyInfo
+    ASSERT_TRUE(img.Decode(reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), PIXFORMAT_PCX));
+    EXPECT_FALSE(img.IsValid());
+}
+
+TEST_F(PixDispatch, SaveReplacesTheFileOnlyOnSuccess)
+{
+    std::string path = m_dir.File("keep.tst");
+    WriteFileBytes(path, "precious");
+    CPixImage img(3, 2, 24);
+    img.SetPixelColor(2, 1, RGB(200, 100, 50));
+
+    EXPECT_FALSE(img.Save(path.c_str(), PIXFORMAT_BMP));
+    EXPECT_STREQ(img.GetLastError(), "refused by test codec");
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+    EXPECT_FALSE(img.Save(path.c_str(), PIXFORMAT_UNKNOWN));
+    EXPECT_STREQ(img.GetLastError(), "Encode: Unknown format");
+    EXPECT_FALSE(img.Save(path.c_str(), 16));
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+    CPixImage empty;
+    EXPECT_FALSE(empty.Save(path.c_str(), PIXFORMAT_PCX));
+    EXPECT_STREQ(empty.GetLastError(), "null image!!!");
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+
+    ASSERT_TRUE(img.Save(path.c_str(), PIXFORMAT_PCX)) << img.GetLastError();
+    CPixImage back(path.c_str(), PIXFORMAT_PCX);
+    ASSERT_TRUE(back.IsValid());
+    EXPECT_EQ(back.GetPixelColor(2, 1).rgbRed, 200);
+
+    int files = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(m_dir.Path()))
+        ++files;
+    EXPECT_EQ(files, 1) << "no temporary file is left behind";
+
+    std::string fresh = m_dir.File("new.tst");
+    ASSERT_TRUE(img.Save(fresh.c_str(), PIXFORMAT_PCX));
+    EXPECT_TRUE(std::filesystem::exists(fresh));
+    EXPECT_FALSE(img.Save(m_dir.File("no/such/folder.tst").c_str(), PIXFORMAT_PCX));
+}
+
+TEST_F(PixDispatch, WriteErrorsAreFailures)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    FILE* fp = std::fopen("/dev/full", "wb");
+    ASSERT_NE(fp, nullptr);
+    CPixImage img(3, 2, 24);
+    EXPECT_FALSE(img.Encode(fp, PIXFORMAT_PCX));
+    EXPECT_STREQ(img.GetLastError(), "Encode: write error");
+    std::fclose(fp);
+}
+
+TEST_F(PixDispatch, MemoryEncode)
+{
+    CPixImage img(2, 1, 24);
+    img.SetPixelColor(0, 0, RGB(1, 2, 3));
+    BYTE* buffer = reinterpret_cast<BYTE*>(&img);
+    long size = 0;
+    EXPECT_FALSE(img.Encode(buffer, size, PIXFORMAT_PCX));
+    EXPECT_STREQ(img.GetLastError(), "the buffer must be empty");
+    EXPECT_EQ(buffer, reinterpret_cast<BYTE*>(&img));
+
+    buffer = nullptr;
+    ASSERT_TRUE(img.Encode(buffer, size, PIXFORMAT_PCX));
+    EXPECT_EQ(size, 11);
+    CPixImage back(buffer, static_cast<DWORD>(size), PIXFORMAT_UNKNOWN);
+    img.FreeMemory(buffer);
+    ASSERT_TRUE(back.IsValid());
+    EXPECT_EQ(back.GetPixelColor(0, 0).rgbGreen, 2);
+
+    BYTE* rgba = nullptr;
+    ASSERT_TRUE(img.Encode2RGBA(rgba, size));
+    ASSERT_EQ(size, 8);
+    EXPECT_EQ(rgba[0], 1);
+    EXPECT_EQ(rgba[2], 3);
+    img.FreeMemory(rgba);
+}
+
+TEST_F(PixDispatch, MultipageNeedsACodecThatHasIt)
+{
+    CPixImage img(2, 2, 24);
+    CPixImage* pages[1] = {&img};
+    CPixMemFile f;
+    ASSERT_TRUE(f.Open());
+    EXPECT_FALSE(img.Encode(&f, pages, 1, PIXFORMAT_PCX));
+    EXPECT_STREQ(img.GetLastError(), "Multipage Encode, Unsupported operation for this format");
+}
+
+} // namespace
