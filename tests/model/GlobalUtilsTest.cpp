@@ -1,0 +1,107 @@
+#include "model/CountryTable.h"
+#include "model/GlobalUtils.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+TEST(GlobalUtilsTest, FileExtAndImageType) {
+    EXPECT_EQ(GetFileExt("/a/b/pic.JPG"), "JPG");
+    EXPECT_EQ(GetFileExt("/a/b/archive.tar.gz"), "gz");
+    EXPECT_EQ(GetFileExt("/my.folder/file"), "folder/file");
+    EXPECT_EQ(GetFileExt("/a/file"), "");
+    EXPECT_EQ(GetFileExt("name."), "");
+
+    const struct {
+        const char* ext;
+        int type;
+    } rows[] = {{"bmp", 1},  {"jpg", 3},  {"jpeg", 3}, {"gif", 2},  {"png", 4},  {"ico", 5},  {"tiff", 6},
+                {"tif", 6},  {"tga", 7},  {"pcx", 8},  {"wbmp", 9}, {"wmf", 10}, {"emf", 10}, {"jp2", 11},
+                {"j2k", 11}, {"jpc", 12}, {"j2c", 12}, {"pgx", 13}, {"ras", 15}, {"pnm", 14}, {"pgm", 14},
+                {"ppm", 14}, {"JPG", 0},  {"", 0},     {"txt", 0},  {"jp", 0}};
+    for (const auto& r : rows) EXPECT_EQ(GetImageTypeFromExt(r.ext), r.type) << r.ext;
+}
+
+TEST(GlobalUtilsTest, ImageFileFilter) {
+    const std::string open = BuildImageFileFilter(TRUE);
+    const std::string save = BuildImageFileFilter(FALSE);
+    const std::string tail("WMF EMF files\0*.wmf;*.emf\0", 26);
+    EXPECT_EQ(open.substr(0, 24), std::string("Supported files\0*.bmp;*.", 24));
+    ASSERT_GT(open.size(), tail.size());
+    EXPECT_EQ(open.substr(open.size() - tail.size()), tail);
+    EXPECT_EQ(open.size(), save.size() + tail.size());
+    EXPECT_EQ(open.compare(0, save.size(), save), 0);
+    // Sixteen NULs for eight rows; the text's own NUL ends it.
+    EXPECT_EQ(std::count(open.begin(), open.end(), '\0'), 16);
+    EXPECT_EQ(std::count(save.begin(), save.end(), '\0'), 14);
+    EXPECT_EQ(save.back(), '\0');
+    EXPECT_EQ(save.substr(save.size() - 17), std::string("ICON files\0*.ico\0", 17));
+}
+
+TEST(GlobalUtilsTest, FormatFileSizeEdges) {
+    EXPECT_EQ(FormatFileSize(-5), "0KB");
+    EXPECT_EQ(FormatFileSize(0), "0KB");
+    EXPECT_EQ(FormatFileSize(1), "1KB");
+    EXPECT_EQ(FormatFileSize(1024), "1KB");
+    EXPECT_EQ(FormatFileSize(1025), "1KB");
+    EXPECT_EQ(FormatFileSize(2048), "2KB");
+    EXPECT_EQ(FormatFileSize(1048576), "1024KB");
+    EXPECT_EQ(FormatFileSize(1048577), "1MB");
+    EXPECT_EQ(FormatFileSize(1073741824), "1024MB");
+    EXPECT_EQ(FormatFileSize(1073741825), "1GB");
+    // Past what a 32-bit number holds.
+    EXPECT_EQ(FormatFileSize(int64_t{5} << 40), "5120GB");
+    EXPECT_EQ(FormatFileSize(INT64_MAX), "8589934591GB");
+}
+
+TEST(GlobalUtilsTest, CountryTable) {
+    ASSERT_EQ(g_CountryTable.size(), 89u);
+    EXPECT_STREQ(g_CountryTable[0].name, "Algeria");
+    EXPECT_STREQ(g_CountryTable[4].name, "Banglandesh");
+    EXPECT_STREQ(g_CountryTable[39].name, "North Korea");
+    EXPECT_STREQ(g_CountryTable[71].name, "Swaden,");
+    EXPECT_STREQ(g_CountryTable[82].name, "UnitedKingdom,");
+    EXPECT_STREQ(g_CountryTable[88].name, "Zran");
+    EXPECT_STREQ(g_CountryTable[kDefaultCountryIndex].name, "U.S.A");
+    const std::set<int> ntsc = {6, 9, 10, 12, 14, 15, 24, 25, 35, 36, 40, 49, 58, 60, 61, 74, 80, 84};
+    for (int i = 0; i < kCountryCount; ++i) EXPECT_EQ(g_CountryTable[i].tvFormat, ntsc.count(i) ? 0 : 1) << i;
+}
+
+TEST(GlobalUtilsTest, DeleteFolderRemovesTreeButNotLinkTargets) {
+    TempDir dir;
+    const fs::path outside = dir.Path() / "outside";
+    fs::create_directories(outside / "deep");
+    WriteFileBytes((outside / "keep.txt").string(), "keep");
+    WriteFileBytes((outside / "deep/keep2.txt").string(), "keep");
+
+    const fs::path tree = dir.Path() / "tree";
+    fs::create_directories(tree / "a/b/c");
+    WriteFileBytes((tree / "top.txt").string(), "x");
+    WriteFileBytes((tree / "a/b/c/leaf.txt").string(), "x");
+    fs::create_directory_symlink(outside, tree / "a/link-to-outside");
+    fs::create_symlink(outside / "keep.txt", tree / "file-link");
+    fs::create_symlink(dir.Path() / "nowhere", tree / "dangling");
+
+    EXPECT_EQ(DeleteFolder(tree.string()), TRUE);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
+    EXPECT_EQ(ReadFileBytes((outside / "keep.txt").string()), "keep");
+    EXPECT_EQ(ReadFileBytes((outside / "deep/keep2.txt").string()), "keep");
+
+    // A path that is itself a link is not followed.
+    const fs::path link = dir.Path() / "link";
+    fs::create_directory_symlink(outside, link);
+    EXPECT_EQ(DeleteFolder(link.string()), FALSE);
+    EXPECT_TRUE(fs::exists(outside / "keep.txt"));
+
+    EXPECT_EQ(DeleteFolder((dir.Path() / "missing").string()), FALSE);
+    EXPECT_EQ(DeleteFolder(""), FALSE);
+    EXPECT_EQ(DeleteFolder("/"), FALSE);
+    EXPECT_EQ(DeleteFolder("//"), FALSE);
+    EXPECT_EQ(DeleteFolder("/./"), FALSE);
+}

@@ -1,0 +1,90 @@
+#include "model/Log.h"
+
+#include "editor/AppDirectory.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+const std::regex kLine(R"((\d\d):(\d\d):(\d\d), (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d\d, \d{4}: (.*))");
+} // namespace
+
+TEST(LogTest, LinesGoToTheProgramFolderByDefault) {
+    TempDir dir;
+    SetAppDirectoryOverride(dir.Path().string());
+    SetLogFilePath("");
+    EXPECT_EQ(GetLogFilePath(), dir.File("log.txt"));
+    WriteLog("Software start!");
+    WriteLog("Software start!");  // same second, still two lines
+    const std::string text = ReadFileBytes(dir.File("log.txt"));
+    SetAppDirectoryOverride("");
+    ASSERT_EQ(text.back(), '\n');
+    const auto lines = Lines(text);
+    ASSERT_EQ(lines.size(), 2u);
+    for (const auto& line : lines) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, kLine)) << line;
+        EXPECT_EQ(m[5].str(), "Software start!");
+    }
+}
+
+TEST(LogTest, EnglishMonthsWhateverTheLocale) {
+    TempDir dir;
+    SetLogFilePath(dir.File("other.txt"));
+    // Any installed non-English locale; the C locale still proves the global one is untouched.
+    const char* before = std::setlocale(LC_TIME, nullptr);
+    const std::string saved = before ? before : "C";
+    std::setlocale(LC_TIME, "de_DE.UTF-8");
+    WriteLog("x");
+    std::setlocale(LC_TIME, saved.c_str());
+    SetLogFilePath("");
+    const auto lines = Lines(ReadFileBytes(dir.File("other.txt")));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(std::regex_match(lines[0], kLine)) << lines[0];
+}
+
+TEST(LogTest, ConcurrentWritersNeverInterleave) {
+    TempDir dir;
+    SetLogFilePath(dir.File("log.txt"));
+    constexpr int kThreads = 8;
+    constexpr int kLinesEach = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            const std::string payload(100 + t * 37, static_cast<char>('a' + t));
+            for (int i = 0; i < kLinesEach; ++i) WriteLog(payload);
+        });
+    }
+    for (auto& th : threads) th.join();
+    SetLogFilePath("");
+    const auto lines = Lines(ReadFileBytes(dir.File("log.txt")));
+    ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kLinesEach));
+    for (const auto& line : lines) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, kLine)) << line;
+        const std::string msg = m[5].str();
+        ASSERT_FALSE(msg.empty());
+        const int t = msg[0] - 'a';
+        EXPECT_EQ(msg, std::string(100 + t * 37, msg[0]));
+    }
+}
+
+TEST(LogTest, UnopenableFileIsIgnored) {
+    SetLogFilePath("/nonexistent-folder/for/log.txt");
+    WriteLog("lost");  // must not throw or crash
+    SetLogFilePath("");
+}
