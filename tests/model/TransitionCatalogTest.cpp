@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "editor/AppDirectory.h"
+#include "model/EffectNames.h"
+#include "model/TransitionBlindSetting.h"
+#include "model/TransitionFactory.h"
+#include "model/TransitionSettingCatalog.h"
+#include "model/XmlDoc.h"
+#include "platform/win/Random.h"
+
+namespace {
+std::string SaveCatalog(const TransitionSettingCatalog& catalog) {
+    CXmlDoc doc;
+    doc.AddElem("reference");
+    doc.IntoElem();
+    catalog.Save(doc);
+    return doc.GetDoc();
+}
+
+bool LoadCatalog(TransitionSettingCatalog& catalog, const std::string& text) {
+    CXmlDoc doc;
+    doc.SetDoc(text);
+    doc.FindElem("reference");
+    doc.IntoElem();
+    return catalog.Load(doc);
+}
+
+std::string EffectSets(int children) {
+    std::string text = "<reference><EFFECT_SETS>";
+    for (int i = 0; i < children; ++i)
+        text += "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_RANDOM\"/>";
+    return text + "</EFFECT_SETS></reference>";
+}
+
+int g_edits = 0;
+void CountEdit(TransitionSetting& setting) {
+    ++g_edits;
+    setting.m_nParam1 = 42;
+}
+} // namespace
+
+TEST(TransitionCatalog, FreshCatalogHoldsRandomThenEveryKindWithDefaultsAndCovers) {
+    TransitionSettingCatalog catalog;
+    ASSERT_EQ(catalog.GetCount(), 19);
+    EXPECT_EQ(catalog.GetAt(0)->m_nKind, TRANSITION_RANDOM);
+    for (int32_t i = 1; i < 19; ++i) {
+        auto expected = MakeTransition(i - 1, false);
+        EXPECT_EQ(catalog.GetAt(i)->m_nKind, i - 1);
+        EXPECT_EQ(catalog.GetAt(i)->m_nParam1, expected->m_nParam1);
+        EXPECT_EQ(catalog.GetAt(i)->m_nParam2, expected->m_nParam2);
+    }
+    EXPECT_EQ(catalog.GetCoverPath(1), GetAppDirectory() + "EffectCover/alpha.jpg");
+    EXPECT_EQ(catalog.GetCoverPath(0), GetAppDirectory() + "EffectCover/random.jpg");
+    EXPECT_EQ(catalog.GetCoverPath(18), GetAppDirectory() + "EffectCover/zoom.jpg");
+    // Out of range: nothing, never a stray element.
+    EXPECT_EQ(catalog.GetAt(19), nullptr);
+    EXPECT_EQ(catalog.GetAt(-1), nullptr);
+    EXPECT_EQ(catalog.GetCoverPath(19), "");
+    EXPECT_EQ(catalog.GetCoverPath(-1), "");
+}
+
+TEST(TransitionCatalog, EditAtGoesThroughTheRegisteredHandlerAndChecksItsBounds) {
+    TransitionSetting::EditHandler saved = TransitionSetting::GetEditHandler(TRANSITION_BLINDS);
+    TransitionSetting::SetEditHandler(TRANSITION_BLINDS, &CountEdit);
+    TransitionSettingCatalog catalog;
+    g_edits = 0;
+    catalog.EditAt(3);
+    catalog.EditAt(19);
+    catalog.EditAt(-4);
+    catalog.EditAt(0); // Random has no dialog
+    EXPECT_EQ(g_edits, 1);
+    EXPECT_EQ(catalog.GetAt(3)->m_nParam1, 42);
+    TransitionSetting::SetEditHandler(TRANSITION_BLINDS, saved);
+}
+
+TEST(TransitionCatalog, SaveAndLoadKeepKindsParametersAndOrder) {
+    TransitionSettingCatalog catalog;
+    static_cast<TransitionBlindSetting*>(catalog.GetAt(3))->SetParams(1, 6);
+    catalog.GetAt(1)->m_nParam1 = 2;
+    const std::string text = SaveCatalog(catalog);
+
+    TransitionSettingCatalog loaded;
+    ASSERT_TRUE(LoadCatalog(loaded, text));
+    ASSERT_EQ(loaded.GetCount(), 19);
+    for (int32_t i = 0; i < 19; ++i) {
+        EXPECT_EQ(loaded.GetAt(i)->m_nKind, catalog.GetAt(i)->m_nKind);
+        EXPECT_EQ(loaded.GetAt(i)->m_nParam1, catalog.GetAt(i)->m_nParam1);
+        EXPECT_EQ(loaded.GetAt(i)->m_nParam2, catalog.GetAt(i)->m_nParam2);
+    }
+    EXPECT_EQ(loaded.GetAt(3)->m_nParam2, 6);
+}
+
+TEST(TransitionCatalog, IncompleteOrUnknownSetsFallBackToTheDefaults) {
+    const std::string badParam =
+        "<reference><EFFECT_SETS><TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_FLY\">"
+        "</TRANSITION_EFFECT_SETTING></EFFECT_SETS></reference>";
+    std::string unknown = EffectSets(18);
+    unknown.insert(unknown.find("</EFFECT_SETS>"),
+                   "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_NOPE\"/>");
+    for (const std::string& text : {EffectSets(18), EffectSets(20), unknown, badParam,
+                                    std::string("<reference><OTHER/></reference>")}) {
+        TransitionSettingCatalog catalog;
+        catalog.GetAt(2)->m_nParam1 = 1;
+        EXPECT_FALSE(LoadCatalog(catalog, text)) << text;
+        ASSERT_EQ(catalog.GetCount(), 19);
+        EXPECT_EQ(catalog.GetAt(0)->m_nKind, TRANSITION_RANDOM);
+        EXPECT_EQ(catalog.GetAt(10)->m_nKind, TRANSITION_FLY);
+        EXPECT_EQ(catalog.GetAt(2)->m_nParam1, 0);
+    }
+}
+
+TEST(TransitionFactory, CloneResolvesRandomAndCopiesEveryOtherKind) {
+    SRand(17);
+    TransitionSettingCatalog catalog;
+    std::set<int32_t> kinds;
+    for (int i = 0; i < 5000; ++i) {
+        auto clone = CloneTransition(catalog.GetAt(0));
+        ASSERT_TRUE(clone);
+        ASSERT_GE(clone->m_nKind, 0);
+        ASSERT_LT(clone->m_nKind, TRANSITION_RANDOM);
+        kinds.insert(clone->m_nKind);
+    }
+    EXPECT_EQ(kinds.size(), 18u);
+
+    TransitionBlindSetting blinds(false);
+    blinds.SetParams(1, 6);
+    auto copy = CloneTransition(&blinds);
+    ASSERT_TRUE(copy);
+    EXPECT_NE(copy.get(), &blinds);
+    EXPECT_EQ(copy->m_nKind, TRANSITION_BLINDS);
+    EXPECT_EQ(copy->m_nParam1, 1);
+    EXPECT_EQ(copy->m_nParam2, 6);
+
+    auto fromNothing = CloneTransition(nullptr);
+    ASSERT_TRUE(fromNothing);
+    EXPECT_EQ(fromNothing->m_nKind, TRANSITION_ALPHA);
+}
+
+TEST(TransitionFactory, CreateGivesAnAlphaWithOneOfItsThreeParameters) {
+    for (int i = 0; i < 200; ++i) {
+        auto setting = CreateTransition();
+        EXPECT_EQ(setting->m_nKind, TRANSITION_ALPHA);
+        EXPECT_GE(setting->m_nParam1, 0);
+        EXPECT_LE(setting->m_nParam1, 2);
+    }
+    EXPECT_EQ(MakeTransition(19, false), nullptr);
+    EXPECT_EQ(MakeTransition(-1, true), nullptr);
+}
+
+TEST(TransitionFactory, LoadTransitionNeverLeavesTheSlotEmpty) {
+    auto load = [](const std::string& text, std::unique_ptr<TransitionSetting>& slot) {
+        CXmlDoc doc;
+        doc.SetDoc(text);
+        doc.FindElem("R");
+        doc.IntoElem();
+        return LoadTransition(doc, slot);
+    };
+    // No setting element: FALSE, slot untouched.
+    auto slot = MakeTransition(TRANSITION_DOOR, false);
+    TransitionSetting* door = slot.get();
+    EXPECT_FALSE(load("<R><X/></R>", slot));
+    EXPECT_EQ(slot.get(), door);
+    // An unknown NAME reads nothing usable: the old object stays.
+    EXPECT_TRUE(load("<R><TRANSITION_EFFECT_SETTING NAME=\"nope\"/></R>", slot));
+    EXPECT_EQ(slot.get(), door);
+    // An empty slot always ends holding a transition.
+    std::unique_ptr<TransitionSetting> empty;
+    EXPECT_FALSE(load("<R/>", empty));
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->m_nKind, TRANSITION_ALPHA);
+    // A good element replaces the object.
+    EXPECT_TRUE(load("<R><TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_RANDOM\"/></R>", slot));
+    EXPECT_EQ(slot->m_nKind, TRANSITION_RANDOM);
+}
+
+TEST(TransitionFactory, PickSingleEffectDrawsFromTheLevelsSet) {
+    SRand(3);
+    std::set<int32_t> pans, panZooms, all;
+    for (int i = 0; i < 100000; ++i) {
+        EXPECT_EQ(PickSingleEffect(0), SINGLE_EFFECT_NONE);
+        pans.insert(PickSingleEffect(1));
+        panZooms.insert(PickSingleEffect(2));
+        all.insert(PickSingleEffect(3));
+    }
+    EXPECT_EQ(pans.size(), 8u);
+    EXPECT_EQ(*pans.rbegin(), 7);
+    EXPECT_EQ(panZooms.size(), 18u);
+    EXPECT_EQ(*panZooms.rbegin(), 17);
+    EXPECT_EQ(all.size(), 20u);
+    EXPECT_EQ(*all.rbegin(), 19);
+    // Other levels come back as themselves only when they are effect ids.
+    EXPECT_EQ(PickSingleEffect(21), 21);
+    EXPECT_EQ(PickSingleEffect(7), 7);
+    EXPECT_EQ(PickSingleEffect(99), SINGLE_EFFECT_NONE);
+    EXPECT_EQ(PickSingleEffect(-3), SINGLE_EFFECT_NONE);
+}
+
+TEST(EffectNames, TablesHoldTheirNamesInIdOrder) {
+    EXPECT_STREQ(g_TransitionNames[0], "Alpha");
+    EXPECT_STREQ(g_TransitionNames[18], "random");
+    EXPECT_STREQ(g_TransitionListNames[0], "Random");
+    for (int i = 0; i < 18; ++i)
+        EXPECT_STREQ(g_TransitionListNames[i + 1], g_TransitionNames[i]);
+    EXPECT_STREQ(g_SingleEffectNames[13], "zoom center out");
+    EXPECT_STREQ(g_SingleEffectNames[20], "none");
+    EXPECT_STREQ(g_SingleEffectNames[21], "random");
+    EXPECT_STREQ(g_EffectLevelNames[3], "Pan/Zoom/Rotate");
+    for (int32_t kind = 0; kind < TRANSITION_KIND_COUNT; ++kind) {
+        EXPECT_EQ(MakeTransition(kind, false)->m_nKind, kind);
+        EXPECT_EQ(FindTransitionKind(GetTransitionKey(kind)), kind);
+    }
+}
