@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/TransitionDialogs.h"
 #include "editor/AppDirectory.h"
 
 namespace {
@@ -20,6 +21,7 @@ void PrintUsage(FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    RegisterTransitionDialogs();
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintUsage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
