@@ -106,6 +106,28 @@ void BM_SoftEdgeStep(benchmark::State& state) {
 }
 BENCHMARK(BM_SoftEdgeStep)->Unit(benchmark::kMicrosecond);
 
+// The perspective canvas: 720 one-pixel columns, each stretched to its own height.
+void BM_SliceCanvas(benchmark::State& state) {
+    auto source = Picture(kW, kH, PixelFormat24bppRGB);
+    std::vector<std::unique_ptr<Bitmap>> columns;
+    for (int i = 0; i < kW; ++i) {
+        columns.push_back(std::make_unique<Bitmap>(1, kH, PixelFormat24bppRGB));
+        Graphics(columns.back().get()).DrawImage(source.get(), -i, 0);
+    }
+    Bitmap canvas(kW, kH, PixelFormat32bppARGB);
+    Graphics g(&canvas);
+    const float t = 0.2f * kH * 0.5f / kW;
+    for (auto _ : state) {
+        g.Clear(Color(0, 0, 0, 0));
+        for (int i = 0; i < kW; ++i) {
+            const float e = i * t;
+            g.DrawImage(columns[static_cast<size_t>(i)].get(), RectF(static_cast<float>(i), e, 1.0f, kH - 2 * e));
+        }
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_SliceCanvas)->Unit(benchmark::kMicrosecond);
+
 // The encoder's read of each frame as packed 24-bit rows.
 void BM_LockBits24(benchmark::State& state) {
     Bitmap frame(kW, kH, PixelFormat24bppRGB);
