@@ -3,10 +3,7 @@
 
 #include <vector>
 
-#include "platform/gdiplus/Bitmap.h"
-#include "platform/gdiplus/Graphics.h"
-#include "platform/gdiplus/ImageAttributes.h"
-#include "platform/gdiplus/SolidBrush.h"
+#include "platform/gdiplus/Gdiplus.h"
 
 using namespace Gdiplus;
 
@@ -105,6 +102,34 @@ void BM_SoftEdgeStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SoftEdgeStep)->Unit(benchmark::kMicrosecond);
+
+// One sub-step of the circle reveal: clip to the swept ellipse, fade it, copy the work buffer back.
+void BM_CircleRevealSubStep(benchmark::State& state) {
+    auto overlay = Picture(kW, kH, PixelFormat32bppARGB);
+    Bitmap work(kW, kH, PixelFormat32bppARGB);
+    Graphics gw(&work), go(overlay.get());
+    gw.SetCompositingMode(CompositingModeSourceCopy);
+    go.SetCompositingMode(CompositingModeSourceCopy);
+    ColorMatrix m;
+    m.m[3][3] = 0.96f;
+    ImageAttributes attributes;
+    attributes.SetColorMatrix(&m);
+    float r = 0;
+    for (auto _ : state) {
+        r = r > 430 ? 0 : r + 0.98f;
+        GraphicsPath path;
+        path.AddEllipse(RectF(kW * 0.5f - r, kH * 0.5f - r, 2 * r, 2 * r));
+        Region swept;
+        swept.MakeEmpty();
+        swept.Complement(&path);
+        gw.SetClip(&swept);
+        gw.DrawImage(overlay.get(), RectF(0, 0, kW, kH), 0, 0, kW, kH, UnitPixel, &attributes);
+        gw.ResetClip();
+        go.DrawImage(&work, 0, 0);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_CircleRevealSubStep)->Unit(benchmark::kMicrosecond);
 
 // The perspective canvas: 720 one-pixel columns, each stretched to its own height.
 void BM_SliceCanvas(benchmark::State& state) {
