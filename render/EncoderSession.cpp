@@ -1,0 +1,38 @@
+#include "render/EncoderSession.h"
+
+#include "render/EncoderParameters.h"
+
+EncoderSession::~EncoderSession() { Close(); }
+
+bool EncoderSession::Load(const std::string& programFolder) {
+    std::string path = programFolder;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += ENCODER_LIBRARY_NAME;
+    if (!m_Library.LoadWithEntries(path, {"initEncoder", "EncOneFrame", "closeEncoder"})) return false;
+    m_pfnInit = m_Library.Entry<InitEncoderFn>("initEncoder");
+    m_pfnFrame = m_Library.Entry<EncOneFrameFn>("EncOneFrame");
+    m_pfnClose = m_Library.Entry<CloseEncoderFn>("closeEncoder");
+    if (!m_pfnInit || !m_pfnFrame || !m_pfnClose) {
+        m_Library.Unload();
+        m_pfnInit = nullptr;
+        m_pfnFrame = nullptr;
+        m_pfnClose = nullptr;
+        return false;
+    }
+    return true;
+}
+
+int32_t EncoderSession::Open(const EncoderParameters& p) {
+    if (!m_pfnInit) return 1;
+    m_bOpen = true;
+    return m_pfnInit(p.m_nWidth, p.m_nHeight, p.m_strOutputFile.c_str(), p.m_strRawFile.c_str(),
+                     p.m_strAudioFile.c_str(), p.m_strAudioCodec.c_str(), p.m_strAudioBitRate.c_str(),
+                     p.m_strAudioSampleRate.c_str(), p.m_strAudioChannels.c_str(), p.m_strVideoCodec.c_str(),
+                     p.m_strVideoBitRate.c_str(), p.m_strFrameSize.c_str(), p.m_strFrameRate.c_str());
+}
+
+void EncoderSession::Close() {
+    if (!m_bOpen) return;
+    m_bOpen = false;
+    if (m_pfnClose) m_pfnClose();
+}

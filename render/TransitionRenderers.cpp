@@ -1,0 +1,49 @@
+#include "render/TransitionRenderers.h"
+
+#include "model/TransitionSetting.h"
+#include "render/AlphaTransitionRenderer.h"
+#include "render/CrossFadeTransitionRenderer.h"
+#include "render/RenderJob.h"
+
+namespace {
+
+// Indexed by kind id: 0 Alpha, 1 Accordion, 2 Blinds, 3 Circle, 4 Clock, 5 Cube fly, 6 Diagonal
+// sweep, 7 Door, 8 Flip, 9 Fly, 10 Polygon, 11 Rotate in, 12 Shutter, 13 Spin, 14 Sweep,
+// 15 Twist, 16 Wipe, 17 Zoom.
+constexpr TransitionRenderer kRenderers[TRANSITION_RENDERER_COUNT] = {
+    RenderAlphaTransition,     // Alpha
+    RenderCrossFadeTransition, // Accordion
+    RenderCrossFadeTransition, // Blinds
+    RenderCrossFadeTransition, // Circle
+    RenderCrossFadeTransition, // Clock
+    RenderCrossFadeTransition, // Cube fly
+    RenderCrossFadeTransition, // Diagonal sweep
+    RenderCrossFadeTransition, // Door
+    RenderCrossFadeTransition, // Flip
+    RenderCrossFadeTransition, // Fly
+    RenderCrossFadeTransition, // Polygon
+    RenderCrossFadeTransition, // Rotate in
+    RenderCrossFadeTransition, // Shutter
+    RenderCrossFadeTransition, // Spin
+    RenderCrossFadeTransition, // Sweep
+    RenderCrossFadeTransition, // Twist
+    RenderCrossFadeTransition, // Wipe
+    RenderCrossFadeTransition, // Zoom
+};
+
+} // namespace
+
+TransitionRenderer GetTransitionRenderer(int32_t kind) {
+    if (kind < 0 || kind >= TRANSITION_RENDERER_COUNT) return nullptr;
+    return kRenderers[kind];
+}
+
+int32_t RenderTransitionOfKind(RenderJob& job, int32_t kind) {
+    const TransitionRenderer renderer = GetTransitionRenderer(kind);
+    return renderer ? renderer(job) : 0;
+}
+
+int32_t GetRenderTransitionKind(const RenderJob& job) {
+    const TransitionSetting* transition = GetRenderTransition(job);
+    return transition ? transition->m_nKind : 0;
+}

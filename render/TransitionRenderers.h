@@ -1,0 +1,23 @@
+// Which renderer draws which transition kind. Kinds 0..17 each have an entry; kinds without a
+// renderer of their own are served by the cross-fade until theirs exists.
+#pragma once
+
+#include <cstdint>
+
+struct RenderJob;
+
+using TransitionRenderer = int32_t (*)(RenderJob& job);
+
+// Kinds the table covers: 0..TRANSITION_RENDERER_COUNT-1.
+constexpr int32_t TRANSITION_RENDERER_COUNT = 18;
+
+// The renderer of a kind; null for a kind outside the table.
+TransitionRenderer GetTransitionRenderer(int32_t kind);
+
+// Renders the slide set up in the context with the renderer of `kind`; a kind without a renderer
+// renders no frame and returns 0.
+int32_t RenderTransitionOfKind(RenderJob& job, int32_t kind);
+
+// The kind of the context's slide (its transition object's; a slide without one fades as
+// Alpha).
+int32_t GetRenderTransitionKind(const RenderJob& job);

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/win/Tick.h"
+#include "render/FramePresenter.h"
+#include "render/YuvConverter.h"
+#include "tests/render/RenderTestUtil.h"
+
+using namespace rendertest;
+using namespace Gdiplus;
+
+namespace {
+
+int g_progressCalls = 0;
+int32_t g_lastPosition = -1;
+void CountProgress(int32_t position, EncodeProgress*) {
+    ++g_progressCalls;
+    g_lastPosition = position;
+}
+
+} // namespace
+
+TEST(YuvConverter, StudioRangeValuesAndTopRowFirst) {
+    // Two rows, bottom row first in memory: bottom red, top white.
+    const int32_t w = 4, h = 2;
+    uint8_t src[w * h * 3];
+    for (int x = 0; x < w; ++x) {
+        uint8_t* bottom = src + 3 * x;
+        bottom[0] = 0, bottom[1] = 0, bottom[2] = 255;
+        uint8_t* top = src + 3 * w + 3 * x;
+        top[0] = top[1] = top[2] = 255;
+    }
+    uint8_t y[w * h], u[2], v[2];
+    YuvConverter::Bgr24BottomUpToYuv420(src, w, h, y, u, v);
+    EXPECT_EQ(y[0], 235);     // top row white
+    EXPECT_EQ(y[w], 82);      // bottom row red
+    EXPECT_NEAR(u[0], (128 + 90) / 2, 1);
+    EXPECT_NEAR(v[0], (128 + 240) / 2, 1);
+}
+
+TEST(FramePresenter, CopyRowsBottomUpKeepsPackedRows) {
+    // 5 pixels a row: 15 bytes, not a multiple of 4.
+    std::vector<uint8_t> src(5 * 3 * 3), dst(src.size());
+    for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(i);
+    CopyRowsBottomUp(dst.data(), src.data(), 5, 3);
+    EXPECT_EQ(dst[0], 30);
+    EXPECT_EQ(dst[14], 44);
+    EXPECT_EQ(dst[15], 15);
+    EXPECT_EQ(dst[30], 0);
+}
+
+TEST(FramePresenter, EncodedFrameIsUprightAndReportsProgress) {
+    TempDir dir;
+    EncodeHarness h(16, 8, nullptr);
+    SolidBrush white(Color(Color::White)), red(Color(Color::Red));
+    h.job.m_pFrameGraphics->FillRectangle(&white, 0, 0, 16, 4);
+    h.job.m_pFrameGraphics->FillRectangle(&red, 0, 4, 16, 4);
+    h.job.m_dProgressStep = 1000.5;
+    h.m_encode.m_pfnProgress = CountProgress;
+    g_progressCalls = 0;
+    ASSERT_EQ(PresentFrame(h.job), 0);
+    ASSERT_EQ(PresentFrame(h.job), 0);
+    ASSERT_EQ(FrameCatcher::frames.size(), 2u);
+    EXPECT_NEAR(MeanLuma(FrameCatcher::frames[0], 0, 0, 16, 4), 235, 1);
+    EXPECT_NEAR(MeanLuma(FrameCatcher::frames[0], 0, 4, 16, 8), 82, 1);
+    EXPECT_EQ(g_progressCalls, 2);
+    EXPECT_EQ(g_lastPosition, 2001);
+
+    // A stop request is seen and consumed by the frame after which it was set.
+    h.m_stop.Set();
+    EXPECT_EQ(PresentFrame(h.job), 2);
+    EXPECT_EQ(PresentFrame(h.job), 0);
+}
+
+TEST(FramePresenter, EncoderFailureReturnsItsValueAndReleasesTheFrame) {
+    EncodeHarness h(16, 8, nullptr);
+    h.m_encode.m_pfnProgress = CountProgress;
+    g_progressCalls = 0;
+    FrameCatcher::failAt = 0;
+    FrameCatcher::failValue = 6;
+    h.m_stop.Set();
+    EXPECT_EQ(PresentFrame(h.job), 6);
+    EXPECT_EQ(g_progressCalls, 0);
+    EXPECT_TRUE(h.m_stop.TryConsume()); // not tested on a failed frame
+    // The frame bitmap is not left locked.
+    BitmapData d;
+    const Rect r(0, 0, 16, 8);
+    EXPECT_EQ(h.job.m_pFrameBitmap->LockBits(&r, ImageLockModeRead, PixelFormat24bppRGB, &d), Ok);
+    h.job.m_pFrameBitmap->UnlockBits(&d);
+
+    // A context without encoder buffers cannot encode.
+    h.job.m_pEncodeBuffers = nullptr;
+    EXPECT_EQ(PresentFrame(h.job), 1);
+}
+
+TEST(FramePresenter, PreviewFramesArePacedAndStoppable) {
+    RenderCanvas canvas(16, 8, PixelFormat32bppARGB);
+    Bitmap screen(16, 8, PixelFormat32bppARGB);
+    Graphics screenGraphics(&screen);
+    CEvent stop;
+    RenderJob job;
+    job.m_nMode = RENDER_SLIDESHOW_PREVIEW;
+    canvas.Attach(job);
+    job.m_pScreenGraphics = &screenGraphics;
+    job.m_pStopEvent = &stop;
+    job.m_nFrameInterval = 60;
+    canvas.FrameGraphics()->Clear(Color(Color::Red));
+
+    job.m_nLastTick = GetTickCount();
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(PresentFrame(job), 0);
+    EXPECT_GE(GetTickCount() - start, 50u);
+    Color c;
+    screen.GetPixel(3, 3, &c);
+    EXPECT_EQ(c.GetValue(), Color::Red);
+
+    stop.Set();
+    job.m_nLastTick = GetTickCount() - 5000; // a late frame is shown at once
+    const DWORD late = GetTickCount();
+    EXPECT_EQ(PresentFrame(job), 2);
+    EXPECT_LT(GetTickCount() - late, 1000u);
+}
+
+TEST(FramePresenter, LoadImageRGBGivesBottomUpRows) {
+    TempDir dir;
+    WritePicture(dir.File("p.bmp"), 3, 2, [](int32_t, int32_t y) { return y == 0 ? 0xFF0000FFu : 0xFFFF0000u; });
+    uint8_t* buffer = nullptr;
+    int32_t w = 0, h = 0;
+    ASSERT_EQ(LoadImageRGB(dir.File("p.bmp"), &buffer, &w, &h), 0);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    // First row in the buffer is the picture's bottom (red): bytes B, G, R.
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(buffer[2], 255);
+    EXPECT_EQ(buffer[9], 255); // top row blue
+    std::free(buffer);
+    EXPECT_EQ(LoadImageRGB(dir.File("missing.bmp"), &buffer, &w, &h), 1);
+    EXPECT_EQ(buffer, nullptr);
+}

@@ -1,0 +1,160 @@
+// Helpers of the render tests: pictures written to files, a slideshow of them, and an encode-mode
+// render context whose frames are caught in memory (the frame entry is a function of the test).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/CSlideItem.h"
+#include "model/CSlideShow.h"
+#include "model/TransitionFactory.h"
+#include "model/TransitionSetting.h"
+#include "platform/gdiplus/Gdiplus.h"
+#include "platform/win/Event.h"
+#include "render/EncodeJob.h"
+#include "render/EncoderFrameBuffers.h"
+#include "render/RenderCanvas.h"
+#include "render/RenderJob.h"
+#include "tests/support/TempDir.h"
+
+namespace rendertest {
+
+// One caught frame: its luma plane and the means of its chroma planes.
+struct CaughtFrame {
+    std::vector<uint8_t> luma;
+    double meanU = 0;
+    double meanV = 0;
+};
+
+// Frames handed to the frame entry, with a frame number from which it fails.
+struct FrameCatcher {
+    static inline int32_t width = 0;
+    static inline int32_t height = 0;
+    static inline std::vector<CaughtFrame> frames;
+    static inline int64_t failAt = -1;
+    static inline int32_t failValue = 0;
+    static inline int64_t calls = 0;
+
+    static void Reset(int32_t w, int32_t h) {
+        width = w;
+        height = h;
+        frames.clear();
+        failAt = -1;
+        failValue = 0;
+        calls = 0;
+    }
+
+    static int32_t Encode(const uint8_t* yuv) {
+        const int64_t n = calls++;
+        if (failAt >= 0 && n >= failAt) return failValue;
+        CaughtFrame f;
+        const size_t luma = static_cast<size_t>(width) * height;
+        f.luma.assign(yuv, yuv + luma);
+        const size_t chroma = luma / 4;
+        double su = 0, sv = 0;
+        for (size_t i = 0; i < chroma; ++i) {
+            su += yuv[luma + i];
+            sv += yuv[luma + chroma + i];
+        }
+        f.meanU = su / chroma;
+        f.meanV = sv / chroma;
+        frames.push_back(std::move(f));
+        return 0;
+    }
+};
+
+// Mean luma of a caught frame inside [x0, x1) x [y0, y1) (whole frame by default).
+inline double MeanLuma(const CaughtFrame& f, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = -1, int32_t y1 = -1) {
+    if (x1 < 0) x1 = FrameCatcher::width;
+    if (y1 < 0) y1 = FrameCatcher::height;
+    double sum = 0;
+    for (int32_t y = y0; y < y1; ++y)
+        for (int32_t x = x0; x < x1; ++x) sum += f.luma[static_cast<size_t>(y) * FrameCatcher::width + x];
+    return sum / (static_cast<double>(x1 - x0) * (y1 - y0));
+}
+
+// Studio-range luma of a colour, as the frames carry it.
+inline double LumaOf(uint8_t r, uint8_t g, uint8_t b) { return 16 + 0.257 * r + 0.504 * g + 0.098 * b; }
+
+// Writes a w x h picture, filled by fill(x, y) -> ARGB, as a BMP file.
+template <class Fill> void WritePicture(const std::string& path, int32_t w, int32_t h, Fill fill) {
+    Gdiplus::Bitmap picture(w, h, Gdiplus::PixelFormat24bppRGB);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) picture.SetPixel(x, y, Gdiplus::Color(fill(x, y)));
+    ASSERT_EQ(picture.Save(path, "image/bmp"), Gdiplus::Ok);
+}
+
+inline void WriteSolidPicture(const std::string& path, int32_t w, int32_t h, Gdiplus::ARGB colour) {
+    WritePicture(path, w, h, [colour](int32_t, int32_t) { return colour; });
+}
+
+// A slide for a picture with its effect, times and transition kind/parameter.
+struct SlideSpec {
+    std::string picture;
+    int32_t effect = 20;
+    int32_t display = 1;
+    int32_t transition = 1;
+    int32_t kind = 0;
+    int32_t param1 = 0;
+};
+
+inline std::unique_ptr<CSlideShow> MakeSlideshow(const TempDir& dir, const std::vector<SlideSpec>& specs) {
+    auto show = std::make_unique<CSlideShow>("show", dir.Path().string(), dir.Path().string());
+    for (const SlideSpec& spec : specs) {
+        std::unique_ptr<CSlideItem> slide = CSlideItem::FromFile(spec.picture);
+        if (!slide) {
+            // A slide whose file is gone: it still renders (as background).
+            WriteFileBytes(dir.File("placeholder"), "x");
+            slide = CSlideItem::FromFile(dir.File("placeholder"));
+            slide->m_strTempFile = spec.picture;
+            slide->m_strOriginalFile = spec.picture;
+        }
+        CEffectSetting& e = slide->m_Settings.m_Effect;
+        e.m_nSingleEffectId = spec.effect;
+        e.m_nSingleEffectTime = spec.display;
+        e.m_nTransitionTime = spec.transition;
+        e.m_pTransition = MakeTransition(spec.kind, false);
+        if (e.m_pTransition) e.m_pTransition->m_nParam1 = spec.param1;
+        show->m_arrSlides.push_back(std::move(slide));
+    }
+    show->RecalcTiming();
+    return show;
+}
+
+// An encode-mode context of w x h over a slideshow, whose frames land in FrameCatcher.
+class EncodeHarness {
+public:
+    EncodeHarness(int32_t w, int32_t h, CSlideShow* show, Gdiplus::ARGB background = 0xFF000000)
+        : m_canvas(w, h, Gdiplus::PixelFormat24bppRGB) {
+        FrameCatcher::Reset(w, h);
+        m_buffers.Allocate(w, h);
+        m_encode.m_pSlideshow = show;
+        m_encode.m_Background = background;
+        m_encode.m_pStopEvent = &m_stop;
+        job.m_nMode = RENDER_ENCODE;
+        m_canvas.Attach(job);
+        job.m_pfnEncodeFrame = &FrameCatcher::Encode;
+        job.m_pEncodeBuffers = &m_buffers;
+        job.m_pEncodeJob = &m_encode;
+    }
+
+    // Sets the context up for slide i (i >= 1) at fps as the encoder driver does.
+    void SetSlide(int32_t i, int32_t fps) {
+        const CEffectSetting& e = m_encode.m_pSlideshow->m_arrSlides[static_cast<size_t>(i)]->m_Settings.m_Effect;
+        job.m_nFrameIndex = static_cast<uint32_t>(i);
+        job.m_nTransitionFrames = FramesForSeconds(fps, e.m_nTransitionTime);
+        job.m_nSlideFrames = FramesForSeconds(fps, e.m_nSingleEffectTime) + job.m_nTransitionFrames;
+    }
+
+    RenderJob job;
+    EncodeJob m_encode;
+    CEvent m_stop;
+    RenderCanvas m_canvas;
+    EncoderFrameBuffers m_buffers;
+};
+
+} // namespace rendertest
