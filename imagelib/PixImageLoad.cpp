@@ -187,7 +187,7 @@ bool CPixImage::Encode(CPixFile* hFile, DWORD imagetype)
         return false;
     }
     // Data still buffered, or a write the codec did not check, must not pass as success.
-    if (!hFile->Flush() || hFile->Error() != 0) {
+    if (hFile && (!hFile->Flush() || hFile->Error() != 0)) {
         SetLastError(kWriteError);
         return false;
     }
@@ -302,6 +302,9 @@ bool CPixImage::Save(const char* filename, DWORD imagetype)
     struct stat st {};
     bool exists = ::stat(filename, &st) == 0;
     if (exists) {
+        // What could not be opened for writing is not replaced either.
+        if (S_ISDIR(st.st_mode) || ::access(filename, W_OK) != 0)
+            return false;
         char resolved[PATH_MAX];
         if (::realpath(filename, resolved))
             target = resolved;

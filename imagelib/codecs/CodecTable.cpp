@@ -1,6 +1,7 @@
 #include "imagelib/codecs/CodecTable.h"
 
 // Codec headers go here, one per codec.
+#include "imagelib/codecs/PixImageBMP.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -14,6 +15,7 @@ const std::vector<PixCodecEntry>& PixCodecTable()
         return *g_override;
     // Probe order: BMP, JPEG, ICO, GIF, PNG, TIFF, TGA, PCX, WBMP, WMF/EMF, JPEG 2000 family.
     static const std::vector<PixCodecEntry> table = {
+        PixCodec<CPixImageBMP>(PIXFORMAT_BMP),
     };
     return table;
 }

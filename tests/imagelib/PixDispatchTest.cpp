@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -195,6 +197,29 @@ TEST_F(PixDispatch, SaveReplacesTheFileOnlyOnSuccess)
     ASSERT_TRUE(img.Save(fresh.c_str(), PIXFORMAT_PCX));
     EXPECT_TRUE(std::filesystem::exists(fresh));
     EXPECT_FALSE(img.Save(m_dir.File("no/such/folder.tst").c_str(), PIXFORMAT_PCX));
+}
+
+TEST_F(PixDispatch, SaveKeepsModeFollowsLinksAndRespectsReadOnlyFiles)
+{
+    namespace fs = std::filesystem;
+    CPixImage img(2, 2, 24);
+    std::string real = m_dir.File("real.tst");
+    WriteFileBytes(real, "old");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::string link = m_dir.File("link.tst");
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(img.Save(link.c_str(), PIXFORMAT_PCX)) << img.GetLastError();
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link is kept, its target replaced";
+    EXPECT_EQ(ReadFileBytes(real).substr(0, 3), "TST");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    EXPECT_FALSE(img.Save(m_dir.Path().string().c_str(), PIXFORMAT_PCX)) << "a folder is no picture file";
+    if (::geteuid() != 0) { // root writes anyway
+        fs::permissions(real, fs::perms::owner_read);
+        EXPECT_FALSE(img.Save(real.c_str(), PIXFORMAT_PCX));
+        EXPECT_EQ(ReadFileBytes(real).substr(0, 3), "TST");
+    }
 }
 
 TEST_F(PixDispatch, WriteErrorsAreFailures)

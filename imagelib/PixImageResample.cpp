@@ -1,0 +1,399 @@
+// Image object: resampling to a new size (nearest, B-spline, bilinear, area shrink, kernels, box).
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "imagelib/PixImage.h"
+
+namespace {
+
+// Whole-number ratio of the area shrink's weights.
+constexpr int64_t kAccuracy = 1000;
+
+} // namespace
+
+bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
+{
+    if (newx <= 0 || newy <= 0 || !dib)
+        return false;
+    const long width = static_cast<long>(GetWidth()), height = static_cast<long>(GetHeight());
+    if (newx == width && newy == height) {
+        if (iDst)
+            iDst->Copy(*this);
+        return true;
+    }
+
+    const float xScale = static_cast<float>(width) / static_cast<float>(newx);
+    const float yScale = static_cast<float>(height) / static_cast<float>(newy);
+
+    CPixImage newImage;
+    newImage.CopyInfo(*this);
+    if (!newImage.Create(static_cast<DWORD>(newx), static_cast<DWORD>(newy), GetBpp(), GetType())) {
+        SetLastError(newImage.GetLastError());
+        return false;
+    }
+    newImage.SetPalette(GetPalette(), 256);
+    if (!newImage.IsValid())
+        return false;
+
+    const size_t eff = info.effWidth;
+    const bool pal = header.biClrUsed != 0;
+
+    if (mode == 1) {
+        for (long y = 0; y < newy; ++y) {
+            info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / newy);
+            if (info.escape)
+                break;
+            const float fY = y * yScale;
+            for (long x = 0; x < newx; ++x) {
+                const float fX = x * xScale;
+                newImage.SetPixelColor(x, y, GetPixelColor(static_cast<long>(fX), static_cast<long>(fY), true), false);
+            }
+        }
+    } else if (mode == 2) {
+        for (long y = 0; y < newy; ++y) {
+            info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / newy);
+            if (info.escape)
+                break;
+            const float f_y = y * yScale - 0.5f;
+            const long i_y = static_cast<long>(std::floor(f_y));
+            const float a = f_y - std::floor(f_y);
+            for (long x = 0; x < newx; ++x) {
+                const float f_x = x * xScale - 0.5f;
+                const long i_x = static_cast<long>(std::floor(f_x));
+                const float b = f_x - std::floor(f_x);
+                float rr = 0, gg = 0, bb = 0;
+                for (int m = -1; m < 3; ++m) {
+                    const float r1 = KernelBSpline(static_cast<float>(m) - a);
+                    long yy = i_y + m;
+                    yy = yy < 0 ? 0 : (yy > height - 1 ? height - 1 : yy);
+                    for (int n = -1; n < 3; ++n) {
+                        const float r2 = r1 * KernelBSpline(b - static_cast<float>(n));
+                        long xx = i_x + n;
+                        xx = xx < 0 ? 0 : (xx > width - 1 ? width - 1 : xx);
+                        if (pal) {
+                            const RGBQUAD c = GetPixelColor(xx, yy, true);
+                            rr += c.rgbRed * r2;
+                            gg += c.rgbGreen * r2;
+                            bb += c.rgbBlue * r2;
+                        } else {
+                            const BYTE* p = info.bits + static_cast<size_t>(yy) * eff + static_cast<size_t>(xx) * 3;
+                            bb += p[0] * r2;
+                            gg += p[1] * r2;
+                            rr += p[2] * r2;
+                        }
+                    }
+                }
+                if (pal) {
+                    newImage.SetPixelColor(x, y, RGB(static_cast<BYTE>(rr), static_cast<BYTE>(gg), static_cast<BYTE>(bb)));
+                } else {
+                    BYTE* d = newImage.info.bits + static_cast<size_t>(y) * newImage.info.effWidth +
+                              static_cast<size_t>(x) * 3;
+                    d[0] = static_cast<BYTE>(bb);
+                    d[1] = static_cast<BYTE>(gg);
+                    d[2] = static_cast<BYTE>(rr);
+                }
+            }
+        }
+    } else if (!(width > newx && height > newy && header.biBitCount == 24)) {
+        // Bilinear.
+        const long xmax = width - 1, ymax = height - 1;
+        for (long y = 0; y < newy; ++y) {
+            info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / newy);
+            if (info.escape)
+                break;
+            const float fY = y * yScale;
+            const long ifY = static_cast<long>(fY);
+            const long ifY1 = ifY + 1 < ymax ? ifY + 1 : ymax;
+            const float dy = fY - ifY;
+            for (long x = 0; x < newx; ++x) {
+                const float fX = x * xScale;
+                const long ifX = static_cast<long>(fX);
+                const long ifX1 = ifX + 1 < xmax ? ifX + 1 : xmax;
+                const float dx = fX - ifX;
+                RGBQUAD c1, c2, c3, c4;
+                if (pal) {
+                    c1 = GetPaletteColor(GetPixelIndex(ifX, ifY));
+                    c2 = GetPaletteColor(GetPixelIndex(ifX1, ifY));
+                    c3 = GetPaletteColor(GetPixelIndex(ifX, ifY1));
+                    c4 = GetPaletteColor(GetPixelIndex(ifX1, ifY1));
+                } else {
+                    auto at = [&](long px, long py) {
+                        const BYTE* p = info.bits + static_cast<size_t>(py) * eff + static_cast<size_t>(px) * 3;
+                        RGBQUAD q;
+                        q.rgbBlue = p[0];
+                        q.rgbGreen = p[1];
+                        q.rgbRed = p[2];
+                        return q;
+                    };
+                    c1 = at(ifX, ifY);
+                    c2 = at(ifX1, ifY);
+                    c3 = at(ifX, ifY1);
+                    c4 = at(ifX1, ifY1);
+                }
+                auto mix = [&](BYTE v1, BYTE v2, BYTE v3, BYTE v4) {
+                    const float left = v1 * (1 - dy) + v3 * dy;
+                    const float right = v2 * (1 - dy) + v4 * dy;
+                    return static_cast<BYTE>(left * (1 - dx) + right * dx);
+                };
+                const BYTE r = mix(c1.rgbRed, c2.rgbRed, c3.rgbRed, c4.rgbRed);
+                const BYTE g = mix(c1.rgbGreen, c2.rgbGreen, c3.rgbGreen, c4.rgbGreen);
+                const BYTE b = mix(c1.rgbBlue, c2.rgbBlue, c3.rgbBlue, c4.rgbBlue);
+                newImage.SetPixelColor(x, y, RGB(r, g, b));
+            }
+        }
+    } else {
+        // Area shrink: every source pixel is split among the destination pixels it overlaps.
+        const size_t cells = 3 * static_cast<size_t>(newx) + 6;
+        std::vector<int64_t> rowA(cells, 0), rowB(cells, 0);
+        int64_t* accu = rowA.data();
+        int64_t* carry = rowB.data();
+        const int64_t nScale = static_cast<int64_t>(kAccuracy * xScale * yScale);
+        const size_t neff = newImage.info.effWidth;
+        BYTE* destRowStart = newImage.info.bits;
+        float fEndY = yScale - 1.0f;
+        long v = 0; // destination rows written
+        // Rounded rather than truncated: the whole-number weights lose a little on every pixel,
+        // and a flat area must keep its colour.
+        auto mean = [nScale](int64_t value) {
+            const int64_t m = (value + nScale / 2) / nScale;
+            return static_cast<BYTE>(m > 255 ? 255 : m);
+        };
+        auto put = [&](BYTE*& dest, long u, int64_t value) {
+            if (u < newx && v < newy)
+                *dest++ = mean(value);
+        };
+
+        for (long y = 0; y < height; ++y) {
+            info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / height);
+            if (info.escape)
+                break;
+            const BYTE* src = info.bits + static_cast<size_t>(y) * eff;
+            float fEndX = xScale - 1.0f;
+            size_t i = 0;
+            long u = 0;
+            if (static_cast<float>(y) < fEndY) {
+                for (long x = 0; x < width; ++x, src += 3) {
+                    if (static_cast<float>(x) < fEndX) {
+                        accu[i] += src[0] * kAccuracy;
+                        accu[i + 1] += src[1] * kAccuracy;
+                        accu[i + 2] += src[2] * kAccuracy;
+                    } else if (u < newx) {
+                        const int64_t wX = static_cast<int64_t>((x - fEndX) * kAccuracy);
+                        for (int j = 0; j < 3; ++j) {
+                            accu[i + j] += (kAccuracy - wX) * src[j];
+                            accu[i + 3 + j] += wX * src[j];
+                        }
+                        i += 3;
+                        ++u;
+                        fEndX += xScale;
+                    }
+                }
+            } else {
+                const int64_t wY = static_cast<int64_t>((y - fEndY) * kAccuracy);
+                BYTE* dest = destRowStart;
+                for (long x = 0; x < width; ++x, src += 3) {
+                    if (static_cast<float>(x) < fEndX) {
+                        for (int j = 0; j < 3; ++j) {
+                            accu[i + j] += (kAccuracy - wY) * src[j];
+                            carry[i + j] += wY * src[j];
+                        }
+                    } else if (u < newx) {
+                        const int64_t wX = static_cast<int64_t>((x - fEndX) * kAccuracy);
+                        for (int j = 0; j < 3; ++j) {
+                            accu[i] += (kAccuracy - wY) * (kAccuracy - wX) * src[j] / kAccuracy;
+                            put(dest, u, accu[i]);
+                            carry[i] += wY * (kAccuracy - wX) * src[j] / kAccuracy;
+                            accu[i + 3] += (kAccuracy - wY) * wX * src[j] / kAccuracy;
+                            carry[i + 3] = wY * wX * src[j] / kAccuracy;
+                            ++i;
+                        }
+                        fEndX += xScale;
+                        ++u;
+                    }
+                }
+                if (u < newx) { // the last column, when the float steps did not reach it
+                    for (int j = 0; j < 3; ++j)
+                        put(dest, u, accu[i + j]);
+                }
+                std::swap(accu, carry);
+                carry[0] = carry[1] = carry[2] = 0;
+                ++v;
+                if (v < newy)
+                    destRowStart = newImage.info.bits + static_cast<size_t>(v) * neff;
+                fEndY += yScale;
+            }
+        }
+        if (v < newy && !info.escape) {
+            BYTE* dest = destRowStart;
+            for (size_t k = 0; k < 3 * static_cast<size_t>(newx); ++k)
+                *dest++ = mean(accu[k]);
+        }
+    }
+
+    if (AlphaIsValid()) {
+        newImage.AlphaCreate();
+        if (newImage.AlphaIsValid()) {
+            for (long y = 0; y < newy; ++y)
+                for (long x = 0; x < newx; ++x)
+                    newImage.AlphaSet(x, y, AlphaGet(static_cast<long>(x * xScale), static_cast<long>(y * yScale)));
+        }
+    }
+    newImage.info.progress = info.progress;
+    return (iDst ? iDst : this)->Transfer(newImage);
+}
+
+bool CPixImage::Resample2(long newx, long newy, InterpolationMethod inMethod, OverflowMethod ofMethod,
+                          CPixImage* iDst, bool disableAveraging)
+{
+    if (newx <= 0 || newy <= 0 || !dib)
+        return false;
+    const long width = static_cast<long>(GetWidth()), height = static_cast<long>(GetHeight());
+    if (newx == width && newy == height) {
+        if (iDst)
+            iDst->Copy(*this);
+        return true;
+    }
+    const float xScale = static_cast<float>(width) / static_cast<float>(newx);
+    const float yScale = static_cast<float>(height) / static_cast<float>(newy);
+
+    CPixImage newImage;
+    newImage.CopyInfo(*this);
+    if (!newImage.Create(static_cast<DWORD>(newx), static_cast<DWORD>(newy), GetBpp(), GetType())) {
+        SetLastError(newImage.GetLastError());
+        return false;
+    }
+    newImage.SetPalette(GetPalette(), 256);
+    if (AlphaIsValid())
+        newImage.AlphaCreate();
+    const bool averaging = (xScale > 1 || yScale > 1) && !disableAveraging;
+    const bool pal = newImage.header.biClrUsed != 0;
+
+    for (long y = 0; y < newy; ++y) {
+        info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / newy);
+        if (info.escape)
+            break;
+        const float sY = (y + 0.5f) * yScale - 0.5f;
+        for (long x = 0; x < newx; ++x) {
+            const float sX = (x + 0.5f) * xScale - 0.5f;
+            if (averaging) {
+                newImage.SetPixelColor(x, y, GetAreaColorInterpolated(sX, sY, xScale, yScale, inMethod, ofMethod), true);
+                continue;
+            }
+            const RGBQUAD c = GetPixelColorInterpolated(sX, sY, inMethod, ofMethod);
+            if (pal) {
+                newImage.SetPixelColor(x, y, c, true);
+            } else {
+                BYTE* d = newImage.info.bits + static_cast<size_t>(y) * newImage.info.effWidth + static_cast<size_t>(x) * 3;
+                d[0] = c.rgbBlue;
+                d[1] = c.rgbGreen;
+                d[2] = c.rgbRed;
+                if (newImage.alpha)
+                    newImage.AlphaSet(x, y, c.rgbReserved);
+            }
+        }
+    }
+    newImage.info.progress = info.progress;
+    return (iDst ? iDst : this)->Transfer(newImage);
+}
+
+bool CPixImage::QIShrink(long newx, long newy, CPixImage* iDst)
+{
+    if (!dib)
+        return false;
+    const long width = static_cast<long>(GetWidth()), height = static_cast<long>(GetHeight());
+    if (newx > width || newy > height) {
+        SetLastError("QIShrink can't enlarge image");
+        return false;
+    }
+    if (newx <= 0 || newy <= 0)
+        return false;
+    if (newx == width && newy == height) {
+        if (iDst)
+            iDst->Copy(*this);
+        return true;
+    }
+
+    CPixImage newImage;
+    newImage.CopyInfo(*this);
+    if (!newImage.Create(static_cast<DWORD>(newx), static_cast<DWORD>(newy), GetBpp(), GetType())) {
+        SetLastError(newImage.GetLastError());
+        return false;
+    }
+    newImage.SetPalette(GetPalette(), 256);
+    const bool hasAlpha = AlphaIsValid();
+    if (hasAlpha)
+        newImage.AlphaCreate();
+
+    // Sums in 64 bits: a large picture shrunk to a few cells adds up billions.
+    struct Cell {
+        uint64_t b, g, r, a, n;
+    };
+    std::vector<Cell> cells(static_cast<size_t>(newx), Cell{0, 0, 0, 0, 0});
+    const bool pal = header.biClrUsed != 0;
+    long rowAcc = 0;
+    long destY = 0;
+    for (long y = 0; y < height; ++y) {
+        info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / height);
+        if (info.escape)
+            break;
+        rowAcc += newy;
+        long colAcc = 0;
+        size_t cell = 0;
+        const BYTE* row = info.bits + static_cast<size_t>(y) * info.effWidth;
+        for (long x = 0; x < width; ++x) {
+            colAcc += newx;
+            Cell& c = cells[cell < cells.size() ? cell : cells.size() - 1];
+            if (pal) {
+                const RGBQUAD q = GetPixelColor(x, y, false);
+                c.b += q.rgbBlue;
+                c.g += q.rgbGreen;
+                c.r += q.rgbRed;
+            } else {
+                const BYTE* p = row + static_cast<size_t>(x) * 3;
+                c.b += p[0];
+                c.g += p[1];
+                c.r += p[2];
+            }
+            if (hasAlpha)
+                c.a += BlindAlphaGet(x, y);
+            ++c.n;
+            if (colAcc > width) {
+                colAcc -= width;
+                ++cell;
+            }
+        }
+        if (rowAcc >= height) {
+            rowAcc -= height;
+            if (destY < newy) {
+                for (long x = 0; x < newx; ++x) {
+                    Cell& c = cells[static_cast<size_t>(x)];
+                    if (c.n == 0)
+                        continue;
+                    RGBQUAD q;
+                    q.rgbBlue = static_cast<BYTE>(c.b / c.n);
+                    q.rgbGreen = static_cast<BYTE>(c.g / c.n);
+                    q.rgbRed = static_cast<BYTE>(c.r / c.n);
+                    q.rgbReserved = hasAlpha ? static_cast<BYTE>(c.a / c.n) : 0;
+                    if (pal) {
+                        newImage.SetPixelColor(x, destY, q, hasAlpha);
+                    } else {
+                        BYTE* d = newImage.info.bits + static_cast<size_t>(destY) * newImage.info.effWidth +
+                                  static_cast<size_t>(x) * 3;
+                        d[0] = q.rgbBlue;
+                        d[1] = q.rgbGreen;
+                        d[2] = q.rgbRed;
+                        if (hasAlpha)
+                            newImage.AlphaSet(x, destY, q.rgbReserved);
+                    }
+                }
+            }
+            ++destY;
+            std::fill(cells.begin(), cells.end(), Cell{0, 0, 0, 0, 0});
+        }
+    }
+    newImage.info.progress = info.progress;
+    return (iDst ? iDst : this)->Transfer(newImage);
+}

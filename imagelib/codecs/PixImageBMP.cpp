@@ -1,0 +1,427 @@
+#include "imagelib/codecs/PixImageBMP.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "imagelib/PixIOFile.h"
+#include "imagelib/codecs/CodecBytes.h"
+
+using namespace codecbytes;
+
+namespace {
+
+// Pixels per metre to dots per inch; 0 stays 0.
+LONG PpmToDpi(LONG ppm) {
+    return static_cast<LONG>(std::floor(ppm * 0.0254 + 0.5));
+}
+
+// One channel of a bit-field pixel: the mask's lowest contiguous run of set bits, scaled to 8 bits.
+// Masks with gaps keep only that run, masks wider than 8 bits keep their top 8 bits, a zero mask
+// gives 0, so no mask from a file can shift by a negative or oversized amount.
+struct Channel {
+    uint32_t shift = 0;
+    uint32_t width = 0;
+    explicit Channel(uint32_t mask) {
+        if (mask == 0) return;
+        shift = static_cast<uint32_t>(std::countr_zero(mask));
+        width = static_cast<uint32_t>(std::countr_one(mask >> shift));
+    }
+    BYTE Get(uint32_t pixel) const {
+        if (width == 0) return 0;
+        uint32_t v = (pixel >> shift) & ((width >= 32) ? 0xFFFFFFFFu : ((1u << width) - 1));
+        return static_cast<BYTE>(width >= 8 ? (v >> (width - 8)) : (v << (8 - width)));
+    }
+};
+
+} // namespace
+
+bool CPixImageBMP::Fail(const char* text) {
+    CopyText(info.lastError, text);
+    return false;
+}
+
+bool CPixImageBMP::ReadInfoHeader(CPixFile* hFile, BITMAPINFOHEADER& bih, HeaderExtras& extras) {
+    if (!hFile) return false;
+    extras = HeaderExtras();
+    uint8_t b[52];
+    // The size comes first: it says how many bytes the header has (a core header has only 12).
+    if (hFile->Read(b, 1, 4) != 4) return false;
+    const uint32_t size = Le32(b);
+    bih = BITMAPINFOHEADER();
+    if (size == 12) {
+        if (hFile->Read(b + 4, 1, 8) != 8) return false;
+        bih.biSize = 12;
+        bih.biWidth = Le16(b + 4);
+        bih.biHeight = Le16(b + 6);
+        bih.biPlanes = Le16(b + 8);
+        bih.biBitCount = Le16(b + 10);
+        extras.coreHeader = true;
+    } else if (size >= 40) {
+        if (hFile->Read(b + 4, 1, 36) != 36) return false;
+        bih.biSize = size;
+        bih.biWidth = static_cast<LONG>(Le32(b + 4));
+        bih.biHeight = static_cast<LONG>(Le32(b + 8));
+        bih.biPlanes = Le16(b + 12);
+        bih.biBitCount = Le16(b + 14);
+        bih.biCompression = Le32(b + 16);
+        bih.biSizeImage = Le32(b + 20);
+        bih.biXPelsPerMeter = static_cast<LONG>(Le32(b + 24));
+        bih.biYPelsPerMeter = static_cast<LONG>(Le32(b + 28));
+        bih.biClrUsed = Le32(b + 32);
+        bih.biClrImportant = Le32(b + 36);
+        if (size > 40) {
+            // Version 4 and 5 headers (108, 124 bytes) carry the bit-field masks in their first
+            // extra bytes; other sizes above 40 are accepted only for plain uncompressed files.
+            const bool versioned = size == 108 || size == 124;
+            if (size != 64 && !versioned) {
+                const uint64_t rows = ((static_cast<uint64_t>(bih.biBitCount) *
+                                            static_cast<uint64_t>(static_cast<uint32_t>(bih.biWidth)) + 31) / 32) * 4;
+                const uint64_t expect = rows * static_cast<uint64_t>(static_cast<uint32_t>(bih.biHeight));
+                if (bih.biSizeImage != expect || bih.biPlanes != 1 || bih.biCompression != BI_RGB ||
+                    bih.biClrUsed != 0)
+                    return false;
+            }
+            if (versioned) {
+                if (hFile->Read(b + 40, 1, 12) != 12) return false;
+                if (bih.biCompression == BI_BITFIELDS) {
+                    extras.hasMasks = true;
+                    extras.masks[0] = Le32(b + 40);
+                    extras.masks[1] = Le32(b + 44);
+                    extras.masks[2] = Le32(b + 48);
+                }
+                if (!hFile->Seek(static_cast<long>(size - 52), 1)) return false;
+            } else {
+                if (!hFile->Seek(static_cast<long>(size - 40), 1)) return false;
+            }
+        }
+    } else {
+        return false;
+    }
+    if (bih.biSizeImage == 0) {
+        const uint64_t rows = ((static_cast<uint64_t>(bih.biBitCount) *
+                                    static_cast<uint64_t>(static_cast<uint32_t>(bih.biWidth)) + 31) / 32) * 4;
+        const uint64_t total = rows * static_cast<uint64_t>(static_cast<uint32_t>(std::abs(static_cast<int64_t>(bih.biHeight))));
+        bih.biSizeImage = total > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(total);
+    }
+    if (bih.biClrUsed == 0 && bih.biBitCount <= 8) bih.biClrUsed = 1u << bih.biBitCount;
+    return true;
+}
+
+bool CPixImageBMP::Decode(CPixFile* hFile) {
+    if (!hFile) return false;
+    const long start = hFile->Tell();
+
+    uint8_t fh[14];
+    if (hFile->Read(fh, 1, 14) != 14) return Fail("Not a BMP");
+    uint32_t offBits = Le32(fh + 10);
+    const bool fileHeader = Le16(fh) == 0x4D42;
+    if (!fileHeader) {
+        // A bare DIB: the information header starts at the first byte.
+        offBits = 0;
+        hFile->Seek(start, 0);
+    }
+
+    BITMAPINFOHEADER bih;
+    HeaderExtras extras;
+    if (!ReadInfoHeader(hFile, bih, extras)) return Fail("Error reading BMP info");
+
+    const WORD bpp = bih.biBitCount;
+    const DWORD comp = bih.biCompression;
+    // Only widths and heights that fit a signed 32-bit value once made positive.
+    if (bih.biWidth <= 0 || bih.biHeight == 0 || bih.biHeight == INT32_MIN)
+        return Fail("Error reading BMP info");
+    const bool topDown = bih.biHeight < 0;
+    const DWORD width = static_cast<DWORD>(bih.biWidth);
+    const DWORD height = static_cast<DWORD>(topDown ? -bih.biHeight : bih.biHeight);
+
+    if (info.escape == -1) {
+        header.biWidth = static_cast<LONG>(width);
+        header.biHeight = static_cast<LONG>(height);
+        CopyText(info.lastError, "output dimensions returned");
+        return true;
+    }
+
+    // Refuse what cannot be decoded before anything is allocated.
+    switch (bpp) {
+    case 1: case 4: case 8:
+        if (comp != BI_RGB && !(comp == BI_RLE8 && bpp == 8) && !(comp == BI_RLE4 && bpp == 4))
+            return Fail("compression type not supported");
+        break;
+    case 16: case 32:
+        if (comp != BI_RGB && comp != BI_BITFIELDS) return Fail("unknown compression");
+        break;
+    case 24:
+        if (comp != BI_RGB) return Fail("unknown compression");
+        break;
+    default:
+        return Fail("bit count not supported");
+    }
+
+    if (!Create(width, height, bpp, 1)) return Fail("Can't allocate memory");
+
+    info.xDpi = PpmToDpi(bih.biXPelsPerMeter);
+    info.yDpi = PpmToDpi(bih.biYPelsPerMeter);
+    header.biXPelsPerMeter = bih.biXPelsPerMeter;
+    header.biYPelsPerMeter = bih.biYPelsPerMeter;
+    std::memcpy(dib, &header, sizeof(BITMAPINFOHEADER));
+
+    if (info.escape) return Fail("Cancelled");
+
+    // Masks of a 40-byte header follow it; newer headers carried them inside.
+    uint32_t masks[3] = {0x7C00, 0x3E0, 0x1F};
+    if (bpp == 32) {
+        masks[0] = 0xFF0000;
+        masks[1] = 0xFF00;
+        masks[2] = 0xFF;
+    }
+    if ((bpp == 16 || bpp == 32) && comp == BI_BITFIELDS) {
+        if (extras.hasMasks) {
+            std::copy(extras.masks, extras.masks + 3, masks);
+        } else if (bih.biSize == 40) {
+            uint8_t m[12];
+            if (hFile->Read(m, 1, 12) != 12) return Fail("Error reading BMP info");
+            masks[0] = Le32(m);
+            masks[1] = Le32(m + 4);
+            masks[2] = Le32(m + 8);
+        }
+    }
+
+    if (bpp <= 8) {
+        // The file's palette may claim more entries than the image has: read what fits, skip the rest.
+        const uint32_t entrySize = extras.coreHeader ? 3 : 4;
+        const uint32_t fileColors = bih.biClrUsed;
+        const uint32_t imageColors = header.biClrUsed;
+        const uint32_t n = std::min(fileColors, imageColors);
+        std::vector<uint8_t> raw(static_cast<size_t>(n) * entrySize);
+        const size_t got = n ? hFile->Read(raw.data(), 1, raw.size()) : 0;
+        raw.resize(got);
+        uint8_t* pal = static_cast<uint8_t*>(static_cast<void*>(dib)) + sizeof(BITMAPINFOHEADER);
+        for (uint32_t i = 0; i < n && (i + 1) * entrySize <= got; ++i) {
+            pal[i * 4 + 0] = raw[i * entrySize + 0];
+            pal[i * 4 + 1] = raw[i * entrySize + 1];
+            pal[i * 4 + 2] = raw[i * entrySize + 2];
+            pal[i * 4 + 3] = 0;
+        }
+        if (fileColors > n && offBits == 0)
+            hFile->Seek(static_cast<long>(static_cast<uint64_t>(fileColors - n) * entrySize), 1);
+        if (info.escape) return Fail("Cancelled");
+    } else if (offBits == 0 && bih.biClrUsed != 0) {
+        // A bare DIB of more than 8 bits may still list an optimisation palette before its rows.
+        hFile->Seek(static_cast<long>(std::min<uint64_t>(static_cast<uint64_t>(bih.biClrUsed) * 4, 0x7FFFFFFF)), 1);
+    }
+
+    if (offBits) hFile->Seek(static_cast<long>(start + static_cast<int64_t>(offBits)), 0);
+
+    BYTE* bits = GetBits();
+    const DWORD eff = info.effWidth;
+    switch (bpp) {
+    case 1: case 4: case 8:
+        if (comp == BI_RLE8) {
+            ExpandRle8(hFile);
+        } else if (comp == BI_RLE4) {
+            ExpandRle4(hFile);
+        } else {
+            hFile->Read(bits, 1, static_cast<size_t>(eff) * height);
+        }
+        break;
+    case 16:
+    case 32: {
+        const uint64_t rowBytes = bpp == 16 ? ((static_cast<uint64_t>(width) + 1) / 2) * 4
+                                            : static_cast<uint64_t>(width) * 4;
+        std::vector<uint8_t> src;
+        try {
+            src.assign(static_cast<size_t>(rowBytes * height), 0);
+        } catch (const std::bad_alloc&) {
+            return Fail("can't allocate memory");
+        }
+        hFile->Read(src.data(), 1, src.size());
+        ConvertBitfields(src.data(), static_cast<uint32_t>(rowBytes), bpp, masks);
+        break;
+    }
+    case 24:
+        hFile->Read(bits, 1, static_cast<size_t>(eff) * height);
+        break;
+    }
+
+    if (topDown) FlipRows();
+    return true;
+}
+
+void CPixImageBMP::ConvertBitfields(const uint8_t* src, uint32_t srcRowBytes, int srcBpp, const uint32_t masks[3]) {
+    const DWORD width = static_cast<DWORD>(header.biWidth);
+    const DWORD height = static_cast<DWORD>(header.biHeight);
+    const uint32_t limit = srcBpp == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+    const Channel red(masks[0] & limit), green(masks[1] & limit), blue(masks[2] & limit);
+    for (DWORD y = 0; y < height; ++y) {
+        const uint8_t* s = src + static_cast<size_t>(y) * srcRowBytes;
+        BYTE* d = GetBits(y);
+        for (DWORD x = 0; x < width; ++x) {
+            const uint32_t px = srcBpp == 16 ? Le16(s + x * 2) : Le32(s + static_cast<size_t>(x) * 4);
+            d[x * 3 + 0] = blue.Get(px);
+            d[x * 3 + 1] = green.Get(px);
+            d[x * 3 + 2] = red.Get(px);
+        }
+    }
+}
+
+void CPixImageBMP::FlipRows() {
+    const DWORD height = static_cast<DWORD>(header.biHeight);
+    const DWORD eff = info.effWidth;
+    std::vector<BYTE> tmp(eff);
+    for (DWORD y = 0; y < height / 2; ++y) {
+        BYTE* a = GetBits(y);
+        BYTE* b = GetBits(height - 1 - y);
+        std::memcpy(tmp.data(), a, eff);
+        std::memcpy(a, b, eff);
+        std::memcpy(b, tmp.data(), eff);
+    }
+}
+
+// Windows RLE8: runs, end of line, end of bitmap, deltas and literals; nothing is written outside
+// the rows of the image, and a run reaching past the end of its row ends the expansion.
+void CPixImageBMP::ExpandRle8(CPixFile* hFile) {
+    const int64_t width = header.biWidth;
+    const int64_t height = header.biHeight;
+    int64_t row = 0, pos = 0;
+    for (;;) {
+        const long c1 = hFile->GetC();
+        const long c2 = hFile->GetC();
+        if (c1 < 0 || c2 < 0) return;
+        if (c1 > 0) {
+            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
+            for (long i = 0; i < c1; ++i) {
+                if (pos >= width) return;
+                if (line && pos >= 0) line[pos] = static_cast<BYTE>(c2);
+                ++pos;
+            }
+            continue;
+        }
+        if (c2 == 0) {
+            ++row;
+            pos = 0;
+        } else if (c2 == 1) {
+            return;
+        } else if (c2 == 2) {
+            const long dx = hFile->GetC();
+            const long dy = hFile->GetC();
+            if (dx < 0 || dy < 0) return;
+            pos += dx;
+            row += dy;
+        } else {
+            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
+            for (long i = 0; i < c2; ++i) {
+                const long v = hFile->GetC();
+                if (v < 0) return;
+                if (line && pos >= 0 && pos < width) line[pos] = static_cast<BYTE>(v);
+                ++pos;
+            }
+            if (c2 & 1) hFile->GetC();
+        }
+        if (row >= height) return;
+    }
+}
+
+// Windows RLE4, in the same frame as RLE8; positions count pixels (two per byte, high nibble first).
+void CPixImageBMP::ExpandRle4(CPixFile* hFile) {
+    const int64_t width = header.biWidth;
+    const int64_t height = header.biHeight;
+    int64_t row = 0, pos = 0;
+    auto put = [&](BYTE* line, int64_t x, int v) {
+        if (!line || x < 0 || x >= width) return;
+        BYTE& b = line[x >> 1];
+        if (x & 1)
+            b = static_cast<BYTE>((b & 0xF0) | (v & 0x0F));
+        else
+            b = static_cast<BYTE>((b & 0x0F) | ((v & 0x0F) << 4));
+    };
+    for (;;) {
+        const long c1 = hFile->GetC();
+        const long c2 = hFile->GetC();
+        if (c1 < 0 || c2 < 0) return;
+        if (c1 > 0) {
+            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
+            for (long i = 0; i < c1; ++i) {
+                if (pos >= width) return;
+                put(line, pos, (i & 1) ? (c2 & 0x0F) : (c2 >> 4));
+                ++pos;
+            }
+            continue;
+        }
+        if (c2 == 0) {
+            ++row;
+            pos = 0;
+        } else if (c2 == 1) {
+            return;
+        } else if (c2 == 2) {
+            const long dx = hFile->GetC();
+            const long dy = hFile->GetC();
+            if (dx < 0 || dy < 0) return;
+            pos += dx;
+            row += dy;
+        } else {
+            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
+            const long bytes = (c2 + 1) / 2;
+            long left = c2;
+            for (long i = 0; i < bytes; ++i) {
+                const long v = hFile->GetC();
+                if (v < 0) return;
+                put(line, pos++, static_cast<int>(v >> 4));
+                if (--left > 0) {
+                    put(line, pos++, static_cast<int>(v & 0x0F));
+                    --left;
+                }
+            }
+            if (bytes & 1) hFile->GetC();
+        }
+        if (row >= height) return;
+    }
+}
+
+bool CPixImageBMP::Encode(CPixFile* hFile) {
+    if (EncodeSafeCheck(hFile)) return false;
+
+    const DWORD palBytes = header.biClrUsed * 4;
+    const DWORD dibSize = static_cast<DWORD>(GetSize());
+    uint8_t out[14 + 40];
+    PutLe16(out, 0x4D42);
+    PutLe32(out + 2, dibSize + 14);
+    PutLe16(out + 6, 0);
+    PutLe16(out + 8, 0);
+    PutLe32(out + 10, 14 + header.biSize + palBytes);
+    // The header is written field by field; the DIB block keeps a copy of it.
+    uint8_t* h = out + 14;
+    PutLe32(h, header.biSize);
+    PutLe32(h + 4, static_cast<uint32_t>(header.biWidth));
+    PutLe32(h + 8, static_cast<uint32_t>(header.biHeight));
+    PutLe16(h + 12, header.biPlanes);
+    PutLe16(h + 14, header.biBitCount);
+    PutLe32(h + 16, header.biCompression);
+    PutLe32(h + 20, header.biSizeImage);
+    PutLe32(h + 24, static_cast<uint32_t>(header.biXPelsPerMeter));
+    PutLe32(h + 28, static_cast<uint32_t>(header.biYPelsPerMeter));
+    PutLe32(h + 32, header.biClrUsed);
+    PutLe32(h + 36, header.biClrImportant);
+    std::memcpy(dib, &header, sizeof(BITMAPINFOHEADER));
+
+    const uint8_t* rest = static_cast<const uint8_t*>(static_cast<const void*>(dib)) + sizeof(BITMAPINFOHEADER);
+    const size_t restBytes = static_cast<size_t>(dibSize) - sizeof(BITMAPINFOHEADER);
+    if (hFile->Write(out, 1, sizeof(out)) != sizeof(out) || hFile->Write(rest, 1, restBytes) != restBytes)
+        return Fail("Write error");
+    return true;
+}
+
+bool CPixImageBMP::Decode(FILE* hFile) {
+    if (!hFile) return Decode(static_cast<CPixFile*>(nullptr));
+    CPixIOFile file(hFile);
+    return Decode(&file);
+}
+
+bool CPixImageBMP::Encode(FILE* hFile) {
+    if (!hFile) return Encode(static_cast<CPixFile*>(nullptr));
+    CPixIOFile file(hFile);
+    return Encode(&file);
+}

@@ -1,0 +1,82 @@
+#include "platform/audioconv/Mp2Converter.h"
+
+#include "platform/audioconv/AudioConvApi.h"
+#include "platform/av/AudioFileReader.h"
+#include "platform/av/Mp2FileWriter.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <climits>
+#include <cstdio>
+
+namespace {
+
+std::string TemporaryNameFor(const std::string& dst) {
+    static std::atomic<unsigned> counter{0};
+    return dst + ".part" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+}
+
+}  // namespace
+
+int32_t Mp2Converter::Convert(const std::string& src, const std::string& dst, const StopEventC* stop) {
+    if (src.empty()) return XTOMP2_ERR_INPUT;
+    if (dst.empty()) return XTOMP2_ERR_OUTPUT;
+
+    AudioFileReader reader;
+    const AudioFileReader::Format format{Mp2FileWriter::kSampleRate, Mp2FileWriter::kChannels,
+                                         Mp2FileWriter::kSampleFormat};
+    if (!reader.Open(src, format)) return XTOMP2_ERR_INPUT;
+    if (StopEventIsSet(stop)) return XTOMP2_STOPPED;
+
+    const std::string temp = TemporaryNameFor(dst);
+    Mp2FileWriter writer;
+    if (!writer.Open(temp)) {
+        writer.Discard();
+        return writer.FrameSize() > 0 ? XTOMP2_ERR_OUTPUT : XTOMP2_ERR_ENCODER;
+    }
+    AvFramePtr frame = reader.MakeFrame(writer.FrameSize());
+    if (!frame) return XTOMP2_ERR_OUTPUT;
+
+    for (;;) {
+        if (StopEventIsSet(stop)) return XTOMP2_STOPPED;  // the writer removes its file
+        const int n = reader.Read(frame.get(), writer.FrameSize());
+        if (n < 0) return XTOMP2_ERR_INPUT;
+        if (n == 0) break;
+        if (!writer.Write(frame.get())) return XTOMP2_ERR_OUTPUT;
+    }
+    // A file that opens but never yields a sample is not music.
+    if (reader.SamplesRead() == 0) return XTOMP2_ERR_INPUT;
+    if (!writer.Finish()) return XTOMP2_ERR_OUTPUT;
+    if (std::rename(temp.c_str(), dst.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return XTOMP2_ERR_OUTPUT;
+    }
+    return XTOMP2_OK;
+}
+
+int32_t Mp2Converter::DurationSeconds(const std::string& path) {
+    if (path.empty()) return 0;
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return 0;
+    AvInputPtr input(raw);
+    if (avformat_find_stream_info(input.get(), nullptr) < 0) return 0;
+    const int stream = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (stream < 0) return 0;
+
+    int64_t micros = input->duration;
+    if (micros == AV_NOPTS_VALUE || micros < 0) {
+        // No length in the headers: add up the packets of the audio stream.
+        AvPacketPtr packet(av_packet_alloc());
+        if (!packet) return 0;
+        int64_t total = 0;
+        const AVRational tb = input->streams[stream]->time_base;
+        while (av_read_frame(input.get(), packet.get()) >= 0) {
+            if (packet->stream_index == stream && packet->duration > 0) total += packet->duration;
+            av_packet_unref(packet.get());
+        }
+        micros = av_rescale_q(total, tb, AVRational{1, AV_TIME_BASE});
+    }
+    const int64_t seconds = micros / AV_TIME_BASE;
+    return seconds > INT32_MAX ? INT32_MAX : static_cast<int32_t>(seconds);
+}

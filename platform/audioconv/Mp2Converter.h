@@ -1,0 +1,16 @@
+// Converts one music file into an MP2 file of the shared format, watching a stop event.
+#pragma once
+
+#include "platform/win/StopEventC.h"
+
+#include <cstdint>
+#include <string>
+
+class Mp2Converter {
+public:
+    // Returns one of the XTOMP2_* results.
+    static int32_t Convert(const std::string& src, const std::string& dst, const StopEventC* stop);
+
+    // Whole seconds of audio in the file; 0 when it cannot be read or holds no audio.
+    static int32_t DurationSeconds(const std::string& path);
+};

@@ -1,0 +1,212 @@
+#include "platform/encoder/VideoFileEncoder.h"
+
+#include "platform/encoder/EncoderApi.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+// Plain H.263 knows only these picture sizes; others need the H.263+ custom format.
+bool IsH263Size(int width, int height) {
+    static const int sizes[][2] = {{128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}};
+    for (const auto& s : sizes) {
+        if (s[0] == width && s[1] == height) return true;
+    }
+    return false;
+}
+
+const AVCodec* FindVideoEncoder(const EncoderSettings& s) {
+    switch (s.videoCodec) {
+    case VideoCodecKind::Xvid:
+        if (const AVCodec* c = avcodec_find_encoder_by_name("libxvid")) return c;
+        return avcodec_find_encoder_by_name("mpeg4");
+    case VideoCodecKind::Mpeg4:
+        return avcodec_find_encoder_by_name("mpeg4");
+    case VideoCodecKind::H263:
+        return avcodec_find_encoder_by_name(IsH263Size(s.width, s.height) ? "h263" : "h263p");
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+VideoFileEncoder::~VideoFileEncoder() {
+    if (m_output) Finish();
+}
+
+int32_t VideoFileEncoder::Open(const EncoderSettings& settings) {
+    m_settings = settings;
+    AVFormatContext* raw = nullptr;
+    // The container follows the file's extension.
+    if (avformat_alloc_output_context2(&raw, nullptr, nullptr, settings.outputFile.c_str()) < 0 || !raw)
+        return ENCODER_ERR_ARGUMENT;
+    m_output.reset(raw);
+    if (m_output->oformat->flags & AVFMT_NOFILE) {
+        m_output.reset();
+        return ENCODER_ERR_ARGUMENT;
+    }
+
+    int32_t rc = OpenVideoEncoder();
+    if (rc == ENCODER_OK) rc = m_audio.Create(m_output.get(), settings);
+    if (rc != ENCODER_OK) {
+        m_output.reset();
+        return rc;
+    }
+    m_picture.reset(av_frame_alloc());
+    m_packet.reset(av_packet_alloc());
+    if (!m_picture || !m_packet) {
+        m_output.reset();
+        return ENCODER_ERR_ENCODE;
+    }
+    m_picture->format = AV_PIX_FMT_YUV420P;
+    m_picture->width = settings.width;
+    m_picture->height = settings.height;
+    if (av_frame_get_buffer(m_picture.get(), 0) < 0) {
+        m_output.reset();
+        return ENCODER_ERR_ENCODE;
+    }
+
+    if (avio_open(&m_output->pb, settings.outputFile.c_str(), AVIO_FLAG_WRITE) < 0) {
+        m_output.reset();
+        return ENCODER_ERR_WRITE;
+    }
+    m_fileCreated = true;
+    if (avformat_write_header(m_output.get(), nullptr) < 0) {
+        const bool ioFailed = m_output->pb && m_output->pb->error;
+        Discard();
+        return ioFailed ? ENCODER_ERR_WRITE : ENCODER_ERR_CODEC;
+    }
+    return ENCODER_OK;
+}
+
+int32_t VideoFileEncoder::OpenVideoEncoder() {
+    const EncoderSettings& s = m_settings;
+    const AVCodec* codec = FindVideoEncoder(s);
+    if (!codec) return ENCODER_ERR_CODEC;
+    m_video.reset(avcodec_alloc_context3(codec));
+    if (!m_video) return ENCODER_ERR_CODEC;
+    m_video->width = s.width;
+    m_video->height = s.height;
+    m_video->pix_fmt = AV_PIX_FMT_YUV420P;
+    m_video->time_base = av_inv_q(s.frameRate);
+    m_video->framerate = s.frameRate;
+    m_video->bit_rate = s.videoBitRate;
+    // No B-frames: small players decode such streams, and a key frame every few seconds keeps seeking quick.
+    m_video->max_b_frames = 0;
+    m_video->gop_size = av_q2d(s.frameRate) > 0 ? static_cast<int>(av_q2d(s.frameRate) * 5 + 0.5) : 125;
+    if (m_output->oformat->flags & AVFMT_GLOBALHEADER) m_video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(m_video.get(), codec, nullptr) < 0) return ENCODER_ERR_CODEC;
+
+    m_videoStream = avformat_new_stream(m_output.get(), nullptr);
+    if (!m_videoStream) return ENCODER_ERR_CODEC;
+    if (avcodec_parameters_from_context(m_videoStream->codecpar, m_video.get()) < 0) return ENCODER_ERR_CODEC;
+    m_videoStream->time_base = m_video->time_base;
+    m_videoStream->avg_frame_rate = s.frameRate;
+    m_videoStream->r_frame_rate = s.frameRate;
+
+    const AVOutputFormat* format = m_output->oformat;
+    if (codec->id == AV_CODEC_ID_H263P &&
+        avformat_query_codec(format, AV_CODEC_ID_H263P, FF_COMPLIANCE_NORMAL) != 1 &&
+        avformat_query_codec(format, AV_CODEC_ID_H263, FF_COMPLIANCE_NORMAL) == 1) {
+        // 3GP files label all H.263 video alike; H.263 decoders read the extended picture header.
+        m_videoStream->codecpar->codec_id = AV_CODEC_ID_H263;
+    }
+    if (s.videoCodec == VideoCodecKind::Xvid && std::strcmp(format->name, "avi") == 0) {
+        // The code players look for in an Xvid AVI.
+        m_videoStream->codecpar->codec_tag = MKTAG('X', 'V', 'I', 'D');
+    }
+    return ENCODER_OK;
+}
+
+int64_t VideoFileEncoder::AudioSamplesFor(int64_t frames) const {
+    // frames x (1 / frame rate) seconds x sample rate, rounded.
+    return av_rescale_q_rnd(frames, av_inv_q(m_settings.frameRate), AVRational{1, m_audio.SampleRate()},
+                            AV_ROUND_NEAR_INF);
+}
+
+int32_t VideoFileEncoder::AddFrame(const uint8_t* yuv420) {
+    if (!m_output) return ENCODER_ERR_NOT_OPEN;
+    if (!yuv420) return ENCODER_ERR_ARGUMENT;
+    AVFrame* picture = m_picture.get();
+    // The encoder may still hold the previous picture.
+    if (av_frame_make_writable(picture) < 0) {
+        Discard();
+        return ENCODER_ERR_ENCODE;
+    }
+    const int w = m_settings.width;
+    const int h = m_settings.height;
+    const uint8_t* y = yuv420;
+    const uint8_t* u = y + static_cast<size_t>(w) * h;
+    const uint8_t* v = u + static_cast<size_t>(w / 2) * (h / 2);
+    av_image_copy_plane(picture->data[0], picture->linesize[0], y, w, w, h);
+    av_image_copy_plane(picture->data[1], picture->linesize[1], u, w / 2, w / 2, h / 2);
+    av_image_copy_plane(picture->data[2], picture->linesize[2], v, w / 2, w / 2, h / 2);
+    picture->pts = m_frames;
+
+    int32_t rc = EncodeVideo(picture);
+    if (rc == ENCODER_OK) {
+        ++m_frames;
+        rc = m_audio.EncodeUntil(AudioSamplesFor(m_frames), false,
+                                 [this](AVPacket* p) { return WritePacket(p); });
+    }
+    if (rc != ENCODER_OK) Discard();
+    return rc;
+}
+
+int32_t VideoFileEncoder::EncodeVideo(AVFrame* frame) {
+    if (avcodec_send_frame(m_video.get(), frame) < 0) return ENCODER_ERR_ENCODE;
+    for (;;) {
+        const int rc = avcodec_receive_packet(m_video.get(), m_packet.get());
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return ENCODER_OK;
+        if (rc < 0) return ENCODER_ERR_ENCODE;
+        m_packet->stream_index = m_videoStream->index;
+        av_packet_rescale_ts(m_packet.get(), m_video->time_base, m_videoStream->time_base);
+        const int32_t written = WritePacket(m_packet.get());
+        av_packet_unref(m_packet.get());
+        if (written != ENCODER_OK) return written;
+    }
+}
+
+int32_t VideoFileEncoder::WritePacket(AVPacket* packet) {
+    const int rc = av_interleaved_write_frame(m_output.get(), packet);
+    if (m_output->pb && m_output->pb->error) return ENCODER_ERR_WRITE;
+    return rc < 0 ? ENCODER_ERR_ENCODE : ENCODER_OK;
+}
+
+int32_t VideoFileEncoder::Finish() {
+    if (!m_output) return ENCODER_OK;
+    int32_t rc = EncodeVideo(nullptr);
+    if (rc == ENCODER_OK) {
+        rc = m_audio.EncodeUntil(AudioSamplesFor(m_frames), true, [this](AVPacket* p) { return WritePacket(p); });
+    }
+    if (rc == ENCODER_OK && av_write_trailer(m_output.get()) < 0) rc = ENCODER_ERR_WRITE;
+    if (rc == ENCODER_OK) {
+        avio_flush(m_output->pb);
+        if (m_output->pb->error) rc = ENCODER_ERR_WRITE;
+    }
+    if (rc == ENCODER_OK && avio_closep(&m_output->pb) < 0) rc = ENCODER_ERR_WRITE;
+    if (rc != ENCODER_OK) {
+        Discard();
+        return rc;
+    }
+    m_output.reset();
+    m_video.reset();
+    return ENCODER_OK;
+}
+
+void VideoFileEncoder::Discard() {
+    m_output.reset();
+    m_video.reset();
+    if (!m_fileCreated) return;
+    m_fileCreated = false;
+    // Only what this encoder created goes: a regular file, or the link it was written through.
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(m_settings.outputFile, ec);
+    if (!ec && (std::filesystem::is_regular_file(status) || std::filesystem::is_symlink(status)))
+        std::filesystem::remove(m_settings.outputFile, ec);
+}

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "imagelib/PixImage.h"
+#include "imagelib/PixRect2.h"
+
+namespace {
+
+RGBQUAD Quad(BYTE r, BYTE g, BYTE b, BYTE a = 0)
+{
+    RGBQUAD q;
+    q.rgbRed = r;
+    q.rgbGreen = g;
+    q.rgbBlue = b;
+    q.rgbReserved = a;
+    return q;
+}
+
+CPixImage Flat(long w, long h, DWORD bpp, COLORREF c)
+{
+    CPixImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), bpp);
+    img.SetStdPalette();
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x)
+            img.SetPixelColor(x, y, c);
+    return img;
+}
+
+void ExpectFlat(CPixImage& img, COLORREF c, int tolerance)
+{
+    for (long y = 0; y < static_cast<long>(img.GetHeight()); ++y)
+        for (long x = 0; x < static_cast<long>(img.GetWidth()); ++x) {
+            RGBQUAD q = img.GetPixelColor(x, y, false);
+            ASSERT_NEAR(q.rgbRed, GetRValue(c), tolerance) << x << "," << y;
+            ASSERT_NEAR(q.rgbGreen, GetGValue(c), tolerance) << x << "," << y;
+            ASSERT_NEAR(q.rgbBlue, GetBValue(c), tolerance) << x << "," << y;
+        }
+}
+
+TEST(PixGeometry, PointsAndRectangles)
+{
+    EXPECT_FLOAT_EQ(CPixPoint2(0, 0).Distance(CPixPoint2(3, 4)), 5.0f);
+    const CPixRect2 a(0, 0, 10, 10), b(5, 5, 20, 20);
+    CPixRect2 c = a.CrossSection(b);
+    EXPECT_FLOAT_EQ(c.botLeft.x, 5);
+    EXPECT_FLOAT_EQ(c.topRight.y, 10);
+    CPixRect2 edge = a.CrossSection(CPixRect2(10, 0, 15, 10));
+    EXPECT_FLOAT_EQ(edge.Width(), 0);
+    EXPECT_FLOAT_EQ(edge.Height(), 10);
+    CPixRect2 none = a.CrossSection(CPixRect2(11, 11, 12, 12));
+    EXPECT_FLOAT_EQ(none.Surface(), 0);
+    EXPECT_FLOAT_EQ(none.topRight.x, 0);
+    EXPECT_LT(CPixRect2(5, 0, 1, 2).Surface(), 0);
+    EXPECT_FLOAT_EQ(a.Center().x, 5);
+}
+
+TEST(PixKernels, ValuesAtZeroAndShape)
+{
+    EXPECT_FLOAT_EQ(CPixImage::KernelBox(0), 1);
+    EXPECT_FLOAT_EQ(CPixImage::KernelHermite(0), 1);
+    EXPECT_FLOAT_EQ(CPixImage::KernelHamming(0), 1);
+    EXPECT_FLOAT_EQ(CPixImage::KernelSinc(0), 1);
+    EXPECT_FLOAT_EQ(CPixImage::KernelLanczosSinc(0, 6), 1);
+    EXPECT_FLOAT_EQ(CPixImage::KernelGeneralizedCubic(0, -0.5f), 1);
+    EXPECT_FLOAT_EQ(CPixImage::KernelCubic(0), 1);
+    EXPECT_NEAR(CPixImage::KernelBSpline(0), 0.6666667f, 1e-6);
+    EXPECT_NEAR(CPixImage::KernelMitchell(0), 0.8888889f, 1e-6);
+    EXPECT_FLOAT_EQ(CPixImage::KernelCatrom(0), 1);
+    EXPECT_FLOAT_EQ(CPixImage::KernelQuadratic(0), 0.75f);
+    EXPECT_NEAR(CPixImage::KernelBessel(0), 0.7853982f, 1e-6);
+    EXPECT_NEAR(CPixImage::KernelGaussian(0), 0.7978846f, 1e-6);
+    // The Bessel function of order 1 on both sides of the switch at 8.
+    EXPECT_NEAR(CPixImage::KernelBessel_Order1(1.0f), 0.4400506f, 1e-5);
+    EXPECT_NEAR(CPixImage::KernelBessel_Order1(10.0f), 0.0434727f, 1e-5);
+    EXPECT_NEAR(CPixImage::KernelBessel_Order1(-10.0f), -0.0434727f, 1e-5);
+    // B-spline and Catmull-Rom weights of the four taps add up to 1.
+    for (float t : {0.0f, 0.25f, 0.5f, 0.9f}) {
+        float bs = 0, cr = 0;
+        for (int k = -1; k <= 2; ++k) {
+            bs += CPixImage::KernelBSpline(k - t);
+            cr += CPixImage::KernelCatrom(k - t);
+        }
+        EXPECT_NEAR(bs, 1.0f, 1e-5);
+        EXPECT_NEAR(cr, 1.0f, 1e-5);
+    }
+}
+
+TEST(PixInterpolation, OverflowMethods)
+{
+    CPixImage img(4, 2, 24);
+    for (long x = 0; x < 4; ++x)
+        img.SetPixelColor(x, 0, RGB(static_cast<BYTE>(10 * x), 0, 0));
+    EXPECT_EQ(img.GetPixelColorWithOverflow(-1, 0, CPixImage::OM_REPEAT).rgbRed, 0);
+    EXPECT_EQ(img.GetPixelColorWithOverflow(-1, 0, CPixImage::OM_WRAP).rgbRed, 30);
+    EXPECT_EQ(img.GetPixelColorWithOverflow(-1, 0, CPixImage::OM_MIRROR).rgbRed, 10);
+    EXPECT_EQ(img.GetPixelColorWithOverflow(5, 0, CPixImage::OM_MIRROR).rgbRed, 20);
+    RGBQUAD white = img.GetPixelColorWithOverflow(-1, 0, CPixImage::OM_COLOR);
+    EXPECT_EQ(white.rgbRed, 255);
+    EXPECT_EQ(white.rgbReserved, 0);
+    RGBQUAD rpl = Quad(1, 2, 3, 4);
+    EXPECT_EQ(img.GetPixelColorWithOverflow(9, 9, CPixImage::OM_BACKGROUND, &rpl).rgbBlue, 3);
+    img.AlphaCreate();
+    EXPECT_EQ(img.GetPixelColorWithOverflow(9, 9, CPixImage::OM_TRANSPARENT, &rpl).rgbReserved, 0);
+    CPixImage empty;
+    long x = -3, y = 7;
+    empty.OverflowCoordinates(x, y, CPixImage::OM_WRAP); // no picture: no division by zero
+    EXPECT_EQ(x, -3);
+}
+
+TEST(PixInterpolation, SamplingPoints)
+{
+    CPixImage img(4, 3, 24);
+    for (long y = 0; y < 3; ++y)
+        for (long x = 0; x < 4; ++x)
+            img.SetPixelColor(x, y, RGB(static_cast<BYTE>(40 * x + 7 * y), static_cast<BYTE>(y * 50), 9));
+    using IM = CPixImage::InterpolationMethod;
+    EXPECT_EQ(img.GetPixelColorInterpolated(-0.4f, 0, IM::IM_NEAREST_NEIGHBOUR, CPixImage::OM_COLOR).rgbRed, 0);
+    EXPECT_EQ(img.GetPixelColorInterpolated(-0.6f, 0, IM::IM_NEAREST_NEIGHBOUR, CPixImage::OM_COLOR).rgbRed, 0);
+    // Bilinear at whole coordinates gives the pixel itself, inside and on the edge.
+    EXPECT_EQ(img.GetPixelColorInterpolated(1, 1, IM::IM_BILINEAR).rgbRed, 47);
+    EXPECT_EQ(img.GetPixelColorInterpolated(3, 2, IM::IM_BILINEAR, CPixImage::OM_REPEAT).rgbRed, 134);
+    EXPECT_EQ(img.GetPixelColorInterpolated(1.5f, 1, IM::IM_BILINEAR).rgbRed, 67);
+    // Area with w = h = 1 is the point sample.
+    for (int m = 1; m <= 16; ++m) {
+        IM method = static_cast<IM>(m);
+        RGBQUAD p = img.GetPixelColorInterpolated(1.3f, 0.7f, method, CPixImage::OM_REPEAT);
+        RGBQUAD a = img.GetAreaColorInterpolated(1.3f, 0.7f, 1, 1, method, CPixImage::OM_REPEAT);
+        EXPECT_EQ(p.rgbRed, a.rgbRed) << m;
+    }
+}
+
+TEST(PixInterpolation, ConstantImageStaysConstantForEveryMethod)
+{
+    CPixImage img = Flat(9, 7, 24, RGB(200, 100, 37));
+    for (int m = 1; m <= 16; ++m) {
+        auto method = static_cast<CPixImage::InterpolationMethod>(m);
+        // Kernels whose weights do not add up to 1 (box, sinc, Blackman ...) are not averaging filters.
+        const bool partition = m <= 5 || m == 8 || m == 14 || m == 15 || m == 16;
+        if (!partition)
+            continue;
+        for (float x : {0.0f, 2.5f, 4.25f, 7.9f})
+            for (float y : {0.0f, 1.75f, 5.5f}) {
+                RGBQUAD c = img.GetPixelColorInterpolated(x, y, method, CPixImage::OM_REPEAT);
+                ASSERT_NEAR(c.rgbRed, 200, 1) << m;
+                ASSERT_NEAR(c.rgbBlue, 37, 1) << m;
+            }
+        RGBQUAD area = img.GetAreaColorInterpolated(4, 3, 3.5f, 2.5f, method, CPixImage::OM_REPEAT);
+        ASSERT_NEAR(area.rgbGreen, 100, 1) << m;
+    }
+}
+
+TEST(PixResample, SizesAndConstantColourInEveryMode)
+{
+    const COLORREF c = RGB(200, 100, 37);
+    for (DWORD bpp : {8u, 24u}) {
+        for (int mode : {0, 1, 2}) {
+            for (auto [nw, nh] : {std::pair<long, long>{5, 3}, {33, 41}, {10, 40}, {17, 7}}) {
+                CPixImage img = Flat(17, 13, bpp, bpp == 24 ? c : RGB(255, 0, 255));
+                ASSERT_TRUE(img.Resample(nw, nh, mode)) << mode;
+                ASSERT_EQ(img.GetWidth(), static_cast<DWORD>(nw));
+                ASSERT_EQ(img.GetHeight(), static_cast<DWORD>(nh));
+                ASSERT_EQ(img.GetBpp(), bpp);
+                ExpectFlat(img, bpp == 24 ? c : RGB(255, 0, 255), mode == 2 ? 1 : 0);
+            }
+        }
+    }
+    CPixImage img = Flat(17, 13, 24, c);
+    for (int m = 1; m <= 16; ++m) {
+        CPixImage out;
+        const bool partition = m <= 5 || m == 8 || m == 14 || m == 15 || m == 16;
+        ASSERT_TRUE(img.Resample2(7, 20, static_cast<CPixImage::InterpolationMethod>(m), CPixImage::OM_REPEAT, &out));
+        ASSERT_EQ(out.GetWidth(), 7u);
+        ASSERT_EQ(out.GetHeight(), 20u);
+        if (partition)
+            ExpectFlat(out, c, 1);
+    }
+    ASSERT_TRUE(img.QIShrink(5, 4));
+    ExpectFlat(img, c, 0);
+}
+
+TEST(PixResample, AreaShrinkAndBilinearEdges)
+{
+    CPixImage img(4, 4, 24);
+    for (long y = 0; y < 4; ++y)
+        for (long x = 0; x < 4; ++x)
+            img.SetPixelColor(x, y, RGB(static_cast<BYTE>(x < 2 ? 0 : 200), static_cast<BYTE>(y < 2 ? 40 : 80), 7));
+    CPixImage half;
+    ASSERT_TRUE(img.Resample(2, 2, 0, &half));
+    EXPECT_EQ(half.GetPixelColor(0, 0).rgbRed, 0);
+    EXPECT_EQ(half.GetPixelColor(1, 0).rgbRed, 200);
+    EXPECT_EQ(half.GetPixelColor(1, 1).rgbGreen, 80);
+    EXPECT_EQ(img.GetWidth(), 4u) << "iDst leaves the source alone";
+
+    // Nearest: 2 x 2 to 4 x 4 repeats each pixel in a 2 x 2 block.
+    CPixImage two(2, 2, 24);
+    two.SetPixelColor(1, 0, RGB(9, 9, 9));
+    ASSERT_TRUE(two.Resample(4, 4, 1));
+    EXPECT_EQ(two.GetPixelColor(2, 0).rgbRed, 9);
+    EXPECT_EQ(two.GetPixelColor(3, 1).rgbRed, 9);
+    EXPECT_EQ(two.GetPixelColor(1, 1).rgbRed, 0);
+
+    // Bilinear enlargement keeps the last column and row.
+    CPixImage ramp(3, 1, 24);
+    ramp.SetPixelColor(2, 0, RGB(90, 0, 0));
+    ASSERT_TRUE(ramp.Resample(9, 2, 0));
+    EXPECT_EQ(ramp.GetPixelColor(8, 1).rgbRed, 90);
+
+    EXPECT_FALSE(ramp.Resample(0, 5, 0));
+    EXPECT_FALSE(ramp.Resample(-3, 5, 0));
+    ASSERT_TRUE(ramp.Resample(9, 2, 0)) << "same size";
+    CPixImage same;
+    ASSERT_TRUE(ramp.Resample(9, 2, 0, &same));
+    EXPECT_EQ(same.GetWidth(), 9u);
+}
+
+TEST(PixResample, AlphaIsSampledNearestAndEscapeLeavesRowsZero)
+{
+    CPixImage img(4, 4, 24);
+    img.AlphaCreate();
+    img.AlphaSet(2, 2, 10);
+    ASSERT_TRUE(img.Resample(2, 2, 0));
+    ASSERT_TRUE(img.AlphaIsValid());
+    EXPECT_EQ(img.AlphaGet(1, 1), 10);
+    EXPECT_EQ(img.AlphaGet(0, 0), 255);
+
+    CPixImage big = Flat(40, 40, 24, RGB(50, 60, 70));
+    big.SetEscape(1);
+    ASSERT_TRUE(big.Resample(80, 80, 0));
+    EXPECT_EQ(big.GetWidth(), 80u);
+    EXPECT_EQ(big.GetPixelColor(79, 79).rgbRed, 0);
+}
+
+TEST(PixResample, QIShrinkBoxes)
+{
+    CPixImage row(5, 1, 24);
+    const BYTE v[5] = {0, 30, 60, 100, 200};
+    for (long x = 0; x < 5; ++x)
+        row.SetPixelColor(x, 0, RGB(v[x], 0, 0));
+    CPixImage out;
+    ASSERT_TRUE(row.QIShrink(2, 1, &out));
+    EXPECT_EQ(out.GetPixelColor(0, 0).rgbRed, 30);
+    EXPECT_EQ(out.GetPixelColor(1, 0).rgbRed, 150);
+    EXPECT_FALSE(row.QIShrink(6, 1));
+    EXPECT_STREQ(row.GetLastError(), "QIShrink can't enlarge image");
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "imagelib/PixImage.h"
+
+namespace {
+
+// A W x H picture whose every pixel differs as far as the depth allows, with alpha.
+CPixImage MakePattern(long w, long h, DWORD bpp)
+{
+    CPixImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), bpp, PIXFORMAT_PNG);
+    img.SetStdPalette();
+    img.SetTransIndex(bpp < 24 ? 1 : -1);
+    img.AlphaCreate();
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) {
+            const long v = x * 31 + y * 17 + (x * y) % 7;
+            if (bpp < 24)
+                img.SetPixelIndex(x, y, static_cast<BYTE>(v));
+            else
+                img.SetPixelColor(x, y, RGB(static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(x + 2 * y)));
+            img.AlphaSet(x, y, static_cast<BYTE>(v * 3));
+        }
+    return img;
+}
+
+unsigned Pixel(CPixImage& img, long x, long y)
+{
+    if (img.GetBpp() < 24)
+        return img.GetPixelIndex(x, y);
+    return CPixImage::RGBQUADtoRGB(img.GetPixelColor(x, y, false));
+}
+
+using Mapping = std::function<void(long x, long y, long w, long h, long& sx, long& sy)>;
+
+void ExpectMapped(CPixImage& src, CPixImage& out, const Mapping& map, bool swapSides)
+{
+    const long w = static_cast<long>(src.GetWidth()), h = static_cast<long>(src.GetHeight());
+    ASSERT_EQ(out.GetWidth(), static_cast<DWORD>(swapSides ? h : w));
+    ASSERT_EQ(out.GetHeight(), static_cast<DWORD>(swapSides ? w : h));
+    ASSERT_EQ(out.GetBpp(), src.GetBpp());
+    ASSERT_TRUE(out.IsSamePalette(src, true) || src.GetNumColors() == 0);
+    ASSERT_TRUE(out.AlphaIsValid());
+    EXPECT_EQ(out.GetTransIndex(), src.GetTransIndex());
+    EXPECT_EQ(out.GetType(), static_cast<DWORD>(PIXFORMAT_PNG));
+    for (long y = 0; y < static_cast<long>(out.GetHeight()); ++y)
+        for (long x = 0; x < static_cast<long>(out.GetWidth()); ++x) {
+            long sx = 0, sy = 0;
+            map(x, y, w, h, sx, sy);
+            ASSERT_EQ(Pixel(out, x, y), Pixel(src, sx, sy)) << "bpp " << src.GetBpp() << " at " << x << "," << y;
+            ASSERT_EQ(out.AlphaGet(x, y), src.AlphaGet(sx, sy));
+        }
+}
+
+class PixTransformDepth : public ::testing::TestWithParam<DWORD> {};
+
+TEST_P(PixTransformDepth, EveryOperationMapsEveryPixel)
+{
+    const DWORD bpp = GetParam();
+    // 13 x 5 and 70 x 67: widths off the byte boundary, and more than one 64 x 64 block.
+    for (auto [w, h] : {std::pair<long, long>{13, 5}, {70, 67}}) {
+        CPixImage src = MakePattern(w, h, bpp);
+
+        CPixImage a(src);
+        ASSERT_TRUE(a.Flip());
+        ExpectMapped(src, a, [](long x, long y, long, long h_, long& sx, long& sy) { sx = x; sy = h_ - 1 - y; }, false);
+
+        CPixImage b(src);
+        ASSERT_TRUE(b.Mirror());
+        ExpectMapped(src, b, [](long x, long y, long w_, long, long& sx, long& sy) { sx = w_ - 1 - x; sy = y; }, false);
+
+        CPixImage c(src);
+        ASSERT_TRUE(c.RotateLeft());
+        ExpectMapped(src, c, [](long x, long y, long, long h_, long& sx, long& sy) { sx = y; sy = h_ - 1 - x; }, true);
+
+        CPixImage d(src);
+        ASSERT_TRUE(d.RotateRight());
+        ExpectMapped(src, d, [](long x, long y, long w_, long, long& sx, long& sy) { sx = w_ - 1 - y; sy = x; }, true);
+
+        CPixImage e(src);
+        ASSERT_TRUE(e.Rotate180());
+        ExpectMapped(src, e, [](long x, long y, long w_, long h_, long& sx, long& sy) { sx = w_ - 1 - x; sy = h_ - 1 - y; }, false);
+    }
+}
+
+TEST_P(PixTransformDepth, TurnsUndoThemselves)
+{
+    CPixImage src = MakePattern(11, 6, GetParam());
+    CPixImage img(src);
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(img.RotateLeft());
+    ExpectMapped(src, img, [](long x, long y, long, long, long& sx, long& sy) { sx = x; sy = y; }, false);
+    ASSERT_TRUE(img.RotateLeft());
+    ASSERT_TRUE(img.RotateRight());
+    ExpectMapped(src, img, [](long x, long y, long, long, long& sx, long& sy) { sx = x; sy = y; }, false);
+
+    CPixImage half(src);
+    ASSERT_TRUE(half.Rotate180());
+    CPixImage both(src);
+    ASSERT_TRUE(both.Flip());
+    ASSERT_TRUE(both.Mirror());
+    ExpectMapped(half, both, [](long x, long y, long, long, long& sx, long& sy) { sx = x; sy = y; }, false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, PixTransformDepth, ::testing::Values(1u, 4u, 8u, 24u));
+
+TEST(PixTransform, SmallExampleAndDestination)
+{
+    // 3 x 2 as seen on screen:  A B C  (top row, y = 1)
+    //                           D E F  (bottom row, y = 0)
+    CPixImage img(3, 2, 24);
+    const COLORREF A = RGB(1, 0, 0), C = RGB(3, 0, 0), D = RGB(4, 0, 0);
+    img.SetPixelColor(0, 1, A);
+    img.SetPixelColor(2, 1, C);
+    img.SetPixelColor(0, 0, D);
+    CPixImage left(img);
+    ASSERT_TRUE(left.RotateLeft());
+    ASSERT_EQ(left.GetWidth(), 2u);
+    EXPECT_EQ(CPixImage::RGBQUADtoRGB(left.GetPixelColor(0, 2)), C) << "top-right lands top-left";
+
+    CPixImage other(5, 5, 8);
+    ASSERT_TRUE(img.RotateRight(&other));
+    EXPECT_EQ(img.GetWidth(), 3u) << "source unchanged";
+    ASSERT_EQ(other.GetWidth(), 2u);
+    EXPECT_EQ(other.GetBpp(), 24);
+    EXPECT_EQ(CPixImage::RGBQUADtoRGB(other.GetPixelColor(0, 2)), D) << "bottom-left lands top-left";
+}
+
+TEST(PixTransform, EmptyImagesRefuseAndSelectionIsDropped)
+{
+    CPixImage empty;
+    EXPECT_FALSE(empty.Flip());
+    EXPECT_FALSE(empty.Mirror());
+    EXPECT_FALSE(empty.RotateLeft());
+    EXPECT_FALSE(empty.RotateRight());
+    EXPECT_FALSE(empty.Rotate180());
+}
+
+} // namespace

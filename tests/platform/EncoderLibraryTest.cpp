@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/audioconv/AudioConvApi.h"
+#include "platform/encoder/EncoderApi.h"
+#include "tests/platform/MediaTestSupport.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct Encoder {
+    ProgramLibrary lib{"VelmorEncoder.so"};
+    InitEncoderFn init = reinterpret_cast<InitEncoderFn>(lib.Symbol("initEncoder"));
+    EncOneFrameFn frame = reinterpret_cast<EncOneFrameFn>(lib.Symbol("EncOneFrame"));
+    CloseEncoderFn close = reinterpret_cast<CloseEncoderFn>(lib.Symbol("closeEncoder"));
+    bool Ready() const { return init && frame && close; }
+};
+
+struct Profile {
+    const char* extension;
+    int width;
+    int height;
+    const char* videoCodec;
+    const char* videoRate;
+    const char* audioCodec;
+    const char* audioRate;
+    const char* sampleRate;
+    const char* channels;
+    const char* frameRate;
+    // What a player sees.
+    const char* probedVideo;
+    const char* probedAudio;
+    const char* probedFrameRate;
+};
+
+// A picture whose planes differ, moving a little from frame to frame.
+std::vector<uint8_t> Picture(int w, int h, int index) {
+    std::vector<uint8_t> yuv(static_cast<size_t>(w) * h * 3 / 2);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) yuv[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(60 + ((x + index * 2) % 64) * 2);
+    const size_t luma = static_cast<size_t>(w) * h;
+    std::fill(yuv.begin() + static_cast<std::ptrdiff_t>(luma), yuv.begin() + static_cast<std::ptrdiff_t>(luma + luma / 4), 90);
+    std::fill(yuv.begin() + static_cast<std::ptrdiff_t>(luma + luma / 4), yuv.end(), 190);
+    return yuv;
+}
+
+// "30000/1001" as a number.
+double RateOf(const std::string& text) {
+    const auto slash = text.find('/');
+    return std::atof(text.substr(0, slash).c_str()) / std::atof(text.substr(slash + 1).c_str());
+}
+
+int32_t InitWith(const Encoder& enc, const Profile& p, const std::string& out, const std::string& audio) {
+    const std::string size = std::to_string(p.width) + "x" + std::to_string(p.height);
+    return enc.init(p.width, p.height, out.c_str(), "/nonexistent/in.yuv", audio.c_str(), p.audioCodec, p.audioRate,
+                    p.sampleRate, p.channels, p.videoCodec, p.videoRate, size.c_str(), p.frameRate);
+}
+
+// An MP2 music file as the program hands it over: a tone converted by the audio converter.
+std::string MakeMusic(const TempDir& dir) {
+    ProgramLibrary conv("libxToMp2.so");
+    auto convert = reinterpret_cast<XToMp2Fn>(conv.Symbol("xToMp2"));
+    const std::string wav = dir.File("tone.wav");
+    const std::string mp2 = dir.File("music.mp2");
+    WriteToneWav(wav, 44100, 2, 4.0, 440.0);
+    if (!convert || convert(wav.c_str(), mp2.c_str(), nullptr) != 0) return {};
+    return mp2;
+}
+
+class EncoderProfiles : public ::testing::TestWithParam<Profile> {};
+
+TEST_P(EncoderProfiles, WritesAFileThatPlaysWithMusicCutAtTheVideo) {
+    const Profile p = GetParam();
+    Encoder enc;
+    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
+    TempDir dir;
+    const std::string music = MakeMusic(dir);
+    ASSERT_FALSE(music.empty());
+    const std::string out = dir.File(std::string("show") + p.extension);
+
+    constexpr int kFrames = 40;
+    ASSERT_EQ(InitWith(enc, p, out, music), 0);
+    for (int i = 0; i < kFrames; ++i) ASSERT_EQ(enc.frame(Picture(p.width, p.height, i).data()), 0) << i;
+    ASSERT_EQ(enc.close(), 0);
+
+    const auto v = ProbeStream(out, "v:0");
+    EXPECT_EQ(v.at("codec_name"), p.probedVideo);
+    EXPECT_EQ(v.at("width"), std::to_string(p.width));
+    EXPECT_EQ(v.at("height"), std::to_string(p.height));
+    EXPECT_EQ(v.at("r_frame_rate"), p.probedFrameRate);
+    EXPECT_EQ(v.at("nb_read_frames"), std::to_string(kFrames));
+    // No gap or shift in the pictures' times: the stream lasts exactly its frames.
+    const double videoSeconds = kFrames / RateOf(p.probedFrameRate);
+    EXPECT_NEAR(std::atof(v.at("duration").c_str()), videoSeconds, 0.5 / RateOf(p.probedFrameRate));
+
+    const auto a = ProbeStream(out, "a:0");
+    ASSERT_FALSE(a.empty()) << "no audio stream";
+    EXPECT_EQ(a.at("codec_name"), p.probedAudio);
+    EXPECT_NEAR(AudioPacketSpan(out), videoSeconds, 0.08);
+    // The tone came through (a silent track would sit near -91 dB).
+    EXPECT_GT(MaxVolumeDb(out), -12.0);
+    EXPECT_EQ(DecodeErrors(out), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Containers, EncoderProfiles,
+    ::testing::Values(
+        Profile{".avi", 320, 240, "libxvid", "800kb", "libmp3lame", "128kb", "44100", "2", "25", "mpeg4", "mp3", "25/1"},
+        Profile{".mp4", 352, 240, "mpeg4", "600kb", "libfaac", "96kb", "48000", "2", "29.97", "mpeg4", "aac",
+                "30000/1001"},
+        Profile{".mp4", 320, 240, "xvid", "600kb", "aac", "64kb", "44100", "1", "15", "mpeg4", "aac", "15/1"},
+        Profile{".3gp", 176, 144, "h263p", "128kb", "libamr_nb", "12.2k", "8000", "1", "15", "h263", "amr_nb",
+                "15/1"},
+        Profile{".3gp", 320, 240, "h263p", "256kb", "libamr_nb", "12.2k", "8000", "1", "15", "h263", "amr_nb",
+                "15/1"}),
+    [](const ::testing::TestParamInfo<Profile>& info) {
+        return std::string(info.param.extension + 1) + "_" + std::to_string(info.index);
+    });
+
+const Profile kAvi{".avi", 320, 240, "libxvid", "800kb", "libmp3lame", "128kb", "44100", "2", "25", "mpeg4", "mp3", "25/1"};
+
+TEST(EncoderLibrary, PlanesArriveInOrder) {
+    Encoder enc;
+    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
+    TempDir dir;
+    const std::string out = dir.File("planes.avi");
+    Profile p = kAvi;
+    p.videoRate = "3000kb";
+    std::vector<uint8_t> yuv(320 * 240 * 3 / 2);
+    std::fill(yuv.begin(), yuv.begin() + 320 * 240, 180);
+    std::fill(yuv.begin() + 320 * 240, yuv.begin() + 320 * 240 * 5 / 4, 80);
+    std::fill(yuv.begin() + 320 * 240 * 5 / 4, yuv.end(), 200);
+    ASSERT_EQ(InitWith(enc, p, out, ""), 0);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(enc.frame(yuv.data()), 0);
+    ASSERT_EQ(enc.close(), 0);
+
+    const std::string raw = dir.File("last.yuv");
+    RunCommand("ffmpeg -nostdin -v error -i " + out + " -vf 'select=eq(n\\,4)' -frames:v 1 -f rawvideo -pix_fmt yuv420p " +
+               raw);
+    const std::string bytes = ReadFileBytes(raw);
+    ASSERT_EQ(bytes.size(), yuv.size());
+    auto mean = [&](size_t from, size_t to) {
+        double sum = 0;
+        for (size_t i = from; i < to; ++i) sum += static_cast<uint8_t>(bytes[i]);
+        return sum / static_cast<double>(to - from);
+    };
+    EXPECT_NEAR(mean(0, 320 * 240), 180, 3);
+    EXPECT_NEAR(mean(320 * 240, 320 * 240 * 5 / 4), 80, 3);
+    EXPECT_NEAR(mean(320 * 240 * 5 / 4, yuv.size()), 200, 3);
+}
+
+TEST(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
+    Encoder enc;
+    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
+    TempDir dir;
+    WriteFileBytes(dir.File("empty.mp2"), "");
+    WriteFileBytes(dir.File("junk.mp2"), std::string(5000, '\x5a'));
+    for (const std::string& music : {dir.File("none.mp2"), dir.File("empty.mp2"), dir.File("junk.mp2")}) {
+        const std::string out = dir.File("silent.avi");
+        ASSERT_EQ(InitWith(enc, kAvi, out, music), 0) << music;
+        for (int i = 0; i < 25; ++i) ASSERT_EQ(enc.frame(Picture(320, 240, i).data()), 0);
+        ASSERT_EQ(enc.close(), 0);
+        EXPECT_EQ(ProbeStream(out, "v:0").at("nb_read_frames"), "25");
+        EXPECT_NEAR(AudioPacketSpan(out), 1.0, 0.08) << music;
+        EXPECT_LT(MaxVolumeDb(out), -60.0) << music;
+    }
+}
+
+TEST(EncoderLibrary, RefusedSettingsLeaveNothingAndFramesFail) {
+    Encoder enc;
+    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
+    TempDir dir;
+    std::vector<uint8_t> yuv = Picture(320, 240, 0);
+    struct Case {
+        const char* what;
+        Profile profile;
+        std::string file;
+        int width = 320;
+    };
+    std::vector<Case> cases;
+    auto with = [&](const char* what, auto change, const std::string& name = "bad.avi") {
+        Case c{what, kAvi, dir.File(name)};
+        change(c);
+        cases.push_back(c);
+    };
+    with("video codec", [](Case& c) { c.profile.videoCodec = "libx999"; });
+    with("audio codec", [](Case& c) { c.profile.audioCodec = "libvorbisx"; });
+    with("container", [](Case&) {}, "bad.unknownext");
+    with("no folder", [&](Case& c) { c.file = dir.File("missing/sub/bad.avi"); });
+    with("frame rate", [](Case& c) { c.profile.frameRate = "fast"; });
+    with("bit rate", [](Case& c) { c.profile.videoRate = "lots"; });
+    with("channels", [](Case& c) { c.profile.channels = "7"; });
+    with("odd width", [](Case& c) { c.width = 321; });
+    with("size text", [](Case& c) { c.profile.height = 480; });  // "320x480" against 320 x 240 below
+    for (const Case& c : cases) {
+        const std::string size = std::to_string(c.profile.width) + "x" + std::to_string(c.profile.height);
+        const int32_t rc = enc.init(c.width, 240, c.file.c_str(), "", "", c.profile.audioCodec, c.profile.audioRate,
+                                    c.profile.sampleRate, c.profile.channels, c.profile.videoCodec,
+                                    c.profile.videoRate, size.c_str(), c.profile.frameRate);
+        EXPECT_NE(rc, 0) << c.what;
+        EXPECT_NE(enc.frame(yuv.data()), 0) << c.what;
+        EXPECT_EQ(enc.close(), 0) << c.what;
+        EXPECT_EQ(enc.close(), 0) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(c.file)) << c.what;
+    }
+    // Nothing opened at all.
+    EXPECT_NE(enc.frame(yuv.data()), 0);
+}
+
+TEST(EncoderLibrary, WriteFailureEndsTheRunAndRemovesTheFile) {
+    Encoder enc;
+    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
+    TempDir dir;
+    const std::string out = dir.File("full.avi");
+    std::filesystem::create_symlink("/dev/full", out);
+    Profile p = kAvi;
+    p.videoRate = "5000kb";
+    int32_t rc = InitWith(enc, p, out, "");
+    int frames = 0;
+    while (rc == 0 && frames < 200) rc = enc.frame(Picture(320, 240, frames++).data());
+    if (rc == 0) rc = enc.close();
+    EXPECT_NE(rc, 0) << "no failure reported after " << frames << " frames";
+    EXPECT_NE(rc, 2) << "a failure must not read as a stop";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(out)));
+    EXPECT_NE(enc.frame(Picture(320, 240, 0).data()), 0);
+    EXPECT_EQ(enc.close(), 0);
+}
+
+TEST(EncoderLibrary, FramesAfterCloseAreRefused) {
+    Encoder enc;
+    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
+    TempDir dir;
+    const std::string out = dir.File("closed.avi");
+    ASSERT_EQ(InitWith(enc, kAvi, out, ""), 0);
+    ASSERT_EQ(enc.frame(Picture(320, 240, 0).data()), 0);
+    EXPECT_NE(enc.frame(nullptr), 0);
+    ASSERT_EQ(enc.close(), 0);
+    EXPECT_NE(enc.frame(Picture(320, 240, 1).data()), 0);
+    EXPECT_EQ(enc.close(), 0);
+    EXPECT_EQ(ProbeStream(out, "v:0").at("nb_read_frames"), "1");
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "GdiplusTestUtil.h"
+#include "platform/gdiplus/Bitmap.h"
+#include "platform/gdiplus/Graphics.h"
+#include "tests/support/TempDir.h"
+
+using namespace Gdiplus;
+using gdiplus_test::Near;
+using gdiplus_test::PixelAt;
+
+TEST(GdiplusBitmap, NewBitmapsAndInvalidSizes) {
+    Bitmap rgb(5, 3, PixelFormat24bppRGB);
+    ASSERT_TRUE(rgb.IsValid());
+    EXPECT_EQ(rgb.GetWidth(), 5u);
+    EXPECT_EQ(rgb.GetHeight(), 3u);
+    EXPECT_EQ(PixelAt(rgb, 4, 2), 0xFF000000u);
+    EXPECT_EQ(cairo_image_surface_get_format(rgb.CairoSurface()), CAIRO_FORMAT_RGB24);
+    EXPECT_EQ(rgb.GetFlags() & ImageFlagsHasAlpha, 0u);
+
+    Bitmap argb(2, 2, PixelFormat32bppARGB);
+    EXPECT_EQ(PixelAt(argb, 1, 1), 0x00000000u);
+    EXPECT_EQ(cairo_image_surface_get_format(argb.CairoSurface()), CAIRO_FORMAT_ARGB32);
+    EXPECT_NE(argb.GetFlags() & ImageFlagsHasAlpha, 0u);
+
+    for (auto [w, h] : {std::pair{0, 4}, {4, 0}, {-3, 4}, {40000, 2}, {30000, 30000}}) {
+        Bitmap bad(w, h, PixelFormat24bppRGB);
+        EXPECT_FALSE(bad.IsValid());
+        EXPECT_NE(bad.GetLastStatus(), Ok);
+        EXPECT_EQ(bad.GetFlags(), 0u);
+        Color c;
+        EXPECT_NE(bad.GetPixel(0, 0, &c), Ok);
+        BitmapData data;
+        EXPECT_NE(bad.LockBits(nullptr, ImageLockModeRead, PixelFormat24bppRGB, &data), Ok);
+        Graphics g(&bad);
+        EXPECT_NE(g.Clear(Color::White), Ok);
+        EXPECT_FALSE(bad.Clone()->IsValid());
+    }
+}
+
+TEST(GdiplusBitmap, ClearAndCloneWholeAndRectangle) {
+    Bitmap src(6, 4, PixelFormat32bppARGB);
+    Graphics g(&src);
+    ASSERT_EQ(g.Clear(Color(255, 10, 20, 30)), Ok);
+    ASSERT_EQ(src.SetPixel(3, 2, Color(255, 200, 100, 50)), Ok);
+
+    auto whole = src.Clone();
+    ASSERT_TRUE(whole->IsValid());
+    EXPECT_EQ(whole->GetPixelFormat(), PixelFormat32bppARGB);
+    EXPECT_EQ(PixelAt(*whole, 3, 2), 0xFFC86432u);
+
+    auto part = src.Clone(Rect(2, 1, 3, 2), PixelFormat24bppRGB);
+    ASSERT_TRUE(part->IsValid());
+    EXPECT_EQ(part->GetWidth(), 3u);
+    EXPECT_EQ(PixelAt(*part, 1, 1), 0xFFC86432u);
+    EXPECT_EQ(PixelAt(*part, 0, 0), 0xFF0A141Eu);
+
+    // Half-transparent pixels land over black in a format without alpha.
+    ASSERT_EQ(src.SetPixel(0, 0, Color(128, 255, 255, 255)), Ok);
+    EXPECT_TRUE(Near(PixelAt(*src.Clone(Rect(0, 0, 1, 1), PixelFormat24bppRGB), 0, 0), 0xFF808080u));
+
+    for (const Rect& bad : {Rect(-1, 0, 2, 2), Rect(5, 0, 2, 2), Rect(0, 0, 0, 1), Rect(0, 3, 1, 2)}) {
+        auto c = src.Clone(bad, PixelFormat24bppRGB);
+        ASSERT_NE(c, nullptr);
+        EXPECT_FALSE(c->IsValid());
+        EXPECT_EQ(c->GetLastStatus(), InvalidParameter);
+    }
+}
+
+TEST(GdiplusBitmap, LockBits24RoundTripWithPackedAndBottomUpBuffers) {
+    // 3 x width = 15 is not a multiple of 4: user rows stay packed.
+    const int w = 5, h = 3;
+    Bitmap bmp(w, h, PixelFormat24bppRGB);
+    std::vector<unsigned char> in(static_cast<size_t>(w) * h * 3);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<unsigned char>(i * 7 + 1);
+
+    BitmapData data;
+    data.Scan0 = in.data();
+    data.Stride = w * 3;
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeWrite | ImageLockModeUserInputBuf, PixelFormat24bppRGB, &data), Ok);
+    EXPECT_EQ(bmp.LockBits(nullptr, ImageLockModeRead, PixelFormat24bppRGB, &data), WrongState);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    // Blue, green, red in memory.
+    EXPECT_EQ(PixelAt(bmp, 0, 0), Color::MakeARGB(255, in[2], in[1], in[0]));
+
+    std::vector<unsigned char> out(in.size(), 0);
+    data.Scan0 = out.data();
+    data.Stride = w * 3;
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead | ImageLockModeUserInputBuf, PixelFormat24bppRGB, &data), Ok);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    EXPECT_EQ(out, in);
+
+    // A negative stride from the last row gives the rows bottom-up.
+    std::vector<unsigned char> flipped(in.size(), 0);
+    data.Scan0 = flipped.data() + static_cast<size_t>(h - 1) * w * 3;
+    data.Stride = -w * 3;
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead | ImageLockModeUserInputBuf, PixelFormat24bppRGB, &data), Ok);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    EXPECT_EQ(0, std::memcmp(flipped.data(), in.data() + 2 * w * 3, static_cast<size_t>(w) * 3));
+
+    // Own buffer of a sub-rectangle: stride rounded up to 4 bytes.
+    Rect r(1, 1, 3, 2);
+    ASSERT_EQ(bmp.LockBits(&r, ImageLockModeRead, PixelFormat24bppRGB, &data), Ok);
+    EXPECT_EQ(data.Stride, 12);
+    const auto* p = static_cast<const unsigned char*>(data.Scan0);
+    EXPECT_EQ(0, std::memcmp(p, in.data() + (w + 1) * 3, 9));
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+
+    Rect outside(3, 0, 3, 1);
+    EXPECT_EQ(bmp.LockBits(&outside, ImageLockModeRead, PixelFormat24bppRGB, &data), InvalidParameter);
+    data.Scan0 = out.data();
+    data.Stride = w * 3 - 1; // too short for a row
+    EXPECT_EQ(bmp.LockBits(nullptr, ImageLockModeRead | ImageLockModeUserInputBuf, PixelFormat24bppRGB, &data),
+              InvalidParameter);
+}
+
+TEST(GdiplusBitmap, LockBits32ConvertsPremultipliedPixels) {
+    Bitmap bmp(2, 1, PixelFormat32bppARGB);
+    BitmapData data;
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeWrite, PixelFormat32bppARGB, &data), Ok);
+    const unsigned char px[8] = {40, 80, 200, 128, 1, 2, 3, 0};
+    std::memcpy(data.Scan0, px, 8);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    // Stored premultiplied, handed back as straight alpha.
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), Ok);
+    const auto* pre = static_cast<const unsigned char*>(data.Scan0);
+    EXPECT_EQ(pre[2], 100);
+    EXPECT_EQ(pre[3], 128);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    EXPECT_TRUE(Near(PixelAt(bmp, 0, 0), Color::MakeARGB(128, 200, 80, 40), 1));
+    EXPECT_EQ(PixelAt(bmp, 1, 0), 0u);
+}
+
+TEST(GdiplusBitmap, SavesA24BitBmp) {
+    TempDir dir;
+    Bitmap bmp(3, 2, PixelFormat24bppRGB);
+    Graphics(&bmp).Clear(Color(255, 1, 2, 3));
+    bmp.SetPixel(0, 1, Color(255, 9, 8, 7)); // bottom-left: first pixel in the file
+    const std::string path = dir.File("cover.bmp");
+    ASSERT_EQ(bmp.Save(path, "image/bmp"), Ok);
+    const std::string bytes = ReadFileBytes(path);
+    ASSERT_EQ(bytes.size(), 54u + 2 * 12);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<unsigned char>(bytes[18]), 3);  // width
+    EXPECT_EQ(static_cast<unsigned char>(bytes[22]), 2);  // height, bottom-up
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24); // bits per pixel
+    EXPECT_EQ(static_cast<unsigned char>(bytes[54]), 7);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[66]), 3);
+    EXPECT_EQ(bmp.Save(dir.File("x.png"), "image/png"), UnknownImageFormat);
+    EXPECT_NE(bmp.Save(dir.File("missing/dir/x.bmp"), "image/bmp"), Ok);
+}

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "GdiplusTestUtil.h"
+#include "platform/gdiplus/Bitmap.h"
+#include "platform/gdiplus/Graphics.h"
+#include "platform/gdiplus/GraphicsPath.h"
+#include "platform/gdiplus/Region.h"
+#include "platform/gdiplus/SolidBrush.h"
+
+using namespace Gdiplus;
+using gdiplus_test::PixelAt;
+
+namespace {
+
+constexpr ARGB kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
+
+// Fills the whole 20 x 20 bitmap white through the clip and reports which of the probes got it.
+std::string Probe(Graphics& g, Bitmap& b, std::initializer_list<Point> pts) {
+    SolidBrush white{Color(kWhite)};
+    g.FillRectangle(&white, 0, 0, 20, 20);
+    std::string r;
+    for (const Point& p : pts) r += PixelAt(b, p.X, p.Y) == kWhite ? '1' : '0';
+    return r;
+}
+
+} // namespace
+
+TEST(GdiplusClip, RectanglePathAndReset) {
+    Bitmap b(20, 20, PixelFormat24bppRGB);
+    Graphics g(&b);
+    ASSERT_EQ(g.SetClip(RectF(5, 5, 10, 10)), Ok);
+    EXPECT_EQ(Probe(g, b, {{5, 5}, {14, 14}, {4, 5}, {15, 15}}), "1100");
+    EXPECT_TRUE(g.IsVisible(6, 6));
+    EXPECT_FALSE(g.IsVisible(1, 1));
+
+    // Intersect with an ellipse path, then clear: the clip applies to Clear too.
+    g.Clear(Color(kBlack));
+    g.ResetClip();
+    g.Clear(Color(kBlack));
+    GraphicsPath circle;
+    circle.AddEllipse(0, 0, 20, 20);
+    ASSERT_EQ(g.SetClip(&circle), Ok);
+    ASSERT_EQ(g.IntersectClip(RectF(0, 0, 10, 20)), Ok);
+    EXPECT_EQ(Probe(g, b, {{5, 10}, {15, 10}, {1, 1}}), "100");
+
+    // The clip follows the world transform in force when it is set.
+    g.ResetClip();
+    g.Clear(Color(kBlack));
+    g.TranslateTransform(10, 0);
+    g.SetClip(RectF(0, 0, 5, 5));
+    g.ResetTransform();
+    EXPECT_EQ(Probe(g, b, {{12, 2}, {2, 2}}), "10");
+
+    g.ResetClip();
+    EXPECT_EQ(Probe(g, b, {{0, 0}, {19, 19}}), "11");
+}
+
+TEST(GdiplusClip, RegionsCombineAsTheTransitionsNeedThem) {
+    Bitmap b(20, 20, PixelFormat24bppRGB);
+    Graphics g(&b);
+
+    // An emptied region combined with a path in complement mode is the path.
+    GraphicsPath two;
+    two.AddRectangle(RectF(0, 0, 4, 20));
+    two.AddRectangle(RectF(16, 0, 4, 20));
+    Region swept;
+    swept.MakeEmpty();
+    swept.Complement(&two);
+    g.SetClip(&swept);
+    EXPECT_EQ(Probe(g, b, {{1, 5}, {18, 5}, {10, 5}}), "110");
+
+    // A ring: outer circle without the inner one (alternate fill of both ellipses).
+    g.ResetClip();
+    g.Clear(Color(kBlack));
+    GraphicsPath ring;
+    ring.AddEllipse(0, 0, 20, 20);
+    ring.AddEllipse(5, 5, 10, 10);
+    Region ringRegion;
+    ringRegion.MakeEmpty();
+    ringRegion.Complement(&ring);
+    g.SetClip(&ringRegion);
+    EXPECT_EQ(Probe(g, b, {{10, 2}, {10, 10}, {0, 0}}), "100");
+
+    // A half-disc piece: the infinite region XOR the frame rectangle, united with a pie: inside
+    // the frame only the pie remains.
+    g.ResetClip();
+    g.Clear(Color(kBlack));
+    Region piece;
+    piece.MakeInfinite();
+    piece.Xor(RectF(0, 0, 20, 20));
+    GraphicsPath pie;
+    pie.AddPie(RectF(-5, -5, 30, 30), 0, 180); // the lower half
+    piece.Union(&pie);
+    EXPECT_TRUE(piece.IsVisible(10, 15));
+    EXPECT_FALSE(piece.IsVisible(10, 5));
+    EXPECT_TRUE(piece.IsVisible(-50, 5)); // outside the frame
+    g.SetClip(&piece);
+    EXPECT_EQ(Probe(g, b, {{10, 15}, {10, 5}, {2, 18}}), "101");
+
+    // Exclude and intersect of rectangles.
+    g.ResetClip();
+    g.Clear(Color(kBlack));
+    Region r(RectF(0, 0, 20, 10));
+    r.Exclude(RectF(0, 0, 10, 20));
+    EXPECT_EQ(r.IsVisible(15, 5), TRUE);
+    EXPECT_EQ(r.IsVisible(5, 5), FALSE);
+    r.Union(RectF(0, 15, 5, 5));
+    g.SetClip(&r);
+    EXPECT_EQ(Probe(g, b, {{15, 5}, {5, 5}, {2, 17}, {15, 15}}), "1010");
+    g.ExcludeClip(RectF(0, 0, 20, 7));
+    g.Clear(Color(kBlack));
+    g.ResetClip();
+    EXPECT_EQ(PixelAt(b, 15, 3), kWhite);
+    EXPECT_EQ(PixelAt(b, 15, 8), kBlack);
+
+    // An empty clip shows nothing.
+    Region none;
+    none.MakeEmpty();
+    g.SetClip(&none);
+    EXPECT_EQ(Probe(g, b, {{1, 1}, {10, 10}}), "00");
+    EXPECT_TRUE(g.IsHealthy());
+}
+
+TEST(GdiplusPath, PiesFollowTheClockAndLinesJoin) {
+    // A pie from -90 (12 o'clock) sweeping 90 degrees clockwise covers the upper right quarter.
+    GraphicsPath pie;
+    pie.AddPie(RectF(0, 0, 20, 20), -90, 90);
+    EXPECT_TRUE(pie.IsVisible(14, 5));
+    EXPECT_FALSE(pie.IsVisible(5, 5));
+    EXPECT_FALSE(pie.IsVisible(14, 15));
+    GraphicsPath full;
+    full.AddPie(RectF(0, 0, 20, 20), 30, 400);
+    EXPECT_TRUE(full.IsVisible(3, 10));
+    EXPECT_TRUE(full.IsVisible(17, 10));
+    GraphicsPath tiny;
+    tiny.AddPie(RectF(0, 0, 20, 20), 10, 0.001f);
+    EXPECT_FALSE(tiny.IsVisible(5, 10));
+
+    // Three joined lines, closed: a quadrilateral (the diagonal sweep's area).
+    GraphicsPath quad;
+    quad.AddLine(10, 0, 20, 0);
+    quad.AddLine(20, 0, 10, 20);
+    quad.AddLine(10, 20, 0, 20);
+    quad.CloseFigure();
+    EXPECT_TRUE(quad.IsVisible(12, 10));
+    EXPECT_FALSE(quad.IsVisible(2, 2));
+    RectF bounds;
+    quad.GetBounds(&bounds);
+    EXPECT_FLOAT_EQ(bounds.Width, 20);
+
+    GraphicsPath nothing;
+    EXPECT_EQ(nothing.AddRectangle(RectF(1, 1, 0, 5)), Ok);
+    EXPECT_EQ(nothing.GetPointCount(), 0);
+    EXPECT_EQ(nothing.AddLine(0, 0, std::nanf(""), 1), InvalidParameter);
+    EXPECT_EQ(nothing.GetPointCount(), 0);
+}

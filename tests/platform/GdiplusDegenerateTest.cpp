@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "GdiplusTestUtil.h"
+#include "platform/gdiplus/Bitmap.h"
+#include "platform/gdiplus/Graphics.h"
+#include "platform/gdiplus/GraphicsPath.h"
+#include "platform/gdiplus/ImageAttributes.h"
+#include "platform/gdiplus/Region.h"
+#include "platform/gdiplus/SolidBrush.h"
+
+using namespace Gdiplus;
+using gdiplus_test::PixelAt;
+
+namespace {
+
+constexpr REAL kNan = std::numeric_limits<REAL>::quiet_NaN();
+constexpr REAL kInf = std::numeric_limits<REAL>::infinity();
+constexpr ARGB kBlack = 0xFF000000, kRed = 0xFFFF0000, kWhite = 0xFFFFFFFF;
+
+// After a degenerate call: nothing was drawn, cairo is fine, and an ordinary draw still works.
+void ExpectStillUsable(Graphics& g, Bitmap& frame, Bitmap& picture) {
+    EXPECT_EQ(PixelAt(frame, 4, 4), kBlack);
+    EXPECT_TRUE(g.IsHealthy());
+    EXPECT_EQ(cairo_status(g.CairoContext()), CAIRO_STATUS_SUCCESS);
+    Matrix saved;
+    g.GetTransform(&saved);
+    g.ResetTransform();
+    g.ResetClip();
+    ASSERT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8)), Ok);
+    EXPECT_EQ(PixelAt(frame, 4, 4), kRed);
+    g.Clear(Color(kBlack));
+    g.SetTransform(&saved);
+}
+
+class GdiplusDegenerate : public ::testing::Test {
+protected:
+    Bitmap frame{8, 8, PixelFormat24bppRGB};
+    Bitmap picture{4, 4, PixelFormat24bppRGB};
+    Graphics g{&frame};
+    SolidBrush white{Color(kWhite)};
+
+    void SetUp() override { Graphics(&picture).Clear(Color(kRed)); }
+};
+
+} // namespace
+
+TEST_F(GdiplusDegenerate, NonFiniteNumbersDrawNothing) {
+    for (REAL bad : {kNan, kInf, -kInf}) {
+        EXPECT_EQ(g.DrawImage(&picture, RectF(bad, 0, 8, 8)), InvalidParameter);
+        EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, bad, 8)), InvalidParameter);
+        EXPECT_EQ(g.DrawImage(&picture, bad, 0.0f), InvalidParameter);
+        const PointF pts[3] = {PointF(0, 0), PointF(bad, 0), PointF(0, 8)};
+        EXPECT_EQ(g.DrawImage(&picture, pts, 3), InvalidParameter);
+        EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8), 0, 0, bad, 4, UnitPixel), InvalidParameter);
+        EXPECT_EQ(g.FillRectangle(&white, RectF(0, 0, bad, 8)), InvalidParameter);
+        EXPECT_EQ(g.FillEllipse(&white, RectF(bad, 0, 8, 8)), InvalidParameter);
+        const PointF poly[3] = {PointF(0, 0), PointF(8, bad), PointF(0, 8)};
+        EXPECT_EQ(g.FillPolygon(&white, poly, 3), InvalidParameter);
+        EXPECT_EQ(g.SetClip(RectF(0, 0, bad, 2)), InvalidParameter);
+        ColorMatrix cm;
+        cm.m[3][3] = bad;
+        ImageAttributes attr;
+        attr.SetColorMatrix(&cm);
+        if (!std::isnan(bad) && bad > 0) {
+            // +inf clamps to opaque: that is a legitimate draw; undo it.
+            g.DrawImage(&picture, RectF(0, 0, 8, 8), 0, 0, 4, 4, UnitPixel, &attr);
+            g.Clear(Color(kBlack));
+        } else {
+            EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8), 0, 0, 4, 4, UnitPixel, &attr), Ok);
+        }
+        ExpectStillUsable(g, frame, picture);
+    }
+}
+
+TEST_F(GdiplusDegenerate, ZeroSizesAndCollapsedParallelogramsDrawNothing) {
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 0, 8)), Ok);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 0)), Ok);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 1e-9f, 8)), Ok);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8), 0, 0, 0, 4, UnitPixel), Ok);
+    const PointF line[3] = {PointF(0, 0), PointF(8, 8), PointF(4, 4)}; // all on one line
+    EXPECT_EQ(g.DrawImage(&picture, line, 3), Ok);
+    const PointF dot[3] = {PointF(4, 4), PointF(4, 4), PointF(4, 4)};
+    EXPECT_EQ(g.DrawImage(&picture, dot, 3), Ok);
+    EXPECT_EQ(g.FillRectangle(&white, RectF(0, 0, -8, 8)), Ok);
+    EXPECT_EQ(g.FillEllipse(&white, RectF(0, 0, 0, 8)), Ok);
+    const PointF two[2] = {PointF(0, 0), PointF(8, 8)};
+    EXPECT_EQ(g.FillPolygon(&white, two, 2), Ok);
+    GraphicsPath empty;
+    EXPECT_EQ(g.FillPath(&white, &empty), Ok);
+    GraphicsPath flat;
+    flat.AddPie(RectF(0, 0, 8, 0), 0, 90);
+    flat.AddEllipse(RectF(0, 0, 0, 0));
+    EXPECT_EQ(g.FillPath(&white, &flat), Ok);
+    // Zero-sized clip: nothing passes.
+    g.SetClip(RectF(2, 2, 0, 0));
+    g.FillRectangle(&white, 0, 0, 8, 8);
+    ExpectStillUsable(g, frame, picture);
+}
+
+TEST_F(GdiplusDegenerate, SingularAndNonFiniteWorldTransforms) {
+    Matrix squash;
+    squash.Scale(0, 1);
+    EXPECT_EQ(g.SetTransform(&squash), Ok);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8)), Ok);
+    EXPECT_EQ(g.FillRectangle(&white, 0, 0, 8, 8), Ok);
+    g.SetClip(RectF(0, 0, 8, 8)); // collapses to nothing
+    ExpectStillUsable(g, frame, picture);
+    g.ResetClip();
+
+    Matrix nan(kNan, 0, 0, 1, 0, 0);
+    EXPECT_EQ(g.SetTransform(&nan), InvalidParameter);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8)), Ok);
+    EXPECT_EQ(g.FillRectangle(&white, 0, 0, 8, 8), Ok);
+    ExpectStillUsable(g, frame, picture);
+
+    g.ResetTransform();
+    EXPECT_EQ(g.ScaleTransform(1e-30f, 1e-30f), Ok);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8)), Ok);
+    g.ResetTransform();
+    EXPECT_EQ(g.ScaleTransform(kInf, 1), InvalidParameter);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 8, 8)), Ok);
+    g.ResetTransform();
+    Matrix singular(1, 2, 2, 4, 0, 0);
+    Region r(RectF(0, 0, 8, 8));
+    r.Transform(&singular);
+    g.SetClip(&r);
+    g.FillRectangle(&white, 0, 0, 8, 8);
+    ExpectStillUsable(g, frame, picture);
+}
+
+TEST_F(GdiplusDegenerate, HugeCoordinatesAndSizes) {
+    // Far outside: nothing to see.
+    EXPECT_EQ(g.DrawImage(&picture, RectF(1e30f, 1e30f, 8, 8)), Ok);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(0, 0, 1e12f, 1e12f)), Ok);
+    EXPECT_EQ(g.DrawImage(&picture, RectF(-4e6f, 0, 1e-3f, 8)), Ok);
+    const PointF far[3] = {PointF(-1e20f, 0), PointF(1e20f, 0), PointF(0, 1e20f)};
+    EXPECT_EQ(g.DrawImage(&picture, far, 3), Ok);
+    const PointF farPoly[3] = {PointF(-1e20f, 0), PointF(1e20f, 0), PointF(0, 1e20f)};
+    EXPECT_EQ(g.FillPolygon(&white, farPoly, 3), Ok);
+    GraphicsPath farPath;
+    farPath.AddEllipse(RectF(1e25f, 0, 1e25f, 1e25f));
+    g.SetClip(&farPath);
+    g.FillRectangle(&white, 0, 0, 8, 8);
+    g.ResetClip();
+    ExpectStillUsable(g, frame, picture);
+
+    // An axis-aligned fill or clip far larger than the bitmap still covers it.
+    g.SetClip(RectF(-1e20f, -1e20f, 2e20f, 2e20f));
+    EXPECT_EQ(g.FillRectangle(&white, RectF(-1e20f, -1e20f, 2e20f, 2e20f)), Ok);
+    EXPECT_EQ(PixelAt(frame, 4, 4), kWhite);
+    EXPECT_TRUE(g.IsHealthy());
+}

@@ -1,0 +1,28 @@
+// Small helpers for the drawing-layer tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/gdiplus/Bitmap.h"
+
+namespace gdiplus_test {
+
+inline Gdiplus::ARGB PixelAt(const Gdiplus::Bitmap& bmp, int x, int y) {
+    Gdiplus::Color c;
+    EXPECT_EQ(bmp.GetPixel(x, y, &c), Gdiplus::Ok) << "at " << x << "," << y;
+    return c.GetValue();
+}
+
+// True when every channel is within `tolerance` of the expected colour.
+inline ::testing::AssertionResult Near(Gdiplus::ARGB actual, Gdiplus::ARGB expected, int tolerance = 2) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        const int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
+        if (std::abs(a - e) > tolerance)
+            return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not near 0x" << expected;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace gdiplus_test
