@@ -2,6 +2,7 @@
 
 // Codec headers go here, one per codec.
 #include "imagelib/codecs/PixImageBMP.h"
+#include "imagelib/codecs/PixImageJPG.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -16,6 +17,7 @@ const std::vector<PixCodecEntry>& PixCodecTable()
     // Probe order: BMP, JPEG, ICO, GIF, PNG, TIFF, TGA, PCX, WBMP, WMF/EMF, JPEG 2000 family.
     static const std::vector<PixCodecEntry> table = {
         PixCodec<CPixImageBMP>(PIXFORMAT_BMP),
+        PixCodec<CPixImageJPG>(PIXFORMAT_JPG),
     };
     return table;
 }
