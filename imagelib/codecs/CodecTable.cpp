@@ -3,6 +3,7 @@
 // Codec headers go here, one per codec.
 #include "imagelib/codecs/PixImageBMP.h"
 #include "imagelib/codecs/PixImageJPG.h"
+#include "imagelib/codecs/PixImagePNG.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -18,6 +19,7 @@ const std::vector<PixCodecEntry>& PixCodecTable()
     static const std::vector<PixCodecEntry> table = {
         PixCodec<CPixImageBMP>(PIXFORMAT_BMP),
         PixCodec<CPixImageJPG>(PIXFORMAT_JPG),
+        PixCodec<CPixImagePNG>(PIXFORMAT_PNG),
     };
     return table;
 }
