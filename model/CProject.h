@@ -16,7 +16,10 @@
 #include "model/CSlideShow.h"
 #include "model/TransitionSettingCatalog.h"
 #include "platform/win/MsgWindow.h"
+#include "render/AudioPreviewState.h"
 #include "render/COutputProfileGroupList.h"
+
+struct AudioJoinJob;
 
 // Frames per second by the TV-standard flag: 0 NTSC (29.97), 1 PAL (25).
 extern const float g_FrameRates[2];
@@ -100,6 +103,24 @@ public:
     // program folder: 1 when the library cannot be loaded.
     int32_t GetAudioFileSeconds(const std::string& path) const;
 
+    // --- audio tools (render/ProjectAudio.cpp) ------------------------------------------------
+    // Converts every music file of the job to its temporary mp2 file and joins them into the
+    // job's file, repeated to cover the project when loop-audio is on. 0 done, 1 the converter
+    // library or a file failed, 2 stopped, else the converter's own failure code. On any
+    // failure the joined file is not left behind.
+    int32_t ConvertAudioToMp2(AudioJoinJob* job);
+    // Plays the music files one after the other (an empty list plays nothing); ignored while
+    // playing or stopping. Each track is ended by a timer of the main window, whose WM_TIMER
+    // the main window hands to OnAudioPreviewTimer.
+    void PlayAudioPreview(const std::vector<std::unique_ptr<CAudioItem>>& list);
+    void StopAudioPreview();
+    // True when the timer was the music preview's (it then starts the next track).
+    bool OnAudioPreviewTimer(WPARAM timerId);
+    bool IsAudioPreviewPlaying() const { return m_AudioPreview.m_bPlaying != 0; }
+    // -1 when a slideshow already has the new name or none has the old one, else 0. Sets the
+    // modified flag in every case.
+    int32_t RenameSlideshow(const std::string& oldName, const std::string& newName);
+
     // --- preference file ------------------------------------------------------------------------
     // 0 done, -1 failed.
     int32_t LoadPreferences();
@@ -115,6 +136,7 @@ public:
     uint8_t m_bOutputChanged = 0;
     int32_t m_bModified = 0;
     COutputProfileGroupList m_ProfileGroups;
+    AudioPreviewState m_AudioPreview;
 
 private:
     // The totals without the warning; false when there is no current profile (the estimate

@@ -11,6 +11,7 @@
 #include "model/GlobalUtils.h"
 #include "model/PictureLetterbox.h"
 #include "model/TimeText.h"
+#include "platform/gdiplus/Bitmap.h"
 #include "platform/win/FileSystem.h"
 
 const ThumbSize g_ThumbSize[THUMB_SIZE_COUNT] = {
@@ -152,8 +153,8 @@ int32_t CSlideItem::CreateThumbnail(int32_t sizeIndex, bool force) {
 bool CSlideItem::SaveCoverBitmap(const std::string& path) {
     const ThumbSize& size = g_ThumbSize[THUMB_SIZE_COVER];
     m_nThumbSize = THUMB_SIZE_COVER;
-    std::unique_ptr<CPixImage> cover = DrawLetterboxed(m_strTempFile, size.cx, size.cy);
-    return cover && cover->Save(path.c_str(), PIXFORMAT_BMP);
+    std::unique_ptr<Gdiplus::Bitmap> cover = DrawLetterboxed(m_strTempFile, size.cx, size.cy);
+    return cover && cover->Save(path, "image/bmp") == Gdiplus::Ok;
 }
 
 void CSlideItem::SetTempFolder(const std::string& folder) {

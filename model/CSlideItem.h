@@ -12,8 +12,10 @@
 #include "model/COverlayData.h"
 #include "model/CProjectSettings.h"
 
-class CPixImage;
 class CSelectFrame;
+namespace Gdiplus {
+class Bitmap;
+}
 
 struct ThumbSize {
     int32_t cx;
@@ -53,8 +55,8 @@ public:
     // cannot be drawn leaves no thumbnail.
     int32_t CreateThumbnail(int32_t sizeIndex, bool force);
     bool HasImage() const { return m_pThumbnail != nullptr; }
-    // The thumbnail as a 24-bit picture, or null.
-    const CPixImage* GetThumbnail() const { return m_pThumbnail.get(); }
+    // The thumbnail as a 24-bit bitmap of its g_ThumbSize row, or null.
+    const Gdiplus::Bitmap* GetThumbnail() const { return m_pThumbnail.get(); }
 
     // Writes the 80 x 60 cover picture of what the slide shows as a BMP file; false when the
     // picture cannot be drawn or the file written.
@@ -87,5 +89,5 @@ private:
     int32_t Rotate(const std::string& workingFolder, bool left);
     std::string PickRotationTarget(const std::string& tempFolder) const;
 
-    std::unique_ptr<CPixImage> m_pThumbnail;
+    std::unique_ptr<Gdiplus::Bitmap> m_pThumbnail;
 };

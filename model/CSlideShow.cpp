@@ -9,7 +9,7 @@
 
 #include "model/CProject.h"
 #include "model/GlobalUtils.h"
-#include "model/IsLoadableImage.h"
+#include "platform/gdiplus/ImageProbe.h"
 #include "model/TransitionFactory.h"
 #include "platform/win/MsgWindow.h"
 #include "platform/win/UiHandler.h"
@@ -30,12 +30,18 @@ std::string ToLower(std::string text) {
     return text;
 }
 
-// Frame counts are 32-bit; display times read from a file can be anything.
-int32_t TruncateFrames(float value) {
+// Frames are counted in 32-bit float steps as the rule says, each step truncated toward zero;
+// the count runs in 64 bits so that display times read from a file cannot overflow it.
+int64_t TruncateFrames(float value) {
     if (std::isnan(value)) return 0;
-    if (value >= 2147483648.0f) return std::numeric_limits<int32_t>::max();
-    if (value <= -2147483648.0f) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
+    if (value >= 9.2e18f) return std::numeric_limits<int64_t>::max();
+    if (value <= -9.2e18f) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(value);
+}
+
+int32_t ClampToInt32(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 void MarkModified() { g_Project.m_bModified = 1; }
@@ -252,9 +258,9 @@ void CSlideShow::RecalcTiming() {
         return;
     }
     const float rate = GetFrameRate(m_arrSlides.front()->m_Settings.IS_NTSC);
-    int32_t frames = 0;
+    int64_t frames = 0;
     for (const auto& slide : m_arrSlides) {
-        slide->SetStart(TruncateFrames(static_cast<float>(frames) / rate));
+        slide->SetStart(ClampToInt32(TruncateFrames(static_cast<float>(frames) / rate)));
         const CEffectSetting& effect = slide->m_Settings.m_Effect;
         const int64_t seconds = int64_t{effect.m_nSingleEffectTime} + effect.m_nTransitionTime;
         frames = TruncateFrames(static_cast<float>(frames) + static_cast<float>(seconds) * rate);
@@ -265,7 +271,7 @@ void CSlideShow::RecalcTiming() {
                                 m_arrSlides.front()->m_Settings.m_Effect.m_nSingleEffectTime;
         frames = TruncateFrames(static_cast<float>(frames) - static_cast<float>(trimmed) * rate);
     }
-    m_nTotalFrames = frames;
+    m_nTotalFrames = ClampToInt32(frames);
 }
 
 double CSlideShow::GetTotalSeconds() const {

@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 
-class CPixImage;
+namespace Gdiplus {
+class Bitmap;
+}
 
-// A 24-bit picture of width x height; null when the file does not decode as a picture or the
-// box is empty.
-std::unique_ptr<CPixImage> DrawLetterboxed(const std::string& path, int32_t width, int32_t height);
+// A 24-bit bitmap of width x height; null when the file does not open as a picture with pixels
+// or the box is empty.
+std::unique_ptr<Gdiplus::Bitmap> DrawLetterboxed(const std::string& path, int32_t width, int32_t height);

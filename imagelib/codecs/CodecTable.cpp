@@ -2,6 +2,8 @@
 
 // Codec headers go here, one per codec.
 #include "imagelib/codecs/PixImageBMP.h"
+#include "imagelib/codecs/PixImageJPG.h"
+#include "imagelib/codecs/PixImagePNG.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -16,6 +18,8 @@ const std::vector<PixCodecEntry>& PixCodecTable()
     // Probe order: BMP, JPEG, ICO, GIF, PNG, TIFF, TGA, PCX, WBMP, WMF/EMF, JPEG 2000 family.
     static const std::vector<PixCodecEntry> table = {
         PixCodec<CPixImageBMP>(PIXFORMAT_BMP),
+        PixCodec<CPixImageJPG>(PIXFORMAT_JPG),
+        PixCodec<CPixImagePNG>(PIXFORMAT_PNG),
     };
     return table;
 }

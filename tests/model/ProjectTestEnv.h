@@ -44,6 +44,7 @@ protected:
                              COLORREF left = RGB(255, 0, 0), COLORREF right = RGB(0, 0, 255)) {
         CPixImage picture(width, height, 24);
         if (!picture.IsValid()) return false;
+        CreateFolder(path.substr(0, path.find_last_of('/')));
         for (DWORD y = 0; y < height; ++y)
             for (DWORD x = 0; x < width; ++x)
                 picture.SetPixelColor(static_cast<long>(x), static_cast<long>(y), x < width / 2 ? left : right);

@@ -1,4 +1,5 @@
 #include <climits>
+#include <filesystem>
 
 #include "model/TransitionFactory.h"
 #include "tests/model/ProjectTestEnv.h"
@@ -263,4 +264,60 @@ TEST_F(SlideShowTest, MusicDialogTakesOnlyMusicExtensions) {
     ASSERT_EQ(show.GetAudioCount(), 2);
     EXPECT_EQ(show.GetAudioAt(0)->m_strName, "loud.WMA");
     EXPECT_EQ(show.GetAudioAt(1)->m_strName, "tune.mp2");
+}
+
+namespace {
+void PutLe(std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A mono 16-bit PCM WAV file of a quiet tone.
+std::string WavBytes(uint32_t seconds, uint32_t rate = 8000) {
+    const uint32_t dataBytes = seconds * rate * 2;
+    std::string wav = "RIFF";
+    PutLe(wav, 36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    PutLe(wav, 16, 4);
+    PutLe(wav, 1, 2);        // PCM
+    PutLe(wav, 1, 2);        // mono
+    PutLe(wav, rate, 4);
+    PutLe(wav, rate * 2, 4); // bytes per second
+    PutLe(wav, 2, 2);        // block align
+    PutLe(wav, 16, 2);       // bits
+    wav += "data";
+    PutLe(wav, dataBytes, 4);
+    for (uint32_t i = 0; i < seconds * rate; ++i) PutLe(wav, (i / 10) % 2 ? 1000 : 0xFFFF - 999, 2);
+    return wav;
+}
+} // namespace
+
+TEST_F(SlideShowTest, MusicFilesAreMeasuredByTheConverterLibrary) {
+    const std::string library = std::string(PICREEL_PROGRAM_DIR) + "libxToMp2.so";
+    if (!FileExists(library)) GTEST_SKIP() << "the audio converter library is not built";
+    std::filesystem::create_symlink(library, File("libxToMp2.so"));
+    WriteFileBytes(File("tune.wav"), WavBytes(3));
+    WriteFileBytes(File("words.mp3"), "this is not music at all");
+    EXPECT_EQ(g_Project.GetAudioFileSeconds(File("tune.wav")), 3);
+
+    ASSERT_EQ(g_Project.AddSlideshow("show"), 0);
+    CSlideShow& show = *g_Project.GetCurrentSlideshow();
+    const std::string working = g_Project.m_Config.m_strWorkingFolder;
+    EXPECT_EQ(show.AddAudioFile(File("tune.wav"), working), 0);
+    EXPECT_EQ(show.GetAudioAt(0)->m_strDuration, "00:00:03");
+
+    // Refused with a message, and reported as refused.
+    EXPECT_EQ(show.AddAudioFile(File("words.mp3"), working), 1);
+    EXPECT_EQ(show.GetAudioCount(), 1);
+    ASSERT_EQ(m_ui->Boxes().size(), 1u);
+    EXPECT_EQ(m_ui->Boxes()[0].text, "file:'" + File("words.mp3") + "' is not a legal mp3 file, so it will not be added!");
+
+    // A missing file stands for the default music.
+    const std::string defaultMusic = std::string(PICREEL_PROGRAM_DIR) + "menu_pic/default.mp3";
+    if (FileExists(defaultMusic)) {
+        WriteFileBytes(File("menu_pic/default.mp3"), ReadFileBytes(defaultMusic));
+        EXPECT_EQ(show.AddAudioFile(File("gone.mp3"), working), 0);
+        EXPECT_EQ(show.GetAudioAt(1)->m_strOriginalPath, g_Project.m_Config.m_strDefaultMusic);
+        EXPECT_GT(show.GetAudioAt(1)->m_nDuration, 0);
+        EXPECT_EQ(show.GetAudioAt(1)->m_nStart, 3);
+    }
 }

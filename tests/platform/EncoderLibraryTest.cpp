@@ -247,4 +247,20 @@ TEST(EncoderLibrary, FramesAfterCloseAreRefused) {
     EXPECT_EQ(ProbeStream(out, "v:0").at("nb_read_frames"), "1");
 }
 
+TEST(EncoderLibrary, OpeningAgainFinishesTheFileStillOpen) {
+    Encoder enc;
+    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
+    TempDir dir;
+    const std::string first = dir.File("first.avi");
+    const std::string second = dir.File("second.avi");
+    ASSERT_EQ(InitWith(enc, kAvi, first, ""), 0);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(enc.frame(Picture(320, 240, i).data()), 0);
+    ASSERT_EQ(InitWith(enc, kAvi, second, ""), 0);
+    ASSERT_EQ(enc.frame(Picture(320, 240, 0).data()), 0);
+    ASSERT_EQ(enc.close(), 0);
+    EXPECT_EQ(ProbeStream(first, "v:0").at("nb_read_frames"), "3");
+    EXPECT_EQ(ProbeStream(second, "v:0").at("nb_read_frames"), "1");
+    EXPECT_EQ(DecodeErrors(first), "");
+}
+
 }  // namespace

@@ -1,0 +1,137 @@
+// Builds EXIF APP1 sections by hand for the JPEG and EXIF tests: directories of entries in either
+// byte order, values of more than four bytes placed after the directories, links patched in.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace exiftest {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Entry {
+    uint16_t tag;
+    uint16_t format;
+    uint32_t count;
+    Bytes value;         // raw value bytes in the block's byte order
+    int linkDir = -1;    // when >= 0: the value is the offset of that directory
+    uint32_t rawOffset = 0; // when the value should be a fixed offset instead (bad links)
+    bool useRawOffset = false;
+};
+
+struct Dir {
+    std::vector<Entry> entries;
+    int next = -1;            // next directory in the chain
+    uint32_t rawNext = 0;     // a fixed next offset (loops, bad links)
+    bool useRawNext = false;
+};
+
+class Block {
+public:
+    explicit Block(bool motorola) : m_motorola(motorola) {}
+
+    Bytes U16(uint32_t v) const {
+        Bytes b(2);
+        Put16(b.data(), v);
+        return b;
+    }
+    Bytes U32(uint32_t v) const {
+        Bytes b(4);
+        Put32(b.data(), v);
+        return b;
+    }
+    Bytes Rational(uint32_t num, uint32_t den) const {
+        Bytes b = U32(num);
+        Bytes d = U32(den);
+        b.insert(b.end(), d.begin(), d.end());
+        return b;
+    }
+    static Bytes Text(const std::string& s, bool nul = true) {
+        Bytes b(s.begin(), s.end());
+        if (nul) b.push_back(0);
+        return b;
+    }
+
+    // The TIFF part (from the byte-order field), directory 0 first at offset 8.
+    Bytes Build(const std::vector<Dir>& dirs) const {
+        std::vector<uint32_t> dirOffset(dirs.size());
+        uint32_t pos = 8;
+        for (size_t i = 0; i < dirs.size(); ++i) {
+            dirOffset[i] = pos;
+            pos += 2 + 12 * static_cast<uint32_t>(dirs[i].entries.size()) + 4;
+        }
+        Bytes out(pos, 0);
+        out[0] = out[1] = m_motorola ? 'M' : 'I';
+        Put16(&out[2], 42);
+        Put32(&out[4], 8);
+        for (size_t i = 0; i < dirs.size(); ++i) {
+            uint32_t at = dirOffset[i];
+            Put16(&out[at], static_cast<uint32_t>(dirs[i].entries.size()));
+            at += 2;
+            for (const Entry& e : dirs[i].entries) {
+                Put16(&out[at], e.tag);
+                Put16(&out[at + 2], e.format);
+                Put32(&out[at + 4], e.count);
+                if (e.useRawOffset) {
+                    Put32(&out[at + 8], e.rawOffset);
+                } else if (e.linkDir >= 0) {
+                    Put32(&out[at + 8], dirOffset[static_cast<size_t>(e.linkDir)]);
+                } else if (e.value.size() <= 4) {
+                    if (!e.value.empty()) std::memcpy(&out[at + 8], e.value.data(), e.value.size());
+                } else {
+                    Put32(&out[at + 8], static_cast<uint32_t>(out.size()));
+                    out.insert(out.end(), e.value.begin(), e.value.end());
+                }
+                at += 12;
+            }
+            const uint32_t next = dirs[i].useRawNext ? dirs[i].rawNext
+                                  : dirs[i].next >= 0 ? dirOffset[static_cast<size_t>(dirs[i].next)] : 0;
+            Put32(&out[at], next);
+        }
+        return out;
+    }
+
+    // A whole APP1 section: marker, length, "Exif\0\0", TIFF part.
+    static Bytes App1(const Bytes& tiff) {
+        const uint32_t len = static_cast<uint32_t>(tiff.size() + 8);
+        Bytes s(10 + tiff.size());
+        const uint8_t head[10] = {0xFF, 0xE1, static_cast<uint8_t>(len >> 8), static_cast<uint8_t>(len),
+                                  'E', 'x', 'i', 'f', 0, 0};
+        std::memcpy(s.data(), head, sizeof(head));
+        if (!tiff.empty()) std::memcpy(s.data() + 10, tiff.data(), tiff.size());
+        return s;
+    }
+
+private:
+    void Put16(uint8_t* p, uint32_t v) const {
+        if (m_motorola) {
+            p[0] = static_cast<uint8_t>(v >> 8);
+            p[1] = static_cast<uint8_t>(v);
+        } else {
+            p[0] = static_cast<uint8_t>(v);
+            p[1] = static_cast<uint8_t>(v >> 8);
+        }
+    }
+    void Put32(uint8_t* p, uint32_t v) const {
+        if (m_motorola) {
+            Put16(p, v >> 16);
+            Put16(p + 2, v & 0xFFFF);
+        } else {
+            Put16(p, v & 0xFFFF);
+            Put16(p + 2, v >> 16);
+        }
+    }
+    bool m_motorola;
+};
+
+// Inserts sections right after the SOI marker of a JPEG file.
+inline Bytes InsertAfterSoi(const Bytes& jpeg, const Bytes& sections) {
+    Bytes out(jpeg.begin(), jpeg.begin() + 2);
+    out.insert(out.end(), sections.begin(), sections.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+} // namespace exiftest

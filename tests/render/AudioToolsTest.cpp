@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/AppDirectory.h"
+#include "model/CAudioItem.h"
+#include "model/CProject.h"
+#include "model/Log.h"
+#include "platform/audioconv/AudioConvApi.h"
+#include "platform/win/DynamicLibrary.h"
+#include "platform/win/Event.h"
+#include "platform/win/FileSystem.h"
+#include "platform/win/MsgWindow.h"
+#include "platform/win/ScriptedUiHandler.h"
+#include "platform/win/Tick.h"
+#include "render/AudioJoinJob.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::string kProgramDir = [] {
+    std::string dir = PICREEL_PROGRAM_DIR;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
+}();
+
+void PutLE(std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A mono 16-bit PCM wave file holding a tone of `ms` milliseconds.
+void WriteTone(const std::string& path, uint32_t ms, double hz) {
+    const uint32_t rate = 44100;
+    const uint32_t samples = rate * ms / 1000;
+    std::string data;
+    for (uint32_t i = 0; i < samples; ++i)
+        PutLE(data, static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(2 * M_PI * hz * i / rate))), 2);
+    std::string file = "RIFF";
+    PutLE(file, 36 + static_cast<uint32_t>(data.size()), 4);
+    file += "WAVEfmt ";
+    PutLE(file, 16, 4);
+    PutLE(file, 1, 2);        // PCM
+    PutLE(file, 1, 2);        // mono
+    PutLE(file, rate, 4);
+    PutLE(file, rate * 2, 4); // bytes per second
+    PutLE(file, 2, 2);        // block align
+    PutLE(file, 16, 2);       // bits
+    file += "data";
+    PutLE(file, static_cast<uint32_t>(data.size()), 4);
+    WriteFileBytes(path, file + data);
+}
+
+class AudioTools : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!FileExists(kProgramDir + "/libxToMp2.so")) GTEST_SKIP() << "the audio converter library is not built";
+        setenv("PICREEL_SILENT_AUDIO", "1", 1);
+        g_Project.Clear();
+        g_Project.m_Config.m_strAppPath = kProgramDir;
+        SetLogFilePath(m_dir.File("log.txt"));
+        m_ui = std::make_shared<ScriptedUiHandler>();
+        m_previousUi = UiHandler::Install(m_ui);
+    }
+    void TearDown() override {
+        g_Project.StopAudioPreview();
+        g_Project.Clear();
+        SetLogFilePath("");
+        if (m_previousUi) UiHandler::Install(m_previousUi);
+    }
+
+    // A music entry for a tone file, its temporary mp2 in the test folder.
+    void AddTone(const std::string& name, uint32_t ms, double hz, const std::string& tempName = "") {
+        const std::string path = m_dir.File(name);
+        CreateFolder(path.substr(0, path.find_last_of('/')));
+        WriteTone(path, ms, hz);
+        const std::string base = name.substr(name.find_last_of('/') + 1);
+        m_list.push_back(std::make_unique<CAudioItem>(
+            path, base, m_dir.File(tempName.empty() ? base.substr(0, base.find('.')) + ".mp2" : tempName)));
+    }
+
+    // What the converter makes of one entry on its own.
+    std::string ConvertAlone(const CAudioItem& entry) {
+        CDynamicLibrary library;
+        EXPECT_TRUE(library.Load(kProgramDir + "/libxToMp2.so"));
+        const auto convert = library.Entry<XToMp2Fn>("xToMp2");
+        const std::string out = m_dir.File("alone.mp2");
+        EXPECT_EQ(convert(entry.m_strOriginalPath.c_str(), out.c_str(), nullptr), 0);
+        std::string bytes = ReadFileBytes(out);
+        DeleteFile(out);
+        return bytes;
+    }
+
+    int32_t Join(const std::string& joined, CEvent* stop = nullptr) {
+        AudioJoinJob job;
+        job.m_pAudioList = &m_list;
+        job.m_strJoinedMp2 = joined;
+        job.m_pStopEvent = stop;
+        return g_Project.ConvertAudioToMp2(&job);
+    }
+
+    TempDir m_dir;
+    std::vector<std::unique_ptr<CAudioItem>> m_list;
+    std::shared_ptr<ScriptedUiHandler> m_ui;
+    std::shared_ptr<UiHandler> m_previousUi;
+};
+
+TEST_F(AudioTools, JoinRepeatsTheMusicToCoverTheProject) {
+    AddTone("a.wav", 1000, 440);
+    AddTone("b.wav", 2000, 660);
+    ASSERT_EQ(m_list[0]->m_nDuration, 1);
+    ASSERT_EQ(m_list[1]->m_nDuration, 2);
+    const std::string once = ConvertAlone(*m_list[0]) + ConvertAlone(*m_list[1]);
+    ASSERT_FALSE(once.empty());
+
+    // Loop-audio off: the list once, however long the project.
+    g_Project.m_Config.LoopAudio = 0;
+    g_Project.m_Settings.IS_NTSC = 1;
+    g_Project.m_nTotalFrames = 25 * 10;
+    const std::string joined = m_dir.File("joined.mp2");
+    ASSERT_EQ(Join(joined), 0);
+    EXPECT_EQ(ReadFileBytes(joined), once);
+    EXPECT_FALSE(FileExists(m_list[0]->m_strTempMp2)) << "pieces are removed after the join";
+    EXPECT_FALSE(FileExists(m_list[1]->m_strTempMp2));
+
+    // Loop-audio on, 3 s of music for a 10 s project: 10 / 3 + 1 = 4 rounds.
+    g_Project.m_Config.LoopAudio = 1;
+    ASSERT_EQ(Join(joined), 0);
+    EXPECT_EQ(ReadFileBytes(joined), once + once + once + once);
+
+    // Music whose lengths add up to nothing plays once instead of dividing by zero.
+    m_list[0]->m_nDuration = 0;
+    m_list[1]->m_nDuration = 0;
+    ASSERT_EQ(Join(joined), 0);
+    EXPECT_EQ(ReadFileBytes(joined), once);
+}
+
+TEST_F(AudioTools, SameFileNamesInTwoFoldersGetTheirOwnTemporaryFiles) {
+    AddTone("one/song.wav", 1000, 440, "song.mp2");
+    AddTone("two/song.wav", 1000, 880, "song.mp2");
+    // A piece must not take the joined file's name either.
+    AddTone("three/joined.wav", 1000, 330, "joined.mp2");
+    const std::string expected = ConvertAlone(*m_list[0]) + ConvertAlone(*m_list[1]) + ConvertAlone(*m_list[2]);
+    g_Project.m_Config.LoopAudio = 0;
+    const std::string joined = m_dir.File("joined.mp2");
+    ASSERT_EQ(Join(joined), 0);
+    EXPECT_EQ(ReadFileBytes(joined), expected);
+    EXPECT_NE(m_list[0]->m_strTempMp2, m_list[1]->m_strTempMp2);
+    EXPECT_NE(m_list[2]->m_strTempMp2, joined);
+}
+
+TEST_F(AudioTools, FailuresAndStopsLeaveNoFiles) {
+    AddTone("a.wav", 1000, 440);
+    AddTone("b.wav", 1000, 660);
+    g_Project.m_Config.LoopAudio = 0;
+    const std::string joined = m_dir.File("joined.mp2");
+
+    // Stop requested before the run: the converter sees it, nothing is joined.
+    CEvent stop;
+    stop.Set();
+    EXPECT_EQ(Join(joined, &stop), XTOMP2_STOPPED);
+    EXPECT_FALSE(FileExists(joined));
+    EXPECT_FALSE(FileExists(m_list[0]->m_strTempMp2));
+
+    // A music file that has gone: the converter's failure, no pieces left.
+    DeleteFile(m_list[1]->m_strOriginalPath);
+    EXPECT_NE(Join(joined), 0);
+    EXPECT_FALSE(FileExists(joined));
+    EXPECT_FALSE(FileExists(m_list[0]->m_strTempMp2));
+    WriteTone(m_list[1]->m_strOriginalPath, 1000, 660);
+
+    // A joined file that cannot be written to the end (a full disk): closed and removed.
+    const std::string full = m_dir.File("full.mp2");
+    ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+    EXPECT_EQ(Join(full), 1);
+    EXPECT_FALSE(FileExists(full));
+    EXPECT_FALSE(FileExists(m_list[0]->m_strTempMp2));
+    EXPECT_FALSE(FileExists(m_list[1]->m_strTempMp2));
+
+    // Without the library nothing is converted.
+    g_Project.m_Config.m_strAppPath = m_dir.File("nowhere");
+    EXPECT_EQ(Join(joined), 1);
+    EXPECT_FALSE(FileExists(joined));
+}
+
+// The main window serves the preview's timer like the real one: WM_TIMER goes to the engine.
+class PreviewWindow {
+public:
+    PreviewWindow()
+        : m_window([](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
+              if (msg == WM_TIMER) g_Project.OnAudioPreviewTimer(wParam);
+              return 0;
+          }) {
+        g_Project.SetMainWindow(&m_window);
+    }
+    ~PreviewWindow() { g_Project.SetMainWindow(nullptr); }
+    // Pumps until the condition holds or the time-out passes.
+    template <class Condition> bool PumpUntil(Condition done, uint32_t timeoutMs = 5000) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > timeoutMs) return false;
+            m_window.PumpOne(20);
+        }
+        return true;
+    }
+
+private:
+    CMsgWindow m_window;
+};
+
+TEST_F(AudioTools, PreviewPlaysTheListInOrderAndLoops) {
+    AddTone("a.wav", 150, 440);
+    AddTone("b.wav", 150, 550);
+    AddTone("c.wav", 150, 660);
+    PreviewWindow window;
+    const AudioPreviewState& state = g_Project.m_AudioPreview;
+
+    // Loop-audio off: three tracks, then silence with the playing flag still set.
+    g_Project.m_Config.LoopAudio = 0;
+    g_Project.PlayAudioPreview(m_list);
+    ASSERT_TRUE(g_Project.IsAudioPreviewPlaying());
+    EXPECT_EQ(state.m_nNextIndex, 1);
+    EXPECT_TRUE(window.PumpUntil([&] { return state.m_nNextIndex == 3; }));
+    EXPECT_TRUE(window.PumpUntil([&] { return state.m_nTimerId == 0; }));
+    EXPECT_EQ(state.m_pPlayer, nullptr);
+    EXPECT_TRUE(g_Project.IsAudioPreviewPlaying());
+    // A second start while "playing" is ignored; stopping releases what is left, once.
+    g_Project.PlayAudioPreview(m_list);
+    EXPECT_EQ(state.m_nNextIndex, 3);
+    g_Project.StopAudioPreview();
+    g_Project.StopAudioPreview();
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+
+    // Loop-audio on: the fourth track is the first again.
+    g_Project.m_Config.LoopAudio = 1;
+    g_Project.PlayAudioPreview(m_list);
+    EXPECT_TRUE(window.PumpUntil([&] { return state.m_nNextIndex == 3; }));
+    EXPECT_TRUE(window.PumpUntil([&] { return state.m_nNextIndex == 1; }));
+    EXPECT_NE(state.m_pPlayer, nullptr);
+    g_Project.StopAudioPreview();
+    EXPECT_EQ(state.m_pPlayer, nullptr);
+    EXPECT_EQ(state.m_nTimerId, 0u);
+    // A timer that fires after the stop changes nothing.
+    EXPECT_FALSE(g_Project.OnAudioPreviewTimer(AUDIO_PREVIEW_TIMER_ID));
+}
+
+TEST_F(AudioTools, PreviewIgnoresEmptyListsAndUnplayableFiles) {
+    PreviewWindow window;
+    g_Project.PlayAudioPreview(m_list);
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+
+    AddTone("a.wav", 150, 440);
+    DeleteFile(m_list[0]->m_strOriginalPath);
+    g_Project.PlayAudioPreview(m_list);
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+    EXPECT_EQ(g_Project.m_AudioPreview.m_pPlayer, nullptr);
+}
+
+TEST(RenameSlideshow, NamesStayUniqueAndShort) {
+    g_Project.Clear();
+    ASSERT_EQ(g_Project.AddSlideshow("first"), 0);
+    ASSERT_EQ(g_Project.AddSlideshow("second"), 0);
+    g_Project.m_bModified = 0;
+    EXPECT_EQ(g_Project.RenameSlideshow("first", "second"), -1);
+    EXPECT_EQ(g_Project.m_bModified, 1);
+    EXPECT_EQ(g_Project.RenameSlideshow("missing", "third"), -1);
+    EXPECT_EQ(g_Project.RenameSlideshow("first", ""), -1);
+    EXPECT_EQ(g_Project.RenameSlideshow("first", "a name of twenty chars"), 0);
+    EXPECT_EQ(g_Project.GetSlideshow(0)->m_strName, "a name of twent");
+    // The cut name is what must be unique.
+    EXPECT_EQ(g_Project.RenameSlideshow("second", "a name of twenty more"), -1);
+    g_Project.Clear();
+}
+
+} // namespace
