@@ -10,8 +10,9 @@ class CSlideShow;
 struct EncodeProgress;
 
 // Called after every encoded frame with the slideshow's position 0..65535 (it may run past the
-// end when the model's frame count is the smaller one; the callback clamps).
-using EncodeProgressCallback = void (*)(int32_t position, EncodeProgress* progress);
+// end when the model's frame count is the smaller one; the callback clamps) and the job's
+// progress record (the make-video page's EncodeProgress).
+using EncodeProgressCallback = void (*)(int32_t position, void* progress);
 
 struct EncodeJob {
     int32_t m_bPal = 0;                  // not read: the frame rate comes from the output profile

@@ -8,7 +8,6 @@
 
 #include "model/Log.h"
 #include "render/COutputProfile.h"
-#include "render/EncodeProgress.h"
 #include "render/EncodeSlideshow.h"
 #include "render/EncoderParameters.h"
 #include "render/FrameSize.h"
@@ -22,8 +21,12 @@ std::vector<int32_t> g_positions;
 CEvent* g_stopAfter = nullptr;
 size_t g_stopAt = 0;
 
-void RecordProgress(int32_t position, EncodeProgress* progress) {
-    EXPECT_NE(progress, nullptr);
+// The page's record is opaque here: any address stands for it.
+alignas(16) unsigned char g_record[64];
+EncodeProgress* const g_progressRecord = reinterpret_cast<EncodeProgress*>(g_record);
+
+void RecordProgress(int32_t position, void* progress) {
+    EXPECT_EQ(progress, g_progressRecord);
     g_positions.push_back(position);
     if (g_stopAfter && g_positions.size() == g_stopAt) g_stopAfter->Set();
 }
@@ -58,7 +61,7 @@ protected:
         WriteSolidPicture(m_red, 40, 30, 0xFFFF0000);
         WriteSolidPicture(m_blue, 40, 30, 0xFF0000FF);
         m_job.m_pfnProgress = RecordProgress;
-        m_job.m_pProgress = &m_progress;
+        m_job.m_pProgress = g_progressRecord;
         m_job.m_pStopEvent = &m_stop;
     }
     void TearDown() override {
@@ -97,7 +100,6 @@ protected:
     TempDir m_dir;
     std::string m_log, m_red, m_blue;
     EncodeJob m_job;
-    EncodeProgress m_progress;
     CEvent m_stop;
     std::unique_ptr<CSlideShow> m_show;
 };

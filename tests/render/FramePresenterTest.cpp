@@ -14,7 +14,7 @@ namespace {
 
 int g_progressCalls = 0;
 int32_t g_lastPosition = -1;
-void CountProgress(int32_t position, EncodeProgress*) {
+void CountProgress(int32_t position, void*) {
     ++g_progressCalls;
     g_lastPosition = position;
 }

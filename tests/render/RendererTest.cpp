@@ -175,7 +175,7 @@ TEST_F(RendererTest, StopAndEncoderFailureEndTheRendererAtThatFrame) {
         h.job.m_nSlideFrames = FPS;
         ASSERT_EQ(ShowFirstSlide(h.job), 0);
         h.SetSlide(1, FPS);
-        h.m_encode.m_pfnProgress = [](int32_t, EncodeProgress*) {
+        h.m_encode.m_pfnProgress = [](int32_t, void*) {
             if (FrameCatcher::calls == FPS + 3 * FPS) s_stop->Set();
         };
         s_stop = &h.m_stop;
