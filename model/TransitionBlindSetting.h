@@ -3,29 +3,23 @@
 
 #include <utility>
 
-#include "model/TransitionSetting.h"
+#include "model/TransitionSettingKind.h"
 
-class TransitionBlindSetting : public TransitionSetting {
+class TransitionBlindSetting : public TransitionSettingKind<TransitionBlindSetting> {
 public:
     static constexpr int32_t KIND = TRANSITION_BLINDS;
     static constexpr const char* KEY = "TRANSITION_EFFECT_BLIND";
     static constexpr const char* PARAM1_ELEM = "TRANSITION_EFFECT_BLIND_PARAM_DIRECTION";
     static constexpr const char* PARAM2_ELEM = "TRANSITION_EFFECT_BLIND_WINDOW_NUMBER";
 
-    // Default parameters, or random ones.
-    explicit TransitionBlindSetting(bool random = false);
-    // Reads the parameters from the current TRANSITION_EFFECT_SETTING element; throws false
-    // when a parameter element is missing.
-    explicit TransitionBlindSetting(CXmlDoc& xml);
-    // The other's parameters when it is of this kind, else random ones.
-    explicit TransitionBlindSetting(const TransitionSetting& other);
-    TransitionBlindSetting(const TransitionBlindSetting&) = default;
+    using TransitionSettingKind::TransitionSettingKind;
 
     // Stored as given; the renderers keep values in range.
-    void SetParams(int32_t direction, int32_t windowNumber);
+    void SetParams(int32_t direction, int32_t windowNumber) {
+        m_nParam1 = direction;
+        m_nParam2 = windowNumber;
+    }
     static std::pair<int32_t, int32_t> GetDefaultParams() { return {0, 8}; }
     // (direction, windowNumber), drawn in the kind's fixed order.
     static std::pair<int32_t, int32_t> GetRandomParams();
-
-    void Save(CXmlDoc& xml) const override;
 };

@@ -3,29 +3,23 @@
 
 #include <utility>
 
-#include "model/TransitionSetting.h"
+#include "model/TransitionSettingKind.h"
 
-class TransitionPolygonSetting : public TransitionSetting {
+class TransitionPolygonSetting : public TransitionSettingKind<TransitionPolygonSetting> {
 public:
     static constexpr int32_t KIND = TRANSITION_POLYGON;
     static constexpr const char* KEY = "TRANSITION_EFFECT_POLYGON";
     static constexpr const char* PARAM1_ELEM = "TRANSITION_EFFECT_POLYGON_PARAM_NUMBER";
     static constexpr const char* PARAM2_ELEM = "TRANSITION_EFFECT_POLYGON_DIRECTION";
 
-    // Default parameters, or random ones.
-    explicit TransitionPolygonSetting(bool random = false);
-    // Reads the parameters from the current TRANSITION_EFFECT_SETTING element; throws false
-    // when a parameter element is missing.
-    explicit TransitionPolygonSetting(CXmlDoc& xml);
-    // The other's parameters when it is of this kind, else random ones.
-    explicit TransitionPolygonSetting(const TransitionSetting& other);
-    TransitionPolygonSetting(const TransitionPolygonSetting&) = default;
+    using TransitionSettingKind::TransitionSettingKind;
 
     // Stored as given; the renderers keep values in range.
-    void SetParams(int32_t number, int32_t direction);
+    void SetParams(int32_t number, int32_t direction) {
+        m_nParam1 = number;
+        m_nParam2 = direction;
+    }
     static std::pair<int32_t, int32_t> GetDefaultParams() { return {7, 0}; }
     // (number, direction), drawn in the kind's fixed order.
     static std::pair<int32_t, int32_t> GetRandomParams();
-
-    void Save(CXmlDoc& xml) const override;
 };

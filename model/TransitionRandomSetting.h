@@ -1,19 +1,14 @@
 // Random: stands for "any kind"; it has no parameters and no dialog. Cloning it picks a real
-// kind (CloneTransition).
+// kind (CloneTransition). Built in any way, it reads and draws nothing; saved, it is an empty
+// setting element with its NAME.
 #pragma once
 
-#include "model/TransitionSetting.h"
+#include "model/TransitionSettingKind.h"
 
-class TransitionRandomSetting : public TransitionSetting {
+class TransitionRandomSetting : public TransitionSettingKind<TransitionRandomSetting> {
 public:
     static constexpr int32_t KIND = TRANSITION_RANDOM;
     static constexpr const char* KEY = "TRANSITION_EFFECT_RANDOM";
 
-    explicit TransitionRandomSetting(bool random = false);
-    // Reads nothing: a saved Random is an empty setting element.
-    explicit TransitionRandomSetting(CXmlDoc& xml);
-    explicit TransitionRandomSetting(const TransitionSetting& other);
-    TransitionRandomSetting(const TransitionRandomSetting&) = default;
-
-    void Save(CXmlDoc& xml) const override;
+    using TransitionSettingKind::TransitionSettingKind;
 };

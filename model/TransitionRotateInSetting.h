@@ -1,27 +1,18 @@
 // Rotate in: 0 clockwise, 1 anticlockwise.
 #pragma once
 
-#include "model/TransitionSetting.h"
+#include "model/TransitionSettingKind.h"
 
-class TransitionRotateInSetting : public TransitionSetting {
+class TransitionRotateInSetting : public TransitionSettingKind<TransitionRotateInSetting> {
 public:
     static constexpr int32_t KIND = TRANSITION_ROTATE_IN;
     static constexpr const char* KEY = "TRANSITION_EFFECT_ROTATE_IN";
     static constexpr const char* PARAM_ELEM = "TRANSITION_EFFECT_ROTATE_IN_PARAM";
 
-    // Default parameter, or a random one.
-    explicit TransitionRotateInSetting(bool random = false);
-    // Reads the parameter from the current TRANSITION_EFFECT_SETTING element; throws false
-    // when the parameter element is missing.
-    explicit TransitionRotateInSetting(CXmlDoc& xml);
-    // The other's parameter when it is of this kind, else a random one.
-    explicit TransitionRotateInSetting(const TransitionSetting& other);
-    TransitionRotateInSetting(const TransitionRotateInSetting&) = default;
+    using TransitionSettingKind::TransitionSettingKind;
 
     // Stored as given; the renderers keep values in range.
     void SetParams(int32_t value) { m_nParam1 = value; }
     static int32_t GetDefaultParams() { return 0; }
     static int32_t GetRandomParams();
-
-    void Save(CXmlDoc& xml) const override;
 };

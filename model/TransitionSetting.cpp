@@ -37,15 +37,18 @@ int32_t TransitionSetting::DrawWidth() {
     return std::max(Rand() / 81 / 5, 1);
 }
 
-void TransitionSetting::SaveOne(CXmlDoc& xml, const char* key, const char* elem) const {
+void TransitionSetting::SaveBare(CXmlDoc& xml, const char* key) {
     xml.AddElem(TRANSITION_SETTING_ELEM, "");
     xml.SetAttrib("NAME", key);
+}
+
+void TransitionSetting::SaveOne(CXmlDoc& xml, const char* key, const char* elem) const {
+    SaveBare(xml, key);
     xml.AddChildElem(elem, IntToXml(m_nParam1).c_str());
 }
 
 void TransitionSetting::SaveTwo(CXmlDoc& xml, const char* key, const char* elem1, const char* elem2) const {
-    xml.AddElem(TRANSITION_SETTING_ELEM, "");
-    xml.SetAttrib("NAME", key);
+    SaveBare(xml, key);
     const std::string group = std::string(key) + "_PARAM";
     xml.AddChildElem(group.c_str(), "");
     xml.IntoElem();

@@ -72,8 +72,9 @@ protected:
     // A strip width 1..80: max(Rand() / 81 / 5, 1).
     static int32_t DrawWidth();
 
-    // Writing: the setting element with NAME = key, then one parameter element under it, or
-    // "<key>_PARAM" holding the two parameter elements.
+    // Writing: the setting element with NAME = key, bare or with one parameter element under
+    // it, or with "<key>_PARAM" holding the two parameter elements.
+    static void SaveBare(CXmlDoc& xml, const char* key);
     void SaveOne(CXmlDoc& xml, const char* key, const char* elem) const;
     void SaveTwo(CXmlDoc& xml, const char* key, const char* elem1, const char* elem2) const;
 

@@ -3,29 +3,23 @@
 
 #include <utility>
 
-#include "model/TransitionSetting.h"
+#include "model/TransitionSettingKind.h"
 
-class TransitionSweepSetting : public TransitionSetting {
+class TransitionSweepSetting : public TransitionSettingKind<TransitionSweepSetting> {
 public:
     static constexpr int32_t KIND = TRANSITION_SWEEP;
     static constexpr const char* KEY = "TRANSITION_EFFECT_SWEEP";
     static constexpr const char* PARAM1_ELEM = "TRANSITION_EFFECT_SWEEP_DIRECTION";
     static constexpr const char* PARAM2_ELEM = "TRANSITION_EFFECT_SWEEP_PARAM_WIDTH";
 
-    // Default parameters, or random ones.
-    explicit TransitionSweepSetting(bool random = false);
-    // Reads the parameters from the current TRANSITION_EFFECT_SETTING element; throws false
-    // when a parameter element is missing.
-    explicit TransitionSweepSetting(CXmlDoc& xml);
-    // The other's parameters when it is of this kind, else random ones.
-    explicit TransitionSweepSetting(const TransitionSetting& other);
-    TransitionSweepSetting(const TransitionSweepSetting&) = default;
+    using TransitionSettingKind::TransitionSettingKind;
 
     // Stored as given; the renderers keep values in range.
-    void SetParams(int32_t direction, int32_t width);
+    void SetParams(int32_t direction, int32_t width) {
+        m_nParam1 = direction;
+        m_nParam2 = width;
+    }
     static std::pair<int32_t, int32_t> GetDefaultParams() { return {0, 40}; }
     // (direction, width), drawn in the kind's fixed order.
     static std::pair<int32_t, int32_t> GetRandomParams();
-
-    void Save(CXmlDoc& xml) const override;
 };

@@ -3,29 +3,23 @@
 
 #include <utility>
 
-#include "model/TransitionSetting.h"
+#include "model/TransitionSettingKind.h"
 
-class TransitionWipeSetting : public TransitionSetting {
+class TransitionWipeSetting : public TransitionSettingKind<TransitionWipeSetting> {
 public:
     static constexpr int32_t KIND = TRANSITION_WIPE;
     static constexpr const char* KEY = "TRANSITION_EFFECT_WIPE";
     static constexpr const char* PARAM1_ELEM = "TRANSITION_EFFECT_WIPE_DIRECTION";
     static constexpr const char* PARAM2_ELEM = "TRANSITION_EFFECT_WIPE_PARAM_PUSH";
 
-    // Default parameters, or random ones.
-    explicit TransitionWipeSetting(bool random = false);
-    // Reads the parameters from the current TRANSITION_EFFECT_SETTING element; throws false
-    // when a parameter element is missing.
-    explicit TransitionWipeSetting(CXmlDoc& xml);
-    // The other's parameters when it is of this kind, else random ones.
-    explicit TransitionWipeSetting(const TransitionSetting& other);
-    TransitionWipeSetting(const TransitionWipeSetting&) = default;
+    using TransitionSettingKind::TransitionSettingKind;
 
     // Stored as given; the renderers keep values in range.
-    void SetParams(int32_t direction, bool push);
+    void SetParams(int32_t direction, bool push) {
+        m_nParam1 = direction;
+        m_nParam2 = push ? 1 : 0;
+    }
     static std::pair<int32_t, bool> GetDefaultParams() { return {0, true}; }
     // (direction, push), drawn in the kind's fixed order.
     static std::pair<int32_t, bool> GetRandomParams();
-
-    void Save(CXmlDoc& xml) const override;
 };
