@@ -7,7 +7,8 @@ bool EncoderFrameBuffers::Allocate(int32_t width, int32_t height) {
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     m_Locked.assign(pixels * 3, 0);
     m_Flipped.assign(pixels * 3, 0);
-    m_Yuv.assign(pixels * 3 / 2, 0);
+    for (std::vector<uint8_t>& yuv : m_Yuv) yuv.assign(pixels * 3 / 2, 0);
+    m_nCurrentYuv = 0;
     m_nWidth = width;
     m_nHeight = height;
     m_LockData.Width = static_cast<UINT>(width);

@@ -12,6 +12,10 @@ struct RenderJob;
 // encoder library's non-zero frame result.
 int32_t PresentFrame(RenderJob& job);
 
+// With an encode pipeline: collects the frame still in flight after the last renderer and gives
+// what PresentFrame would have given for it (0, 2 or the encoder's result); 0 without one.
+int32_t FinishEncodedFrames(RenderJob& job);
+
 // Copies `height` packed rows of 3 x width bytes in reverse row order (the source's first row
 // becomes the destination's last).
 void CopyRowsBottomUp(uint8_t* destination, const uint8_t* source, int32_t width, int32_t height);

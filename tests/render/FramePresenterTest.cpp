@@ -138,3 +138,27 @@ TEST(FramePresenter, LoadImageRGBGivesBottomUpRows) {
     EXPECT_EQ(LoadImageRGB(dir.File("missing.bmp"), &buffer, &w, &h), 1);
     EXPECT_EQ(buffer, nullptr);
 }
+
+TEST(FramePresenter, OpaqueAndAlphaFramesConvertAlike) {
+    // An opaque frame converts straight from its pixels, a frame with alpha through the packed
+    // bottom-up copy: both give the same planes.
+    std::vector<std::vector<uint8_t>> planes;
+    for (PixelFormat format : {PixelFormat24bppRGB, PixelFormat32bppARGB}) {
+        RenderCanvas canvas(32, 16, format);
+        EncoderFrameBuffers buffers;
+        ASSERT_TRUE(buffers.Allocate(32, 16));
+        RenderJob job;
+        job.m_nMode = RENDER_ENCODE;
+        canvas.Attach(job);
+        job.m_pEncodeBuffers = &buffers;
+        job.m_pfnEncodeFrame = &FrameCatcher::Encode;
+        FrameCatcher::Reset(32, 16);
+        for (int32_t y = 0; y < 16; ++y)
+            for (int32_t x = 0; x < 32; ++x)
+                canvas.Frame()->SetPixel(x, y, Color(static_cast<BYTE>(x * 8), static_cast<BYTE>(y * 16),
+                                                     static_cast<BYTE>((x * y) & 0xFF)));
+        ASSERT_EQ(PresentFrame(job), 0);
+        planes.push_back(std::vector<uint8_t>(buffers.Yuv(), buffers.Yuv() + buffers.YuvSize()));
+    }
+    EXPECT_EQ(planes[0], planes[1]);
+}
