@@ -4,17 +4,17 @@
 
 #include "editor/AppDirectory.h"
 #include "model/CProject.h"
-#include "model/CSlideItem.h"
 #include "model/CSlideShow.h"
 #include "model/Log.h"
 #include "render/EncodeJob.h"
+#include "render/EncodePipeline.h"
+#include "render/FramePresenter.h"
 #include "render/EncoderFrameBuffers.h"
 #include "render/EncoderParameters.h"
 #include "render/EncoderSession.h"
-#include "render/FirstSlideRenderer.h"
 #include "render/RenderCanvas.h"
 #include "render/RenderJob.h"
-#include "render/TransitionRenderers.h"
+#include "render/SlideshowRenderer.h"
 
 namespace {
 
@@ -27,25 +27,6 @@ void LogInit(const EncoderParameters& p) {
                   p.m_strAudioCodec.c_str(), p.m_strAudioBitRate.c_str(), p.m_strAudioSampleRate.c_str(),
                   p.m_strAudioChannels.c_str(), p.m_strVideoCodec.c_str(), p.m_strVideoBitRate.c_str());
     WriteLog(line);
-}
-
-// Every frame of the slideshow, through the renderers, until one of them returns non-zero.
-int32_t RenderSlides(RenderJob& job, const CSlideShow* show, int32_t fps) {
-    job.m_nFrameIndex = 0;
-    job.m_nSlideFrames = fps;
-    job.m_nTransitionFrames = 0;
-    int32_t result = ShowFirstSlide(job);
-    const int32_t count = SlideshowSlideCount(show);
-    for (int32_t i = 1; i < count && result == 0; ++i) {
-        const CSlideItem* slide = SlideshowSlideAt(show, i);
-        const CEffectSetting& effect = slide->m_Settings.m_Effect;
-        job.m_nFrameIndex = static_cast<uint32_t>(i);
-        const int32_t transition = FramesForSeconds(fps, effect.m_nTransitionTime);
-        job.m_nSlideFrames = FramesForSeconds(fps, effect.m_nSingleEffectTime) + transition;
-        job.m_nTransitionFrames = transition;
-        result = RenderTransitionOfKind(job, GetRenderTransitionKind(job));
-    }
-    return result;
 }
 
 } // namespace
@@ -78,7 +59,14 @@ int32_t EncodeSlideshow(EncodeJob* job, const COutputProfile* profile, const std
     const int32_t total = show->GetTotalFrames();
     render.m_dProgressStep = total > 0 ? 65535.0 / total : 0.0;
 
-    const int32_t result = RenderSlides(render, show, parameters.m_nFps);
+    int32_t result = 0;
+    {
+        EncodePipeline pipeline(session.FrameEntry());
+        render.m_pEncodePipeline = &pipeline;
+        result = RenderSlideshow(render, show, parameters.m_nFps);
+        if (result == 0) result = FinishEncodedFrames(render);
+        render.m_pEncodePipeline = nullptr;
+    } // no frame is in flight past here
     session.Close();
     return result;
 }

@@ -13,6 +13,7 @@
 class CEvent;
 class CSlideItem;
 class CSlideShow;
+class EncodePipeline;
 class EncoderFrameBuffers;
 class SingleEffectAnimator;
 class TransitionSetting;
@@ -56,6 +57,9 @@ struct RenderJob {
     SlideshowPreviewJob* m_pSlideshowJob = nullptr;
     EncodeJob* m_pEncodeJob = nullptr;
     EncoderFrameBuffers* m_pEncodeBuffers = nullptr; // encode only
+    // Encode only, optional: frames are encoded on the pipeline's thread while the next one is
+    // composed; the driver then calls FinishEncodedFrames after the last renderer.
+    EncodePipeline* m_pEncodePipeline = nullptr;
 
     Gdiplus::Rect FrameRect() const { return Gdiplus::Rect(m_nFrameX, m_nFrameY, m_nFrameWidth, m_nFrameHeight); }
 };

@@ -174,6 +174,24 @@ TEST_F(EncodeSlideshowTest, EncoderFailureIsReturnedAndClosesOnce) {
     ExpectReleased(1);
 }
 
+TEST_F(EncodeSlideshowTest, TheLastFrameStillReportsFailureAndStop) {
+    // Frames are encoded while the next one is composed: the very last frame's result and a stop
+    // requested after it must still come back.
+    setenv("FAKE_ENCODER_FAIL_AT", "24", 1);
+    EXPECT_EQ(Encode({{m_red}}, MakeProfile("160x120", "25")), 7);
+    EXPECT_EQ(g_positions.size(), 24u);
+    ExpectReleased(1);
+
+    unsetenv("FAKE_ENCODER_FAIL_AT");
+    std::filesystem::remove(m_log);
+    g_positions.clear();
+    g_stopAfter = &m_stop;
+    g_stopAt = 25;
+    EXPECT_EQ(Encode({{m_red}}, MakeProfile("160x120", "25")), 2);
+    EXPECT_EQ(Count("frame"), 25u);
+    ExpectReleased(1);
+}
+
 TEST_F(EncodeSlideshowTest, RefusedJobsReturnOneBeforeTheEncoderIsCalled) {
     const COutputProfile good = MakeProfile("160x120", "25");
     struct Case {
