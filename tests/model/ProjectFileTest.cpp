@@ -88,7 +88,7 @@ protected:
         auto blinds = MakeTransition(TRANSITION_BLINDS, false);
         blinds->m_nParam1 = 1; blinds->m_nParam2 = 6;
         second.m_Settings.m_Effect.m_pTransition = std::move(blinds);
-        show.m_arrSlides[2]->RotateLeft(working); // a turned copy when this build can write one
+        ASSERT_EQ(show.m_arrSlides[2]->RotateLeft(working), 0); // the slide shows a turned copy
         show.RecalcTiming();
 
         ASSERT_EQ(g_Project.AddSlideshow("a/b"), 0);
@@ -154,7 +154,7 @@ TEST_F(ProjectFileTest, SavedProjectReopensAndSavesByteIdentical) {
           "<General>\r\n<ContrastPos>5</ContrastPos>\r\n</General>\r\n<Text>",
           "<General>\r\n<BrightnessPos>3</BrightnessPos>\r\n<SharpenTimes>2</SharpenTimes>\r\n<SoftenTimes>1</SoftenTimes>",
           "<TextContent>  Hello &lt;world&gt; &amp; \"friends\"\r\nline two</TextContent>", "<FontName>DejaVu Sans</FontName>",
-          "<FontHeight>-24</FontHeight>", "<FontColor>98303</FontColor>", "<FontItalic>1</FontItalic>",
+          "<FontHeight>-24</FontHeight>", "<FontColor>98559</FontColor>", "<FontItalic>1</FontItalic>",
           "<FontWeight>700</FontWeight>", "<Image>\r\n<ImageName>", "<Crop>\r\n<upleft.x>5</upleft.x>\r\n<upleft.y>6",
           "<downright.x>60</downright.x>\r\n<downright.y>40</downright.y>", "<RotateLeft90/>", "<RotateRight90/>",
           "<Rotate180/>", "<FlipHorizontally/>", "<FlipVertically/>", "<General/>\r\n</pic>", "<duviMenu/>\r\n</vuzovez>\r\n"})
@@ -176,6 +176,11 @@ TEST_F(ProjectFileTest, SavedProjectReopensAndSavesByteIdentical) {
     EXPECT_EQ(text->color, RGB(255, 128, 1));
     EXPECT_EQ(show.m_arrSlides[0]->m_lstEdits.size(), 8u);
     EXPECT_EQ(show.m_arrSlides[1]->m_Settings.m_Effect.m_pTransition->m_nParam2, 6);
+    EXPECT_EQ(show.m_arrSlides[2]->m_strTempFile, g_Project.m_Settings.m_strTempPath + "/c.bmp");
+    EXPECT_EQ(show.m_arrAudio[1]->m_nStart, show.m_arrAudio[0]->m_nDuration);
+    if (m_hasAudioLibrary) {
+        EXPECT_EQ(show.m_arrAudio[1]->m_strStart, "00:00:02");
+    }
     // The timing counts the slides' own times, read after the slides were added.
     EXPECT_EQ(show.GetTotalFrames(), frames);
 

@@ -14,7 +14,7 @@
 
 #include "editor/AppDirectory.h"
 #include "model/CProject.h"
-#include "model/IsLoadableImage.h"
+#include "platform/gdiplus/ImageProbe.h"
 #include "platform/win/ScriptedUiHandler.h"
 #include "tests/support/TempDir.h"
 
@@ -23,6 +23,10 @@ protected:
     void SetUp() override {
         m_program = m_dir.Path().string() + "/program";
         std::filesystem::create_directories(m_program);
+        // The audio converter library measures the music, as in a real program folder.
+        std::error_code ec;
+        std::filesystem::copy_file(PICREEL_PROGRAM_DIR "libxToMp2.so", m_program + "/libxToMp2.so", ec);
+        m_hasAudioLibrary = !ec;
         SetAppDirectoryOverride(m_program);
         m_ui = std::make_shared<ScriptedUiHandler>();
         m_previousUi = UiHandler::Install(m_ui);
@@ -110,6 +114,7 @@ protected:
     std::string m_program;
     std::shared_ptr<ScriptedUiHandler> m_ui;
     std::shared_ptr<UiHandler> m_previousUi;
+    bool m_hasAudioLibrary = false;
 };
 
 #define NEED_PICTURE(path) \
