@@ -29,6 +29,12 @@ std::vector<std::pair<std::string, std::string>> Values(const std::string& path)
     return values;
 }
 
+std::string Utf16(const std::string& ascii) {
+    std::string wide;
+    for (char ch : ascii) (wide += ch) += '\0';
+    return wide;
+}
+
 std::string ValueOf(const std::string& path, const std::string& name) {
     for (const auto& [key, value] : Values(path))
         if (key == name) return value;
@@ -169,15 +175,13 @@ TEST_F(PreferenceFileTest, UnreadableFilesAreLeftAlone) {
     for (const std::string& bad :
          {std::string("<reference><VERSION>3.0.6</VERSION>"), std::string("not xml at all, long enough to matter"),
           // UTF-16 without its mark: the text ends at the first NUL.
-          std::string("<\0r\0e\0f\0e\0r\0e\0n\0c\0e\0>\0<\0/\0r\0e\0f\0e\0r\0e\0n\0c\0e\0>\0<\0!\0-\0-\0 \0-\0-\0>\0", 66)}) {
+          Utf16("<reference></reference><!-- a comment -->")}) {
         WriteFileBytes(Prefs(), bad);
         EXPECT_EQ(g_Project.LoadPreferences(), -1);
         EXPECT_EQ(ReadFileBytes(Prefs()), bad);
     }
     // The same text in UTF-16LE with its mark reads.
-    std::string wide = "\xFF\xFE";
-    for (char ch : good) (wide += ch) += '\0';
-    WriteFileBytes(Prefs(), wide);
+    WriteFileBytes(Prefs(), "\xFF\xFE" + Utf16(good));
     EXPECT_EQ(g_Project.LoadPreferences(), 0);
     EXPECT_EQ(g_Project.m_Config.m_nRunTimes, 1);
 
