@@ -1,10 +1,15 @@
-// The make-video page: the progress of a video run (main progress bar and remaining-time
-// counter) and, later in this file, the run itself.
+// The make-video page: makes one video file per slideshow of the project on a worker thread,
+// after the music of the first slideshow has been converted and joined, and shows the progress
+// on its main progress bar and remaining-time counter. The user interface thread prepares the
+// run (free space, output names, folders), starts the worker, may ask it to stop, and waits.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <thread>
 
+#include "platform/win/Event.h"
 #include "app/EncodeProgress.h"
 
 class CTerminalProgress;
@@ -14,7 +19,11 @@ public:
     // The main progress bar runs from 0 to this value over the whole project.
     static constexpr int32_t kProgressRange = 65535;
 
+    enum class Result { Done, Failed, Stopped };
+
     CTabBurn() = default;
+    // Stops a running worker and waits for it.
+    ~CTabBurn();
     CTabBurn(const CTabBurn&) = delete;
     CTabBurn& operator=(const CTabBurn&) = delete;
 
@@ -33,9 +42,33 @@ public:
     // The main progress bar's position.
     int32_t GetProgressPos() const { return m_nProgressPos.load(); }
 
+    // Before a run, on the user-interface thread: creates the output and temp folders, checks
+    // that their drives have room for the estimated output, and names every slideshow's video.
+    // False with a message for the user when the run cannot start.
+    bool PrepareMakeVideo(std::string& error);
+    // Starts the worker (the worker of a run before must have been waited for).
+    void StartMakeVideo();
+    // Asks the worker to stop after the frame or file it is working on; safe from any thread.
+    void RequestStop();
+    // Waits for the worker and returns how the run ended.
+    Result WaitForMakeVideo();
+    bool IsRunning() const { return m_worker.joinable(); }
+
+    // The whole run on the calling thread: the music, then every slideshow's video. A stopped
+    // or failed slideshow leaves no video file behind; finished ones stay.
+    Result MakeVideoFiles();
+
+    // Free bytes of the file system holding path, or -1 when unknown.
+    static int64_t FreeBytes(const std::string& path);
+
 private:
     void SetProgressPos(int32_t position);
 
     std::atomic<int32_t> m_nProgressPos{0};
     CTerminalProgress* m_pCounter = nullptr;
+    CEvent m_StopEvent;
+    CEvent m_DoneEvent;
+    std::atomic<bool> m_bStopRequested{false};
+    std::thread m_worker;
+    Result m_Result = Result::Done;
 };

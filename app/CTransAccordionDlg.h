@@ -1,30 +1,21 @@
-// The setting dialog of the Accordion transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Accordion transition.
 #pragma once
 
-#include "app/CDlgRadioGroup.h"
-#include "model/TransitionAccordionSetting.h"
-#include "platform/win/Dialog.h"
+#include <tuple>
 
-class CTransAccordionDlg : public CDialog {
+#include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
+#include "model/TransitionAccordionSetting.h"
+
+class CTransAccordionDlg : public CTransSettingDlg<CTransAccordionDlg, TransitionAccordionSetting> {
 public:
     enum { IDD = 254 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransAccordionDlg(TransitionAccordionSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransAccordionDlg(TransitionAccordionSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Accordion Setting", setting) {}
 
     CDlgRadioGroup m_Direction{{{"Left to right", 0}, {"Right to left", 1}}};
 
-private:
-    void ShowParams(int32_t param1);
-
-    TransitionAccordionSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction); }
 };

@@ -1,30 +1,21 @@
-// The setting dialog of the Alpha transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Alpha transition.
 #pragma once
 
-#include "app/CDlgRadioGroup.h"
-#include "model/TransitionAlphaSetting.h"
-#include "platform/win/Dialog.h"
+#include <tuple>
 
-class CTransAlphaDlg : public CDialog {
+#include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
+#include "model/TransitionAlphaSetting.h"
+
+class CTransAlphaDlg : public CTransSettingDlg<CTransAlphaDlg, TransitionAlphaSetting> {
 public:
     enum { IDD = 253 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransAlphaDlg(TransitionAlphaSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransAlphaDlg(TransitionAlphaSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Alpha Setting", setting) {}
 
     CDlgRadioGroup m_Type{{{"Normal", 0}, {"Fade to white", 1}, {"Fade to black", 2}}};
 
-private:
-    void ShowParams(int32_t param1);
-
-    TransitionAlphaSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Type); }
 };

@@ -1,33 +1,24 @@
-// The setting dialog of the Blinds transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Blinds transition.
 #pragma once
+
+#include <tuple>
 
 #include "app/CDlgNumberCombo.h"
 #include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
 #include "model/TransitionBlindSetting.h"
-#include "platform/win/Dialog.h"
 
-class CTransBlindsDlg : public CDialog {
+class CTransBlindsDlg : public CTransSettingDlg<CTransBlindsDlg, TransitionBlindSetting> {
 public:
     enum { IDD = 255 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransBlindsDlg(TransitionBlindSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransBlindsDlg(TransitionBlindSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Blinds Setting", setting) {}
 
     CDlgRadioGroup m_Direction{{{"Left to right", 0}, {"Right to left", 1}}};
     // Item i shows 4 + i.
     CDlgNumberCombo m_WindowNumber{4, 7};
 
-private:
-    void ShowParams(int32_t param1, int32_t param2);
-
-    TransitionBlindSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction, m_WindowNumber); }
 };

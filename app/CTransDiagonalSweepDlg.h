@@ -1,33 +1,25 @@
-// The setting dialog of the Diagonal Sweep transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Diagonal Sweep transition.
 #pragma once
+
+#include <tuple>
 
 #include "app/CDlgNumberCombo.h"
 #include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
 #include "model/TransitionDiagonalSweepSetting.h"
-#include "platform/win/Dialog.h"
 
-class CTransDiagonalSweepDlg : public CDialog {
+class CTransDiagonalSweepDlg
+    : public CTransSettingDlg<CTransDiagonalSweepDlg, TransitionDiagonalSweepSetting> {
 public:
     enum { IDD = 269 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransDiagonalSweepDlg(TransitionDiagonalSweepSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransDiagonalSweepDlg(TransitionDiagonalSweepSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Diagonal Sweep Setting", setting) {}
 
     CDlgRadioGroup m_Direction{{{"Left to right", 0}, {"Right to left", 1}}};
     // Item i shows 1 + i.
     CDlgNumberCombo m_Width{1, 80};
 
-private:
-    void ShowParams(int32_t param1, int32_t param2);
-
-    TransitionDiagonalSweepSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction, m_Width); }
 };

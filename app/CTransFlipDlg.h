@@ -1,30 +1,21 @@
-// The setting dialog of the Flip transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Flip transition.
 #pragma once
 
-#include "app/CDlgRadioGroup.h"
-#include "model/TransitionFlipSetting.h"
-#include "platform/win/Dialog.h"
+#include <tuple>
 
-class CTransFlipDlg : public CDialog {
+#include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
+#include "model/TransitionFlipSetting.h"
+
+class CTransFlipDlg : public CTransSettingDlg<CTransFlipDlg, TransitionFlipSetting> {
 public:
     enum { IDD = 259 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransFlipDlg(TransitionFlipSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransFlipDlg(TransitionFlipSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Flip Setting", setting) {}
 
     CDlgRadioGroup m_Direction{{{"Vertical", 0}, {"Horizontal", 1}}};
 
-private:
-    void ShowParams(int32_t param1);
-
-    TransitionFlipSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction); }
 };

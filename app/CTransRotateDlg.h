@@ -1,30 +1,21 @@
-// The setting dialog of the Rotate transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Rotate transition.
 #pragma once
 
-#include "app/CDlgRadioGroup.h"
-#include "model/TransitionRotateInSetting.h"
-#include "platform/win/Dialog.h"
+#include <tuple>
 
-class CTransRotateDlg : public CDialog {
+#include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
+#include "model/TransitionRotateInSetting.h"
+
+class CTransRotateDlg : public CTransSettingDlg<CTransRotateDlg, TransitionRotateInSetting> {
 public:
     enum { IDD = 262 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransRotateDlg(TransitionRotateInSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransRotateDlg(TransitionRotateInSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Rotate Setting", setting) {}
 
     CDlgRadioGroup m_Direction{{{"Closewise", 0}, {"Anti-Closewise", 1}}};
 
-private:
-    void ShowParams(int32_t param1);
-
-    TransitionRotateInSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction); }
 };

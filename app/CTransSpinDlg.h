@@ -1,30 +1,21 @@
-// The setting dialog of the Spin transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Spin transition.
 #pragma once
 
-#include "app/CDlgRadioGroup.h"
-#include "model/TransitionSpinSetting.h"
-#include "platform/win/Dialog.h"
+#include <tuple>
 
-class CTransSpinDlg : public CDialog {
+#include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
+#include "model/TransitionSpinSetting.h"
+
+class CTransSpinDlg : public CTransSettingDlg<CTransSpinDlg, TransitionSpinSetting> {
 public:
     enum { IDD = 264 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransSpinDlg(TransitionSpinSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransSpinDlg(TransitionSpinSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Spin Setting", setting) {}
 
     CDlgRadioGroup m_Direction{{{"Closewise", 0}, {"Anti-Closewise", 1}}};
 
-private:
-    void ShowParams(int32_t param1);
-
-    TransitionSpinSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction); }
 };

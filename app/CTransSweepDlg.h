@@ -1,34 +1,25 @@
-// The setting dialog of the Sweep transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Sweep transition.
 #pragma once
+
+#include <tuple>
 
 #include "app/CDlgNumberCombo.h"
 #include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
 #include "model/TransitionSweepSetting.h"
-#include "platform/win/Dialog.h"
 
-class CTransSweepDlg : public CDialog {
+class CTransSweepDlg : public CTransSettingDlg<CTransSweepDlg, TransitionSweepSetting> {
 public:
     enum { IDD = 268 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransSweepDlg(TransitionSweepSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransSweepDlg(TransitionSweepSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Sweep Setting", setting) {}
 
     CDlgRadioGroup m_Direction{
         {{"Left to right", 0}, {"Right to left", 1}, {"Bottom to up", 2}, {"Up to bottom", 3}}};
     // Item i shows 1 + i.
     CDlgNumberCombo m_Width{1, 80};
 
-private:
-    void ShowParams(int32_t param1, int32_t param2);
-
-    TransitionSweepSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction, m_Width); }
 };

@@ -1,32 +1,23 @@
-// The setting dialog of the Wipe transition: shows the object's parameters, offers
-// its default and random ones, and stores the choice on OK.
+// The setting dialog of the Wipe transition.
 #pragma once
 
-#include "app/CDlgRadioGroup.h"
-#include "model/TransitionWipeSetting.h"
-#include "platform/win/Dialog.h"
+#include <tuple>
 
-class CTransWipeDlg : public CDialog {
+#include "app/CDlgRadioGroup.h"
+#include "app/CTransSettingDlg.h"
+#include "model/TransitionWipeSetting.h"
+
+class CTransWipeDlg : public CTransSettingDlg<CTransWipeDlg, TransitionWipeSetting> {
 public:
     enum { IDD = 266 };
 
-    // The dialog keeps the pointer; OK changes that object.
-    explicit CTransWipeDlg(TransitionWipeSetting* setting);
-
-    // Controls show the object's current parameters.
-    BOOL OnInitDialog() override;
-    // Stores the controls into the object; a control with nothing chosen keeps that parameter.
-    void OnOK() override;
-    // The "Default" and "Random" buttons.
-    void OnDefault();
-    void OnRandom();
+    explicit CTransWipeDlg(TransitionWipeSetting* setting)
+        : CTransSettingDlg(IDD, "Transition Wipe Setting", setting) {}
 
     CDlgRadioGroup m_Direction{
         {{"Left to right", 0}, {"Right to left", 1}, {"Bottom to up", 2}, {"Up to bottom", 3}}};
     CDlgRadioGroup m_Push{{{"Yes", 1}, {"No", 0}}};
 
-private:
-    void ShowParams(int32_t param1, int32_t param2);
-
-    TransitionWipeSetting* m_pSetting;
+    // The controls in parameter order.
+    auto Controls() { return std::tie(m_Direction, m_Push); }
 };

@@ -22,49 +22,21 @@
 
 namespace {
 // Builds the kind's dialog on the object, runs it modally and ignores its result.
-template <class Dialog, class Setting> void RunDialog(TransitionSetting& setting) {
-    if (auto* kind = dynamic_cast<Setting*>(&setting)) {
+template <class Dialog> void RunDialog(TransitionSetting& setting) {
+    if (auto* kind = dynamic_cast<typename Dialog::SettingType*>(&setting)) {
         Dialog dialog(kind);
         dialog.DoModal();
     }
 }
+
+template <class... Dialogs> void Register() {
+    (TransitionSetting::SetEditHandler(Dialogs::SettingType::KIND, &RunDialog<Dialogs>), ...);
+}
 } // namespace
 
 void RegisterTransitionDialogs() {
-    TransitionSetting::SetEditHandler(TransitionAlphaSetting::KIND,
-                                      &RunDialog<CTransAlphaDlg, TransitionAlphaSetting>);
-    TransitionSetting::SetEditHandler(TransitionAccordionSetting::KIND,
-                                      &RunDialog<CTransAccordionDlg, TransitionAccordionSetting>);
-    TransitionSetting::SetEditHandler(TransitionBlindSetting::KIND,
-                                      &RunDialog<CTransBlindsDlg, TransitionBlindSetting>);
-    TransitionSetting::SetEditHandler(TransitionCircleSetting::KIND,
-                                      &RunDialog<CTransCircleDlg, TransitionCircleSetting>);
-    TransitionSetting::SetEditHandler(TransitionClockSetting::KIND,
-                                      &RunDialog<CTransClockDlg, TransitionClockSetting>);
-    TransitionSetting::SetEditHandler(TransitionCubeFlySetting::KIND,
-                                      &RunDialog<CTransCubeFlyDlg, TransitionCubeFlySetting>);
-    TransitionSetting::SetEditHandler(TransitionDiagonalSweepSetting::KIND,
-                                      &RunDialog<CTransDiagonalSweepDlg, TransitionDiagonalSweepSetting>);
-    TransitionSetting::SetEditHandler(TransitionDoorSetting::KIND,
-                                      &RunDialog<CTransDoorDlg, TransitionDoorSetting>);
-    TransitionSetting::SetEditHandler(TransitionFlipSetting::KIND,
-                                      &RunDialog<CTransFlipDlg, TransitionFlipSetting>);
-    TransitionSetting::SetEditHandler(TransitionFlySetting::KIND,
-                                      &RunDialog<CTransFlyDlg, TransitionFlySetting>);
-    TransitionSetting::SetEditHandler(TransitionPolygonSetting::KIND,
-                                      &RunDialog<CTransPolygonDlg, TransitionPolygonSetting>);
-    TransitionSetting::SetEditHandler(TransitionRotateInSetting::KIND,
-                                      &RunDialog<CTransRotateDlg, TransitionRotateInSetting>);
-    TransitionSetting::SetEditHandler(TransitionShutterSetting::KIND,
-                                      &RunDialog<CTransShutterDlg, TransitionShutterSetting>);
-    TransitionSetting::SetEditHandler(TransitionSpinSetting::KIND,
-                                      &RunDialog<CTransSpinDlg, TransitionSpinSetting>);
-    TransitionSetting::SetEditHandler(TransitionSweepSetting::KIND,
-                                      &RunDialog<CTransSweepDlg, TransitionSweepSetting>);
-    TransitionSetting::SetEditHandler(TransitionTwistSetting::KIND,
-                                      &RunDialog<CTransTwistDlg, TransitionTwistSetting>);
-    TransitionSetting::SetEditHandler(TransitionWipeSetting::KIND,
-                                      &RunDialog<CTransWipeDlg, TransitionWipeSetting>);
-    TransitionSetting::SetEditHandler(TransitionZoomSetting::KIND,
-                                      &RunDialog<CTransZoomDlg, TransitionZoomSetting>);
+    Register<CTransAlphaDlg, CTransAccordionDlg, CTransBlindsDlg, CTransCircleDlg, CTransClockDlg,
+             CTransCubeFlyDlg, CTransDiagonalSweepDlg, CTransDoorDlg, CTransFlipDlg, CTransFlyDlg,
+             CTransPolygonDlg, CTransRotateDlg, CTransShutterDlg, CTransSpinDlg, CTransSweepDlg,
+             CTransTwistDlg, CTransWipeDlg, CTransZoomDlg>();
 }

@@ -126,6 +126,20 @@ public:
     int32_t LoadPreferences();
     int32_t SavePreferences();
 
+    // --- project file and work folders (CProjectFile.cpp, CWorkFolders.cpp) --------------------
+    // Writes the project file m_Config.m_strProjectFile when there are unsaved changes; TRUE when
+    // it was written (SaveProject then tells the user).
+    BOOL SaveProject();
+    BOOL SaveProjectSilent();
+    // Adds the slideshows of the project file m_Config.m_strProjectFile to the project.
+    BOOL LoadProject();
+    // New: a fresh working folder with its temp and output folders.
+    void PrepareNewProjectFolders();
+    // Moves the temp folder to "<folder>/temp" (output "<folder>/Output"); FALSE when refused.
+    BOOL SetWorkingFolder(const std::string& folder);
+    // For a project that was never written: its temp folder goes, its empty work folders too.
+    void RemoveUnsavedWorkFolders();
+
     std::vector<std::unique_ptr<CSlideShow>> m_arrSlideshows;
     CProjectSettings m_Settings;
     CAppConfig m_Config;

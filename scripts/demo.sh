@@ -1,8 +1,39 @@
 #!/usr/bin/env bash
-# Builds the program folder and runs the front end.
+# Builds the program folder, makes a demo project from the sample pictures generated at build
+# time, and makes its video with the first output profile.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build build -j "$(nproc)"
-./build/bin/picreel --help
+
+bin=build/bin
+demo=build/demo
+# A demo made before: its project's working folder in the program folder goes with it.
+if [ -f "$demo/demo.prg" ]; then
+    old=$(sed -n 's:^<Working Path>\(.*\)</Working Path>.*:\1:p' "$demo/demo.prg" | head -n 1)
+    case "$old" in
+        "$(cd "$bin" && pwd)"/Project_*) rm -rf -- "$old" ;;
+    esac
+fi
+rm -rf -- "$demo"
+mkdir -p "$demo"
+
+echo
+echo "== picreel profiles"
+"$bin/picreel" profiles
+echo
+echo "== picreel new $demo/demo.prg $bin/samples"
+"$bin/picreel" new "$demo/demo.prg" "$bin/samples"
+echo
+echo "== picreel make $demo/demo.prg --output $demo/videos"
+"$bin/picreel" make "$demo/demo.prg" --output "$demo/videos"
+
+echo
+for video in "$demo"/videos/*; do
+    echo "The demo video is $(cd "$(dirname "$video")" && pwd)/$(basename "$video")"
+    if command -v ffprobe > /dev/null; then
+        ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,r_frame_rate \
+            -show_entries format=duration -of compact=p=0 "$video"
+    fi
+done

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <fstream>
 
 #include "model/Log.h"
@@ -150,6 +151,8 @@ TEST_F(ProjectEngineTest, InitTakesTheTvStandardFromTheProfile) {
     WriteFileBytes(File("profile/avoutput/g/p.xml"), other);
     g_Project.Clear();
     g_Project.m_Settings.IS_NTSC = 1;
+    // Without a preference file the flag in memory is the one kept.
+    std::filesystem::remove(File("referenceFile.xml"));
     g_Project.Init(m_program);
     EXPECT_EQ(g_Project.m_Settings.IS_NTSC, 1);
 }

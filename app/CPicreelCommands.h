@@ -1,0 +1,42 @@
+// The commands of the picreel front end: "new" builds a project file from pictures and music,
+// "make" makes its videos, "profiles" lists the output profiles. Every error is one line on
+// standard error and a non-zero exit status.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class COutputProfile;
+class COutputProfileGroupList;
+
+class CPicreelCommands {
+public:
+    // Exit statuses.
+    static constexpr int kOk = 0;
+    static constexpr int kError = 1;
+    static constexpr int kUsage = 2;
+    static constexpr int kStopped = 130;
+
+    // Runs the command named by argv[1]; returns the exit status.
+    int Run(int argc, char** argv);
+
+    // "GROUP/PROFILE": a group by its folder name or number, a profile by its number in the
+    // group or its short description (any case). False with the reason when there is none.
+    static bool FindProfile(const COutputProfileGroupList& groups, const std::string& name, int32_t& group,
+                            int32_t& profile, std::string& error);
+    // The folder name of a group, as "GROUP" is written.
+    static std::string GroupName(const std::string& folderPath);
+    // Each argument as an absolute path, folders replaced by their picture files sorted by
+    // name. False with the reason for a missing path or a folder without pictures.
+    static bool CollectPictures(const std::vector<std::string>& args, std::vector<std::string>& pictures,
+                                std::string& error);
+
+private:
+    int New(const std::vector<std::string>& args);
+    int Make(const std::vector<std::string>& args);
+    int Profiles(const std::vector<std::string>& args);
+
+    static int Fail(const std::string& message);
+    static std::string ProgramFolder();
+};

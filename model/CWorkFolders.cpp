@@ -1,0 +1,164 @@
+#include "model/CWorkFolders.h"
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "model/CProject.h"
+#include "model/GlobalUtils.h"
+#include "model/Log.h"
+#include "platform/win/FileSystem.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string Join(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string LeafOf(const std::string& normalized) {
+    const size_t slash = normalized.find_last_of('/');
+    return slash == std::string::npos ? normalized : normalized.substr(slash + 1);
+}
+
+std::string ParentOf(const std::string& normalized) {
+    const size_t slash = normalized.find_last_of('/');
+    if (slash == std::string::npos) return std::string();
+    return slash == 0 ? std::string("/") : normalized.substr(0, slash);
+}
+
+bool IsLink(const std::string& path) {
+    std::error_code ec;
+    return fs::is_symlink(fs::symlink_status(path, ec));
+}
+
+// Where a path leads, links resolved as far as the path exists; "" when that cannot be told.
+std::string Resolved(const std::string& path) {
+    std::error_code ec;
+    const fs::path p = fs::weakly_canonical(fs::path(path), ec);
+    return ec ? std::string() : CWorkFolders::Normalize(p.string());
+}
+
+bool StartsWithFolder(const std::string& path, const std::string& folder) {
+    if (path.empty() || folder.empty()) return false;
+    if (folder == "/") return path.size() > 1 && path[0] == '/';
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
+}
+
+// Removes a folder only when it is empty.
+void RemoveEmptyFolder(const std::string& path) {
+    if (!path.empty() && !IsLink(path)) ::rmdir(path.c_str());
+}
+} // namespace
+
+std::string CWorkFolders::Normalize(const std::string& path) {
+    if (path.empty()) return path;
+    std::string text = fs::path(path).lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+bool CWorkFolders::IsProgramWorkingFolder(const std::string& path, const std::string& programFolder) {
+    if (path.empty() || programFolder.empty()) return false;
+    const std::string normalized = Normalize(path);
+    if (ParentOf(normalized) != Normalize(programFolder)) return false;
+    const std::string leaf = LeafOf(normalized);
+    const std::string prefix = "Project_";
+    if (leaf.size() <= prefix.size() || leaf.compare(0, prefix.size(), prefix) != 0) return false;
+    for (size_t k = prefix.size(); k < leaf.size(); ++k)
+        if (leaf[k] < '0' || leaf[k] > '9') return false;
+    return true;
+}
+
+bool CWorkFolders::IsDeletableTempFolder(const std::string& path) {
+    if (path.empty() || path[0] != '/') return false;
+    const std::string normalized = Normalize(path);
+    if (LeafOf(normalized) != "temp") return false;
+    const std::string parent = ParentOf(normalized);
+    if (parent.empty() || parent == "/") return false;
+    return !IsLink(normalized);
+}
+
+bool CWorkFolders::IsInside(const std::string& path, const std::string& folder) {
+    if (StartsWithFolder(Normalize(path), Normalize(folder))) return true;
+    const std::string resolvedPath = Resolved(path);
+    const std::string resolvedFolder = Resolved(folder);
+    return StartsWithFolder(resolvedPath, resolvedFolder);
+}
+
+void CWorkFolders::PrepareNew(CProject& project) {
+    project.m_Config.ResetWorkingFolder();
+    project.m_Settings.ResetPaths(project.m_Config.m_strWorkingFolder);
+    CreateFolder(project.m_Config.m_strWorkingFolder);
+    CreateFolder(project.m_Settings.m_strTempPath);
+    CreateFolder(project.m_Settings.m_strOutputPath);
+}
+
+BOOL CWorkFolders::MoveTemp(CProject& project, const std::string& folder) {
+    if (folder.empty()) return FALSE;
+    const std::string base = Normalize(folder);
+    const std::string newTemp = Join(base, "temp");
+    const std::string oldTemp = project.m_Settings.m_strTempPath;
+    if (Normalize(newTemp) == Normalize(oldTemp)) return TRUE;
+    // Moving a folder's entries into a folder inside it would chase its own tail.
+    if (!oldTemp.empty() && IsInside(newTemp, oldTemp)) return FALSE;
+    if (!CreateFolder(newTemp)) return FALSE;
+
+    // The same folder under another name (a link) has nothing to move; only a folder of our
+    // own is emptied and deleted.
+    const bool sameFolder = !oldTemp.empty() && Resolved(newTemp) == Resolved(oldTemp);
+    if (!sameFolder && IsDeletableTempFolder(oldTemp) && FolderExists(oldTemp)) {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (fs::directory_iterator it(oldTemp, ec), end; !ec && it != end; it.increment(ec))
+            names.push_back(it->path().filename().string());
+        bool allMoved = !ec;
+        for (const std::string& name : names)
+            if (!MoveFile(Join(oldTemp, name), Join(newTemp, name))) allMoved = false;
+        // Whatever could not be moved stays where it was, with its folder.
+        if (allMoved) DeleteFolder(oldTemp);
+        else WriteLog("Some files stay in the old temp folder " + oldTemp);
+    }
+
+    project.m_Settings.ResetPaths(base);
+    for (auto& show : project.m_arrSlideshows) show->SetTempFolder(project.m_Settings.m_strTempPath);
+    return TRUE;
+}
+
+void CWorkFolders::RemoveUnsaved(CProject& project) {
+    uint64_t size = 0;
+    std::time_t mtime = 0;
+    if (GetFileStatus(project.m_Config.m_strProjectFile, size, mtime)) return;
+    const std::string& temp = project.m_Settings.m_strTempPath;
+    if (IsDeletableTempFolder(temp)) DeleteFolder(temp);
+    const std::string output = Normalize(project.m_Settings.m_strOutputPath);
+    if (LeafOf(output) == "Output" && ParentOf(output) != "/" && !ParentOf(output).empty()) RemoveEmptyFolder(output);
+    const std::string& working = project.m_Config.m_strWorkingFolder;
+    if (IsProgramWorkingFolder(working, project.m_Config.m_strAppPath)) RemoveEmptyFolder(working);
+}
+
+bool CWorkFolders::TakeStoredPaths(CProject& project, const std::string& working, const std::string& temp,
+                                   const std::string& output) {
+    bool allTaken = true;
+    if (IsProgramWorkingFolder(working, project.m_Config.m_strAppPath)) project.m_Config.m_strWorkingFolder = working;
+    else allTaken = false;
+    const std::string base = Normalize(project.m_Config.m_strWorkingFolder);
+    if (Normalize(temp) == Join(base, "temp")) project.m_Settings.m_strTempPath = temp;
+    else allTaken = false;
+    if (Normalize(output) == Join(base, "Output")) project.m_Settings.m_strOutputPath = output;
+    else allTaken = false;
+    return allTaken;
+}
+
+// --- the engine's work-folder operations ---------------------------------------------------
+
+void CProject::PrepareNewProjectFolders() { CWorkFolders::PrepareNew(*this); }
+
+BOOL CProject::SetWorkingFolder(const std::string& folder) { return CWorkFolders::MoveTemp(*this, folder); }
+
+void CProject::RemoveUnsavedWorkFolders() { CWorkFolders::RemoveUnsaved(*this); }
