@@ -55,9 +55,10 @@ void InstallErrorManager(ErrorManager& err, char* text) {
     err.text = text;
 }
 
+// Resolutions beyond this have no meaning and would overflow pixels per metre.
 long DpiFromDouble(double v) {
     if (!(v > 0)) return 0;
-    return v >= 2147483647.0 ? 2147483647L : static_cast<long>(v);
+    return v >= 50000000.0 ? 50000000L : static_cast<long>(v);
 }
 
 } // namespace

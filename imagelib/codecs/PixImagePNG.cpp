@@ -37,6 +37,12 @@ void ErrorExit(png_structp png, png_const_charp message) {
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 
+// Largest ancillary chunk (text, colour profile) kept in memory while reading.
+constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+
+// Resolutions beyond this have no meaning and would overflow pixels per metre.
+long ClampDpi(uint64_t dpi) { return static_cast<long>(std::min<uint64_t>(dpi, 50000000)); }
+
 } // namespace
 
 // Everything that lives across the jump points: plain data only.
@@ -99,6 +105,13 @@ bool CPixImagePNG::RunRead(ReadJob& job) {
     png_structp png = job.png;
     png_infop pinfo = job.info;
     png_set_read_fn(png, job.file, ReadData);
+    // Chunk lengths come from the file: ancillary chunks that the image has no use for are skipped
+    // unread (libpng would otherwise buffer each whole, however long it claims to be), and the
+    // rest are capped.
+    static const png_byte kSkipped[] = "iCCP\0iTXt\0tEXt\0zTXt\0sPLT\0eXIf\0hIST\0sCAL\0pCAL\0oFFs\0tIME\0cHRM\0sRGB\0sBIT";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkipped, static_cast<int>(sizeof(kSkipped) / 5));
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_user_limits(png, PIXIMAGE_MAX_SIDE, PIXIMAGE_MAX_SIDE);
     png_read_info(png, pinfo);
 
     const int colorType = png_get_color_type(png, pinfo);
@@ -175,11 +188,11 @@ bool CPixImagePNG::RunRead(ReadJob& job) {
     int unit = 0;
     if (png_get_pHYs(png, pinfo, &xres, &yres, &unit)) {
         if (unit == PNG_RESOLUTION_UNKNOWN) {
-            SetXDPI(static_cast<long>(std::min<png_uint_32>(xres, 0x7FFFFFFF)));
-            SetYDPI(static_cast<long>(std::min<png_uint_32>(yres, 0x7FFFFFFF)));
+            SetXDPI(ClampDpi(xres));
+            SetYDPI(ClampDpi(yres));
         } else if (unit == PNG_RESOLUTION_METER) {
-            SetXDPI(static_cast<long>(std::floor(xres * 0.0254 + 0.5)));
-            SetYDPI(static_cast<long>(std::floor(yres * 0.0254 + 0.5)));
+            SetXDPI(ClampDpi(static_cast<uint64_t>(std::floor(xres * 0.0254 + 0.5))));
+            SetYDPI(ClampDpi(static_cast<uint64_t>(std::floor(yres * 0.0254 + 0.5))));
         }
     }
 

@@ -265,6 +265,10 @@ TEST(JpegCodecTest, ResolutionFromJfifOrExif) {
     EXPECT_EQ(exif.GetXDPI(), 72);
     EXPECT_EQ(exif.GetYDPI(), 72);
 
+    CPixImageJPG absurd;
+    ASSERT_TRUE(DecodeJpeg(absurd, InsertAfterSoi(ColourJpeg(), ResolutionApp1(4000000000u, 2))));
+    EXPECT_EQ(absurd.GetXDPI(), 50000000);
+
     CPixImageJPG perCmExif;
     ASSERT_TRUE(DecodeJpeg(perCmExif, InsertAfterSoi(ColourJpeg(), ResolutionApp1(28, 3))));
     EXPECT_EQ(perCmExif.GetXDPI(), 71);

@@ -237,10 +237,13 @@ TEST(PngCodecTest, ReadsTwoBitGreyPaletteTransparencyAndResolution) {
     p.colorType = PNG_COLOR_TYPE_PALETTE;
     p.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
     p.rows.assign(4, Bytes{0, 1, 2, 1});
+    p.phys = true;
+    p.ppm = 0x7FFFFFFF; // no real resolution: kept within what pixels per metre can hold
     p.trans = {0};
     CPixImagePNG one;
     ASSERT_TRUE(DecodePng(one, WritePng(p)));
     EXPECT_EQ(one.GetTransIndex(), 0);
+    EXPECT_EQ(one.GetXDPI(), 50000000);
     EXPECT_FALSE(one.AlphaPaletteIsEnabled());
 
     p.trans = {0, 128};
@@ -305,6 +308,15 @@ TEST(PngCodecTest, FailsCleanly) {
         CPixImagePNG part;
         EXPECT_FALSE(DecodePng(part, Bytes(file.begin(), file.begin() + static_cast<long>(n))));
     }
+
+    // A text chunk that claims two gigabytes is skipped unread: the decode ends at once.
+    Bytes huge(file.begin(), file.begin() + 33); // signature and IHDR
+    const uint8_t text[8] = {0x79, 0x00, 0x00, 0x00, 'i', 'T', 'X', 't'};
+    huge.insert(huge.end(), text, text + 8);
+    huge.insert(huge.end(), 64, 'x');
+    CPixImagePNG claim;
+    EXPECT_FALSE(DecodePng(claim, huge));
+    EXPECT_STREQ(claim.GetLastError(), "Read Error");
 
     CPixImagePNG stopped;
     stopped.SetEscape(1);
