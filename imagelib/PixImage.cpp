@@ -360,37 +360,53 @@ void CPixImage::Ghost(const CPixImage* from)
     info.ghostOf = const_cast<CPixImage*>(from);
 }
 
-bool CPixImage::CreateFromArray(BYTE* pArray, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
-                                DWORD dwBytesperline, bool bFlipImage)
+namespace {
+// CreateFromArray and CreateFromMatrix: creates the image and copies the rows rowAt(y) gives,
+// the first row to the top when flipped; a null row is left blank. 32-bit rows fill the pixels
+// and the alpha plane.
+template <class RowAt>
+bool CreateFromRows(CPixImage& img, RowAt rowAt, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
+                    DWORD dwBytesperline, bool bFlipImage)
 {
-    if (!pArray)
-        return false;
     if (dwBitsperpixel != 1 && dwBitsperpixel != 4 && dwBitsperpixel != 8 && dwBitsperpixel != 24 &&
         dwBitsperpixel != 32)
         return false;
-    if (!Create(dwWidth, dwHeight, dwBitsperpixel, 0))
+    if (!img.Create(dwWidth, dwHeight, dwBitsperpixel, 0))
         return false;
     if (dwBitsperpixel < 24)
-        SetGrayPalette();
+        img.SetGrayPalette();
     if (dwBitsperpixel == 32)
-        AlphaCreate();
+        img.AlphaCreate();
 
+    const DWORD effWidth = img.GetEffWidth();
     for (DWORD y = 0; y < dwHeight; ++y) {
+        const BYTE* src = rowAt(y);
+        if (!src)
+            continue;
         DWORD dsty = bFlipImage ? dwHeight - 1 - y : y;
-        const BYTE* src = pArray + static_cast<size_t>(y) * dwBytesperline;
-        BYTE* dst = info.bits + static_cast<size_t>(dsty) * info.effWidth;
+        BYTE* dst = img.GetBits(dsty);
         if (dwBitsperpixel == 32) {
             for (DWORD x = 0; x < dwWidth; ++x) {
                 dst[3 * x] = src[4 * x];
                 dst[3 * x + 1] = src[4 * x + 1];
                 dst[3 * x + 2] = src[4 * x + 2];
-                AlphaSet(static_cast<long>(x), static_cast<long>(dsty), src[4 * x + 3]);
+                img.AlphaSet(static_cast<long>(x), static_cast<long>(dsty), src[4 * x + 3]);
             }
         } else {
-            std::memcpy(dst, src, dwBytesperline < info.effWidth ? dwBytesperline : info.effWidth);
+            std::memcpy(dst, src, dwBytesperline < effWidth ? dwBytesperline : effWidth);
         }
     }
     return true;
+}
+} // namespace
+
+bool CPixImage::CreateFromArray(BYTE* pArray, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
+                                DWORD dwBytesperline, bool bFlipImage)
+{
+    if (!pArray)
+        return false;
+    auto rowAt = [&](DWORD y) -> const BYTE* { return pArray + static_cast<size_t>(y) * dwBytesperline; };
+    return CreateFromRows(*this, rowAt, dwWidth, dwHeight, dwBitsperpixel, dwBytesperline, bFlipImage);
 }
 
 bool CPixImage::CreateFromMatrix(BYTE** ppMatrix, DWORD dwWidth, DWORD dwHeight, DWORD dwBitsperpixel,
@@ -398,34 +414,8 @@ bool CPixImage::CreateFromMatrix(BYTE** ppMatrix, DWORD dwWidth, DWORD dwHeight,
 {
     if (!ppMatrix)
         return false;
-    if (dwBitsperpixel != 1 && dwBitsperpixel != 4 && dwBitsperpixel != 8 && dwBitsperpixel != 24 &&
-        dwBitsperpixel != 32)
-        return false;
-    if (!Create(dwWidth, dwHeight, dwBitsperpixel, 0))
-        return false;
-    if (dwBitsperpixel < 24)
-        SetGrayPalette();
-    if (dwBitsperpixel == 32)
-        AlphaCreate();
-
-    for (DWORD y = 0; y < dwHeight; ++y) {
-        const BYTE* src = ppMatrix[y];
-        if (!src)
-            continue;
-        DWORD dsty = bFlipImage ? dwHeight - 1 - y : y;
-        BYTE* dst = info.bits + static_cast<size_t>(dsty) * info.effWidth;
-        if (dwBitsperpixel == 32) {
-            for (DWORD x = 0; x < dwWidth; ++x) {
-                dst[3 * x] = src[4 * x];
-                dst[3 * x + 1] = src[4 * x + 1];
-                dst[3 * x + 2] = src[4 * x + 2];
-                AlphaSet(static_cast<long>(x), static_cast<long>(dsty), src[4 * x + 3]);
-            }
-        } else {
-            std::memcpy(dst, src, dwBytesperline < info.effWidth ? dwBytesperline : info.effWidth);
-        }
-    }
-    return true;
+    auto rowAt = [&](DWORD y) -> const BYTE* { return ppMatrix[y]; };
+    return CreateFromRows(*this, rowAt, dwWidth, dwHeight, dwBitsperpixel, dwBytesperline, bFlipImage);
 }
 
 void CPixImage::Bitfield2RGB(BYTE* src, WORD redmask, WORD greenmask, WORD bluemask, BYTE bpp)

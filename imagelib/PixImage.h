@@ -332,4 +332,8 @@ protected:
 private:
     bool DecodeWith(const PixCodecEntry& entry, CPixFile* hFile, DWORD decodeType);
     bool ProbeDecode(CPixFile* hFile);
+    // An empty width x height image of this one's depth, type, info, palette and alpha plane,
+    // to turn this one into; false (with the reason where there is one) when it cannot be made.
+    bool NewTurned(CPixImage& turned, DWORD width, DWORD height);
+    bool RotateQuarter(bool right, CPixImage* iDst);
 };

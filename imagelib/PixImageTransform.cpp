@@ -61,15 +61,15 @@ bool CPixImage::Mirror()
 }
 
 namespace {
-enum class Turn { Left, Right, Half };
+enum class Turn { Left, Right };
 }
 
-// Builds the turned picture in a new image of the same depth, palette, info and alpha.
+// Builds the quarter-turned picture in a new image of the same depth, palette, info and alpha.
 static bool TurnInto(CPixImage& out, Turn turn, long w, long h, int bpp, BYTE* bits, size_t eff,
                      const BYTE* alphaPlane, long* progress)
 {
-    const long nw = turn == Turn::Half ? w : h;
-    const long nh = turn == Turn::Half ? h : w;
+    const long nw = h;
+    const long nh = w;
     BYTE* nbits = out.GetBits(0);
     const size_t neff = out.GetEffWidth();
     BYTE* nalpha = out.AlphaGetPointer(0, 0);
@@ -79,7 +79,6 @@ static bool TurnInto(CPixImage& out, Turn turn, long w, long h, int bpp, BYTE* b
         switch (turn) {
         case Turn::Left: sx = y; sy = h - 1 - x; break;
         case Turn::Right: sx = w - 1 - y; sy = x; break;
-        case Turn::Half: sx = w - 1 - x; sy = h - 1 - y; break;
         }
     };
     auto getIndex = [&](long x, long y) -> BYTE {
@@ -128,14 +127,10 @@ static bool TurnInto(CPixImage& out, Turn turn, long w, long h, int bpp, BYTE* b
     return true;
 }
 
-bool CPixImage::RotateLeft(CPixImage* iDst)
+bool CPixImage::NewTurned(CPixImage& turned, DWORD width, DWORD height)
 {
-    if (!dib)
-        return false;
-    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
-    CPixImage turned;
     turned.CopyInfo(*this);
-    if (!turned.Create(static_cast<DWORD>(h), static_cast<DWORD>(w), GetBpp(), GetType())) {
+    if (!turned.Create(width, height, GetBpp(), GetType())) {
         SetLastError(turned.GetLastError());
         return false;
     }
@@ -145,35 +140,33 @@ bool CPixImage::RotateLeft(CPixImage* iDst)
         if (!turned.AlphaIsValid())
             return false;
     }
+    return true;
+}
+
+bool CPixImage::RotateQuarter(bool right, CPixImage* iDst)
+{
+    if (!dib)
+        return false;
+    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
+    CPixImage turned;
+    if (!NewTurned(turned, static_cast<DWORD>(h), static_cast<DWORD>(w)))
+        return false;
     long progress = 0;
-    TurnInto(turned, Turn::Left, w, h, GetBpp(), info.bits, info.effWidth, alpha, &progress);
+    TurnInto(turned, right ? Turn::Right : Turn::Left, w, h, GetBpp(), info.bits, info.effWidth, alpha,
+             &progress);
     info.progress = static_cast<int32_t>(progress);
     turned.info.progress = info.progress;
     return (iDst ? iDst : this)->Transfer(turned);
 }
 
+bool CPixImage::RotateLeft(CPixImage* iDst)
+{
+    return RotateQuarter(false, iDst);
+}
+
 bool CPixImage::RotateRight(CPixImage* iDst)
 {
-    if (!dib)
-        return false;
-    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
-    CPixImage turned;
-    turned.CopyInfo(*this);
-    if (!turned.Create(static_cast<DWORD>(h), static_cast<DWORD>(w), GetBpp(), GetType())) {
-        SetLastError(turned.GetLastError());
-        return false;
-    }
-    turned.SetPalette(GetPalette(), 256);
-    if (AlphaIsValid()) {
-        turned.AlphaCreate();
-        if (!turned.AlphaIsValid())
-            return false;
-    }
-    long progress = 0;
-    TurnInto(turned, Turn::Right, w, h, GetBpp(), info.bits, info.effWidth, alpha, &progress);
-    info.progress = static_cast<int32_t>(progress);
-    turned.info.progress = info.progress;
-    return (iDst ? iDst : this)->Transfer(turned);
+    return RotateQuarter(true, iDst);
 }
 
 bool CPixImage::Rotate180(CPixImage* iDst)
@@ -182,17 +175,8 @@ bool CPixImage::Rotate180(CPixImage* iDst)
         return false;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     CPixImage turned;
-    turned.CopyInfo(*this);
-    if (!turned.Create(static_cast<DWORD>(w), static_cast<DWORD>(h), GetBpp(), GetType())) {
-        SetLastError(turned.GetLastError());
+    if (!NewTurned(turned, static_cast<DWORD>(w), static_cast<DWORD>(h)))
         return false;
-    }
-    turned.SetPalette(GetPalette(), 256);
-    if (AlphaIsValid()) {
-        turned.AlphaCreate();
-        if (!turned.AlphaIsValid())
-            return false;
-    }
     const size_t eff = info.effWidth;
     const size_t neff = turned.info.effWidth;
     for (long y = 0; y < h; ++y) {
