@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "editor/AppDirectory.h"
+#include "model/CProject.h"
 #include "model/Log.h"
 #include "render/COutputProfile.h"
 #include "render/EncodeSlideshow.h"
@@ -251,4 +253,27 @@ TEST_F(EncodeSlideshowTest, EndToEndVideoFile) {
     std::string probe = ReadFileBytes(report);
     while (!probe.empty() && (probe.back() == '\n' || probe.back() == '\r')) probe.pop_back();
     EXPECT_EQ(probe, "mpeg4,320,240,100");
+}
+
+TEST_F(EncodeSlideshowTest, ProjectEntryUsesTheCurrentProfileAndProgramFolder) {
+    auto group = std::make_unique<COutputProfileGroup>();
+    group->m_arrProfiles.push_back(std::make_unique<COutputProfile>(MakeProfile("176x144", "25")));
+    g_Project.m_ProfileGroups.m_arrGroups.clear();
+    g_Project.m_ProfileGroups.m_arrGroups.push_back(std::move(group));
+    g_Project.m_ProfileGroups.m_nCurrent = 0;
+    SetAppDirectoryOverride(PICREEL_FAKE_ENCODER_DIR);
+    m_show = MakeSlideshow(m_dir, {{m_red}, {m_blue, 3, 1, 1}});
+    m_job.m_pSlideshow = m_show.get();
+    EXPECT_EQ(EncodeSlideshow(&m_job), 0);
+    EXPECT_EQ(Count("init 176 144 "), 1u);
+    EXPECT_EQ(Count("frame"), 25u + 50u);
+
+    // No current group: refused before the encoder is opened.
+    g_Project.m_ProfileGroups.m_nCurrent = 3;
+    std::filesystem::remove(m_log);
+    EXPECT_EQ(EncodeSlideshow(&m_job), 1);
+    EXPECT_EQ(Count("init"), 0u);
+    g_Project.m_ProfileGroups.m_arrGroups.clear();
+    g_Project.m_ProfileGroups.m_nCurrent = 0;
+    SetAppDirectoryOverride("");
 }
