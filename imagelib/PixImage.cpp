@@ -1,6 +1,7 @@
 // Image object: construction, creation, copying, moving, ghosts, destruction and the info accessors.
 #include "imagelib/PixImage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,9 @@ void ZeroHeader(BITMAPINFOHEADER& h)
     h.biClrUsed = 0;
     h.biClrImportant = 0;
 }
+
+// Beyond this a resolution in pixels per metre no longer fits the 32-bit header field.
+constexpr long kMaxDpi = 50000000;
 
 LONG DpiToPelsPerMeter(long dpi)
 {
@@ -480,6 +484,7 @@ void CPixImage::SetXDPI(long dpi)
 {
     if (dpi < 1)
         dpi = 96;
+    dpi = std::min(dpi, kMaxDpi);
     info.xDpi = static_cast<int32_t>(dpi);
     header.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
 }
@@ -488,6 +493,7 @@ void CPixImage::SetYDPI(long dpi)
 {
     if (dpi < 1)
         dpi = 96;
+    dpi = std::min(dpi, kMaxDpi);
     info.yDpi = static_cast<int32_t>(dpi);
     header.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
 }

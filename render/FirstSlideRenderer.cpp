@@ -61,7 +61,7 @@ int32_t ShowFirstSlide(RenderJob& job) {
     const int32_t effect = GetRenderEffectType(job);
     Color background;
     GetRenderBackground(&background, job);
-    const SolidBrush white(Color(Color::White));
+    const SolidBrush white{Color(Color::White)};
     ImageAttributes attributes;
     ColorMatrix matrix;
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cstring>
 
 #include "imagelib/PixImage.h"
@@ -275,6 +277,10 @@ TEST(PixImageInfo, AccessorRules)
     EXPECT_EQ(made.Header().biXPelsPerMeter, 3780);
     made.SetYDPI(300);
     EXPECT_EQ(made.Header().biYPelsPerMeter, 11811);
+    // A resolution from a hostile file must not overflow the header's pixels per metre.
+    made.SetYDPI(std::numeric_limits<long>::max());
+    EXPECT_GT(made.Header().biYPelsPerMeter, 0);
+    EXPECT_EQ(made.GetYDPI(), 50000000);
     img.SetFlags(0x10005);
     EXPECT_EQ(img.GetFlags(), 5u);
     img.SetFlags(0x10005, false);
