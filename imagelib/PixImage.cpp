@@ -274,6 +274,17 @@ void CPixImage::CopyInfo(const CPixImage& src)
     info.effWidth = 0;
 }
 
+bool CPixImage::NewLike(CPixImage& out, DWORD width, DWORD height)
+{
+    out.CopyInfo(*this);
+    if (!out.Create(width, height, GetBpp(), GetType())) {
+        SetLastError(out.GetLastError());
+        return false;
+    }
+    out.SetPalette(GetPalette(), 256);
+    return true;
+}
+
 void CPixImage::Copy(const CPixImage& src, bool copypixels, bool copyselection, bool copyalpha)
 {
     if (&src == this)

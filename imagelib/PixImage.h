@@ -331,9 +331,17 @@ protected:
 
 private:
     bool DecodeWith(const PixCodecEntry& entry, CPixFile* hFile, DWORD decodeType);
+    // Runs an encoder (run(codec)) on a codec object sharing this image; its failure text comes
+    // here, and a file that did not take every byte fails too.
+    template <class Run> bool EncodeWith(const PixCodecEntry& entry, CPixFile* hFile, Run run);
+    // Runs an encoder (run(file)) into a new memory block handed over as buffer and size; the
+    // buffer must come in empty.
+    template <class Run> bool EncodeToMemory(BYTE*& buffer, long& size, Run run);
     bool ProbeDecode(CPixFile* hFile);
-    // An empty width x height image of this one's depth, type, info, palette and alpha plane,
-    // to turn this one into; false (with the reason where there is one) when it cannot be made.
+    // An empty width x height image of this one's depth, type, info and palette, for an
+    // operation to build its result in; false (reason set here) when it cannot be created.
+    bool NewLike(CPixImage& out, DWORD width, DWORD height);
+    // NewLike with an alpha plane when this image has one; false when either cannot be made.
     bool NewTurned(CPixImage& turned, DWORD width, DWORD height);
     bool RotateQuarter(bool right, CPixImage* iDst);
 };

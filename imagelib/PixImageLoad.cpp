@@ -168,21 +168,15 @@ bool CPixImage::Decode(BYTE* buffer, DWORD size, DWORD imagetype)
     return Decode(&file, imagetype);
 }
 
-bool CPixImage::Encode(CPixFile* hFile, DWORD imagetype)
+template <class Run> bool CPixImage::EncodeWith(const PixCodecEntry& entry, CPixFile* hFile, Run run)
 {
-    const PixCodecEntry* entry = PixFindCodec(imagetype);
-    if (!entry) {
-        SetLastError(kUnknownEncode);
-        return false;
-    }
-    std::unique_ptr<CPixImage> codec = entry->create();
+    std::unique_ptr<CPixImage> codec = entry.create();
     if (!codec) {
         SetLastError("CPixImage::Create can't allocate memory");
         return false;
     }
     codec->Ghost(this);
-    bool ok = entry->encode(*codec, hFile, imagetype);
-    if (!ok) {
+    if (!run(*codec)) {
         std::memcpy(info.lastError, codec->info.lastError, sizeof(info.lastError));
         return false;
     }
@@ -194,13 +188,7 @@ bool CPixImage::Encode(CPixFile* hFile, DWORD imagetype)
     return true;
 }
 
-bool CPixImage::Encode(FILE* hFile, DWORD imagetype)
-{
-    CPixIOFile file(hFile);
-    return Encode(&file, imagetype);
-}
-
-bool CPixImage::Encode(BYTE*& buffer, long& size, DWORD imagetype)
+template <class Run> bool CPixImage::EncodeToMemory(BYTE*& buffer, long& size, Run run)
 {
     if (buffer) {
         SetLastError("the buffer must be empty");
@@ -211,11 +199,33 @@ bool CPixImage::Encode(BYTE*& buffer, long& size, DWORD imagetype)
         SetLastError("CPixImage::Create can't allocate memory");
         return false;
     }
-    if (!Encode(&file, imagetype))
+    if (!run(&file))
         return false;
     size = file.Size();
     buffer = file.GetBuffer(true);
     return true;
+}
+
+bool CPixImage::Encode(CPixFile* hFile, DWORD imagetype)
+{
+    const PixCodecEntry* entry = PixFindCodec(imagetype);
+    if (!entry) {
+        SetLastError(kUnknownEncode);
+        return false;
+    }
+    return EncodeWith(*entry, hFile,
+                      [&](CPixImage& codec) { return entry->encode(codec, hFile, imagetype); });
+}
+
+bool CPixImage::Encode(FILE* hFile, DWORD imagetype)
+{
+    CPixIOFile file(hFile);
+    return Encode(&file, imagetype);
+}
+
+bool CPixImage::Encode(BYTE*& buffer, long& size, DWORD imagetype)
+{
+    return EncodeToMemory(buffer, size, [&](CPixFile* file) { return Encode(file, imagetype); });
 }
 
 bool CPixImage::Encode(CPixFile* hFile, CPixImage** pImages, int pagecount, DWORD imagetype)
@@ -227,21 +237,8 @@ bool CPixImage::Encode(CPixFile* hFile, CPixImage** pImages, int pagecount, DWOR
         SetLastError("Multipage Encode, Unsupported operation for this format");
         return false;
     }
-    std::unique_ptr<CPixImage> codec = entry->create();
-    if (!codec) {
-        SetLastError("CPixImage::Create can't allocate memory");
-        return false;
-    }
-    codec->Ghost(this);
-    if (!entry->encodePages(*codec, hFile, pImages, pagecount)) {
-        std::memcpy(info.lastError, codec->info.lastError, sizeof(info.lastError));
-        return false;
-    }
-    if (hFile && (!hFile->Flush() || hFile->Error() != 0)) {
-        SetLastError(kWriteError);
-        return false;
-    }
-    return true;
+    return EncodeWith(*entry, hFile,
+                      [&](CPixImage& codec) { return entry->encodePages(codec, hFile, pImages, pagecount); });
 }
 
 bool CPixImage::Encode(FILE* hFile, CPixImage** pImages, int pagecount, DWORD imagetype)
@@ -275,20 +272,7 @@ bool CPixImage::Encode2RGBA(CPixFile* hFile)
 
 bool CPixImage::Encode2RGBA(BYTE*& buffer, long& size)
 {
-    if (buffer) {
-        SetLastError("the buffer must be empty");
-        return false;
-    }
-    CPixMemFile file;
-    if (!file.Open()) {
-        SetLastError("CPixImage::Create can't allocate memory");
-        return false;
-    }
-    if (!Encode2RGBA(&file))
-        return false;
-    size = file.Size();
-    buffer = file.GetBuffer(true);
-    return true;
+    return EncodeToMemory(buffer, size, [&](CPixFile* file) { return Encode2RGBA(file); });
 }
 
 bool CPixImage::Save(const char* filename, DWORD imagetype)

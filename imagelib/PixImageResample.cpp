@@ -29,12 +29,8 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
     const float yScale = static_cast<float>(height) / static_cast<float>(newy);
 
     CPixImage newImage;
-    newImage.CopyInfo(*this);
-    if (!newImage.Create(static_cast<DWORD>(newx), static_cast<DWORD>(newy), GetBpp(), GetType())) {
-        SetLastError(newImage.GetLastError());
+    if (!NewLike(newImage, static_cast<DWORD>(newx), static_cast<DWORD>(newy)))
         return false;
-    }
-    newImage.SetPalette(GetPalette(), 256);
     if (!newImage.IsValid())
         return false;
 
@@ -260,12 +256,8 @@ bool CPixImage::Resample2(long newx, long newy, InterpolationMethod inMethod, Ov
     const float yScale = static_cast<float>(height) / static_cast<float>(newy);
 
     CPixImage newImage;
-    newImage.CopyInfo(*this);
-    if (!newImage.Create(static_cast<DWORD>(newx), static_cast<DWORD>(newy), GetBpp(), GetType())) {
-        SetLastError(newImage.GetLastError());
+    if (!NewLike(newImage, static_cast<DWORD>(newx), static_cast<DWORD>(newy)))
         return false;
-    }
-    newImage.SetPalette(GetPalette(), 256);
     if (AlphaIsValid())
         newImage.AlphaCreate();
     const bool averaging = (xScale > 1 || yScale > 1) && !disableAveraging;
@@ -317,12 +309,8 @@ bool CPixImage::QIShrink(long newx, long newy, CPixImage* iDst)
     }
 
     CPixImage newImage;
-    newImage.CopyInfo(*this);
-    if (!newImage.Create(static_cast<DWORD>(newx), static_cast<DWORD>(newy), GetBpp(), GetType())) {
-        SetLastError(newImage.GetLastError());
+    if (!NewLike(newImage, static_cast<DWORD>(newx), static_cast<DWORD>(newy)))
         return false;
-    }
-    newImage.SetPalette(GetPalette(), 256);
     const bool hasAlpha = AlphaIsValid();
     if (hasAlpha)
         newImage.AlphaCreate();

@@ -129,12 +129,8 @@ static bool TurnInto(CPixImage& out, Turn turn, long w, long h, int bpp, BYTE* b
 
 bool CPixImage::NewTurned(CPixImage& turned, DWORD width, DWORD height)
 {
-    turned.CopyInfo(*this);
-    if (!turned.Create(width, height, GetBpp(), GetType())) {
-        SetLastError(turned.GetLastError());
+    if (!NewLike(turned, width, height))
         return false;
-    }
-    turned.SetPalette(GetPalette(), 256);
     if (AlphaIsValid()) {
         turned.AlphaCreate();
         if (!turned.AlphaIsValid())
