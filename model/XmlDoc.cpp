@@ -358,42 +358,39 @@ int CXmlDoc::ParseNode(XmlToken& token) const {
 // ---------------------------------------------------------------------------------------------
 // Navigation
 
+int CXmlDoc::FindSibling(int iPos, std::string_view name) const {
+    for (; iPos; iPos = m_aPos[iPos].iElemNext) {
+        if (name.empty()) return iPos;
+        XmlToken token;
+        token.nNext = m_aPos[iPos].nStartL + 1;
+        FindToken(token);
+        if (MatchName(token, name)) return iPos;
+    }
+    return 0;
+}
+
 bool CXmlDoc::FindElem(std::string_view name) {
     if (m_aPos.empty()) return false;
-    int iPos = m_iPos ? m_aPos[m_iPos].iElemNext : m_aPos[m_iPosParent].iElemChild;
-    for (; iPos; iPos = m_aPos[iPos].iElemNext) {
-        if (!name.empty()) {
-            XmlToken token;
-            token.nNext = m_aPos[iPos].nStartL + 1;
-            FindToken(token);
-            if (!MatchName(token, name)) continue;
-        }
-        m_iPos = iPos;
-        m_iPosParent = m_aPos[iPos].iElemParent;
-        m_iPosChild = 0;
-        m_nNodeType = 1;
-        return true;
-    }
-    return false;
+    const int first = m_iPos ? m_aPos[m_iPos].iElemNext : m_aPos[m_iPosParent].iElemChild;
+    const int iPos = FindSibling(first, name);
+    if (!iPos) return false;
+    m_iPos = iPos;
+    m_iPosParent = m_aPos[iPos].iElemParent;
+    m_iPosChild = 0;
+    m_nNodeType = 1;
+    return true;
 }
 
 bool CXmlDoc::FindChildElem(std::string_view name) {
     if (m_aPos.empty()) return false;
     if (!m_iPos && !FindElem()) return false;
-    int iPos = m_iPosChild ? m_aPos[m_iPosChild].iElemNext : m_aPos[m_iPos].iElemChild;
-    for (; iPos; iPos = m_aPos[iPos].iElemNext) {
-        if (!name.empty()) {
-            XmlToken token;
-            token.nNext = m_aPos[iPos].nStartL + 1;
-            FindToken(token);
-            if (!MatchName(token, name)) continue;
-        }
-        m_iPosChild = iPos;
-        m_iPos = m_aPos[iPos].iElemParent;
-        m_iPosParent = m_aPos[m_iPos].iElemParent;
-        return true;
-    }
-    return false;
+    const int first = m_iPosChild ? m_aPos[m_iPosChild].iElemNext : m_aPos[m_iPos].iElemChild;
+    const int iPos = FindSibling(first, name);
+    if (!iPos) return false;
+    m_iPosChild = iPos;
+    m_iPos = m_aPos[iPos].iElemParent;
+    m_iPosParent = m_aPos[m_iPos].iElemParent;
+    return true;
 }
 
 bool CXmlDoc::IntoElem() {

@@ -76,6 +76,8 @@ private:
     std::string GetToken(const XmlToken& token) const;
     bool MatchName(const XmlToken& token, std::string_view name) const;
     std::string TagNameAt(int iPos) const;
+    // The first element from iPos on along its siblings named name (any name when empty); 0 for none.
+    int FindSibling(int iPos, std::string_view name) const;
 
     int ParseElem(int iPosParent, int depth);
     int ParseNode(XmlToken& token) const;
