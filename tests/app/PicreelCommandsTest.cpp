@@ -20,6 +20,7 @@
 #include "imagelib/PixImage.h"
 #include "platform/win/FileSystem.h"
 #include "render/COutputProfileGroupList.h"
+#include "tests/app/PicreelRunTest.h"
 #include "tests/support/TempDir.h"
 
 extern char** environ;
@@ -29,26 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kProgramDir = PICREEL_PROGRAM_DIR;
-
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs a shell command line; its exit status and what it wrote.
-Outcome RunShell(const std::string& command, const TempDir& dir) {
-    const std::string out = dir.File("stdout.txt");
-    const std::string err = dir.File("stderr.txt");
-    Outcome outcome;
-    const int raw = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFileBytes(out);
-    outcome.err = ReadFileBytes(err);
-    return outcome;
-}
 
 size_t LineCount(const std::string& text) {
     size_t lines = 0;
@@ -72,62 +53,26 @@ bool WritePhoto(const std::string& path, int tint) {
     return picture.Save(path.c_str(), PIXFORMAT_JPG);
 }
 
-// ffprobe's "key=value" lines for the first stream of a kind.
-std::map<std::string, std::string> Probe(const std::string& file, const std::string& stream, const TempDir& dir) {
-    const Outcome probe = RunShell("ffprobe -v error -count_frames -select_streams " + stream +
-                                       ":0 -show_entries stream=codec_name,width,height,r_frame_rate,nb_read_frames "
-                                       "-of default=noprint_wrappers=1 " + Quote(file),
-                                   dir);
-    std::map<std::string, std::string> values;
-    size_t start = 0;
-    while (start < probe.out.size()) {
-        const size_t end = probe.out.find('\n', start);
-        const std::string line = probe.out.substr(start, end - start);
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return values;
-}
+const char* const kVideoEntries = "codec_name,width,height,r_frame_rate,nb_read_frames";
 
-void Replace(std::string& text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
-// A copy of the program folder, so the runs' work folders, log and preferences stay here.
-class PicreelRun : public ::testing::Test {
+// The program-folder copy with three photos in "photos".
+class PicreelRun : public PicreelRunTest {
 protected:
     void SetUp() override {
-        for (const char* needed : {"picreel", "VelmorEncoder.so", "libxToMp2.so", "menu_pic/silent.mp2"})
-            if (!fs::exists(kProgramDir + needed)) GTEST_SKIP() << needed << " is not built";
-        if (std::system("ffprobe -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffprobe is missing";
-        m_program = m_dir.File("program");
-        fs::create_directories(m_program);
-        for (const char* item : {"picreel", "VelmorEncoder.so", "libxToMp2.so", "profile", "menu_pic"})
-            fs::copy(kProgramDir + item, m_program + "/" + item, fs::copy_options::recursive);
-        for (int i = 0; i < 3; ++i) {
-            const std::string picture = m_dir.File("photos/" + std::to_string(i) + ".jpg");
-            fs::create_directories(m_dir.File("photos"));
-            ASSERT_TRUE(WritePhoto(picture, 60 * i)) << "cannot write JPEG pictures";
-        }
+        PicreelRunTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        fs::create_directories(m_dir.File("photos"));
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(WritePhoto(m_dir.File("photos/" + std::to_string(i) + ".jpg"), 60 * i))
+                << "cannot write JPEG pictures";
     }
-
-    Outcome Picreel(const std::string& args) { return RunShell(Quote(m_program + "/picreel") + " " + args, m_dir); }
 
     // A new project of the three photos, each slide shown for 1 s with a 1 s transition.
     void MakeShortProject(const std::string& project) {
-        const Outcome made = Picreel("new " + Quote(project) + " " + Quote(m_dir.File("photos")));
+        const Outcome made = Picreel("new " + ShellQuote(project) + " " + ShellQuote(m_dir.File("photos")));
         ASSERT_EQ(made.status, 0) << made.err;
-        std::string text = ReadFileBytes(project);
-        Replace(text, "<SINGLE_EFFECT_TIME>3</SINGLE_EFFECT_TIME>", "<SINGLE_EFFECT_TIME>1</SINGLE_EFFECT_TIME>");
-        Replace(text, "<TRANSITIO_EFFECT_TIME>2</TRANSITIO_EFFECT_TIME>", "<TRANSITIO_EFFECT_TIME>1</TRANSITIO_EFFECT_TIME>");
-        WriteFileBytes(project, text);
+        ShortenSlides(project);
     }
-
-    TempDir m_dir;
-    std::string m_program;
 };
 
 TEST_F(PicreelRun, NewAndMakeGiveTheFirstProfilesVideo) {
@@ -140,7 +85,7 @@ TEST_F(PicreelRun, NewAndMakeGiveTheFirstProfilesVideo) {
     const COutputProfile& profile = *groups.GetAt(0)->GetAt(0);
     const std::string name = CPicreelCommands::GroupName(groups.GetAt(0)->m_strFolderPath) + "/0";
 
-    const Outcome made = Picreel("make " + Quote(project) + " --output " + Quote(m_dir.File("videos")) +
+    const Outcome made = Picreel("make " + ShellQuote(project) + " --output " + ShellQuote(m_dir.File("videos")) +
                                  " --profile " + name);
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_NE(made.err.find("Make video files successful!"), std::string::npos) << made.err;
@@ -148,8 +93,8 @@ TEST_F(PicreelRun, NewAndMakeGiveTheFirstProfilesVideo) {
     EXPECT_EQ(made.out, video + "\n");
     ASSERT_TRUE(fs::exists(video));
 
-    const auto stream = Probe(video, "v", m_dir);
-    const std::map<std::string, std::string> codecs = {{"xvid", "mpeg4"}, {"h263", "h263p"}};
+    const auto stream = Probe(video, "v", kVideoEntries);
+    const std::map<std::string, std::string> codecs = {{"xvid", "mpeg4"}};
     const std::string& codec = profile.m_VideoCodec.m_Current.value;
     EXPECT_EQ(stream.at("codec_name"), codecs.count(codec) ? codecs.at(codec) : codec);
     EXPECT_EQ(stream.at("width") + "x" + stream.at("height"), profile.m_VideoSize.m_Current.value);
@@ -158,7 +103,7 @@ TEST_F(PicreelRun, NewAndMakeGiveTheFirstProfilesVideo) {
     // One second of fade-in, then two slides of fps x (1 s + 1 s) each.
     const int fps = std::atoi(rate.c_str());
     EXPECT_EQ(stream.at("nb_read_frames"), std::to_string(fps + 2 * fps * 2));
-    EXPECT_FALSE(Probe(video, "a", m_dir)["codec_name"].empty()) << "no audio stream";
+    EXPECT_FALSE(Probe(video, "a", "codec_name")["codec_name"].empty()) << "no audio stream";
 
     // The log tells the run's road.
     const std::string log = ReadFileBytes(m_program + "/log.txt");
@@ -170,9 +115,9 @@ TEST_F(PicreelRun, NewAndMakeGiveTheFirstProfilesVideo) {
 TEST_F(PicreelRun, ErrorsAreOneLineWithAFailingStatus) {
     const std::string project = m_dir.File("trip.prg");
     const std::vector<std::string> bad = {
-        "make " + Quote(m_dir.File("missing.prg")),
-        "make " + Quote(m_dir.File("photos/0.jpg")),
-        "new " + Quote(m_dir.File("x.prg")) + " " + Quote(m_dir.File("nothing-here")),
+        "make " + ShellQuote(m_dir.File("missing.prg")),
+        "make " + ShellQuote(m_dir.File("photos/0.jpg")),
+        "new " + ShellQuote(m_dir.File("x.prg")) + " " + ShellQuote(m_dir.File("nothing-here")),
         "frobnicate",
     };
     for (const std::string& args : bad) {
@@ -181,12 +126,12 @@ TEST_F(PicreelRun, ErrorsAreOneLineWithAFailingStatus) {
         EXPECT_EQ(LineCount(run.err), 1u) << args << ": " << run.err;
     }
     MakeShortProject(project);
-    const Outcome unknown = Picreel("make " + Quote(project) + " --profile nosuch/0");
+    const Outcome unknown = Picreel("make " + ShellQuote(project) + " --profile nosuch/0");
     EXPECT_NE(unknown.status, 0);
     EXPECT_EQ(unknown.err, "picreel: unknown profile 'nosuch/0' (see picreel profiles)\n");
     // An existing project is never overwritten.
     const std::string before = ReadFileBytes(project);
-    EXPECT_NE(Picreel("new " + Quote(project) + " " + Quote(m_dir.File("photos"))).status, 0);
+    EXPECT_NE(Picreel("new " + ShellQuote(project) + " " + ShellQuote(m_dir.File("photos"))).status, 0);
     EXPECT_EQ(ReadFileBytes(project), before);
     // Failed runs leave no work folders of their own behind: only the project's.
     size_t workFolders = 0;
@@ -210,7 +155,7 @@ TEST_F(PicreelRun, InterruptStopsCleanlyWithoutAHalfVideo) {
     for (int i = 0; i < 12; ++i)
         fs::copy_file(m_dir.File("photos/" + std::to_string(i % 3) + ".jpg"), m_dir.File("many/" + std::to_string(i) + ".jpg"));
     const std::string project = m_dir.File("long.prg");
-    ASSERT_EQ(Picreel("new " + Quote(project) + " " + Quote(m_dir.File("many"))).status, 0);
+    ASSERT_EQ(Picreel("new " + ShellQuote(project) + " " + ShellQuote(m_dir.File("many"))).status, 0);
 
     const std::string exe = m_program + "/picreel";
     const std::string output = m_dir.File("videos");
