@@ -4,11 +4,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
+#include <filesystem>
 
-#include "editor/AppDirectory.h"
 #include "model/CAudioItem.h"
 #include "model/CProject.h"
 #include "model/Log.h"
@@ -24,36 +21,25 @@
 
 namespace {
 
-const std::string kProgramDir = [] {
-    std::string dir = PICREEL_PROGRAM_DIR;
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    return dir;
-}();
-
-void PutLE(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
+const std::string kProgramDir = std::filesystem::path(PICREEL_PROGRAM_DIR).parent_path().string();
 
 // A mono 16-bit PCM wave file holding a tone of `ms` milliseconds.
 void WriteTone(const std::string& path, uint32_t ms, double hz) {
-    const uint32_t rate = 44100;
-    const uint32_t samples = rate * ms / 1000;
-    std::string data;
-    for (uint32_t i = 0; i < samples; ++i)
-        PutLE(data, static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(2 * M_PI * hz * i / rate))), 2);
+    const uint32_t rate = 44100, samples = rate * ms / 1000;
     std::string file = "RIFF";
-    PutLE(file, 36 + static_cast<uint32_t>(data.size()), 4);
+    auto put = [&file](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(36 + samples * 2, 4);
     file += "WAVEfmt ";
-    PutLE(file, 16, 4);
-    PutLE(file, 1, 2);        // PCM
-    PutLE(file, 1, 2);        // mono
-    PutLE(file, rate, 4);
-    PutLE(file, rate * 2, 4); // bytes per second
-    PutLE(file, 2, 2);        // block align
-    PutLE(file, 16, 2);       // bits
+    // Format size, PCM, mono, rate, bytes per second, block align, bits; then the samples.
+    for (auto [value, bytes] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {rate, 4}, {rate * 2, 4}, {2u, 2}, {16u, 2}})
+        put(value, bytes);
     file += "data";
-    PutLE(file, static_cast<uint32_t>(data.size()), 4);
-    WriteFileBytes(path, file + data);
+    put(samples * 2, 4);
+    for (uint32_t i = 0; i < samples; ++i)
+        put(static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(2 * M_PI * hz * i / rate))), 2);
+    WriteFileBytes(path, file);
 }
 
 class AudioTools : public ::testing::Test {
@@ -64,8 +50,7 @@ protected:
         g_Project.Clear();
         g_Project.m_Config.m_strAppPath = kProgramDir;
         SetLogFilePath(m_dir.File("log.txt"));
-        m_ui = std::make_shared<ScriptedUiHandler>();
-        m_previousUi = UiHandler::Install(m_ui);
+        m_previousUi = UiHandler::Install(std::make_shared<ScriptedUiHandler>());
     }
     void TearDown() override {
         g_Project.StopAudioPreview();
@@ -106,7 +91,6 @@ protected:
 
     TempDir m_dir;
     std::vector<std::unique_ptr<CAudioItem>> m_list;
-    std::shared_ptr<ScriptedUiHandler> m_ui;
     std::shared_ptr<UiHandler> m_previousUi;
 };
 
@@ -189,36 +173,37 @@ TEST_F(AudioTools, FailuresAndStopsLeaveNoFiles) {
 }
 
 // The main window serves the preview's timer like the real one: WM_TIMER goes to the engine.
-class PreviewWindow {
-public:
-    PreviewWindow()
-        : m_window([](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
-              if (msg == WM_TIMER) g_Project.OnAudioPreviewTimer(wParam);
-              return 0;
-          }) {
-        g_Project.SetMainWindow(&m_window);
-    }
+struct PreviewWindow {
+    CMsgWindow window{[](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
+        if (msg == WM_TIMER) g_Project.OnAudioPreviewTimer(wParam);
+        return 0;
+    }};
+    PreviewWindow() { g_Project.SetMainWindow(&window); }
     ~PreviewWindow() { g_Project.SetMainWindow(nullptr); }
-    // Pumps until the condition holds or the time-out passes.
-    template <class Condition> bool PumpUntil(Condition done, uint32_t timeoutMs = 5000) {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start > timeoutMs) return false;
-            m_window.PumpOne(20);
-        }
+    // Pumps until the condition holds, for at most five seconds.
+    template <class Condition> bool PumpUntil(Condition done) {
+        for (const DWORD start = GetTickCount(); !done(); window.PumpOne(20))
+            if (GetTickCount() - start > 5000) return false;
         return true;
     }
-
-private:
-    CMsgWindow m_window;
 };
 
 TEST_F(AudioTools, PreviewPlaysTheListInOrderAndLoops) {
+    PreviewWindow window;
+    const AudioPreviewState& state = g_Project.m_AudioPreview;
+    // An empty list or an unplayable file does not start.
+    g_Project.PlayAudioPreview(m_list);
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+    AddTone("gone.wav", 150, 440);
+    DeleteFile(m_list[0]->m_strOriginalPath);
+    g_Project.PlayAudioPreview(m_list);
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+    EXPECT_EQ(state.m_pPlayer, nullptr);
+
+    m_list.clear();
     AddTone("a.wav", 150, 440);
     AddTone("b.wav", 150, 550);
     AddTone("c.wav", 150, 660);
-    PreviewWindow window;
-    const AudioPreviewState& state = g_Project.m_AudioPreview;
 
     // Loop-audio off: three tracks, then silence with the playing flag still set.
     g_Project.m_Config.LoopAudio = 0;
@@ -247,18 +232,6 @@ TEST_F(AudioTools, PreviewPlaysTheListInOrderAndLoops) {
     EXPECT_EQ(state.m_nTimerId, 0u);
     // A timer that fires after the stop changes nothing.
     EXPECT_FALSE(g_Project.OnAudioPreviewTimer(AUDIO_PREVIEW_TIMER_ID));
-}
-
-TEST_F(AudioTools, PreviewIgnoresEmptyListsAndUnplayableFiles) {
-    PreviewWindow window;
-    g_Project.PlayAudioPreview(m_list);
-    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
-
-    AddTone("a.wav", 150, 440);
-    DeleteFile(m_list[0]->m_strOriginalPath);
-    g_Project.PlayAudioPreview(m_list);
-    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
-    EXPECT_EQ(g_Project.m_AudioPreview.m_pPlayer, nullptr);
 }
 
 TEST(RenameSlideshow, NamesStayUniqueAndShort) {

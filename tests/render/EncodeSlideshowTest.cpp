@@ -1,7 +1,6 @@
 // The encoder driver against a stand-in library that logs every call, and once end to end.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -11,8 +10,6 @@
 #include "model/Log.h"
 #include "render/COutputProfile.h"
 #include "render/EncodeSlideshow.h"
-#include "render/EncoderParameters.h"
-#include "render/FrameSize.h"
 #include "tests/render/RenderTestUtil.h"
 
 using namespace rendertest;
@@ -36,14 +33,10 @@ void RecordProgress(int32_t position, void* progress) {
 COutputProfile MakeProfile(const std::string& size, const std::string& rate, const std::string& vcodec = "xvid",
                            const std::string& acodec = "mp3") {
     COutputProfile p;
-    p.m_VideoCodec.m_Current.value = vcodec;
-    p.m_VideoSize.m_Current.value = size;
-    p.m_VideoBitrate.m_Current.value = "512";
-    p.m_FrameRate.m_Current.value = rate;
-    p.m_AudioCodec.m_Current.value = acodec;
-    p.m_AudioBitrate.m_Current.value = "128";
-    p.m_AudioSampleRate.m_Current.value = "44100";
-    p.m_AudioChannels.m_Current.value = "2";
+    const std::pair<CProfileParam*, std::string> values[] = {
+        {&p.m_VideoCodec, vcodec}, {&p.m_VideoSize, size},        {&p.m_VideoBitrate, "512"},    {&p.m_FrameRate, rate},
+        {&p.m_AudioCodec, acodec}, {&p.m_AudioBitrate, "128"}, {&p.m_AudioSampleRate, "44100"}, {&p.m_AudioChannels, "2"}};
+    for (const auto& [param, value] : values) param->m_Current.value = value;
     p.m_strExt = "avi";
     return p;
 }
@@ -54,12 +47,10 @@ protected:
         m_log = m_dir.File("encoder.log");
         setenv("FAKE_ENCODER_LOG", m_log.c_str(), 1);
         unsetenv("FAKE_ENCODER_FAIL_AT");
-        unsetenv("FAKE_ENCODER_FAIL_VALUE");
+        setenv("FAKE_ENCODER_FAIL_VALUE", "5", 1);
         SetLogFilePath(m_dir.File("log.txt"));
         g_positions.clear();
         g_stopAfter = nullptr;
-        m_red = m_dir.File("red.bmp");
-        m_blue = m_dir.File("blue.bmp");
         WriteSolidPicture(m_red, 40, 30, 0xFFFF0000);
         WriteSolidPicture(m_blue, 40, 30, 0xFF0000FF);
         m_job.m_pfnProgress = RecordProgress;
@@ -68,14 +59,20 @@ protected:
     }
     void TearDown() override {
         unsetenv("FAKE_ENCODER_LOG");
+        unsetenv("FAKE_ENCODER_FAIL_AT");
         SetLogFilePath("");
     }
 
+    // The stand-in's log from the start, or since the last call of Fresh().
     std::vector<std::string> Calls() const {
         std::vector<std::string> lines;
         std::istringstream in(ReadFileBytes(m_log));
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
+    }
+    void Fresh() {
+        std::filesystem::remove(m_log);
+        g_positions.clear();
     }
     size_t Count(const std::string& prefix) const {
         size_t n = 0;
@@ -100,25 +97,13 @@ protected:
     }
 
     TempDir m_dir;
-    std::string m_log, m_red, m_blue;
+    std::string m_log, m_red = m_dir.File("red.bmp"), m_blue = m_dir.File("blue.bmp");
     EncodeJob m_job;
     CEvent m_stop;
     std::unique_ptr<CSlideShow> m_show;
 };
 
 } // namespace
-
-TEST(FrameSizeTable, LookupByNameTakesTheFirstRow) {
-    EXPECT_EQ(FindFrameSize("720x480")->m_nId, 0);
-    EXPECT_EQ(FindFrameSize("320x240")->m_nId, 8);
-    EXPECT_EQ(FindFrameSize("160x112")->m_nHeight, 112);
-    EXPECT_EQ(FindFrameSize("320X240"), nullptr);
-    EXPECT_EQ(FindFrameSize(""), nullptr);
-    EXPECT_EQ(EncoderParameters::ParseWholeFps("29.97"), 29);
-    EXPECT_EQ(EncoderParameters::ParseWholeFps("25"), 25);
-    EXPECT_EQ(EncoderParameters::ParseWholeFps("fast"), 0);
-    EXPECT_EQ(EncoderParameters::ParseWholeFps("99999999999"), 0);
-}
 
 TEST_F(EncodeSlideshowTest, FrameCountsFollowTheEncoderRule) {
     // The first slide's own times are not used: fps + 25 x (3 + 2) + 25 x (1 + 0).
@@ -131,10 +116,17 @@ TEST_F(EncodeSlideshowTest, FrameCountsFollowTheEncoderRule) {
     for (size_t i = 1; i < g_positions.size(); ++i) EXPECT_GE(g_positions[i], g_positions[i - 1]);
 
     // At "29.97" the renderer counts 29 frames a second and the encoder is told "29.97".
-    std::filesystem::remove(m_log);
+    Fresh();
     ASSERT_EQ(Encode(slides, MakeProfile("160x120", "29.97")), 0);
     EXPECT_EQ(Count("frame"), 29u + 29u * 5 + 29u);
     EXPECT_NE(Calls()[1].find("|160x120|29.97"), std::string::npos);
+
+    // One slide with no display and no transition time: the model counts 0 frames and the
+    // progress step is 0, the encoder still writes the one-second fade-in.
+    Fresh();
+    ASSERT_EQ(Encode({{m_red, 20, 0, 0}}, MakeProfile("160x120", "25")), 0);
+    ASSERT_EQ(m_show->GetTotalFrames(), 0);
+    EXPECT_EQ(g_positions, std::vector<int32_t>(25, 0));
 }
 
 TEST_F(EncodeSlideshowTest, EncoderIsToldTheProfilesTexts) {
@@ -145,94 +137,67 @@ TEST_F(EncodeSlideshowTest, EncoderIsToldTheProfilesTexts) {
     EXPECT_EQ(Calls()[1], expected);
     EXPECT_EQ(Count("frame"), 25u);
 
-    std::filesystem::remove(m_log);
+    Fresh();
     ASSERT_EQ(Encode({{m_red}}, MakeProfile("176x144", "25", "h263", "amr_nb")), 0);
     EXPECT_NE(Calls()[1].find("|libamr_nb|12.2k|8000|1|h263p|512kb|176x144|25"), std::string::npos);
 }
 
-TEST_F(EncodeSlideshowTest, StopReturnsTwoAndClosesOnce) {
-    g_stopAfter = &m_stop;
-    g_stopAt = 40;
-    EXPECT_EQ(Encode({{m_red}, {m_blue, 4, 3, 1}, {m_red}}, MakeProfile("160x120", "25")), 2);
-    EXPECT_EQ(Count("frame"), 40u);
-    ExpectReleased(1);
-}
-
-TEST_F(EncodeSlideshowTest, EncoderFailureIsReturnedAndClosesOnce) {
-    setenv("FAKE_ENCODER_FAIL_AT", "30", 1);
-    setenv("FAKE_ENCODER_FAIL_VALUE", "7", 1);
-    EXPECT_EQ(Encode({{m_red}, {m_blue, 4, 3, 1}, {m_red}}, MakeProfile("160x120", "25")), 7);
-    EXPECT_EQ(Count("frame"), 30u);
-    EXPECT_EQ(Count("fail"), 1u); // nothing rendered after the failed frame
-    EXPECT_EQ(g_positions.size(), 30u);
-    ExpectReleased(1);
-
-    // Failing at once: the progress callback is never called.
-    std::filesystem::remove(m_log);
-    g_positions.clear();
-    setenv("FAKE_ENCODER_FAIL_AT", "0", 1);
-    EXPECT_EQ(Encode({{m_red}}, MakeProfile("160x120", "25")), 7);
-    EXPECT_TRUE(g_positions.empty());
-    ExpectReleased(1);
-}
-
-TEST_F(EncodeSlideshowTest, TheLastFrameStillReportsFailureAndStop) {
+TEST_F(EncodeSlideshowTest, StopAndEncoderFailureEndTheRunAndCloseOnce) {
     // Frames are encoded while the next one is composed: the very last frame's result and a stop
-    // requested after it must still come back.
-    setenv("FAKE_ENCODER_FAIL_AT", "24", 1);
-    EXPECT_EQ(Encode({{m_red}}, MakeProfile("160x120", "25")), 7);
-    EXPECT_EQ(g_positions.size(), 24u);
-    ExpectReleased(1);
-
-    unsetenv("FAKE_ENCODER_FAIL_AT");
-    std::filesystem::remove(m_log);
-    g_positions.clear();
-    g_stopAfter = &m_stop;
-    g_stopAt = 25;
-    EXPECT_EQ(Encode({{m_red}}, MakeProfile("160x120", "25")), 2);
-    EXPECT_EQ(Count("frame"), 25u);
-    ExpectReleased(1);
+    // requested during it must still come back. Nothing is rendered after a failed frame.
+    struct Case { const char* what; bool threeSlides; int failAt; size_t stopAt; int32_t result; size_t frames; };
+    const Case cases[] = {
+        {"stop mid-run", true, -1, 40, 2, 40},
+        {"failure mid-run", true, 30, 0, 5, 30},
+        {"failure at once", false, 0, 0, 5, 0},
+        {"failure on the last frame", false, 24, 0, 5, 24},
+        {"stop during the last frame", false, -1, 25, 2, 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        m_stop.Reset();
+        g_stopAfter = c.stopAt ? &m_stop : nullptr;
+        g_stopAt = c.stopAt;
+        if (c.failAt >= 0) setenv("FAKE_ENCODER_FAIL_AT", std::to_string(c.failAt).c_str(), 1);
+        std::vector<SlideSpec> slides = {{m_red}};
+        if (c.threeSlides) slides.insert(slides.end(), {{m_blue, 4, 3, 1}, {m_red}});
+        EXPECT_EQ(Encode(slides, MakeProfile("160x120", "25")), c.result);
+        unsetenv("FAKE_ENCODER_FAIL_AT");
+        EXPECT_EQ(Count("frame"), c.frames);
+        EXPECT_EQ(Count("fail"), c.failAt >= 0 ? 1u : 0u);
+        EXPECT_EQ(g_positions.size(), c.frames); // progress only for frames the encoder took
+        ExpectReleased(1);
+    }
 }
 
 TEST_F(EncodeSlideshowTest, RefusedJobsReturnOneBeforeTheEncoderIsCalled) {
     const COutputProfile good = MakeProfile("160x120", "25");
-    struct Case {
-        const char* what;
-        COutputProfile profile;
-        std::vector<SlideSpec> slides;
-    };
+    struct Case { const char* what; COutputProfile profile; std::vector<SlideSpec> slides; };
     const std::vector<Case> cases = {
         {"frame rate without digits", MakeProfile("160x120", "fast"), {{m_red}}},
         {"frame rate zero", MakeProfile("160x120", "0"), {{m_red}}},
+        {"frame rate beyond range", MakeProfile("160x120", "99999999999"), {{m_red}}},
         {"size not in the table", MakeProfile("161x120", "25"), {{m_red}}},
+        {"size in capitals", MakeProfile("320X240", "25"), {{m_red}}},
         {"empty slideshow", good, {}},
     };
     for (const Case& c : cases) {
-        std::filesystem::remove(m_log);
+        Fresh();
         EXPECT_EQ(Encode(c.slides, c.profile), 1) << c.what;
         EXPECT_EQ(Count("init"), 0u) << c.what;
         ExpectReleased(0);
     }
-    std::filesystem::remove(m_log);
-    m_job.m_pSlideshow = m_show.get();
+    Fresh();
     EXPECT_EQ(EncodeSlideshow(&m_job, nullptr, PICREEL_FAKE_ENCODER_DIR), 1);
     ExpectReleased(0);
 
     // A library that lacks one of the entries is not used at all.
-    std::filesystem::remove(m_log);
+    Fresh();
     EXPECT_EQ(Encode({{m_red}}, good, PICREEL_FAKE_ENCODER_NOCLOSE_DIR), 1);
     EXPECT_EQ(Count("init"), 0u);
     EXPECT_EQ(Count("load"), Count("unload"));
     EXPECT_EQ(Encode({{m_red}}, good, m_dir.File("no-library-here")), 1);
-}
-
-TEST_F(EncodeSlideshowTest, ProgressStepIsZeroWhenTheModelCountsNoFrames) {
-    // One slide with no display and no transition time: the model counts 0 frames, the encoder
-    // still writes the one-second fade-in.
-    ASSERT_EQ(Encode({{m_red, 20, 0, 0}}, MakeProfile("160x120", "25")), 0);
-    ASSERT_EQ(m_show->GetTotalFrames(), 0);
-    EXPECT_EQ(g_positions.size(), 25u);
-    for (int32_t p : g_positions) EXPECT_EQ(p, 0);
 }
 
 TEST_F(EncodeSlideshowTest, EndToEndVideoFile) {
@@ -270,7 +235,7 @@ TEST_F(EncodeSlideshowTest, ProjectEntryUsesTheCurrentProfileAndProgramFolder) {
 
     // No current group: refused before the encoder is opened.
     g_Project.m_ProfileGroups.m_nCurrent = 3;
-    std::filesystem::remove(m_log);
+    Fresh();
     EXPECT_EQ(EncodeSlideshow(&m_job), 1);
     EXPECT_EQ(Count("init"), 0u);
     g_Project.m_ProfileGroups.m_arrGroups.clear();

@@ -21,37 +21,32 @@ void CountProgress(int32_t position, void*) {
 
 } // namespace
 
-TEST(YuvConverter, StudioRangeValuesAndTopRowFirst) {
-    // Two rows, bottom row first in memory: bottom red, top white.
+TEST(FramePresenter, RowsAndPlanesComeOutTopRowFirst) {
+    // Two rows, bottom row first in memory: bottom red, top white; studio-range values.
     const int32_t w = 4, h = 2;
     uint8_t src[w * h * 3];
-    for (int x = 0; x < w; ++x) {
-        uint8_t* bottom = src + 3 * x;
-        bottom[0] = 0, bottom[1] = 0, bottom[2] = 255;
-        uint8_t* top = src + 3 * w + 3 * x;
-        top[0] = top[1] = top[2] = 255;
+    for (int x = 0; x < 3 * w; x += 3) {
+        src[x] = src[x + 1] = 0, src[x + 2] = 255;
+        src[3 * w + x] = src[3 * w + x + 1] = src[3 * w + x + 2] = 255;
     }
     uint8_t y[w * h], u[2], v[2];
     YuvConverter::Bgr24BottomUpToYuv420(src, w, h, y, u, v);
-    EXPECT_EQ(y[0], 235);     // top row white
-    EXPECT_EQ(y[w], 82);      // bottom row red
+    EXPECT_EQ(y[0], 235);
+    EXPECT_EQ(y[w], 82);
     EXPECT_NEAR(u[0], (128 + 90) / 2, 1);
     EXPECT_NEAR(v[0], (128 + 240) / 2, 1);
-}
 
-TEST(FramePresenter, CopyRowsBottomUpKeepsPackedRows) {
     // 5 pixels a row: 15 bytes, not a multiple of 4.
-    std::vector<uint8_t> src(5 * 3 * 3), dst(src.size());
-    for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(i);
-    CopyRowsBottomUp(dst.data(), src.data(), 5, 3);
-    EXPECT_EQ(dst[0], 30);
-    EXPECT_EQ(dst[14], 44);
-    EXPECT_EQ(dst[15], 15);
-    EXPECT_EQ(dst[30], 0);
+    std::vector<uint8_t> rows(5 * 3 * 3), flipped(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<uint8_t>(i);
+    CopyRowsBottomUp(flipped.data(), rows.data(), 5, 3);
+    EXPECT_EQ(flipped[0], 30);
+    EXPECT_EQ(flipped[14], 44);
+    EXPECT_EQ(flipped[15], 15);
+    EXPECT_EQ(flipped[30], 0);
 }
 
-TEST(FramePresenter, EncodedFrameIsUprightAndReportsProgress) {
-    TempDir dir;
+TEST(FramePresenter, EncodedFramesAreUprightReportProgressAndSeeStopsAndFailures) {
     EncodeHarness h(16, 8, nullptr);
     SolidBrush white(Color(Color::White)), red(Color(Color::Red));
     h.job.m_pFrameGraphics->FillRectangle(&white, 0, 0, 16, 4);
@@ -71,19 +66,16 @@ TEST(FramePresenter, EncodedFrameIsUprightAndReportsProgress) {
     h.m_stop.Set();
     EXPECT_EQ(PresentFrame(h.job), 2);
     EXPECT_EQ(PresentFrame(h.job), 0);
-}
 
-TEST(FramePresenter, EncoderFailureReturnsItsValueAndReleasesTheFrame) {
-    EncodeHarness h(16, 8, nullptr);
-    h.m_encode.m_pfnProgress = CountProgress;
+    // A failed frame gives the encoder's value, no progress, leaves the stop for later and the
+    // frame bitmap unlocked.
     g_progressCalls = 0;
     FrameCatcher::failAt = 0;
     FrameCatcher::failValue = 6;
     h.m_stop.Set();
     EXPECT_EQ(PresentFrame(h.job), 6);
     EXPECT_EQ(g_progressCalls, 0);
-    EXPECT_TRUE(h.m_stop.TryConsume()); // not tested on a failed frame
-    // The frame bitmap is not left locked.
+    EXPECT_TRUE(h.m_stop.TryConsume());
     BitmapData d;
     const Rect r(0, 0, 16, 8);
     EXPECT_EQ(h.job.m_pFrameBitmap->LockBits(&r, ImageLockModeRead, PixelFormat24bppRGB, &d), Ok);
@@ -95,30 +87,19 @@ TEST(FramePresenter, EncoderFailureReturnsItsValueAndReleasesTheFrame) {
 }
 
 TEST(FramePresenter, PreviewFramesArePacedAndStoppable) {
-    RenderCanvas canvas(16, 8, PixelFormat32bppARGB);
-    Bitmap screen(16, 8, PixelFormat32bppARGB);
-    Graphics screenGraphics(&screen);
-    CEvent stop;
-    RenderJob job;
-    job.m_nMode = RENDER_SLIDESHOW_PREVIEW;
-    canvas.Attach(job);
-    job.m_pScreenGraphics = &screenGraphics;
-    job.m_pStopEvent = &stop;
-    job.m_nFrameInterval = 60;
-    canvas.FrameGraphics()->Clear(Color(Color::Red));
-
-    job.m_nLastTick = GetTickCount();
+    PreviewHarness p(16, 8, RENDER_SLIDESHOW_PREVIEW);
+    p.job.m_nFrameInterval = 60;
+    p.canvas.FrameGraphics()->Clear(Color(Color::Red));
+    p.job.m_nLastTick = GetTickCount();
     const DWORD start = GetTickCount();
-    EXPECT_EQ(PresentFrame(job), 0);
+    EXPECT_EQ(PresentFrame(p.job), 0);
     EXPECT_GE(GetTickCount() - start, 50u);
-    Color c;
-    screen.GetPixel(3, 3, &c);
-    EXPECT_EQ(c.GetValue(), Color::Red);
+    EXPECT_EQ(OpaquePixel(p.screen, 3, 3), 0xFFFF0000u);
 
-    stop.Set();
-    job.m_nLastTick = GetTickCount() - 5000; // a late frame is shown at once
+    p.stop.Set();
+    p.job.m_nLastTick = GetTickCount() - 5000; // a late frame is shown at once
     const DWORD late = GetTickCount();
-    EXPECT_EQ(PresentFrame(job), 2);
+    EXPECT_EQ(PresentFrame(p.job), 2);
     EXPECT_LT(GetTickCount() - late, 1000u);
 }
 
@@ -158,7 +139,7 @@ TEST(FramePresenter, OpaqueAndAlphaFramesConvertAlike) {
                 canvas.Frame()->SetPixel(x, y, Color(static_cast<BYTE>(x * 8), static_cast<BYTE>(y * 16),
                                                      static_cast<BYTE>((x * y) & 0xFF)));
         ASSERT_EQ(PresentFrame(job), 0);
-        planes.push_back(std::vector<uint8_t>(buffers.Yuv(), buffers.Yuv() + buffers.YuvSize()));
+        planes.emplace_back(buffers.Yuv(), buffers.Yuv() + buffers.YuvSize());
     }
     EXPECT_EQ(planes[0], planes[1]);
 }

@@ -5,62 +5,61 @@
 #include <string>
 
 #include "render/COutputProfileGroupList.h"
+#include "render/FrameSize.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 const std::string kProgramDir = PICREEL_PROGRAM_DIR;
-
-// The encoder's frame sizes.
-const std::set<std::string> kFrameSizes = {"720x480", "720x576", "480x480", "480x576", "352x240", "352x288",
-                                           "160x120", "240x180", "320x240", "400x300", "480x360", "512x384",
-                                           "640x480", "720x540", "768x576", "800x600", "320x180", "640x360",
-                                           "960x540", "176x144", "368x208", "160x112"};
+const std::string kOneGroup =
+    "<av_output_profile_group count=\"1\"><group id=\"5\" desc=\"G\" folder=\"g\"/></av_output_profile_group>";
 
 std::string ToUtf16(const std::string& ascii) {
     std::string out = "\xFF\xFE";
-    for (char c : ascii) {
-        out += c;
-        out += '\0';
-    }
+    for (char c : ascii) out += std::string{c, '\0'};
     return out;
 }
 
 std::string Param(const std::string& tag, const std::string& value, const std::string& count,
                   const std::vector<std::string>& options) {
-    std::string text =
-        "<" + tag + " value=\"" + value + "\" list_index=\"0\" value_list_count=\"" + count + "\">";
-    for (const auto& o : options)
-        text += "<value_list value=\"" + o + "\"/>";
+    std::string text = "<" + tag + " value=\"" + value + "\" list_index=\"0\" value_list_count=\"" + count + "\">";
+    for (const auto& o : options) text += "<value_list value=\"" + o + "\"/>";
     return text + "</" + tag + ">";
 }
 
 std::string Profile(int listIndex, const std::string& ext = "avi", const std::string& count = "2") {
-    return "<output_profile><format format=\"avi\" ext=\"" + ext +
-           "\" desc_s=\"s\" desc_l=\"l\" list_index=\"" + std::to_string(listIndex) +
-           "\"/><parameters><video>" + Param("codec", "xvid", count, {"xvid", "h263"}) +
-           Param("size", "320x240", count, {"320x240", "176x144"}) +
-           Param("bitrate", "500", count, {"500", "800"}) + Param("framerate", "25", count, {"29.97", "25"}) +
-           "</video><audio>" + Param("codec", "mp3", count, {"mp3", "aac"}) +
-           Param("bitrate", "128", count, {"128", "64"}) +
+    return "<output_profile><format format=\"avi\" ext=\"" + ext + "\" desc_s=\"s\" desc_l=\"l\" list_index=\"" +
+           std::to_string(listIndex) + "\"/><parameters><video>" + Param("codec", "xvid", count, {"xvid", "h263"}) +
+           Param("size", "320x240", count, {"320x240", "176x144"}) + Param("bitrate", "500", count, {"500", "800"}) +
+           Param("framerate", "25", count, {"29.97", "25"}) + "</video><audio>" +
+           Param("codec", "mp3", count, {"mp3", "aac"}) + Param("bitrate", "128", count, {"128", "64"}) +
            Param("samplerate", "44100", count, {"44100", "8000"}) + Param("channel", "2", count, {"2", "1"}) +
            "</audio></parameters></output_profile>";
 }
 
-// A program folder with one group "g" holding the given files.
-void WriteGroup(const TempDir& dir, const std::string& groups = "<av_output_profile_group count=\"1\">"
-                                                                "<group id=\"5\" desc=\"G\" folder=\"g\"/>"
-                                                                "</av_output_profile_group>") {
+// Loads a program folder holding the group file and the given files of group "g".
+bool LoadFolder(COutputProfileGroupList& list, const std::vector<std::pair<std::string, std::string>>& profiles,
+                const std::string& groups = kOneGroup) {
+    TempDir dir;
     WriteFileBytes(dir.File("profile/avoutput/profile_group.xml"), groups);
+    for (const auto& [name, bytes] : profiles) WriteFileBytes(dir.File("profile/avoutput/g/" + name), bytes);
+    fs::create_directories(dir.File("profile/avoutput/g/f.xml")); // a folder named like a profile
+    return list.Load(dir.Path().string() + "/");
 }
 
-std::string ProfilePath(const TempDir& dir, const std::string& name) {
-    return dir.File("profile/avoutput/g/" + name);
-}
-
-std::string Ext(const COutputProfileGroup& group, int i) {
-    return group.GetAt(i)->m_strExt;
+// Every group's description with its profiles' extensions, long descriptions and sizes.
+std::string Summary(const COutputProfileGroupList& list) {
+    std::string s;
+    for (int g = 0; g < list.GetCount(); ++g) {
+        s += list.GetAt(g)->m_strDesc + ":";
+        for (int p = 0; p < list.GetAt(g)->GetCount(); ++p) {
+            const COutputProfile* profile = list.GetAt(g)->GetAt(p);
+            s += " " + profile->m_strExt + "/" + profile->m_strDescL + "/" + profile->m_VideoSize.m_Current.value;
+        }
+        s += "\n";
+    }
+    return s;
 }
 } // namespace
 
@@ -75,11 +74,10 @@ TEST(OutputProfiles, ShippedProfilesLoadAndHoldOnlyEncodableValues) {
         for (int p = 0; p < group->GetCount(); ++p) {
             const COutputProfile* profile = group->GetAt(p);
             SCOPED_TRACE(group->m_strDesc + " / " + profile->m_strDescS);
-            const CProfileParam* params[] = {&profile->m_VideoCodec,      &profile->m_VideoSize,
-                                             &profile->m_VideoBitrate,    &profile->m_FrameRate,
-                                             &profile->m_AudioCodec,      &profile->m_AudioBitrate,
-                                             &profile->m_AudioSampleRate, &profile->m_AudioChannels};
-            for (const CProfileParam* param : params) {
+            for (const CProfileParam* param :
+                 {&profile->m_VideoCodec, &profile->m_VideoSize, &profile->m_VideoBitrate, &profile->m_FrameRate,
+                  &profile->m_AudioCodec, &profile->m_AudioBitrate, &profile->m_AudioSampleRate,
+                  &profile->m_AudioChannels}) {
                 ASSERT_GT(param->GetCount(), 0);
                 EXPECT_EQ(param->GetCount(), param->m_nCount);
                 // The chosen value is one of the options, at its index.
@@ -87,14 +85,11 @@ TEST(OutputProfiles, ShippedProfilesLoadAndHoldOnlyEncodableValues) {
                 ASSERT_NE(chosen, nullptr);
                 EXPECT_EQ(chosen->value, param->m_Current.value);
             }
-            for (const auto& v : profile->m_VideoSize.m_arrOptions)
-                EXPECT_TRUE(kFrameSizes.count(v.value)) << v.value;
+            for (const auto& v : profile->m_VideoSize.m_arrOptions) EXPECT_NE(FindFrameSize(v.value), nullptr) << v.value;
             for (const auto& v : profile->m_FrameRate.m_arrOptions)
                 EXPECT_TRUE(v.value == "29.97" || v.value == "25") << v.value;
-            for (const auto& v : profile->m_VideoCodec.m_arrOptions)
-                videoCodecs.insert(v.value);
-            for (const auto& v : profile->m_AudioCodec.m_arrOptions)
-                audioCodecs.insert(v.value);
+            for (const auto& v : profile->m_VideoCodec.m_arrOptions) videoCodecs.insert(v.value);
+            for (const auto& v : profile->m_AudioCodec.m_arrOptions) audioCodecs.insert(v.value);
             if (profile->m_AudioCodec.m_Current.value == "amr_nb") {
                 EXPECT_EQ(profile->m_VideoCodec.m_Current.value, "h263");
                 EXPECT_EQ(profile->m_VideoSize.m_Current.value, "176x144");
@@ -110,60 +105,36 @@ TEST(OutputProfiles, ShippedProfilesLoadAndHoldOnlyEncodableValues) {
     EXPECT_EQ(list.GetCurrentProfile()->m_FrameRate.m_Current.value, "29.97");
 }
 
-TEST(OutputProfiles, Utf16CopyLoadsLikeTheOriginalInTheSameOrderEveryTime) {
+TEST(OutputProfiles, Utf16CopyLoadsLikeTheOriginal) {
     TempDir dir;
     const fs::path source = fs::path(kProgramDir) / "profile";
-    for (const auto& entry : fs::recursive_directory_iterator(source)) {
-        if (!entry.is_regular_file()) continue;
-        const fs::path target = dir.Path() / "profile" / fs::relative(entry.path(), source);
-        WriteFileBytes(target.string(), ToUtf16(ReadFileBytes(entry.path().string())));
-    }
+    for (const auto& entry : fs::recursive_directory_iterator(source))
+        if (entry.is_regular_file())
+            WriteFileBytes((dir.Path() / "profile" / fs::relative(entry.path(), source)).string(),
+                           ToUtf16(ReadFileBytes(entry.path().string())));
     COutputProfileGroupList original, copy;
     ASSERT_TRUE(original.Load(kProgramDir));
     ASSERT_TRUE(copy.Load(dir.Path().string()));
-    ASSERT_EQ(copy.GetCount(), original.GetCount());
-    for (int g = 0; g < original.GetCount(); ++g) {
-        ASSERT_EQ(copy.GetAt(g)->GetCount(), original.GetAt(g)->GetCount());
-        EXPECT_EQ(copy.GetAt(g)->m_strDesc, original.GetAt(g)->m_strDesc);
-        for (int p = 0; p < original.GetAt(g)->GetCount(); ++p) {
-            EXPECT_EQ(copy.GetAt(g)->GetAt(p)->m_strDescL, original.GetAt(g)->GetAt(p)->m_strDescL);
-            EXPECT_EQ(copy.GetAt(g)->GetAt(p)->m_VideoSize.m_Current.value,
-                      original.GetAt(g)->GetAt(p)->m_VideoSize.m_Current.value);
-        }
-    }
+    EXPECT_EQ(Summary(copy), Summary(original));
 }
 
-TEST(OutputProfiles, GroupOrdersByListIndexThenByFileName) {
-    TempDir dir;
-    WriteGroup(dir);
-    WriteFileBytes(ProfilePath(dir, "b.xml"), Profile(1, "b"));
-    WriteFileBytes(ProfilePath(dir, "a.xml"), Profile(0, "a"));
-    WriteFileBytes(ProfilePath(dir, "d.XML"), Profile(2, "d"));
-    WriteFileBytes(ProfilePath(dir, "c.xml"), Profile(2, "c"));
+TEST(OutputProfiles, GroupOrdersByListIndexThenByFileNameEveryTime) {
     // Not profiles: "xml" before the last dot, a folder named like a profile.
-    WriteFileBytes(ProfilePath(dir, "e.xml.bak"), "junk");
-    fs::create_directories(ProfilePath(dir, "f.xml"));
     for (int run = 0; run < 3; ++run) {
         COutputProfileGroupList list;
-        ASSERT_TRUE(list.Load(dir.Path().string() + "/"));
-        const COutputProfileGroup& group = *list.GetAt(0);
-        EXPECT_EQ(group.m_nId, 5);
-        ASSERT_EQ(group.GetCount(), 4);
-        EXPECT_EQ(Ext(group, 0), "a");
-        EXPECT_EQ(Ext(group, 1), "b");
-        EXPECT_EQ(Ext(group, 2), "c");
-        EXPECT_EQ(Ext(group, 3), "d");
-        EXPECT_EQ(group.GetAt(4), nullptr);
-        EXPECT_EQ(group.GetAt(-1), nullptr);
+        ASSERT_TRUE(LoadFolder(list, {{"b.xml", Profile(1, "b")}, {"a.xml", Profile(0, "a")},
+                                      {"d.XML", Profile(2, "d")}, {"c.xml", Profile(2, "c")},
+                                      {"e.xml.bak", "junk"}}));
+        EXPECT_EQ(list.GetAt(0)->m_nId, 5);
+        EXPECT_EQ(Summary(list), "G: a/l/320x240 b/l/320x240 c/l/320x240 d/l/320x240\n");
+        EXPECT_EQ(list.GetAt(0)->GetAt(4), nullptr);
+        EXPECT_EQ(list.GetAt(0)->GetAt(-1), nullptr);
     }
 }
 
 TEST(OutputProfiles, SelectValuesAndIndices) {
-    TempDir dir;
-    WriteGroup(dir);
-    WriteFileBytes(ProfilePath(dir, "p.xml"), Profile(0));
     COutputProfileGroupList list;
-    ASSERT_TRUE(list.Load(dir.Path().string()));
+    ASSERT_TRUE(LoadFolder(list, {{"p.xml", Profile(0)}}));
     COutputProfile& profile = *list.GetCurrentProfile();
     // Audio bit rate comes before audio codec; an unknown value picks the last option.
     profile.SelectValues("h263", "176x144", "800", "29.97", "64", "wma", "8000", "1");
@@ -187,56 +158,36 @@ TEST(OutputProfiles, SelectValuesAndIndices) {
 
 TEST(OutputProfiles, HostileFilesFailOrLoadWhatIsThereWithoutCrashing) {
     const std::string full = Profile(0);
-    { // Counts far beyond the entries present: only the entries read.
-        TempDir dir;
-        WriteGroup(dir);
-        WriteFileBytes(ProfilePath(dir, "p.xml"), Profile(0, "avi", "2147483647"));
-        COutputProfileGroupList list;
-        ASSERT_TRUE(list.Load(dir.Path().string()));
-        EXPECT_EQ(list.GetCurrentProfile()->m_VideoSize.GetCount(), 2);
-        EXPECT_EQ(list.GetCurrentProfile()->m_VideoSize.m_nCount, 2147483647);
-    }
-    { // A group count far beyond the groups present.
-        TempDir dir;
-        WriteGroup(dir,
-                   "<av_output_profile_group count=\"999999999\"><group id=\"1\" desc=\"G\" folder=\"g\"/>"
-                   "</av_output_profile_group>");
-        WriteFileBytes(ProfilePath(dir, "p.xml"), full);
-        COutputProfileGroupList list;
-        EXPECT_FALSE(list.Load(dir.Path().string()));
-        EXPECT_EQ(list.GetCount(), 1);
-    }
+    COutputProfileGroupList list;
+    // Counts far beyond the entries present: only the entries read.
+    ASSERT_TRUE(LoadFolder(list, {{"p.xml", Profile(0, "avi", "2147483647")}}));
+    EXPECT_EQ(list.GetCurrentProfile()->m_VideoSize.GetCount(), 2);
+    EXPECT_EQ(list.GetCurrentProfile()->m_VideoSize.m_nCount, 2147483647);
+    // A group count far beyond the groups present.
+    EXPECT_FALSE(LoadFolder(list, {{"p.xml", full}},
+                            "<av_output_profile_group count=\"999999999\"><group id=\"1\" desc=\"G\" "
+                            "folder=\"g\"/></av_output_profile_group>"));
+    EXPECT_EQ(list.GetCount(), 1);
+
     // Truncated at every length: never a crash; a profile missing its end fails its group.
     for (size_t cut = 0; cut < full.size(); cut += 7) {
-        TempDir dir;
-        WriteGroup(dir);
-        WriteFileBytes(ProfilePath(dir, "p.xml"), full.substr(0, cut));
-        COutputProfileGroupList list;
-        EXPECT_FALSE(list.Load(dir.Path().string())) << cut;
-        EXPECT_EQ(list.GetCount(), 0);
-        EXPECT_EQ(list.GetCurrent(), nullptr);
-        EXPECT_EQ(list.GetCurrentProfile(), nullptr);
+        COutputProfileGroupList cutList;
+        EXPECT_FALSE(LoadFolder(cutList, {{"p.xml", full.substr(0, cut)}})) << cut;
+        EXPECT_EQ(cutList.GetCount(), 0);
+        EXPECT_EQ(cutList.GetCurrent(), nullptr);
+        EXPECT_EQ(cutList.GetCurrentProfile(), nullptr);
     }
-    { // Text lost in the conversion (a UTF-16 file cut by a NUL character) is refused.
-        TempDir dir;
-        WriteGroup(dir);
-        std::string bytes = ToUtf16(full);
-        bytes.insert(200, std::string(2, '\0'));
-        WriteFileBytes(ProfilePath(dir, "p.xml"), bytes);
-        COutputProfileGroupList list;
-        EXPECT_FALSE(list.Load(dir.Path().string()));
-    }
-    { // Missing group file, odd UTF-16, an element other than "group", a missing folder.
-        TempDir dir;
-        COutputProfileGroupList list;
-        EXPECT_FALSE(list.Load(dir.Path().string()));
-        WriteGroup(dir, "\xFF\xFE<\0a\0");
-        EXPECT_FALSE(list.Load(dir.Path().string()));
-        WriteGroup(dir, "<av_output_profile_group count=\"1\"><grp folder=\"g\"/></av_output_profile_group>");
-        EXPECT_FALSE(list.Load(dir.Path().string()));
-        WriteGroup(dir,
-                   "<av_output_profile_group count=\"1\"><group folder=\"none\"/></av_output_profile_group>");
-        EXPECT_FALSE(list.Load(dir.Path().string()));
+    // Text lost in the conversion (a UTF-16 file cut by a NUL character) is refused.
+    EXPECT_FALSE(LoadFolder(list, {{"p.xml", ToUtf16(full).insert(200, std::string(2, '\0'))}}));
+
+    // Missing group file, odd UTF-16, an element other than "group", a missing folder.
+    TempDir empty;
+    EXPECT_FALSE(list.Load(empty.Path().string()));
+    for (const std::string& groups :
+         {std::string("\xFF\xFE<"), std::string("\xFF\xFE<\0a", 5),
+          std::string("<av_output_profile_group count=\"1\"><grp folder=\"g\"/></av_output_profile_group>"),
+          std::string("<av_output_profile_group count=\"1\"><group folder=\"none\"/></av_output_profile_group>")}) {
+        EXPECT_FALSE(LoadFolder(list, {}, groups)) << groups;
         EXPECT_EQ(list.GetCount(), 0);
     }
 }

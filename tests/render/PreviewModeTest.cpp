@@ -11,16 +11,6 @@
 using namespace rendertest;
 using namespace Gdiplus;
 
-namespace {
-
-ARGB PixelAt(Bitmap& b, int32_t x, int32_t y) {
-    Color c;
-    b.GetPixel(x, y, &c);
-    return c.GetValue() | 0xFF000000u;
-}
-
-} // namespace
-
 TEST(FitPictureInside, KeepsProportionsAndCentres) {
     const RectF wide = FitPictureInside(200, 100, 160, 120);
     EXPECT_FLOAT_EQ(wide.Y, 20);
@@ -44,33 +34,23 @@ TEST(PreviewMode, TransitionPreviewShowsTheFirstStillThenFadesToTheSecond) {
     preview.m_nSingleEffectId = 20;
     preview.m_Background = 0xFF00FF00;
 
-    RenderCanvas canvas(40, 30, PixelFormat32bppARGB);
-    Bitmap screen(40, 30, PixelFormat32bppARGB);
-    Graphics screenGraphics(&screen);
-    CEvent stop;
-    RenderJob job;
-    job.m_nMode = RENDER_TRANSITION_PREVIEW;
-    canvas.Attach(job);
-    job.m_pScreenGraphics = &screenGraphics;
-    job.m_pStopEvent = &stop;
+    PreviewHarness p(40, 30, RENDER_TRANSITION_PREVIEW);
+    RenderJob& job = p.job;
     job.m_pTransitionJob = &preview;
-    job.m_nFrameInterval = 0;
-    canvas.FrameGraphics()->Clear(Color(Color::Black));
-
     EXPECT_EQ(ShowFirstSlide(job), 0);
     // Fitted 40 x 20 into 40 x 30: red in the middle, the old content above and below.
-    EXPECT_EQ(PixelAt(screen, 20, 15), 0xFFFF0000u);
-    EXPECT_EQ(PixelAt(screen, 20, 1), 0xFF000000u);
+    EXPECT_EQ(OpaquePixel(p.screen, 20, 15), 0xFFFF0000u);
+    EXPECT_EQ(OpaquePixel(p.screen, 20, 1), 0xFF000000u);
 
     EXPECT_EQ(GetRenderTransition(job), alpha.get());
     job.m_nSlideFrames = 6;
     job.m_nTransitionFrames = 3;
     EXPECT_EQ(RenderAlphaTransition(job), 0);
-    EXPECT_EQ(PixelAt(screen, 20, 15), 0xFF0000FFu);
+    EXPECT_EQ(OpaquePixel(p.screen, 20, 15), 0xFF0000FFu);
     EXPECT_EQ(job.m_nFrameIndex, 6u);
 
     // A stop is seen at the end of the first frame.
-    stop.Set();
+    p.stop.Set();
     job.m_nFrameIndex = 0;
     EXPECT_EQ(RenderAlphaTransition(job), 2);
     EXPECT_EQ(job.m_nFrameIndex, 1u);
@@ -82,14 +62,11 @@ TEST(PreviewMode, SlideshowPreviewEndsOnTheFirstPictureAsAStill) {
     auto show = MakeSlideshow(dir, {{dir.File("a.bmp")}});
     SlideshowPreviewJob preview;
     preview.m_pSlideshow = show.get();
-    RenderCanvas canvas(40, 30, PixelFormat32bppARGB);
-    RenderJob job;
-    job.m_nMode = RENDER_SLIDESHOW_PREVIEW;
-    canvas.Attach(job);
+    PreviewHarness p(40, 30, RENDER_SLIDESHOW_PREVIEW);
+    RenderJob& job = p.job;
     job.m_pSlideshowJob = &preview;
-    canvas.FrameGraphics()->Clear(Color(Color::Black));
     EXPECT_EQ(ShowFirstSlideStill(job), 0);
-    EXPECT_EQ(PixelAt(*canvas.Frame(), 20, 15), 0xFFFF0000u);
+    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 20, 15), 0xFFFF0000u);
     job.m_nMode = RENDER_ENCODE;
     EXPECT_EQ(ShowFirstSlideStill(job), 1);
 }

@@ -23,57 +23,34 @@
 
 namespace rendertest {
 
-// One caught frame: its luma plane and the means of its chroma planes.
-struct CaughtFrame {
-    std::vector<uint8_t> luma;
-    double meanU = 0;
-    double meanV = 0;
-};
-
-// Frames handed to the frame entry, with a frame number from which it fails.
+// Luma planes handed to the frame entry, with a frame number from which it fails.
 struct FrameCatcher {
     static inline int32_t width = 0;
     static inline int32_t height = 0;
-    static inline std::vector<CaughtFrame> frames;
+    static inline std::vector<std::vector<uint8_t>> frames;
     static inline int64_t failAt = -1;
     static inline int32_t failValue = 0;
     static inline int64_t calls = 0;
 
     static void Reset(int32_t w, int32_t h) {
-        width = w;
-        height = h;
+        width = w, height = h, failAt = -1, failValue = 0, calls = 0;
         frames.clear();
-        failAt = -1;
-        failValue = 0;
-        calls = 0;
     }
-
     static int32_t Encode(const uint8_t* yuv) {
         const int64_t n = calls++;
         if (failAt >= 0 && n >= failAt) return failValue;
-        CaughtFrame f;
-        const size_t luma = static_cast<size_t>(width) * height;
-        f.luma.assign(yuv, yuv + luma);
-        const size_t chroma = luma / 4;
-        double su = 0, sv = 0;
-        for (size_t i = 0; i < chroma; ++i) {
-            su += yuv[luma + i];
-            sv += yuv[luma + chroma + i];
-        }
-        f.meanU = su / chroma;
-        f.meanV = sv / chroma;
-        frames.push_back(std::move(f));
+        frames.emplace_back(yuv, yuv + static_cast<size_t>(width) * height);
         return 0;
     }
 };
 
 // Mean luma of a caught frame inside [x0, x1) x [y0, y1) (whole frame by default).
-inline double MeanLuma(const CaughtFrame& f, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = -1, int32_t y1 = -1) {
+inline double MeanLuma(const std::vector<uint8_t>& f, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = -1, int32_t y1 = -1) {
     if (x1 < 0) x1 = FrameCatcher::width;
     if (y1 < 0) y1 = FrameCatcher::height;
     double sum = 0;
     for (int32_t y = y0; y < y1; ++y)
-        for (int32_t x = x0; x < x1; ++x) sum += f.luma[static_cast<size_t>(y) * FrameCatcher::width + x];
+        for (int32_t x = x0; x < x1; ++x) sum += f[static_cast<size_t>(y) * FrameCatcher::width + x];
     return sum / (static_cast<double>(x1 - x0) * (y1 - y0));
 }
 
@@ -156,5 +133,30 @@ public:
     RenderCanvas m_canvas;
     EncoderFrameBuffers m_buffers;
 };
+
+// A preview-mode context of w x h whose frames are shown on a screen bitmap, unpaced.
+struct PreviewHarness {
+    PreviewHarness(int32_t w, int32_t h, int32_t mode)
+        : canvas(w, h, Gdiplus::PixelFormat32bppARGB), screen(w, h, Gdiplus::PixelFormat32bppARGB) {
+        job.m_nMode = mode;
+        canvas.Attach(job);
+        job.m_pScreenGraphics = &screenGraphics;
+        job.m_pStopEvent = &stop;
+        job.m_nFrameInterval = 0;
+        canvas.FrameGraphics()->Clear(Gdiplus::Color(Gdiplus::Color::Black));
+    }
+
+    RenderCanvas canvas;
+    Gdiplus::Bitmap screen;
+    Gdiplus::Graphics screenGraphics{&screen};
+    CEvent stop;
+    RenderJob job;
+};
+
+inline Gdiplus::ARGB OpaquePixel(Gdiplus::Bitmap& b, int32_t x, int32_t y) {
+    Gdiplus::Color c;
+    b.GetPixel(x, y, &c);
+    return c.GetValue() | 0xFF000000u;
+}
 
 } // namespace rendertest
