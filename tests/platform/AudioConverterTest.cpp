@@ -10,32 +10,30 @@
 
 namespace {
 
-struct Converter {
-    ProgramLibrary lib{"libxToMp2.so"};
-    XToMp2Fn convert = reinterpret_cast<XToMp2Fn>(lib.Symbol("xToMp2"));
-    GetFileTimeLengthFn length = reinterpret_cast<GetFileTimeLengthFn>(lib.Symbol("GetFileTimeLength"));
-    bool Ready() const { return convert && length; }
+const std::string kDefaultMusic = std::string(PICREEL_PROGRAM_DIR) + "menu_pic/default.mp3";
+
+class AudioConverter : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(lib.IsLoaded()) << lib.LastError(); }
+    double Seconds(const std::string& file) { return std::atof(ProbeFormat(file)["duration"].c_str()); }
+    int FilesIn() const {
+        int n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++n;
+        return n;
+    }
+
+    CDynamicLibrary lib = LoadProgramLibrary("libxToMp2.so", {"xToMp2", "GetFileTimeLength"});
+    XToMp2Fn convert = lib.Entry<XToMp2Fn>("xToMp2");
+    GetFileTimeLengthFn length = lib.Entry<GetFileTimeLengthFn>("GetFileTimeLength");
+    TempDir dir;
 };
 
 // A stop event that reports "set" from its n-th poll on.
 struct CountdownStop {
     int pollsLeft;
-    static int Test(void* self) {
-        auto* s = static_cast<CountdownStop*>(self);
-        return --s->pollsLeft <= 0 ? 1 : 0;
-    }
+    static int Test(void* self) { return --static_cast<CountdownStop*>(self)->pollsLeft <= 0 ? 1 : 0; }
     StopEventC View() { return StopEventC{this, &CountdownStop::Test}; }
 };
-
-std::string DefaultMusic() {
-    return std::string(PICREEL_PROGRAM_DIR) + "menu_pic/default.mp3";
-}
-
-int FilesIn(const std::filesystem::path& dir) {
-    int n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
-    return n;
-}
 
 void ExpectSharedMp2Format(const std::string& file) {
     const auto a = ProbeStream(file, "a:0");
@@ -46,101 +44,77 @@ void ExpectSharedMp2Format(const std::string& file) {
     EXPECT_EQ(a.at("bit_rate"), "192000");
 }
 
-TEST(AudioConverter, ConvertsWavAndMp3IntoOneJoinableFormat) {
-    Converter conv;
-    ASSERT_TRUE(conv.Ready()) << conv.lib.Error();
-    TempDir dir;
-    const std::string wav = dir.File("tone.wav");
+TEST_F(AudioConverter, ConvertsWavAndMp3IntoOneJoinableFormatAndMeasuresWholeSeconds) {
+    const std::string wav = dir.File("tone.wav"), fromWav = dir.File("a.mp2"), fromMp3 = dir.File("b.mp2");
     WriteToneWav(wav, 22050, 1, 3.5, 660.0);
-    const std::string fromWav = dir.File("a.mp2");
-    const std::string fromMp3 = dir.File("b.mp2");
-
-    ASSERT_EQ(conv.convert(wav.c_str(), fromWav.c_str(), nullptr), XTOMP2_OK);
-    ASSERT_EQ(conv.convert(DefaultMusic().c_str(), fromMp3.c_str(), nullptr), XTOMP2_OK);
+    ASSERT_EQ(convert(wav.c_str(), fromWav.c_str(), nullptr), XTOMP2_OK);
+    ASSERT_EQ(convert(kDefaultMusic.c_str(), fromMp3.c_str(), nullptr), XTOMP2_OK);
     ExpectSharedMp2Format(fromWav);
     ExpectSharedMp2Format(fromMp3);
-    EXPECT_NEAR(std::atof(ProbeFormat(fromWav).at("duration").c_str()), 3.5, 0.1);
+    EXPECT_NEAR(Seconds(fromWav), 3.5, 0.1);
     EXPECT_GT(MaxVolumeDb(fromWav), -9.0);
-    EXPECT_EQ(FilesIn(dir.Path()), 3) << "temporary files left behind";
+    EXPECT_EQ(FilesIn(), 3) << "temporary files left behind";
 
     // Joined byte by byte, the files are one stream as long as both.
     const std::string joined = dir.File("joined.mp2");
     WriteFileBytes(joined, ReadFileBytes(fromWav) + ReadFileBytes(fromMp3));
     ExpectSharedMp2Format(joined);
     EXPECT_EQ(DecodeErrors(joined), "");
-    const double expected = std::atof(ProbeFormat(fromWav).at("duration").c_str()) +
-                            std::atof(ProbeFormat(fromMp3).at("duration").c_str());
-    EXPECT_NEAR(std::atof(ProbeFormat(joined).at("duration").c_str()), expected, 0.05);
+    EXPECT_NEAR(Seconds(joined), Seconds(fromWav) + Seconds(fromMp3), 0.05);
+
+    // Lengths are cut to whole seconds.
+    WriteToneWav(wav, 48000, 2, 2.9, 440.0);
+    EXPECT_EQ(length(wav.c_str()), 2);
+    EXPECT_EQ(length(kDefaultMusic.c_str()), 29);
+    EXPECT_EQ(length((std::string(PICREEL_PROGRAM_DIR) + "menu_pic/silent.mp2").c_str()), 60);
 }
 
-TEST(AudioConverter, StopLeavesNothingBehind) {
-    Converter conv;
-    ASSERT_TRUE(conv.Ready()) << conv.lib.Error();
-    TempDir dir;
-    const std::string wav = dir.File("long.wav");
+TEST_F(AudioConverter, StopLeavesNothingBehind) {
+    const std::string wav = dir.File("long.wav"), out = dir.File("out.mp2");
     WriteToneWav(wav, 44100, 2, 6.0, 440.0);
-    const std::string out = dir.File("out.mp2");
-
-    for (int polls : {1, 40}) {  // set before the start, and part-way through
+    for (int polls : {1, 40}) { // set before the start, and part-way through
         CountdownStop stop{polls};
         const StopEventC view = stop.View();
-        EXPECT_EQ(conv.convert(wav.c_str(), out.c_str(), &view), XTOMP2_STOPPED) << polls;
-        EXPECT_EQ(FilesIn(dir.Path()), 1) << polls;
+        EXPECT_EQ(convert(wav.c_str(), out.c_str(), &view), XTOMP2_STOPPED) << polls;
+        EXPECT_EQ(FilesIn(), 1) << polls;
     }
 
     // An existing file survives a stopped conversion unchanged.
     WriteFileBytes(out, "previous");
     CountdownStop stop{40};
     const StopEventC view = stop.View();
-    EXPECT_EQ(conv.convert(wav.c_str(), out.c_str(), &view), XTOMP2_STOPPED);
+    EXPECT_EQ(convert(wav.c_str(), out.c_str(), &view), XTOMP2_STOPPED);
     EXPECT_EQ(ReadFileBytes(out), "previous");
 
     // A stop event that is never set lets the conversion finish.
     CountdownStop never{1 << 30};
     const StopEventC quiet = never.View();
-    EXPECT_EQ(conv.convert(wav.c_str(), out.c_str(), &quiet), XTOMP2_OK);
-    EXPECT_EQ(conv.length(out.c_str()), 6);
+    EXPECT_EQ(convert(wav.c_str(), out.c_str(), &quiet), XTOMP2_OK);
+    EXPECT_EQ(length(out.c_str()), 6);
 }
 
-TEST(AudioConverter, BadInputOrOutputIsAnErrorAndWritesNothing) {
-    Converter conv;
-    ASSERT_TRUE(conv.Ready()) << conv.lib.Error();
-    TempDir dir;
+TEST_F(AudioConverter, BadInputOrOutputIsAnErrorAndWritesNothing) {
     std::string junk(20000, '\0');
     for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919) >> 3);
     WriteFileBytes(dir.File("junk.mp3"), junk);
     WriteFileBytes(dir.File("empty.wav"), "");
     // A WAV header that promises data the file does not hold.
-    const std::string wav = dir.File("cut.wav");
-    WriteToneWav(wav, 44100, 2, 1.0, 440.0);
-    WriteFileBytes(wav, ReadFileBytes(wav).substr(0, 44));
+    WriteFileBytes(dir.File("cut.wav"), ToneWav(44100, 2, 44100).substr(0, 44));
 
     const std::string out = dir.File("out.mp2");
     for (const char* name : {"missing.mp3", "junk.mp3", "empty.wav", "cut.wav"}) {
         const std::string src = dir.File(name);
-        EXPECT_EQ(conv.convert(src.c_str(), out.c_str(), nullptr), XTOMP2_ERR_INPUT) << name;
+        EXPECT_EQ(convert(src.c_str(), out.c_str(), nullptr), XTOMP2_ERR_INPUT) << name;
         EXPECT_FALSE(std::filesystem::exists(out)) << name;
-        EXPECT_EQ(conv.length(src.c_str()), 0) << name;
+        EXPECT_EQ(length(src.c_str()), 0) << name;
     }
-    EXPECT_EQ(conv.convert(nullptr, out.c_str(), nullptr), XTOMP2_ERR_INPUT);
-    EXPECT_EQ(conv.length(nullptr), 0);
+    EXPECT_EQ(convert(nullptr, out.c_str(), nullptr), XTOMP2_ERR_INPUT);
+    EXPECT_EQ(length(nullptr), 0);
 
-    const std::string good = dir.File("good.wav");
+    const std::string good = dir.File("good.wav"), nowhere = dir.File("no/such/folder/out.mp2");
     WriteToneWav(good, 8000, 1, 0.5, 440.0);
-    const std::string nowhere = dir.File("no/such/folder/out.mp2");
-    EXPECT_EQ(conv.convert(good.c_str(), nowhere.c_str(), nullptr), XTOMP2_ERR_OUTPUT);
-    EXPECT_EQ(conv.convert(good.c_str(), nullptr, nullptr), XTOMP2_ERR_INPUT);
+    EXPECT_EQ(convert(good.c_str(), nowhere.c_str(), nullptr), XTOMP2_ERR_OUTPUT);
+    EXPECT_EQ(convert(good.c_str(), nullptr, nullptr), XTOMP2_ERR_INPUT);
 }
 
-TEST(AudioConverter, LengthInWholeSeconds) {
-    Converter conv;
-    ASSERT_TRUE(conv.Ready()) << conv.lib.Error();
-    TempDir dir;
-    const std::string wav = dir.File("t.wav");
-    WriteToneWav(wav, 48000, 2, 2.9, 440.0);
-    EXPECT_EQ(conv.length(wav.c_str()), 2);
-    EXPECT_EQ(conv.length(DefaultMusic().c_str()), 29);
-    EXPECT_EQ(conv.length((std::string(PICREEL_PROGRAM_DIR) + "menu_pic/silent.mp2").c_str()), 60);
-}
-
-}  // namespace
+} // namespace

@@ -26,20 +26,16 @@ TEST(DynamicLibrary, LoadsAndCallsAnEntry) {
     EXPECT_FALSE(moved.IsLoaded());
 }
 
-TEST(DynamicLibrary, MissingEntryPointIsALoadFailure) {
+TEST(DynamicLibrary, MissingEntryPointOrBadFileIsALoadFailureWithAReason) {
     CDynamicLibrary lib;
     EXPECT_FALSE(lib.LoadWithEntries(PICREEL_TEST_LIBRARY, {"testlibAdd", "initEncoder"}));
     EXPECT_FALSE(lib.IsLoaded());
     EXPECT_NE(lib.LastError().find("initEncoder"), std::string::npos) << lib.LastError();
-}
-
-TEST(DynamicLibrary, MissingOrBadFileFailsWithAReason) {
-    CDynamicLibrary lib;
-    EXPECT_FALSE(lib.Load("/nonexistent/folder/VelmorEncoder.so"));
-    EXPECT_FALSE(lib.LastError().empty());
-    EXPECT_FALSE(lib.Load(""));
-    EXPECT_FALSE(lib.IsLoaded());
-    // A file that is no library at all (this test's own source).
-    EXPECT_FALSE(lib.Load(std::string(PICREEL_SOURCE_DIR) + "tests/platform/DynamicLibraryTest.cpp"));
-    EXPECT_FALSE(lib.LastError().empty());
+    // A missing file, no name, a file that is no library at all (this test's own source).
+    for (const std::string& path : {std::string("/nonexistent/folder/VelmorEncoder.so"), std::string(),
+                                   std::string(PICREEL_SOURCE_DIR) + "tests/platform/DynamicLibraryTest.cpp"}) {
+        EXPECT_FALSE(lib.Load(path)) << path;
+        EXPECT_FALSE(lib.IsLoaded());
+        EXPECT_FALSE(lib.LastError().empty());
+    }
 }

@@ -16,28 +16,18 @@
 namespace {
 
 struct Encoder {
-    ProgramLibrary lib{"VelmorEncoder.so"};
-    InitEncoderFn init = reinterpret_cast<InitEncoderFn>(lib.Symbol("initEncoder"));
-    EncOneFrameFn frame = reinterpret_cast<EncOneFrameFn>(lib.Symbol("EncOneFrame"));
-    CloseEncoderFn close = reinterpret_cast<CloseEncoderFn>(lib.Symbol("closeEncoder"));
-    bool Ready() const { return init && frame && close; }
+    CDynamicLibrary lib = LoadProgramLibrary("VelmorEncoder.so", {"initEncoder", "EncOneFrame", "closeEncoder"});
+    InitEncoderFn init = lib.Entry<InitEncoderFn>("initEncoder");
+    EncOneFrameFn frame = lib.Entry<EncOneFrameFn>("EncOneFrame");
+    CloseEncoderFn close = lib.Entry<CloseEncoderFn>("closeEncoder");
 };
 
+// The settings of one run and what a player sees of it.
 struct Profile {
-    const char* extension;
-    int width;
-    int height;
-    const char* videoCodec;
-    const char* videoRate;
-    const char* audioCodec;
-    const char* audioRate;
-    const char* sampleRate;
-    const char* channels;
-    const char* frameRate;
-    // What a player sees.
-    const char* probedVideo;
-    const char* probedAudio;
-    const char* probedFrameRate;
+    const char *extension;
+    int width, height;
+    const char *videoCodec, *videoRate, *audioCodec, *audioRate, *sampleRate, *channels, *frameRate;
+    const char *probedVideo, *probedAudio, *probedFrameRate;
 };
 
 // A picture whose planes differ, moving a little from frame to frame.
@@ -65,8 +55,8 @@ int32_t InitWith(const Encoder& enc, const Profile& p, const std::string& out, c
 
 // An MP2 music file as the program hands it over: a tone converted by the audio converter.
 std::string MakeMusic(const TempDir& dir) {
-    ProgramLibrary conv("libxToMp2.so");
-    auto convert = reinterpret_cast<XToMp2Fn>(conv.Symbol("xToMp2"));
+    CDynamicLibrary conv = LoadProgramLibrary("libxToMp2.so", {"xToMp2"});
+    auto convert = conv.Entry<XToMp2Fn>("xToMp2");
     const std::string wav = dir.File("tone.wav");
     const std::string mp2 = dir.File("music.mp2");
     WriteToneWav(wav, 44100, 2, 4.0, 440.0);
@@ -74,13 +64,18 @@ std::string MakeMusic(const TempDir& dir) {
     return mp2;
 }
 
-class EncoderProfiles : public ::testing::TestWithParam<Profile> {};
+class EncoderLibrary : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(enc.lib.IsLoaded()) << enc.lib.LastError(); }
+    Encoder enc;
+    TempDir dir;
+};
+class EncoderProfiles : public EncoderLibrary, public ::testing::WithParamInterface<Profile> {};
+
+const Profile kAvi{".avi", 320, 240, "libxvid", "800kb", "libmp3lame", "128kb", "44100", "2", "25", "mpeg4", "mp3", "25/1"};
 
 TEST_P(EncoderProfiles, WritesAFileThatPlaysWithMusicCutAtTheVideo) {
     const Profile p = GetParam();
-    Encoder enc;
-    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
-    TempDir dir;
     const std::string music = MakeMusic(dir);
     ASSERT_FALSE(music.empty());
     const std::string out = dir.File(std::string("show") + p.extension);
@@ -112,7 +107,7 @@ TEST_P(EncoderProfiles, WritesAFileThatPlaysWithMusicCutAtTheVideo) {
 INSTANTIATE_TEST_SUITE_P(
     Containers, EncoderProfiles,
     ::testing::Values(
-        Profile{".avi", 320, 240, "libxvid", "800kb", "libmp3lame", "128kb", "44100", "2", "25", "mpeg4", "mp3", "25/1"},
+        kAvi,
         Profile{".mp4", 352, 240, "mpeg4", "600kb", "libfaac", "96kb", "48000", "2", "29.97", "mpeg4", "aac",
                 "30000/1001"},
         Profile{".mp4", 320, 240, "xvid", "600kb", "aac", "64kb", "44100", "1", "15", "mpeg4", "aac", "15/1"},
@@ -124,12 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.extension + 1) + "_" + std::to_string(info.index);
     });
 
-const Profile kAvi{".avi", 320, 240, "libxvid", "800kb", "libmp3lame", "128kb", "44100", "2", "25", "mpeg4", "mp3", "25/1"};
-
-TEST(EncoderLibrary, PlanesArriveInOrder) {
-    Encoder enc;
-    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
-    TempDir dir;
+TEST_F(EncoderLibrary, PlanesArriveInOrder) {
     const std::string out = dir.File("planes.avi");
     Profile p = kAvi;
     p.videoRate = "3000kb";
@@ -156,10 +146,7 @@ TEST(EncoderLibrary, PlanesArriveInOrder) {
     EXPECT_NEAR(mean(320 * 240 * 5 / 4, yuv.size()), 200, 3);
 }
 
-TEST(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
-    Encoder enc;
-    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
-    TempDir dir;
+TEST_F(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
     WriteFileBytes(dir.File("empty.mp2"), "");
     WriteFileBytes(dir.File("junk.mp2"), std::string(5000, '\x5a'));
     for (const std::string& music : {dir.File("none.mp2"), dir.File("empty.mp2"), dir.File("junk.mp2")}) {
@@ -173,10 +160,7 @@ TEST(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
     }
 }
 
-TEST(EncoderLibrary, RefusedSettingsLeaveNothingAndFramesFail) {
-    Encoder enc;
-    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
-    TempDir dir;
+TEST_F(EncoderLibrary, RefusedSettingsLeaveNothingAndFramesFail) {
     std::vector<uint8_t> yuv = Picture(320, 240, 0);
     struct Case {
         const char* what;
@@ -214,10 +198,7 @@ TEST(EncoderLibrary, RefusedSettingsLeaveNothingAndFramesFail) {
     EXPECT_NE(enc.frame(yuv.data()), 0);
 }
 
-TEST(EncoderLibrary, WriteFailureEndsTheRunAndRemovesTheFile) {
-    Encoder enc;
-    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
-    TempDir dir;
+TEST_F(EncoderLibrary, WriteFailureEndsTheRunAndRemovesTheFile) {
     const std::string out = dir.File("full.avi");
     std::filesystem::create_symlink("/dev/full", out);
     Profile p = kAvi;
@@ -233,31 +214,16 @@ TEST(EncoderLibrary, WriteFailureEndsTheRunAndRemovesTheFile) {
     EXPECT_EQ(enc.close(), 0);
 }
 
-TEST(EncoderLibrary, FramesAfterCloseAreRefused) {
-    Encoder enc;
-    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
-    TempDir dir;
-    const std::string out = dir.File("closed.avi");
-    ASSERT_EQ(InitWith(enc, kAvi, out, ""), 0);
-    ASSERT_EQ(enc.frame(Picture(320, 240, 0).data()), 0);
-    EXPECT_NE(enc.frame(nullptr), 0);
-    ASSERT_EQ(enc.close(), 0);
-    EXPECT_NE(enc.frame(Picture(320, 240, 1).data()), 0);
-    EXPECT_EQ(enc.close(), 0);
-    EXPECT_EQ(ProbeStream(out, "v:0").at("nb_read_frames"), "1");
-}
-
-TEST(EncoderLibrary, OpeningAgainFinishesTheFileStillOpen) {
-    Encoder enc;
-    ASSERT_TRUE(enc.Ready()) << enc.lib.Error();
-    TempDir dir;
-    const std::string first = dir.File("first.avi");
-    const std::string second = dir.File("second.avi");
+TEST_F(EncoderLibrary, OpeningAgainFinishesTheFileStillOpenAndClosedFilesRefuseFrames) {
+    const std::string first = dir.File("first.avi"), second = dir.File("second.avi");
     ASSERT_EQ(InitWith(enc, kAvi, first, ""), 0);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(enc.frame(Picture(320, 240, i).data()), 0);
+    EXPECT_NE(enc.frame(nullptr), 0);
     ASSERT_EQ(InitWith(enc, kAvi, second, ""), 0);
     ASSERT_EQ(enc.frame(Picture(320, 240, 0).data()), 0);
     ASSERT_EQ(enc.close(), 0);
+    EXPECT_NE(enc.frame(Picture(320, 240, 1).data()), 0);
+    EXPECT_EQ(enc.close(), 0);
     EXPECT_EQ(ProbeStream(first, "v:0").at("nb_read_frames"), "3");
     EXPECT_EQ(ProbeStream(second, "v:0").at("nb_read_frames"), "1");
     EXPECT_EQ(DecodeErrors(first), "");

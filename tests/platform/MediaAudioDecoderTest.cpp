@@ -8,6 +8,7 @@
 #include "platform/media/AudioDecoder.h"
 #include "platform/media/AudioSink.h"
 #include "platform/media/MediaPlayer.h"
+#include "tests/platform/MediaTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -15,28 +16,10 @@ namespace {
 // A 16-bit stereo PCM WAV at the output rate whose left channel counts frames and whose right
 // channel is the negated count, so that every decoded frame tells where it came from.
 std::string MakeCountingWav(uint32_t frames) {
-    auto put = [](std::string& out, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    };
-    const uint32_t dataBytes = frames * 4;
-    std::string wav = "RIFF";
-    put(wav, 36 + dataBytes, 4);
-    wav += "WAVEfmt ";
-    put(wav, 16, 4);
-    put(wav, 1, 2);
-    put(wav, 2, 2);
-    put(wav, kSinkSampleRate, 4);
-    put(wav, kSinkSampleRate * 4, 4);
-    put(wav, 4, 2);
-    put(wav, 16, 2);
-    wav += "data";
-    put(wav, dataBytes, 4);
-    for (uint32_t i = 0; i < frames; ++i) {
+    return WavBytes(kSinkSampleRate, 2, frames, [](uint32_t i, uint16_t channel) {
         const auto value = static_cast<int16_t>(i % 30000);
-        put(wav, static_cast<uint16_t>(value), 2);
-        put(wav, static_cast<uint16_t>(static_cast<int16_t>(-value)), 2);
-    }
-    return wav;
+        return static_cast<int16_t>(channel ? -value : value);
+    });
 }
 
 std::vector<int16_t> ReadAll(CAudioDecoder& decoder) {

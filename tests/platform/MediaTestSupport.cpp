@@ -1,38 +1,21 @@
 #include "tests/platform/MediaTestSupport.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
-#include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 
-ProgramLibrary::ProgramLibrary(const std::string& fileName) {
-    const std::string path = std::string(PICREEL_PROGRAM_DIR) + fileName;
-    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!m_handle) {
-        const char* e = dlerror();
-        m_error = e ? e : "dlopen failed";
-    }
-}
+#include "tests/support/TempDir.h"
 
-ProgramLibrary::~ProgramLibrary() {
-    if (m_handle) dlclose(m_handle);
-}
-
-void* ProgramLibrary::Symbol(const char* name) const {
-    return m_handle ? dlsym(m_handle, name) : nullptr;
+CDynamicLibrary LoadProgramLibrary(const std::string& fileName, std::initializer_list<const char*> entries) {
+    CDynamicLibrary library;
+    library.LoadWithEntries(std::string(PICREEL_PROGRAM_DIR) + fileName, entries);
+    return library;
 }
 
 namespace {
-
-void PutLe(std::ofstream& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
 
 std::string Quoted(const std::string& s) {
     std::string q = "'";
@@ -53,27 +36,35 @@ std::map<std::string, std::string> ParseKeyValues(const std::string& text) {
 
 }  // namespace
 
+std::string WavBytes(uint32_t rate, uint16_t channels, uint32_t frames,
+                     const std::function<int16_t(uint32_t, uint16_t)>& sample) {
+    std::string wav = "RIFF";
+    auto put = [&wav](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) wav += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    const uint32_t dataBytes = frames * channels * 2u;
+    put(36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    // Format size, PCM, channels, rate, bytes per second, block align, bits.
+    for (auto [value, bytes] : {std::pair{16u, 4}, {1u, 2}, {uint32_t{channels}, 2}, {rate, 4},
+                                {rate * channels * 2u, 4}, {channels * 2u, 2}, {16u, 2}})
+        put(value, bytes);
+    wav += "data";
+    put(dataBytes, 4);
+    for (uint32_t i = 0; i < frames; ++i)
+        for (uint16_t c = 0; c < channels; ++c) put(static_cast<uint16_t>(sample(i, c)), 2);
+    return wav;
+}
+
+std::string ToneWav(uint32_t rate, uint16_t channels, uint32_t frames, double amplitude, double hz) {
+    return WavBytes(rate, channels, frames, [&](uint32_t i, uint16_t) {
+        return static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / rate)));
+    });
+}
+
 void WriteToneWav(const std::string& path, int sampleRate, int channels, double seconds, double hz) {
-    const uint32_t frames = static_cast<uint32_t>(seconds * sampleRate);
-    const uint32_t dataBytes = frames * static_cast<uint32_t>(channels) * 2;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write("RIFF", 4);
-    PutLe(out, 36 + dataBytes, 4);
-    out.write("WAVEfmt ", 8);
-    PutLe(out, 16, 4);
-    PutLe(out, 1, 2);  // PCM
-    PutLe(out, static_cast<uint32_t>(channels), 2);
-    PutLe(out, static_cast<uint32_t>(sampleRate), 4);
-    PutLe(out, static_cast<uint32_t>(sampleRate * channels * 2), 4);
-    PutLe(out, static_cast<uint32_t>(channels * 2), 2);
-    PutLe(out, 16, 2);
-    out.write("data", 4);
-    PutLe(out, dataBytes, 4);
-    for (uint32_t i = 0; i < frames; ++i) {
-        const double v = 0.5 * std::sin(2.0 * 3.14159265358979 * hz * i / sampleRate);
-        const auto sample = static_cast<int16_t>(std::lround(v * 32767.0));
-        for (int c = 0; c < channels; ++c) PutLe(out, static_cast<uint16_t>(sample), 2);
-    }
+    WriteFileBytes(path, ToneWav(static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(channels),
+                                 static_cast<uint32_t>(seconds * sampleRate), 16383, hz));
 }
 
 std::string RunCommand(const std::string& command) {

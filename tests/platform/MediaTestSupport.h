@@ -1,29 +1,24 @@
-// Helpers for the tests of the run-time libraries: loading them as the program does, making sound
-// files, and asking ffprobe/ffmpeg about what was written, as a real client would.
+// Helpers for the tests of the run-time libraries and the player: loading the libraries as the
+// program does, making sound files, and asking ffprobe/ffmpeg about what was written, as a real
+// client would.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
-// A library from the program folder, opened with dlopen and closed at the end of scope.
-class ProgramLibrary {
-public:
-    explicit ProgramLibrary(const std::string& fileName);
-    ~ProgramLibrary();
-    ProgramLibrary(const ProgramLibrary&) = delete;
-    ProgramLibrary& operator=(const ProgramLibrary&) = delete;
+#include "platform/win/DynamicLibrary.h"
 
-    bool IsLoaded() const { return m_handle != nullptr; }
-    const std::string& Error() const { return m_error; }
-    void* Symbol(const char* name) const;
+// A library of the program folder with its entry points (not loaded when one is missing).
+CDynamicLibrary LoadProgramLibrary(const std::string& fileName, std::initializer_list<const char*> entries);
 
-private:
-    void* m_handle = nullptr;
-    std::string m_error;
-};
-
-// Writes a 16-bit PCM WAV file holding a sine tone.
+// The bytes of a 16-bit PCM WAV file: `frames` frames, each channel's sample from sample(frame, channel).
+std::string WavBytes(uint32_t rate, uint16_t channels, uint32_t frames,
+                     const std::function<int16_t(uint32_t, uint16_t)>& sample);
+// A WAV file's bytes holding a sine tone in every channel (none gives a header-only file).
+std::string ToneWav(uint32_t rate, uint16_t channels, uint32_t frames, double amplitude = 16383, double hz = 440);
+// Writes a tone of `seconds` as a WAV file.
 void WriteToneWav(const std::string& path, int sampleRate, int channels, double seconds, double hz);
 
 // Runs a shell command and returns what it printed on standard output.

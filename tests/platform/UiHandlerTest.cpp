@@ -6,36 +6,97 @@
 #include "platform/win/ScriptedUiHandler.h"
 #include "platform/win/UiHandler.h"
 
+namespace {
+// Installs a scripted handler for one test and puts the previous one back.
+class UiHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_previous = UiHandler::Install(ui); }
+    void TearDown() override { UiHandler::Install(m_previous); }
+    std::shared_ptr<ScriptedUiHandler> ui = std::make_shared<ScriptedUiHandler>();
+    std::shared_ptr<UiHandler> m_previous;
+};
+
+class ValueDialog : public CDialog {
+public:
+    explicit ValueDialog(int& stored) : CDialog(253, "Transition Alpha Setting"), m_stored(stored) {}
+    BOOL OnInitDialog() override {
+        m_control = m_stored;
+        return TRUE;
+    }
+    void OnOK() override {
+        m_stored = m_control;
+        CDialog::OnOK();
+    }
+    int m_control = -1;
+    int& m_stored;
+};
+} // namespace
+
 TEST(UiHandler, DefaultButtonFollowsTheBoxStyle) {
-    EXPECT_EQ(UiHandler::DefaultButton(MB_OK), IDOK);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_OK | MB_ICONERROR), IDOK);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_OKCANCEL), IDOK);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_YESNO | MB_ICONQUESTION), IDYES);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_YESNO | MB_DEFBUTTON2), IDNO);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_YESNOCANCEL), IDYES);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
-    EXPECT_EQ(UiHandler::DefaultButton(MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONWARNING), IDCANCEL);
+    const std::pair<UINT, int> cases[] = {
+        {MB_OK | MB_ICONERROR, IDOK},      {MB_OKCANCEL, IDOK},
+        {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL}, {MB_YESNO | MB_ICONQUESTION, IDYES},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},  {MB_YESNOCANCEL, IDYES},
+        {MB_YESNOCANCEL | MB_DEFBUTTON2, IDNO}, {MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONWARNING, IDCANCEL}};
+    for (const auto& [style, button] : cases) EXPECT_EQ(UiHandler::DefaultButton(style), button) << style;
 }
 
-TEST(UiHandler, InstallReplacesAndNullRestoresTheHeadlessHandler) {
-    auto scripted = std::make_shared<ScriptedUiHandler>();
-    auto previous = UiHandler::Install(scripted);
-    ASSERT_NE(previous, nullptr);
-    EXPECT_EQ(&UiHandler::Current(), scripted.get());
-    EXPECT_EQ(AppMessageBox("Do you want to quit?", MB_YESNO), IDYES);
-    ASSERT_EQ(scripted->Boxes().size(), 1u);
-    EXPECT_EQ(scripted->Boxes()[0].text, "Do you want to quit?");
-    EXPECT_EQ(scripted->Boxes()[0].type, MB_YESNO);
+TEST_F(UiHandlerTest, ScriptedAnswersAreUsedInOrderThenDefaultsAndNullRestoresTheHeadlessHandler) {
+    EXPECT_EQ(&UiHandler::Current(), ui.get());
+    ui->QueueAnswer(IDNO);
+    EXPECT_EQ(AppMessageBox("Do you want to save this project?", MB_YESNOCANCEL), IDNO);
+    EXPECT_EQ(AppMessageBox("Do you want to save this project?", MB_YESNOCANCEL), IDYES);
+    EXPECT_EQ(AppMessageBox("Make video files successful!"), IDOK);
+    ASSERT_EQ(ui->Boxes().size(), 3u);
+    EXPECT_EQ(ui->Boxes()[2].text, "Make video files successful!");
+    EXPECT_EQ(ui->Boxes()[0].type, MB_YESNOCANCEL);
 
-    EXPECT_EQ(UiHandler::Install(nullptr), scripted);
-    EXPECT_NE(&UiHandler::Current(), scripted.get());
+    ui->QueueFiles({"/a.jpg", "/b.png"});
+    std::vector<std::string> files;
+    EXPECT_TRUE(ui->OpenFiles("Open", "*.jpg", files));
+    EXPECT_EQ(files, (std::vector<std::string>{"/a.jpg", "/b.png"}));
+    EXPECT_FALSE(ui->OpenFiles("Open", "*.jpg", files));
+    EXPECT_TRUE(files.empty());
+
     // The headless handler cancels dialogs and file choices and never waits.
-    CDialog dialog(100, "About");
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    std::vector<std::string> files{"stale"};
+    EXPECT_EQ(UiHandler::Install(nullptr), ui);
+    EXPECT_NE(&UiHandler::Current(), ui.get());
+    EXPECT_EQ(CDialog(100, "About").DoModal(), IDCANCEL);
+    files = {"stale"};
     EXPECT_FALSE(UiHandler::Current().OpenFiles("Open", "*.jpg", files));
     EXPECT_TRUE(files.empty());
     EXPECT_EQ(AppMessageBox("Make video files failed!", MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
-    UiHandler::Install(previous);
+}
+
+TEST_F(UiHandlerTest, DialogScriptsPressOkOrCancelAndWaitCursorsNest) {
+    int stored = 1;
+    ui->QueueDialog([](CDialog& d) -> INT_PTR {
+        auto& dialog = static_cast<ValueDialog&>(d);
+        EXPECT_EQ(dialog.m_control, 1); // the script sees the initialised controls
+        dialog.m_control = 2;
+        return IDOK;
+    });
+    ui->QueueDialog([](CDialog& d) -> INT_PTR {
+        static_cast<ValueDialog&>(d).m_control = 0;
+        // A script may show boxes of its own while the dialog runs.
+        EXPECT_EQ(AppMessageBox("inner", MB_OKCANCEL), IDOK);
+        return IDCANCEL;
+    });
+    EXPECT_EQ(ValueDialog(stored).DoModal(), IDOK);
+    EXPECT_EQ(stored, 2);
+    EXPECT_EQ(ValueDialog(stored).DoModal(), IDCANCEL);
+    EXPECT_EQ(stored, 2); // Cancel leaves the object unchanged
+    EXPECT_EQ(ValueDialog(stored).DoModal(), IDCANCEL); // unscripted
+    EXPECT_EQ(ui->DialogTitles(), std::vector<std::string>(3, "Transition Alpha Setting"));
+    EXPECT_EQ(ui->Boxes().size(), 1u);
+
+    {
+        CWaitCursor outer;
+        {
+            CWaitCursor inner;
+            EXPECT_EQ(ui->WaitCursorDepth(), 2);
+        }
+        EXPECT_EQ(ui->WaitCursorDepth(), 1);
+    }
+    EXPECT_EQ(ui->WaitCursorDepth(), 0);
 }
