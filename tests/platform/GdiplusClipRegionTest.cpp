@@ -10,11 +10,10 @@
 #include "platform/gdiplus/SolidBrush.h"
 
 using namespace Gdiplus;
-using gdiplus_test::PixelAt;
+using namespace gdiplus_test;
 
 namespace {
 
-constexpr ARGB kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
 
 // Fills the whole 20 x 20 bitmap white through the clip and reports which of the probes got it.
 std::string Probe(Graphics& g, Bitmap& b, std::initializer_list<Point> pts) {

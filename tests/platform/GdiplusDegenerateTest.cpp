@@ -12,13 +12,12 @@
 #include "platform/gdiplus/SolidBrush.h"
 
 using namespace Gdiplus;
-using gdiplus_test::PixelAt;
+using namespace gdiplus_test;
 
 namespace {
 
 constexpr REAL kNan = std::numeric_limits<REAL>::quiet_NaN();
 constexpr REAL kInf = std::numeric_limits<REAL>::infinity();
-constexpr ARGB kBlack = 0xFF000000, kRed = 0xFFFF0000, kWhite = 0xFFFFFFFF;
 
 // After a degenerate call: nothing was drawn, cairo is fine, and an ordinary draw still works.
 void ExpectStillUsable(Graphics& g, Bitmap& frame, Bitmap& picture) {

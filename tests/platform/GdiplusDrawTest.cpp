@@ -9,13 +9,10 @@
 #include "platform/gdiplus/SolidBrush.h"
 
 using namespace Gdiplus;
-using gdiplus_test::Near;
-using gdiplus_test::PixelAt;
+using namespace gdiplus_test;
 
 namespace {
 
-constexpr ARGB kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF,
-               kBlack = 0xFF000000;
 
 // A 2 x 2 picture: red, green on top; blue, white below.
 std::unique_ptr<Bitmap> Quad(PixelFormat format = PixelFormat24bppRGB) {

@@ -10,8 +10,7 @@
 #include "tests/support/TempDir.h"
 
 using namespace Gdiplus;
-using gdiplus_test::Near;
-using gdiplus_test::PixelAt;
+using namespace gdiplus_test;
 
 namespace {
 
@@ -90,20 +89,31 @@ TEST(GdiplusLoad, BadFilesGiveInvalidBitmaps) {
     EXPECT_TRUE(g.IsHealthy());
 }
 
-TEST(GdiplusLoad, SavedCoverLoadsBack) {
-    if (!PixFindCodec(PIXFORMAT_BMP)) GTEST_SKIP() << "no BMP codec in the image library";
+TEST(GdiplusLoad, SavedCoverIsA24BitBmpThatLoadsBack) {
     TempDir dir;
-    Bitmap cover(80, 60, PixelFormat24bppRGB);
-    Graphics(&cover).Clear(Color(255, 250, 240, 230));
-    cover.SetPixel(79, 0, Color(255, 1, 2, 3));
+    Bitmap cover(3, 2, PixelFormat24bppRGB);
+    Graphics(&cover).Clear(Color(255, 1, 2, 3));
+    cover.SetPixel(0, 1, Color(255, 9, 8, 7)); // bottom-left: first pixel in the file
     const std::string path = dir.File("cover_x.bmp");
     ASSERT_EQ(cover.Save(path, "image/bmp"), Ok);
+    const std::string bytes = ReadFileBytes(path);
+    ASSERT_EQ(bytes.size(), 54u + 2 * 12);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<unsigned char>(bytes[18]), 3);  // width
+    EXPECT_EQ(static_cast<unsigned char>(bytes[22]), 2);  // height, bottom-up
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24); // bits per pixel
+    EXPECT_EQ(static_cast<unsigned char>(bytes[54]), 7);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[66]), 3);
+    EXPECT_EQ(cover.Save(dir.File("x.png"), "image/png"), UnknownImageFormat);
+    EXPECT_NE(cover.Save(dir.File("missing/dir/x.bmp"), "image/bmp"), Ok);
+
+    if (!PixFindCodec(PIXFORMAT_BMP)) GTEST_SKIP() << "no BMP codec in the image library";
     EXPECT_TRUE(IsLoadableImage(path));
     Bitmap back(path);
     ASSERT_TRUE(back.IsValid());
-    EXPECT_EQ(back.GetWidth(), 80u);
-    EXPECT_EQ(back.GetHeight(), 60u);
+    EXPECT_EQ(back.GetWidth(), 3u);
+    EXPECT_EQ(back.GetHeight(), 2u);
     EXPECT_NE(back.GetFlags(), 0u);
-    EXPECT_EQ(PixelAt(back, 79, 0), 0xFF010203u);
-    EXPECT_EQ(PixelAt(back, 0, 59), 0xFFFAF0E6u);
+    EXPECT_EQ(PixelAt(back, 0, 1), 0xFF090807u);
+    EXPECT_EQ(PixelAt(back, 2, 0), 0xFF010203u);
 }

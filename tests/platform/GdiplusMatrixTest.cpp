@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "platform/gdiplus/Matrix.h"
 
@@ -17,49 +18,29 @@ PointF Map(const Matrix& m, REAL x, REAL y) {
 } // namespace
 
 TEST(GdiplusMatrix, OrderOfOperations) {
+    const PointF plg[3] = {PointF(10, 10), PointF(30, 10), PointF(10, 50)};
+    struct Case { const char* what; std::function<void(Matrix&)> build; PointF in, out; };
+    const Case cases[] = {
+        {"prepended: scales first", [](Matrix& m) { m.Translate(10, 0); m.Scale(2, 2); }, {1, 1}, {12, 2}},
+        {"appended: translates first", [](Matrix& m) { m.Translate(10, 0); m.Scale(2, 2, MatrixOrderAppend); },
+         {1, 1}, {22, 2}},
+        // Positive angles turn clockwise on screen: +x goes to +y.
+        {"rotate", [](Matrix& m) { m.Rotate(90); }, {1, 0}, {0, 1}},
+        {"rotate about a point", [](Matrix& m) { m.RotateAt(180, PointF(5, 5)); }, {0, 0}, {10, 10}},
+        {"multiply", [](Matrix& m) { m.Translate(3, 4); Matrix s; s.Scale(2, 3); m.Multiply(&s, MatrixOrderAppend); },
+         {0, 0}, {6, 12}},
+        {"rectangle onto a parallelogram", [&](Matrix& m) { m = Matrix(RectF(0, 0, 2, 4), plg); }, {2, 4}, {30, 50}},
+    };
+    for (const Case& c : cases) {
+        Matrix m;
+        c.build(m);
+        const PointF p = Map(m, c.in.X, c.in.Y);
+        EXPECT_NEAR(p.X, c.out.X, 1e-4) << c.what;
+        EXPECT_NEAR(p.Y, c.out.Y, 1e-4) << c.what;
+    }
     Matrix m;
     m.Translate(10, 0);
-    m.Scale(2, 2); // prepended: scales first, then translates
-    PointF p = Map(m, 1, 1);
-    EXPECT_FLOAT_EQ(p.X, 12);
-    EXPECT_FLOAT_EQ(p.Y, 2);
-
-    Matrix a;
-    a.Translate(10, 0);
-    a.Scale(2, 2, MatrixOrderAppend); // translates first, then scales
-    p = Map(a, 1, 1);
-    EXPECT_FLOAT_EQ(p.X, 22);
-    EXPECT_FLOAT_EQ(p.Y, 2);
-
-    // Positive angles turn clockwise on screen: +x goes to +y.
-    Matrix r;
-    r.Rotate(90);
-    p = Map(r, 1, 0);
-    EXPECT_FLOAT_EQ(p.X, 0);
-    EXPECT_FLOAT_EQ(p.Y, 1);
-
-    Matrix at;
-    at.RotateAt(180, PointF(5, 5));
-    p = Map(at, 0, 0);
-    EXPECT_FLOAT_EQ(p.X, 10);
-    EXPECT_FLOAT_EQ(p.Y, 10);
-
-    Matrix mult(1, 0, 0, 1, 3, 4);
-    Matrix s;
-    s.Scale(2, 3);
-    mult.Multiply(&s, MatrixOrderAppend);
-    REAL e[6];
-    mult.GetElements(e);
-    EXPECT_FLOAT_EQ(e[4], 6);
-    EXPECT_FLOAT_EQ(e[5], 12);
-
-    // Rectangle onto a parallelogram.
-    const PointF plg[3] = {PointF(10, 10), PointF(30, 10), PointF(10, 50)};
-    Matrix fit(RectF(0, 0, 2, 4), plg);
-    p = Map(fit, 2, 4);
-    EXPECT_FLOAT_EQ(p.X, 30);
-    EXPECT_FLOAT_EQ(p.Y, 50);
-
+    m.Scale(2, 2);
     Point ip(1, 1);
     m.TransformPoints(&ip);
     EXPECT_EQ(ip.X, 12);

@@ -9,6 +9,9 @@
 
 namespace gdiplus_test {
 
+constexpr Gdiplus::ARGB kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF,
+                        kBlack = 0xFF000000;
+
 inline Gdiplus::ARGB PixelAt(const Gdiplus::Bitmap& bmp, int x, int y) {
     Gdiplus::Color c;
     EXPECT_EQ(bmp.GetPixel(x, y, &c), Gdiplus::Ok) << "at " << x << "," << y;

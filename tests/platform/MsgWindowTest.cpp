@@ -130,20 +130,6 @@ TEST(MsgWindow, TimersFireOnThePumpingThreadUntilKilled) {
     }
 }
 
-TEST(MsgWindow, WakeEndsAnEndlessPump) {
-    CMsgWindow window;
-    std::atomic<bool> returned{false};
-    bool served = true;
-    std::thread pump([&] {
-        served = window.PumpOne(INFINITE);
-        returned = true;
-    });
-    window.Wake();
-    pump.join();
-    EXPECT_TRUE(returned);
-    EXPECT_FALSE(served);
-}
-
 TEST(MsgWindow, WaitWhilePumpingServesAWorkersMessagesDuringTheWait) {
     // The worker reports through the window and only finishes once its report was served, as a
     // worker that sends to the user-interface thread's controls does: without pumping this hangs.
@@ -172,9 +158,15 @@ TEST(MsgWindow, WaitWhilePumpingServesAWorkersMessagesDuringTheWait) {
     EXPECT_EQ(rec.Count(WM_TEST_DONE), 1u);
 }
 
-TEST(MsgWindow, WaitWhilePumpingTimesOutAndLeavesNoWakeBehind) {
+TEST(MsgWindow, WakeEndsAnEndlessPumpAndWaitWhilePumpingLeavesNoWakeBehind) {
     CEvent event;
     CMsgWindow window;
+    bool served = true;
+    std::thread pump([&] { served = window.PumpOne(INFINITE); });
+    window.Wake();
+    pump.join();
+    EXPECT_FALSE(served);
+
     EXPECT_FALSE(WaitWhilePumping(event, &window, 30));
     event.Set();
     EXPECT_TRUE(WaitWhilePumping(event, &window, INFINITE));

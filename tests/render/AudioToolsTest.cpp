@@ -95,11 +95,14 @@ protected:
 };
 
 TEST_F(AudioTools, JoinRepeatsTheMusicToCoverTheProject) {
-    AddTone("a.wav", 1000, 440);
-    AddTone("b.wav", 2000, 660);
-    ASSERT_EQ(m_list[0]->m_nDuration, 1);
+    // Same file names in two folders, and a piece named like the joined file: each piece still
+    // gets a temporary file of its own.
+    AddTone("one/song.wav", 1000, 440, "song.mp2");
+    AddTone("two/song.wav", 2000, 660, "song.mp2");
+    AddTone("three/joined.wav", 1000, 330, "joined.mp2");
     ASSERT_EQ(m_list[1]->m_nDuration, 2);
-    const std::string once = ConvertAlone(*m_list[0]) + ConvertAlone(*m_list[1]);
+    std::string once;
+    for (const auto& entry : m_list) once += ConvertAlone(*entry);
     ASSERT_FALSE(once.empty());
 
     // Loop-audio off: the list once, however long the project.
@@ -109,33 +112,19 @@ TEST_F(AudioTools, JoinRepeatsTheMusicToCoverTheProject) {
     const std::string joined = m_dir.File("joined.mp2");
     ASSERT_EQ(Join(joined), 0);
     EXPECT_EQ(ReadFileBytes(joined), once);
-    EXPECT_FALSE(FileExists(m_list[0]->m_strTempMp2)) << "pieces are removed after the join";
-    EXPECT_FALSE(FileExists(m_list[1]->m_strTempMp2));
-
-    // Loop-audio on, 3 s of music for a 10 s project: 10 / 3 + 1 = 4 rounds.
-    g_Project.m_Config.LoopAudio = 1;
-    ASSERT_EQ(Join(joined), 0);
-    EXPECT_EQ(ReadFileBytes(joined), once + once + once + once);
-
-    // Music whose lengths add up to nothing plays once instead of dividing by zero.
-    m_list[0]->m_nDuration = 0;
-    m_list[1]->m_nDuration = 0;
-    ASSERT_EQ(Join(joined), 0);
-    EXPECT_EQ(ReadFileBytes(joined), once);
-}
-
-TEST_F(AudioTools, SameFileNamesInTwoFoldersGetTheirOwnTemporaryFiles) {
-    AddTone("one/song.wav", 1000, 440, "song.mp2");
-    AddTone("two/song.wav", 1000, 880, "song.mp2");
-    // A piece must not take the joined file's name either.
-    AddTone("three/joined.wav", 1000, 330, "joined.mp2");
-    const std::string expected = ConvertAlone(*m_list[0]) + ConvertAlone(*m_list[1]) + ConvertAlone(*m_list[2]);
-    g_Project.m_Config.LoopAudio = 0;
-    const std::string joined = m_dir.File("joined.mp2");
-    ASSERT_EQ(Join(joined), 0);
-    EXPECT_EQ(ReadFileBytes(joined), expected);
     EXPECT_NE(m_list[0]->m_strTempMp2, m_list[1]->m_strTempMp2);
     EXPECT_NE(m_list[2]->m_strTempMp2, joined);
+    for (const auto& entry : m_list) EXPECT_FALSE(FileExists(entry->m_strTempMp2)) << "pieces are removed";
+
+    // Loop-audio on, 4 s of music for a 10 s project: 10 / 4 + 1 = 3 rounds.
+    g_Project.m_Config.LoopAudio = 1;
+    ASSERT_EQ(Join(joined), 0);
+    EXPECT_EQ(ReadFileBytes(joined), once + once + once);
+
+    // Music whose lengths add up to nothing plays once instead of dividing by zero.
+    for (const auto& entry : m_list) entry->m_nDuration = 0;
+    ASSERT_EQ(Join(joined), 0);
+    EXPECT_EQ(ReadFileBytes(joined), once);
 }
 
 TEST_F(AudioTools, FailuresAndStopsLeaveNoFiles) {

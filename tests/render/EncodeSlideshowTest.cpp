@@ -105,21 +105,24 @@ protected:
 
 } // namespace
 
-TEST_F(EncodeSlideshowTest, FrameCountsFollowTheEncoderRule) {
+TEST_F(EncodeSlideshowTest, FrameCountsAndTextsFollowTheEncoderRules) {
     // The first slide's own times are not used: fps + 25 x (3 + 2) + 25 x (1 + 0).
     std::vector<SlideSpec> slides = {{m_red, 8, 5, 3}, {m_blue, 0, 3, 2, 0, 0}, {m_red, 13, 1, 0, 9, 0}};
-    ASSERT_EQ(Encode(slides, MakeProfile("160x120", "25")), 0);
+    ASSERT_EQ(Encode(slides, MakeProfile("320x240", "25")), 0);
     EXPECT_EQ(Count("frame"), 25u + 125u + 25u);
-    EXPECT_EQ(Count("init 160 120 "), 1u);
+    EXPECT_EQ(Calls()[1], "init 320 240 " + m_dir.File("out.avi") + "|" + PICREEL_FAKE_ENCODER_DIR +
+                              "menu_pic/in.yuv|" + m_dir.File("music.mp2") +
+                              "|libmp3lame|128kb|44100|2|libxvid|512kb|320x240|25");
     ExpectReleased(1);
     EXPECT_EQ(g_positions.size(), 175u);
     for (size_t i = 1; i < g_positions.size(); ++i) EXPECT_GE(g_positions[i], g_positions[i - 1]);
 
-    // At "29.97" the renderer counts 29 frames a second and the encoder is told "29.97".
+    // At "29.97" the renderer counts 29 frames a second and the encoder is told "29.97"; codec
+    // names become the encoder's.
     Fresh();
-    ASSERT_EQ(Encode(slides, MakeProfile("160x120", "29.97")), 0);
+    ASSERT_EQ(Encode(slides, MakeProfile("176x144", "29.97", "h263", "amr_nb")), 0);
     EXPECT_EQ(Count("frame"), 29u + 29u * 5 + 29u);
-    EXPECT_NE(Calls()[1].find("|160x120|29.97"), std::string::npos);
+    EXPECT_NE(Calls()[1].find("|libamr_nb|12.2k|8000|1|h263p|512kb|176x144|29.97"), std::string::npos);
 
     // One slide with no display and no transition time: the model counts 0 frames and the
     // progress step is 0, the encoder still writes the one-second fade-in.
@@ -127,19 +130,6 @@ TEST_F(EncodeSlideshowTest, FrameCountsFollowTheEncoderRule) {
     ASSERT_EQ(Encode({{m_red, 20, 0, 0}}, MakeProfile("160x120", "25")), 0);
     ASSERT_EQ(m_show->GetTotalFrames(), 0);
     EXPECT_EQ(g_positions, std::vector<int32_t>(25, 0));
-}
-
-TEST_F(EncodeSlideshowTest, EncoderIsToldTheProfilesTexts) {
-    ASSERT_EQ(Encode({{m_red}}, MakeProfile("320x240", "25")), 0);
-    const std::string expected = "init 320 240 " + m_dir.File("out.avi") + "|" + PICREEL_FAKE_ENCODER_DIR +
-                                 "menu_pic/in.yuv|" + m_dir.File("music.mp2") +
-                                 "|libmp3lame|128kb|44100|2|libxvid|512kb|320x240|25";
-    EXPECT_EQ(Calls()[1], expected);
-    EXPECT_EQ(Count("frame"), 25u);
-
-    Fresh();
-    ASSERT_EQ(Encode({{m_red}}, MakeProfile("176x144", "25", "h263", "amr_nb")), 0);
-    EXPECT_NE(Calls()[1].find("|libamr_nb|12.2k|8000|1|h263p|512kb|176x144|25"), std::string::npos);
 }
 
 TEST_F(EncodeSlideshowTest, StopAndEncoderFailureEndTheRunAndCloseOnce) {

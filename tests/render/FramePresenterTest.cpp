@@ -21,7 +21,7 @@ void CountProgress(int32_t position, void*) {
 
 } // namespace
 
-TEST(FramePresenter, RowsAndPlanesComeOutTopRowFirst) {
+TEST(FramePresenter, RowsPlanesAndLoadedPicturesKeepTheirRowOrder) {
     // Two rows, bottom row first in memory: bottom red, top white; studio-range values.
     const int32_t w = 4, h = 2;
     uint8_t src[w * h * 3];
@@ -44,6 +44,21 @@ TEST(FramePresenter, RowsAndPlanesComeOutTopRowFirst) {
     EXPECT_EQ(flipped[14], 44);
     EXPECT_EQ(flipped[15], 15);
     EXPECT_EQ(flipped[30], 0);
+
+    // Loaded pictures come bottom row first too: bytes B, G, R of the red bottom, then blue.
+    TempDir dir;
+    WritePicture(dir.File("p.bmp"), 3, 2, [](int32_t, int32_t y) { return y == 0 ? 0xFF0000FFu : 0xFFFF0000u; });
+    uint8_t* buffer = nullptr;
+    int32_t width = 0, height = 0;
+    ASSERT_EQ(LoadImageRGB(dir.File("p.bmp"), &buffer, &width, &height), 0);
+    EXPECT_EQ(width, 3);
+    EXPECT_EQ(height, 2);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(buffer[2], 255);
+    EXPECT_EQ(buffer[9], 255);
+    std::free(buffer);
+    EXPECT_EQ(LoadImageRGB(dir.File("missing.bmp"), &buffer, &width, &height), 1);
+    EXPECT_EQ(buffer, nullptr);
 }
 
 TEST(FramePresenter, EncodedFramesAreUprightReportProgressAndSeeStopsAndFailures) {
@@ -101,23 +116,6 @@ TEST(FramePresenter, PreviewFramesArePacedAndStoppable) {
     const DWORD late = GetTickCount();
     EXPECT_EQ(PresentFrame(p.job), 2);
     EXPECT_LT(GetTickCount() - late, 1000u);
-}
-
-TEST(FramePresenter, LoadImageRGBGivesBottomUpRows) {
-    TempDir dir;
-    WritePicture(dir.File("p.bmp"), 3, 2, [](int32_t, int32_t y) { return y == 0 ? 0xFF0000FFu : 0xFFFF0000u; });
-    uint8_t* buffer = nullptr;
-    int32_t w = 0, h = 0;
-    ASSERT_EQ(LoadImageRGB(dir.File("p.bmp"), &buffer, &w, &h), 0);
-    EXPECT_EQ(w, 3);
-    EXPECT_EQ(h, 2);
-    // First row in the buffer is the picture's bottom (red): bytes B, G, R.
-    EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(buffer[2], 255);
-    EXPECT_EQ(buffer[9], 255); // top row blue
-    std::free(buffer);
-    EXPECT_EQ(LoadImageRGB(dir.File("missing.bmp"), &buffer, &w, &h), 1);
-    EXPECT_EQ(buffer, nullptr);
 }
 
 TEST(FramePresenter, OpaqueAndAlphaFramesConvertAlike) {

@@ -68,15 +68,15 @@ struct Animation {
 TEST(SingleEffectAnimator, PansMoveThePictureAcrossByTheOverhang) {
     auto picture = Bar(200, 150);
     const int32_t frames = 10;
-    Animation anim(0, frames, picture.get());
+    Animation pan(0, frames, picture.get());
     // Pans fit 5% larger than the frame.
-    EXPECT_EQ(anim.a.m_nPictureWidth, 168);
-    EXPECT_EQ(anim.a.m_nPictureHeight, 126);
+    EXPECT_EQ(pan.a.m_nPictureWidth, 168);
+    EXPECT_EQ(pan.a.m_nPictureHeight, 126);
     std::vector<double> centres;
-    for (int32_t i = 0; i < frames; ++i) centres.push_back(anim.Frame(static_cast<uint32_t>(i)).cx);
+    for (int32_t i = 0; i < frames; ++i) centres.push_back(pan.Frame(static_cast<uint32_t>(i)).cx);
     for (size_t i = 1; i < centres.size(); ++i) EXPECT_LT(centres[i], centres[i - 1]);
     // One step already shows in the first frame; the last frame stands at the far end.
-    EXPECT_NEAR(anim.a.m_fDrawX, -8.0f, 0.01f);
+    EXPECT_NEAR(pan.a.m_fDrawX, -8.0f, 0.01f);
     EXPECT_NEAR(centres.front() - centres.back(), 8.0 * (frames - 1) / frames, 0.6);
 
     // From up to down starts at the top; from right-down at the far corner.
@@ -88,12 +88,11 @@ TEST(SingleEffectAnimator, PansMoveThePictureAcrossByTheOverhang) {
     EXPECT_FLOAT_EQ(diag.a.m_fDrawY, 120.0f - 126.0f);
     EXPECT_GT(diag.a.m_fStepX, 0.0f);
     EXPECT_GT(diag.a.m_fStepY, 0.0f);
-}
 
-TEST(SingleEffectAnimator, PortraitPictureInALandscapeFrameStartsCentredAndDrifts) {
-    auto picture = Solid(60, 120, Color::White);
-    Animation anim(0, 10, picture.get());
-    // Fitted to 1.05 x the height but never enlarged: its own size, centred.
+    // A portrait picture in a landscape frame: fitted to 1.05 x the height but never enlarged,
+    // it starts centred at its own size and drifts.
+    auto portrait = Solid(60, 120, Color::White);
+    Animation anim(0, 10, portrait.get());
     EXPECT_EQ(anim.a.m_nPictureWidth, 60);
     EXPECT_EQ(anim.a.m_nPictureHeight, 120);
     EXPECT_FLOAT_EQ(anim.a.m_fDrawX, 50.0f);
