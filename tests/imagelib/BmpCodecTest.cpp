@@ -28,8 +28,7 @@ struct BmpSpec {
     Bytes headerTail = {}; // bytes 40.. of a longer header (version 4/5 masks)
 };
 
-Bytes MakeBmp(const BmpSpec& s)
-{
+Bytes MakeBmp(const BmpSpec& s) {
     Bytes info;
     PutLE(info, s.headerSize, 4);
     const int side = s.headerSize == 12 ? 2 : 4;
@@ -56,8 +55,7 @@ Bytes MakeBmp(const BmpSpec& s)
     return out;
 }
 
-Bytes Le(std::initializer_list<uint32_t> values, int bytes)
-{
+Bytes Le(std::initializer_list<uint32_t> values, int bytes) {
     Bytes b;
     for (uint32_t v : values)
         PutLE(b, v, bytes);
@@ -65,8 +63,7 @@ Bytes Le(std::initializer_list<uint32_t> values, int bytes)
 }
 
 // Palette whose entry i is grey i (step 1) or 17 i (4-bit).
-Bytes GreyPalette(int n, uint32_t step)
-{
+Bytes GreyPalette(int n, uint32_t step) {
     Bytes b;
     for (int i = 0; i < n; ++i)
         PutLE(b, static_cast<uint32_t>(i) * step, 4);
@@ -80,8 +77,7 @@ struct Pixel {
 
 } // namespace
 
-TEST(BmpCodecTest, EncodesFileHeaderAndRows)
-{
+TEST(BmpCodecTest, EncodesFileHeaderAndRows) {
     CPixImageBMP img;
     ASSERT_TRUE(img.Create(3, 2, 24, 1));
     const Bytes file = EncodeBytes(img);
@@ -92,8 +88,7 @@ TEST(BmpCodecTest, EncodesFileHeaderAndRows)
     EXPECT_EQ(file[10], 54);
 }
 
-TEST(BmpCodecTest, DecodesEveryLayout)
-{
+TEST(BmpCodecTest, DecodesEveryLayout) {
     // 2 x 2, 24 bits: bottom row red, green; top row blue, white.
     const Bytes upRows = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
     const Bytes downRows = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
@@ -189,8 +184,7 @@ TEST(BmpCodecTest, DecodesEveryLayout)
     }
 }
 
-TEST(BmpCodecTest, RefusesWhatItCannotDecode)
-{
+TEST(BmpCodecTest, RefusesWhatItCannotDecode) {
     struct Case {
         BmpSpec spec;
         size_t cutTo; // 0: whole file
@@ -224,8 +218,7 @@ TEST(BmpCodecTest, RefusesWhatItCannotDecode)
     }
 }
 
-TEST(BmpCodecTest, SizeOnlyRequestAndCancel)
-{
+TEST(BmpCodecTest, SizeOnlyRequestAndCancel) {
     const Bytes file = MakeBmp({.width = 5, .height = -4, .pixels = Bytes(16 * 4, 0)});
     CPixImageBMP sizeOnly;
     sizeOnly.SetEscape(-1);
@@ -245,8 +238,7 @@ TEST(BmpCodecTest, SizeOnlyRequestAndCancel)
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
 
-TEST(BmpCodecTest, DecodesTheSuiteCopies)
-{
+TEST(BmpCodecTest, DecodesTheSuiteCopies) {
     if (TestDataDir().empty())
         GTEST_SKIP() << "no test data";
     const std::filesystem::path dir = std::filesystem::path(TestDataDir()) / "pngsuite" / "bmp";

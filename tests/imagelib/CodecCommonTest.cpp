@@ -15,8 +15,7 @@ using namespace imgtest;
 namespace {
 
 // Distinct palette entries and indices, or for a lossy codec a smooth grey or colour gradient.
-CPixImage Picture(DWORD bpp, bool smooth)
-{
+CPixImage Picture(DWORD bpp, bool smooth) {
     CPixImage img(13, 9, bpp);
     for (DWORD i = 0; i < img.GetNumColors(); ++i) {
         const BYTE v = static_cast<BYTE>(i);
@@ -38,8 +37,7 @@ const DWORD kFormats[] = {PIXFORMAT_BMP, PIXFORMAT_JPG, PIXFORMAT_PNG};
 
 } // namespace
 
-TEST(CodecCommonTest, RoundTripsEveryDepthEachCodecWrites)
-{
+TEST(CodecCommonTest, RoundTripsEveryDepthEachCodecWrites) {
     struct Case {
         DWORD type;
         DWORD bpp;
@@ -87,8 +85,7 @@ TEST(CodecCommonTest, RoundTripsEveryDepthEachCodecWrites)
     }
 }
 
-TEST(CodecCommonTest, ProbingFindsEachCodecWhateverTypeIsNamed)
-{
+TEST(CodecCommonTest, ProbingFindsEachCodecWhateverTypeIsNamed) {
     TempDir dir;
     CPixImage src = Picture(24, true);
     for (DWORD type : kFormats) {
@@ -107,8 +104,7 @@ TEST(CodecCommonTest, ProbingFindsEachCodecWhateverTypeIsNamed)
     EXPECT_STREQ(junk.GetLastError(), "Not a JPEG file: starts with 0x74 0x68");
 }
 
-TEST(CodecCommonTest, EveryCodecRefusesAnEmptyImageAndReportsAFullDisk)
-{
+TEST(CodecCommonTest, EveryCodecRefusesAnEmptyImageAndReportsAFullDisk) {
     const char* fullDisk[] = {"Write error", "Output file write error --- out of disk space?",
                               "Error saving PNG file"};
     for (size_t i = 0; i < std::size(kFormats); ++i) {
@@ -132,8 +128,7 @@ TEST(CodecCommonTest, EveryCodecRefusesAnEmptyImageAndReportsAFullDisk)
     }
 }
 
-TEST(CodecCommonTest, FilesCutAnywhereDecodeSafely)
-{
+TEST(CodecCommonTest, FilesCutAnywhereDecodeSafely) {
     // Checked for leaks and bad reads under the sanitizers; a cut PNG always fails.
     for (DWORD type : {PIXFORMAT_BMP, PIXFORMAT_PNG}) {
         CPixImage src = Picture(8, false);

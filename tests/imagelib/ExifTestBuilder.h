@@ -15,36 +15,24 @@ struct Entry {
     uint16_t tag;
     uint16_t format;
     uint32_t count;
-    Bytes value;         // raw value bytes in the block's byte order
-    int linkDir = -1;    // when >= 0: the value is the offset of that directory
-    uint32_t rawOffset = 0; // when the value should be a fixed offset instead (bad links)
-    bool useRawOffset = false;
+    Bytes value = {};        // raw value bytes in the block's byte order
+    int linkDir = -1;        // when >= 0: the value is the offset of that directory
+    int64_t rawOffset = -1;  // when >= 0: the value is this fixed offset (bad links)
 };
 
 struct Dir {
-    std::vector<Entry> entries;
-    int next = -1;            // next directory in the chain
-    uint32_t rawNext = 0;     // a fixed next offset (loops, bad links)
-    bool useRawNext = false;
+    std::vector<Entry> entries = {};
+    int next = -1; // next directory in the chain
 };
 
 class Block {
 public:
     explicit Block(bool motorola) : m_motorola(motorola) {}
 
-    Bytes U16(uint32_t v) const {
-        Bytes b(2);
-        Put16(b.data(), v);
-        return b;
-    }
-    Bytes U32(uint32_t v) const {
-        Bytes b(4);
-        Put32(b.data(), v);
-        return b;
-    }
+    Bytes U16(uint32_t v) const { return Value(v, 2); }
+    Bytes U32(uint32_t v) const { return Value(v, 4); }
     Bytes Rational(uint32_t num, uint32_t den) const {
-        Bytes b = U32(num);
-        Bytes d = U32(den);
+        Bytes b = U32(num), d = U32(den);
         b.insert(b.end(), d.begin(), d.end());
         return b;
     }
@@ -74,8 +62,8 @@ public:
                 Put16(&out[at], e.tag);
                 Put16(&out[at + 2], e.format);
                 Put32(&out[at + 4], e.count);
-                if (e.useRawOffset) {
-                    Put32(&out[at + 8], e.rawOffset);
+                if (e.rawOffset >= 0) {
+                    Put32(&out[at + 8], static_cast<uint32_t>(e.rawOffset));
                 } else if (e.linkDir >= 0) {
                     Put32(&out[at + 8], dirOffset[static_cast<size_t>(e.linkDir)]);
                 } else if (e.value.size() <= 4) {
@@ -86,9 +74,7 @@ public:
                 }
                 at += 12;
             }
-            const uint32_t next = dirs[i].useRawNext ? dirs[i].rawNext
-                                  : dirs[i].next >= 0 ? dirOffset[static_cast<size_t>(dirs[i].next)] : 0;
-            Put32(&out[at], next);
+            Put32(&out[at], dirs[i].next >= 0 ? dirOffset[static_cast<size_t>(dirs[i].next)] : 0);
         }
         return out;
     }
@@ -96,32 +82,22 @@ public:
     // A whole APP1 section: marker, length, "Exif\0\0", TIFF part.
     static Bytes App1(const Bytes& tiff) {
         const uint32_t len = static_cast<uint32_t>(tiff.size() + 8);
-        Bytes s(10 + tiff.size());
-        const uint8_t head[10] = {0xFF, 0xE1, static_cast<uint8_t>(len >> 8), static_cast<uint8_t>(len),
-                                  'E', 'x', 'i', 'f', 0, 0};
-        std::memcpy(s.data(), head, sizeof(head));
-        if (!tiff.empty()) std::memcpy(s.data() + 10, tiff.data(), tiff.size());
+        Bytes s = {0xFF, 0xE1, static_cast<uint8_t>(len >> 8), static_cast<uint8_t>(len), 'E', 'x', 'i', 'f', 0, 0};
+        s.insert(s.end(), tiff.begin(), tiff.end());
         return s;
     }
 
 private:
-    void Put16(uint8_t* p, uint32_t v) const {
-        if (m_motorola) {
-            p[0] = static_cast<uint8_t>(v >> 8);
-            p[1] = static_cast<uint8_t>(v);
-        } else {
-            p[0] = static_cast<uint8_t>(v);
-            p[1] = static_cast<uint8_t>(v >> 8);
-        }
+    void Put(uint8_t* p, uint32_t v, int n) const {
+        for (int i = 0; i < n; ++i)
+            p[m_motorola ? n - 1 - i : i] = static_cast<uint8_t>(v >> (8 * i));
     }
-    void Put32(uint8_t* p, uint32_t v) const {
-        if (m_motorola) {
-            Put16(p, v >> 16);
-            Put16(p + 2, v & 0xFFFF);
-        } else {
-            Put16(p, v & 0xFFFF);
-            Put16(p + 2, v >> 16);
-        }
+    void Put16(uint8_t* p, uint32_t v) const { Put(p, v, 2); }
+    void Put32(uint8_t* p, uint32_t v) const { Put(p, v, 4); }
+    Bytes Value(uint32_t v, int n) const {
+        Bytes b(static_cast<size_t>(n));
+        Put(b.data(), v, n);
+        return b;
     }
     bool m_motorola;
 };

@@ -15,8 +15,7 @@ namespace imgtest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline RGBQUAD Quad(BYTE r, BYTE g, BYTE b, BYTE a = 0)
-{
+inline RGBQUAD Quad(BYTE r, BYTE g, BYTE b, BYTE a = 0) {
     RGBQUAD q;
     q.rgbRed = r;
     q.rgbGreen = g;
@@ -25,39 +24,33 @@ inline RGBQUAD Quad(BYTE r, BYTE g, BYTE b, BYTE a = 0)
     return q;
 }
 
-inline bool SameRgba(RGBQUAD a, RGBQUAD b)
-{
+inline bool SameRgba(RGBQUAD a, RGBQUAD b) {
     return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue && a.rgbReserved == b.rgbReserved;
 }
 
 // Colours without their alpha, comparable with RGB().
-inline COLORREF Rgb(RGBQUAD q)
-{
+inline COLORREF Rgb(RGBQUAD q) {
     return CPixImage::RGBQUADtoRGB(q);
 }
-inline COLORREF Rgb(CPixImage& img, long x, long y)
-{
+inline COLORREF Rgb(CPixImage& img, long x, long y) {
     return Rgb(img.GetPixelColor(x, y, false));
 }
 
 // Appends n bytes of v, little-endian.
-inline void PutLE(Bytes& b, uint32_t v, int n)
-{
+inline void PutLE(Bytes& b, uint32_t v, int n) {
     for (int i = 0; i < n; ++i)
         b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 template <class F>
-void ForEachPixel(const CPixImage& img, F f)
-{
+void ForEachPixel(const CPixImage& img, F f) {
     for (long y = 0; y < static_cast<long>(img.GetHeight()); ++y)
         for (long x = 0; x < static_cast<long>(img.GetWidth()); ++x)
             f(x, y);
 }
 
 // Largest difference of any colour sample between two pictures of the same size.
-inline int MaxDifference(CPixImage& a, CPixImage& b)
-{
+inline int MaxDifference(CPixImage& a, CPixImage& b) {
     int worst = 0;
     ForEachPixel(a, [&](long x, long y) {
         const RGBQUAD p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
@@ -69,16 +62,14 @@ inline int MaxDifference(CPixImage& a, CPixImage& b)
 
 // A codec's own Decode over bytes in memory.
 template <class Codec>
-bool DecodeBytes(Codec& img, Bytes bytes)
-{
+bool DecodeBytes(Codec& img, Bytes bytes) {
     CPixMemFile mem(bytes.data(), static_cast<DWORD>(bytes.size()));
     return img.Decode(&mem);
 }
 
 // A codec's own Encode into memory.
 template <class Codec>
-Bytes EncodeBytes(Codec& img, bool expectOk = true)
-{
+Bytes EncodeBytes(Codec& img, bool expectOk = true) {
     CPixMemFile mem;
     mem.Open();
     EXPECT_EQ(img.Encode(&mem), expectOk) << img.GetLastError();
@@ -87,8 +78,7 @@ Bytes EncodeBytes(Codec& img, bool expectOk = true)
 }
 
 // Encodes through the dispatch, as callers save.
-inline Bytes EncodeAs(CPixImage& img, DWORD type)
-{
+inline Bytes EncodeAs(CPixImage& img, DWORD type) {
     BYTE* buffer = nullptr;
     long size = 0;
     EXPECT_TRUE(img.Encode(buffer, size, type)) << img.GetLastError();

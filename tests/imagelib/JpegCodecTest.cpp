@@ -19,13 +19,11 @@ using namespace imgtest;
 namespace {
 
 // Smooth gradients, so that a JPEG round trip stays close.
-void Paint(CPixImage& img)
-{
+void Paint(CPixImage& img) {
     ForEachPixel(img, [&](long x, long y) { img.SetPixelColor(x, y, RGB(x * 4, y * 4, 128)); });
 }
 
-Bytes ColourJpeg(DWORD w = 40, DWORD h = 24)
-{
+Bytes ColourJpeg(DWORD w = 40, DWORD h = 24) {
     CPixImageJPG img;
     EXPECT_TRUE(img.Create(w, h, 24, 3));
     Paint(img);
@@ -33,8 +31,7 @@ Bytes ColourJpeg(DWORD w = 40, DWORD h = 24)
 }
 
 // An Adobe-style CMYK file written by libjpeg itself: every pixel the same ink values.
-Bytes CmykJpeg(JSAMPLE c, JSAMPLE m, JSAMPLE yy, JSAMPLE k)
-{
+Bytes CmykJpeg(JSAMPLE c, JSAMPLE m, JSAMPLE yy, JSAMPLE k) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
@@ -63,19 +60,14 @@ Bytes CmykJpeg(JSAMPLE c, JSAMPLE m, JSAMPLE yy, JSAMPLE k)
     return result;
 }
 
-Bytes ResolutionApp1(uint32_t res, uint16_t unit)
-{
+Bytes ResolutionApp1(uint32_t res, uint16_t unit) {
     Block b(false);
-    Dir d;
-    d.entries.push_back({0x011A, 5, 1, b.Rational(res, 1)});
-    d.entries.push_back({0x011B, 5, 1, b.Rational(res, 1)});
-    d.entries.push_back({0x0128, 3, 1, b.U16(unit)});
-    d.entries.push_back({0x010F, 2, 6, Block::Text("Maker")});
+    const Dir d{{{0x011A, 5, 1, b.Rational(res, 1)}, {0x011B, 5, 1, b.Rational(res, 1)}, {0x0128, 3, 1, b.U16(unit)},
+                 {0x010F, 2, 6, Block::Text("Maker")}}};
     return Block::App1(b.Build({d}));
 }
 
-bool HasApp1(const Bytes& file)
-{
+bool HasApp1(const Bytes& file) {
     for (size_t i = 0; i + 1 < file.size() && i < 64; ++i)
         if (file[i] == 0xFF && file[i + 1] == 0xE1)
             return true;
@@ -84,8 +76,7 @@ bool HasApp1(const Bytes& file)
 
 } // namespace
 
-TEST(JpegCodecTest, EveryEncodeOptionDecodes)
-{
+TEST(JpegCodecTest, EveryEncodeOptionDecodes) {
     for (DWORD opt : {0x01u, 0x02u, 0x04u, 0x08u, 0x10u, 0x40u, 0x1Du, 0x4Cu}) {
         CPixImageJPG o;
         ASSERT_TRUE(o.Create(24, 16, 24, 3));
@@ -98,8 +89,7 @@ TEST(JpegCodecTest, EveryEncodeOptionDecodes)
     }
 }
 
-TEST(JpegCodecTest, RefusesPaletteImagesItCannotWrite)
-{
+TEST(JpegCodecTest, RefusesPaletteImagesItCannotWrite) {
     // A 1-bit or 4-bit palette of i, i, i passes as "grey" but has no 8-bit samples to give.
     for (DWORD bpp : {8u, 1u, 4u}) {
         CPixImageJPG img;
@@ -116,8 +106,7 @@ TEST(JpegCodecTest, RefusesPaletteImagesItCannotWrite)
     }
 }
 
-TEST(JpegCodecTest, ScaleAndSizeOnlyRequests)
-{
+TEST(JpegCodecTest, ScaleAndSizeOnlyRequests) {
     const Bytes file = ColourJpeg(64, 40);
     struct Case {
         BYTE scale;
@@ -138,8 +127,7 @@ TEST(JpegCodecTest, ScaleAndSizeOnlyRequests)
     EXPECT_FALSE(DecodeBytes(stopped, file));
 }
 
-TEST(JpegCodecTest, DecodeOptionsAndCmyk)
-{
+TEST(JpegCodecTest, DecodeOptionsAndCmyk) {
     const Bytes file = ColourJpeg();
     CPixImageJPG grey;
     grey.SetCodecOption(0x80, 3);
@@ -168,8 +156,7 @@ TEST(JpegCodecTest, DecodeOptionsAndCmyk)
     EXPECT_NEAR(c.rgbBlue, 0, 2);
 }
 
-TEST(JpegCodecTest, ResolutionFromJfifOrExif)
-{
+TEST(JpegCodecTest, ResolutionFromJfifOrExif) {
     Bytes perCm = ColourJpeg();
     ASSERT_EQ(perCm[13], 1); // our encoder writes dots per inch
     Bytes perInch = perCm;
@@ -199,8 +186,7 @@ TEST(JpegCodecTest, ResolutionFromJfifOrExif)
     }
 }
 
-TEST(JpegCodecTest, KeepsExifOnSaveButNeverAStaleOne)
-{
+TEST(JpegCodecTest, KeepsExifOnSaveButNeverAStaleOne) {
     const Bytes withExif = InsertAfterSoi(ColourJpeg(), ResolutionApp1(72, 2));
     CPixImageJPG img;
     ASSERT_TRUE(DecodeBytes(img, withExif));
@@ -233,8 +219,7 @@ TEST(JpegCodecTest, KeepsExifOnSaveButNeverAStaleOne)
     EXPECT_TRUE(HasApp1(EncodeBytes(copy)));
 }
 
-TEST(JpegCodecTest, FailsCleanlyOnBadStreams)
-{
+TEST(JpegCodecTest, FailsCleanlyOnBadStreams) {
     CPixImageJPG empty;
     EXPECT_FALSE(DecodeBytes(empty, Bytes{}));
     EXPECT_STREQ(empty.GetLastError(), "Empty input file");

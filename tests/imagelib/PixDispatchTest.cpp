@@ -18,15 +18,13 @@ namespace {
 class FailingCodec : public CPixImage {
 public:
     FailingCodec() : CPixImage(PIXFORMAT_BMP) {}
-    bool Decode(CPixFile* f)
-    {
+    bool Decode(CPixFile* f) {
         BYTE skip[4];
         f->Read(skip, 1, 4);
         SetLastError("Not a BMP");
         return false;
     }
-    bool Encode(CPixFile* f)
-    {
+    bool Encode(CPixFile* f) {
         if (EncodeSafeCheck(f))
             return false;
         f->Write("partial", 1, 7);
@@ -35,12 +33,11 @@ public:
     }
 };
 
-// "TST" w h, then w x h blue-green-red pixels from the bottom row.
+// "TST" w h, then the rows as the image stores them.
 class TinyCodec : public CPixImage {
 public:
     TinyCodec() : CPixImage(PIXFORMAT_PCX) {}
-    bool Decode(CPixFile* f)
-    {
+    bool Decode(CPixFile* f) {
         BYTE head[5];
         if (f->Read(head, 1, 5) != 5 || std::memcmp(head, "TST", 3) != 0) {
             SetLastError("Not a TST");
@@ -48,50 +45,34 @@ public:
         }
         if (GetEscape() == -1)
             return true;
-        if (!Create(head[3], head[4], 24, PIXFORMAT_PCX))
-            return false;
-        for (long y = 0; y < head[4]; ++y)
-            for (long x = 0; x < head[3]; ++x) {
-                BYTE p[3];
-                if (f->Read(p, 1, 3) != 3) {
-                    SetLastError("short TST");
-                    return false;
-                }
-                SetPixelColor(x, y, RGB(p[2], p[1], p[0]));
-            }
-        return true;
+        return Create(head[3], head[4], 24, PIXFORMAT_PCX) && f->Read(GetBits(), 1, RowBytes()) == RowBytes();
     }
-    bool Encode(CPixFile* f)
-    {
+    bool Encode(CPixFile* f) {
         if (EncodeSafeCheck(f))
             return false;
-        BYTE head[5] = {'T', 'S', 'T', static_cast<BYTE>(GetWidth()), static_cast<BYTE>(GetHeight())};
+        const BYTE head[5] = {'T', 'S', 'T', static_cast<BYTE>(GetWidth()), static_cast<BYTE>(GetHeight())};
         f->Write(head, 1, 5);
-        for (long y = 0; y < static_cast<long>(GetHeight()); ++y)
-            for (long x = 0; x < static_cast<long>(GetWidth()); ++x) {
-                RGBQUAD c = GetPixelColor(x, y, false);
-                BYTE p[3] = {c.rgbBlue, c.rgbGreen, c.rgbRed};
-                f->Write(p, 1, 3);
-            }
+        f->Write(GetBits(), 1, RowBytes());
         return true;
     }
+
+private:
+    size_t RowBytes() const { return static_cast<size_t>(GetEffWidth()) * GetHeight(); }
 };
 
 class PixDispatch : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_table = {PixCodec<FailingCodec>(PIXFORMAT_BMP), PixCodec<TinyCodec>(PIXFORMAT_PCX)};
         PixSetCodecTable(&m_table);
     }
     void TearDown() override { PixSetCodecTable(nullptr); }
 
-    static std::string TinyFile()
-    {
+    static std::string TinyFile() {
         std::string s = "TST";
         s += static_cast<char>(2);
         s += static_cast<char>(1);
-        s += std::string("\x01\x02\x03\x04\x05\x06", 6);
+        s += std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);
         return s;
     }
 
@@ -99,8 +80,7 @@ protected:
     TempDir m_dir;
 };
 
-TEST_F(PixDispatch, ProbingSeeksBackAfterEachFailure)
-{
+TEST_F(PixDispatch, ProbingSeeksBackAfterEachFailure) {
     std::string path = m_dir.File("a.tst");
     WriteFileBytes(path, TinyFile());
     CPixImage img;
@@ -117,14 +97,13 @@ TEST_F(PixDispatch, ProbingSeeksBackAfterEachFailure)
     ASSERT_TRUE(high.Load(path.c_str(), 16));
 }
 
-TEST_F(PixDispatch, StreamPositionAfterProbing)
-{
+TEST_F(PixDispatch, StreamPositionAfterProbing) {
     std::string bytes = "xx" + TinyFile() + "tail";
     CPixMemFile f(reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     ASSERT_TRUE(f.Seek(2, 0));
     CPixImage img;
     ASSERT_TRUE(img.Decode(&f, PIXFORMAT_UNKNOWN));
-    EXPECT_EQ(f.Tell(), 2 + 11) << "where the successful codec stopped";
+    EXPECT_EQ(f.Tell(), 2 + 13) << "where the successful codec stopped";
 
     std::string junk = "yyjunkjunkjunk";
     CPixMemFile g(reinterpret_cast<BYTE*>(junk.data()), static_cast<DWORD>(junk.size()));
@@ -135,8 +114,7 @@ TEST_F(PixDispatch, StreamPositionAfterProbing)
     EXPECT_TRUE(img.IsValid()) << "a failed decode keeps the old picture";
 }
 
-TEST_F(PixDispatch, FailedLoadReportsTheNamedFormatsReason)
-{
+TEST_F(PixDispatch, FailedLoadReportsTheNamedFormatsReason) {
     std::string path = m_dir.File("junk.bin");
     WriteFileBytes(path, "junkjunkjunk");
     CPixImage img;
@@ -155,8 +133,7 @@ TEST_F(PixDispatch, FailedLoadReportsTheNamedFormatsReason)
     EXPECT_FALSE(img.Decode(&f, PIXFORMAT_TIF)) << "no TIFF codec in this table";
 }
 
-TEST_F(PixDispatch, DecodeHandsTheCallersSettingsToTheCodec)
-{
+TEST_F(PixDispatch, DecodeHandsTheCallersSettingsToTheCodec) {
     std::string bytes = TinyFile();
     CPixImage img;
     img.SetEscape(-1); // size only: the codec sees the request through CopyInfo
@@ -164,8 +141,7 @@ TEST_F(PixDispatch, DecodeHandsTheCallersSettingsToTheCodec)
     EXPECT_FALSE(img.IsValid());
 }
 
-TEST_F(PixDispatch, SaveReplacesTheFileOnlyOnSuccess)
-{
+TEST_F(PixDispatch, SaveReplacesTheFileOnlyOnSuccess) {
     std::string path = m_dir.File("keep.tst");
     WriteFileBytes(path, "precious");
     CPixImage img(3, 2, 24);
@@ -199,8 +175,7 @@ TEST_F(PixDispatch, SaveReplacesTheFileOnlyOnSuccess)
     EXPECT_FALSE(img.Save(m_dir.File("no/such/folder.tst").c_str(), PIXFORMAT_PCX));
 }
 
-TEST_F(PixDispatch, SaveKeepsModeFollowsLinksAndRespectsReadOnlyFiles)
-{
+TEST_F(PixDispatch, SaveKeepsModeFollowsLinksAndRespectsReadOnlyFiles) {
     namespace fs = std::filesystem;
     CPixImage img(2, 2, 24);
     std::string real = m_dir.File("real.tst");
@@ -222,8 +197,7 @@ TEST_F(PixDispatch, SaveKeepsModeFollowsLinksAndRespectsReadOnlyFiles)
     }
 }
 
-TEST_F(PixDispatch, WriteErrorsAreFailures)
-{
+TEST_F(PixDispatch, WriteErrorsAreFailures) {
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     FILE* fp = std::fopen("/dev/full", "wb");
@@ -234,8 +208,7 @@ TEST_F(PixDispatch, WriteErrorsAreFailures)
     std::fclose(fp);
 }
 
-TEST_F(PixDispatch, MemoryEncode)
-{
+TEST_F(PixDispatch, MemoryEncode) {
     CPixImage img(2, 1, 24);
     img.SetPixelColor(0, 0, RGB(1, 2, 3));
     BYTE* buffer = reinterpret_cast<BYTE*>(&img);
@@ -246,22 +219,25 @@ TEST_F(PixDispatch, MemoryEncode)
 
     buffer = nullptr;
     ASSERT_TRUE(img.Encode(buffer, size, PIXFORMAT_PCX));
-    EXPECT_EQ(size, 11);
+    EXPECT_EQ(size, 13);
     CPixImage back(buffer, static_cast<DWORD>(size), PIXFORMAT_UNKNOWN);
     img.FreeMemory(buffer);
     ASSERT_TRUE(back.IsValid());
     EXPECT_EQ(back.GetPixelColor(0, 0).rgbGreen, 2);
 
+    img.AlphaCreate();
+    img.AlphaSet(0, 0, 50);
     BYTE* rgba = nullptr;
     ASSERT_TRUE(img.Encode2RGBA(rgba, size));
     ASSERT_EQ(size, 8);
     EXPECT_EQ(rgba[0], 1);
     EXPECT_EQ(rgba[2], 3);
+    EXPECT_EQ(rgba[3], 50);
+    EXPECT_EQ(rgba[7], 255);
     img.FreeMemory(rgba);
 }
 
-TEST_F(PixDispatch, MultipageNeedsACodecThatHasIt)
-{
+TEST_F(PixDispatch, MultipageNeedsACodecThatHasIt) {
     CPixImage img(2, 2, 24);
     CPixImage* pages[1] = {&img};
     CPixMemFile f;

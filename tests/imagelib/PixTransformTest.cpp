@@ -7,8 +7,7 @@
 namespace {
 
 // A W x H picture whose every pixel differs as far as the depth allows, with alpha.
-CPixImage MakePattern(long w, long h, DWORD bpp)
-{
+CPixImage MakePattern(long w, long h, DWORD bpp) {
     CPixImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), bpp, PIXFORMAT_PNG);
     img.SetStdPalette();
     img.SetTransIndex(bpp < 24 ? 1 : -1);
@@ -25,8 +24,7 @@ CPixImage MakePattern(long w, long h, DWORD bpp)
     return img;
 }
 
-unsigned Pixel(CPixImage& img, long x, long y)
-{
+unsigned Pixel(CPixImage& img, long x, long y) {
     if (img.GetBpp() < 24)
         return img.GetPixelIndex(x, y);
     return CPixImage::RGBQUADtoRGB(img.GetPixelColor(x, y, false));
@@ -34,8 +32,7 @@ unsigned Pixel(CPixImage& img, long x, long y)
 
 using Mapping = std::function<void(long x, long y, long w, long h, long& sx, long& sy)>;
 
-void ExpectMapped(CPixImage& src, CPixImage& out, const Mapping& map, bool swapSides)
-{
+void ExpectMapped(CPixImage& src, CPixImage& out, const Mapping& map, bool swapSides) {
     const long w = static_cast<long>(src.GetWidth()), h = static_cast<long>(src.GetHeight());
     ASSERT_EQ(out.GetWidth(), static_cast<DWORD>(swapSides ? h : w));
     ASSERT_EQ(out.GetHeight(), static_cast<DWORD>(swapSides ? w : h));
@@ -53,39 +50,42 @@ void ExpectMapped(CPixImage& src, CPixImage& out, const Mapping& map, bool swapS
         }
 }
 
+struct Operation {
+    const char* name;
+    bool (*run)(CPixImage&);
+    void (*map)(long x, long y, long w, long h, long& sx, long& sy); // output pixel -> source pixel
+    bool swapSides;
+};
+
+const Operation kOperations[] = {
+    {"Flip", [](CPixImage& i) { return i.Flip(); },
+     [](long x, long y, long, long h, long& sx, long& sy) { sx = x; sy = h - 1 - y; }, false},
+    {"Mirror", [](CPixImage& i) { return i.Mirror(); },
+     [](long x, long y, long w, long, long& sx, long& sy) { sx = w - 1 - x; sy = y; }, false},
+    {"RotateLeft", [](CPixImage& i) { return i.RotateLeft(); },
+     [](long x, long y, long, long h, long& sx, long& sy) { sx = y; sy = h - 1 - x; }, true},
+    {"RotateRight", [](CPixImage& i) { return i.RotateRight(); },
+     [](long x, long y, long w, long, long& sx, long& sy) { sx = w - 1 - y; sy = x; }, true},
+    {"Rotate180", [](CPixImage& i) { return i.Rotate180(); },
+     [](long x, long y, long w, long h, long& sx, long& sy) { sx = w - 1 - x; sy = h - 1 - y; }, false},
+};
+
 class PixTransformDepth : public ::testing::TestWithParam<DWORD> {};
 
-TEST_P(PixTransformDepth, EveryOperationMapsEveryPixel)
-{
-    const DWORD bpp = GetParam();
+TEST_P(PixTransformDepth, EveryOperationMapsEveryPixel) {
     // 13 x 5 and 70 x 67: widths off the byte boundary, and more than one 64 x 64 block.
     for (auto [w, h] : {std::pair<long, long>{13, 5}, {70, 67}}) {
-        CPixImage src = MakePattern(w, h, bpp);
-
-        CPixImage a(src);
-        ASSERT_TRUE(a.Flip());
-        ExpectMapped(src, a, [](long x, long y, long, long h_, long& sx, long& sy) { sx = x; sy = h_ - 1 - y; }, false);
-
-        CPixImage b(src);
-        ASSERT_TRUE(b.Mirror());
-        ExpectMapped(src, b, [](long x, long y, long w_, long, long& sx, long& sy) { sx = w_ - 1 - x; sy = y; }, false);
-
-        CPixImage c(src);
-        ASSERT_TRUE(c.RotateLeft());
-        ExpectMapped(src, c, [](long x, long y, long, long h_, long& sx, long& sy) { sx = y; sy = h_ - 1 - x; }, true);
-
-        CPixImage d(src);
-        ASSERT_TRUE(d.RotateRight());
-        ExpectMapped(src, d, [](long x, long y, long w_, long, long& sx, long& sy) { sx = w_ - 1 - y; sy = x; }, true);
-
-        CPixImage e(src);
-        ASSERT_TRUE(e.Rotate180());
-        ExpectMapped(src, e, [](long x, long y, long w_, long h_, long& sx, long& sy) { sx = w_ - 1 - x; sy = h_ - 1 - y; }, false);
+        CPixImage src = MakePattern(w, h, GetParam());
+        for (const Operation& op : kOperations) {
+            SCOPED_TRACE(op.name);
+            CPixImage out(src);
+            ASSERT_TRUE(op.run(out));
+            ExpectMapped(src, out, op.map, op.swapSides);
+        }
     }
 }
 
-TEST_P(PixTransformDepth, TurnsUndoThemselves)
-{
+TEST_P(PixTransformDepth, TurnsUndoThemselves) {
     CPixImage src = MakePattern(11, 6, GetParam());
     CPixImage img(src);
     for (int i = 0; i < 4; ++i)
@@ -105,8 +105,7 @@ TEST_P(PixTransformDepth, TurnsUndoThemselves)
 
 INSTANTIATE_TEST_SUITE_P(Depths, PixTransformDepth, ::testing::Values(1u, 4u, 8u, 24u));
 
-TEST(PixTransform, SmallExampleAndDestination)
-{
+TEST(PixTransform, SmallExampleAndDestination) {
     // 3 x 2 as seen on screen:  A B C  (top row, y = 1)
     //                           D E F  (bottom row, y = 0)
     CPixImage img(3, 2, 24);
@@ -127,14 +126,11 @@ TEST(PixTransform, SmallExampleAndDestination)
     EXPECT_EQ(CPixImage::RGBQUADtoRGB(other.GetPixelColor(0, 2)), D) << "bottom-left lands top-left";
 }
 
-TEST(PixTransform, EmptyImagesRefuseAndSelectionIsDropped)
-{
-    CPixImage empty;
-    EXPECT_FALSE(empty.Flip());
-    EXPECT_FALSE(empty.Mirror());
-    EXPECT_FALSE(empty.RotateLeft());
-    EXPECT_FALSE(empty.RotateRight());
-    EXPECT_FALSE(empty.Rotate180());
+TEST(PixTransform, EmptyImagesRefuse) {
+    for (const Operation& op : kOperations) {
+        CPixImage empty;
+        EXPECT_FALSE(op.run(empty)) << op.name;
+    }
 }
 
 } // namespace

@@ -30,15 +30,13 @@ struct PngSpec {
     uint32_t ppm = 0; // pHYs when not 0
 };
 
-void AppendData(png_structp png, png_bytep data, size_t length)
-{
+void AppendData(png_structp png, png_bytep data, size_t length) {
     auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + length);
 }
 void NoFlush(png_structp) {}
 
-Bytes WritePng(const PngSpec& s)
-{
+Bytes WritePng(const PngSpec& s) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -65,8 +63,7 @@ Bytes WritePng(const PngSpec& s)
 }
 
 // Length of the first chunk of a type, straight from the file; -1 when absent.
-int ChunkLength(const Bytes& png, const char* type)
-{
+int ChunkLength(const Bytes& png, const char* type) {
     for (size_t pos = 8; pos + 8 <= png.size();) {
         const uint32_t len = (png[pos] << 24) | (png[pos + 1] << 16) | (png[pos + 2] << 8) | png[pos + 3];
         if (std::memcmp(&png[pos + 4], type, 4) == 0)
@@ -76,15 +73,13 @@ int ChunkLength(const Bytes& png, const char* type)
     return -1;
 }
 
-void FillIndices(CPixImage& img, int modulo)
-{
+void FillIndices(CPixImage& img, int modulo) {
     ForEachPixel(img, [&](long x, long y) { img.SetPixelIndex(x, y, static_cast<BYTE>((x * 3 + y * 7) % modulo)); });
 }
 
 } // namespace
 
-TEST(PngCodecTest, TransparencyOnSaveLeavesTheImageAlone)
-{
+TEST(PngCodecTest, TransparencyOnSaveLeavesTheImageAlone) {
     // 24 bits with a transparent colour: saved as RGBA with alpha 0 there, the image unchanged.
     CPixImage img;
     ASSERT_TRUE(img.Create(4, 2, 24, 4));
@@ -132,8 +127,7 @@ TEST(PngCodecTest, TransparencyOnSaveLeavesTheImageAlone)
     EXPECT_EQ(MaxDifference(pal, back3), 0);
 }
 
-TEST(PngCodecTest, WritesOnlyThePaletteEntriesUsed)
-{
+TEST(PngCodecTest, WritesOnlyThePaletteEntriesUsed) {
     // Small pictures are scanned for the highest index; large ones keep the whole palette.
     for (auto [side, entries] : {std::pair<DWORD, int>{100, 10}, {300, 256}}) {
         CPixImage img(side, side, 8, PIXFORMAT_PNG);
@@ -142,8 +136,7 @@ TEST(PngCodecTest, WritesOnlyThePaletteEntriesUsed)
     }
 }
 
-TEST(PngCodecTest, ReadsGreyPaletteTransparencyAndResolution)
-{
+TEST(PngCodecTest, ReadsGreyPaletteTransparencyAndResolution) {
     PngSpec grey2{.bitDepth = 2, .rows = {{0x1B}, {0xE4}, {0x00}, {0xFF}}, .ppm = 2835}; // 0 1 2 3 / 3 2 1 0 / ...
     CPixImagePNG g;
     ASSERT_TRUE(DecodeBytes(g, WritePng(grey2))) << g.GetLastError();
@@ -198,8 +191,7 @@ TEST(PngCodecTest, ReadsGreyPaletteTransparencyAndResolution)
     EXPECT_EQ(ga8.GetPixelColor(0, 0, false).rgbRed, 192);
 }
 
-TEST(PngCodecTest, FailsCleanly)
-{
+TEST(PngCodecTest, FailsCleanly) {
     const Bytes file = WritePng({.rows = std::vector<Bytes>(4, Bytes{1, 2, 3, 4})});
     Bytes badCrc = file;
     badCrc[20] ^= 0xFF; // inside IHDR
@@ -228,8 +220,7 @@ TEST(PngCodecTest, FailsCleanly)
     EXPECT_FALSE(DecodeBytes(stopped, file));
 }
 
-TEST(PngCodecTest, DecodesTheSuiteAndMatchesItsBmpCopies)
-{
+TEST(PngCodecTest, DecodesTheSuiteAndMatchesItsBmpCopies) {
     if (TestDataDir().empty())
         GTEST_SKIP() << "no test data";
     const std::filesystem::path suite = std::filesystem::path(TestDataDir()) / "pngsuite";
