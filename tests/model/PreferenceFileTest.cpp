@@ -1,11 +1,6 @@
-#include <sys/resource.h>
-
-#include <csignal>
-#include <filesystem>
-
 #include "model/TransitionSettingCatalog.h"
 #include "model/XmlDoc.h"
-#include "tests/model/ProjectFilesEnv.h"
+#include "tests/model/ProjectTestEnv.h"
 
 namespace {
 // The values of the file's "reference" element in order, "EFFECT_SETS" last with its child count.
@@ -19,20 +14,13 @@ std::vector<std::pair<std::string, std::string>> Values(const std::string& path)
         std::string value = xml.GetData();
         if (xml.GetTagName() == "EFFECT_SETS") {
             int children = 0;
-            xml.IntoElem();
-            while (xml.FindElem()) ++children;
+            for (xml.IntoElem(); xml.FindElem();) ++children;
             xml.OutOfElem();
             value = std::to_string(children);
         }
         values.emplace_back(xml.GetTagName(), value);
     }
     return values;
-}
-
-std::string Utf16(const std::string& ascii) {
-    std::string wide;
-    for (char ch : ascii) (wide += ch) += '\0';
-    return wide;
 }
 
 std::string ValueOf(const std::string& path, const std::string& name) {
@@ -42,7 +30,7 @@ std::string ValueOf(const std::string& path, const std::string& name) {
 }
 } // namespace
 
-class PreferenceFileTest : public ProjectFilesEnv {
+class PreferenceFileTest : public ProjectTestEnv {
 protected:
     std::string Prefs() const { return g_Project.m_Config.m_strPreferenceFile; }
 
@@ -56,27 +44,23 @@ protected:
         WriteFileBytes(Prefs(), text);
     }
 
-    // Non-default values everywhere, saved, then a restart that reads them.
+    // Non-default values everywhere, saved, and read by a restart.
     void SaveUnusualValuesAndRestart() {
         CAppConfig& c = g_Project.m_Config;
         CProjectSettings& s = g_Project.m_Settings;
         c.m_nRunTimes = 7;
-        s.IS_NTSC = 1;
-        c.AspectRatio = 1;
+        s.IS_NTSC = c.AspectRatio = c.IsUseNation = c.NationTVFormat = c.TVFormat = 1;
         s.m_Effect.m_nTransitionTime = 4;
         s.m_Effect.m_nSingleEffectTime = 6;
         c.FDSearchPath = "/pictures/<mine> & yours";
-        c.IsUseNation = 1;
         c.NationName = "Japan";
-        c.NationTVFormat = 1;
-        c.TVFormat = 1;
-        c.LoopAudio = 0;
+        c.LoopAudio = c.RandomTransition = 0;
         c.RandomImageEffect = 1;
-        c.RandomTransition = 0;
         c.DefaultImage = "/pictures/default.bmp";
         g_Project.m_Catalog.GetAt(3)->m_nParam2 = 9;
         ASSERT_EQ(g_Project.SavePreferences(), 0);
         g_Project.Clear();
+        ASSERT_EQ(g_Project.Init(m_program), 0);
     }
 };
 
@@ -85,6 +69,7 @@ TEST_F(PreferenceFileTest, FirstStartWritesACompleteFile) {
                                          "AspectRatio", "transmitTime", "singleTime", "FDSearchPath", "IsUseNation",
                                          "NationName", "NationTVFormat", "TVFormat", "LoopAudio", "RandomImageEffect",
                                          "RandomTransition", "DefaultImage", "EFFECT_SETS"};
+    EXPECT_EQ(Prefs(), m_program + "/referenceFile.xml");
     const auto values = Values(Prefs());
     ASSERT_EQ(values.size(), order.size());
     for (size_t k = 0; k < order.size(); ++k) EXPECT_EQ(values[k].first, order[k]);
@@ -94,33 +79,27 @@ TEST_F(PreferenceFileTest, FirstStartWritesACompleteFile) {
     EXPECT_EQ(values[3].second, g_Project.m_Config.m_strWorkingFolder);
     EXPECT_EQ(values[11].second, "U.S.A");
     EXPECT_EQ(values.back().second, "19");
-    EXPECT_EQ(Prefs(), m_program + "/referenceFile.xml");
 }
 
 TEST_F(PreferenceFileTest, EveryValueIsReadBackAndTheRunCountGrows) {
     SaveUnusualValuesAndRestart();
-    ASSERT_EQ(g_Project.Init(m_program), 0);
     const CAppConfig& c = g_Project.m_Config;
     const CProjectSettings& s = g_Project.m_Settings;
     EXPECT_EQ(c.m_nRunTimes, 8);
-    EXPECT_EQ(s.IS_NTSC, 1);
-    EXPECT_EQ(c.AspectRatio, 1);
+    EXPECT_EQ(ValueOf(Prefs(), "RunTimes"), "8");
+    for (int32_t flag : {s.IS_NTSC, c.AspectRatio, c.IsUseNation, c.NationTVFormat, c.TVFormat,
+                         int32_t{c.RandomImageEffect}})
+        EXPECT_EQ(flag, 1);
+    EXPECT_EQ(c.LoopAudio + c.RandomTransition, 0);
     EXPECT_EQ(s.m_Effect.m_nTransitionTime, 4);
     EXPECT_EQ(s.m_Effect.m_nSingleEffectTime, 6);
     EXPECT_EQ(c.FDSearchPath, "/pictures/<mine> & yours");
-    EXPECT_EQ(c.IsUseNation, 1);
     EXPECT_EQ(c.NationName, "Japan");
-    EXPECT_EQ(c.NationTVFormat, 1);
-    EXPECT_EQ(c.TVFormat, 1);
-    EXPECT_EQ(c.LoopAudio, 0);
-    EXPECT_EQ(c.RandomImageEffect, 1);
-    EXPECT_EQ(c.RandomTransition, 0);
     EXPECT_EQ(c.DefaultImage, "/pictures/default.bmp");
     EXPECT_EQ(g_Project.m_Catalog.GetAt(3)->m_nParam2, 9);
     // The random defaults follow the flags: any animated effect, an Alpha transition.
     EXPECT_EQ(s.m_Effect.m_nInitType, 3);
     EXPECT_EQ(s.m_Effect.m_pTransition->m_nKind, TRANSITION_ALPHA);
-    EXPECT_EQ(ValueOf(Prefs(), "RunTimes"), "8");
 
     // A flag stored as any non-zero number is set; numbers out of range leave the value.
     EditSaved("IsUseNation", "5");
@@ -138,50 +117,48 @@ TEST_F(PreferenceFileTest, EveryValueIsReadBackAndTheRunCountGrows) {
 }
 
 TEST_F(PreferenceFileTest, OtherVersionsFoldersAndMissingKeysAreReplacedByCompleteFiles) {
+    const CAppConfig& c = g_Project.m_Config;
     SaveUnusualValuesAndRestart();
-    g_Project.Init(m_program);
     EditSaved("VERSION", "3.0.5");
     g_Project.Clear();
     g_Project.Init(m_program);
-    EXPECT_EQ(g_Project.m_Config.NationName, "U.S.A");
-    EXPECT_EQ(g_Project.m_Config.m_nRunTimes, 0);
+    EXPECT_EQ(c.NationName, "U.S.A");
+    EXPECT_EQ(c.m_nRunTimes, 0);
     EXPECT_EQ(ValueOf(Prefs(), "VERSION"), "3.0.6");
 
     // Written in another program folder: only the run count, read before the folder, is used.
     SaveUnusualValuesAndRestart();
-    g_Project.Init(m_program);
     EditSaved("AppPath", "/elsewhere");
     g_Project.Clear();
     EXPECT_EQ(g_Project.Init(m_program), 0);
-    EXPECT_EQ(g_Project.m_Config.m_nRunTimes, 9);
-    EXPECT_EQ(g_Project.m_Config.NationName, "U.S.A");
+    EXPECT_EQ(c.m_nRunTimes, 9);
+    EXPECT_EQ(c.NationName, "U.S.A");
     EXPECT_EQ(ValueOf(Prefs(), "AppPath"), m_program);
 
     // Without TVFormat: the values before it apply, the rest and the catalogue do not.
     SaveUnusualValuesAndRestart();
-    g_Project.Init(m_program);
     EditSaved("TVFormat", nullptr);
     g_Project.Clear();
     EXPECT_EQ(g_Project.Init(m_program), 0);
-    EXPECT_EQ(g_Project.m_Config.NationTVFormat, 1);
-    EXPECT_EQ(g_Project.m_Config.TVFormat, 0);
-    EXPECT_EQ(g_Project.m_Config.LoopAudio, 1);
+    EXPECT_EQ(c.NationTVFormat, 1);
+    EXPECT_EQ(c.TVFormat, 0);
+    EXPECT_EQ(c.LoopAudio, 1);
     EXPECT_NE(g_Project.m_Catalog.GetAt(3)->m_nParam2, 9);
     EXPECT_EQ(Values(Prefs()).size(), 19u);
 }
 
 TEST_F(PreferenceFileTest, UnreadableFilesAreLeftAlone) {
     const std::string good = ReadFileBytes(Prefs());
-    for (const std::string& bad :
-         {std::string("<reference><VERSION>3.0.6</VERSION>"), std::string("not xml at all, long enough to matter"),
-          // UTF-16 without its mark: the text ends at the first NUL.
-          Utf16("<reference></reference><!-- a comment -->")}) {
+    // Cut short, not XML, and UTF-16 without its mark (the text ends at the first NUL).
+    for (const std::string& bad : {std::string("<reference><VERSION>3.0.6</VERSION>"),
+                                   std::string("not xml at all, long enough to matter"),
+                                   Utf16("<reference></reference><!-- a comment -->")}) {
         WriteFileBytes(Prefs(), bad);
         EXPECT_EQ(g_Project.LoadPreferences(), -1);
         EXPECT_EQ(ReadFileBytes(Prefs()), bad);
     }
     // The same text in UTF-16LE with its mark reads.
-    WriteFileBytes(Prefs(), "\xFF\xFE" + Utf16(good));
+    WriteFileBytes(Prefs(), Utf16(good, true));
     EXPECT_EQ(g_Project.LoadPreferences(), 0);
     EXPECT_EQ(g_Project.m_Config.m_nRunTimes, 1);
 
@@ -196,18 +173,12 @@ TEST_F(PreferenceFileTest, UnreadableFilesAreLeftAlone) {
 TEST_F(PreferenceFileTest, FailedWriteKeepsTheOldFile) {
     const std::string before = ReadFileBytes(Prefs());
     g_Project.m_Config.NationName = "Kenya";
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit low = old;
-    low.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &low);
-    const int32_t result = g_Project.SavePreferences();
-    setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_EQ(result, -1);
+    {
+        FileSizeLimit limit(100);
+        EXPECT_EQ(g_Project.SavePreferences(), -1);
+    }
     EXPECT_EQ(ReadFileBytes(Prefs()), before);
-    for (const auto& e : std::filesystem::directory_iterator(m_program))
-        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos);
+    EXPECT_FALSE(HasTempLeftovers(m_program));
 }
 
 TEST_F(PreferenceFileTest, ProjectFilesNeverMoveThePreferenceFile) {

@@ -134,9 +134,9 @@ TEST_F(ProjectEngineTest, OutputNamesAndSharedMusic) {
 TEST_F(ProjectEngineTest, InitTakesTheTvStandardFromTheProfile) {
     const std::string palProfile = ReadFileBytes(std::string(PICREEL_SOURCE_DIR) + "data/program/profile/avoutput/avi/avi_pal.xml");
     ASSERT_FALSE(palProfile.empty());
-    WriteFileBytes(File("profile/avoutput/profile_group.xml"),
+    WriteFileBytes(ProgramFile("profile/avoutput/profile_group.xml"),
                    "<av_output_profile_group count=\"1\"><group id=\"0\" desc=\"d\" folder=\"g\"/></av_output_profile_group>");
-    WriteFileBytes(File("profile/avoutput/g/p.xml"), palProfile);
+    WriteFileBytes(ProgramFile("profile/avoutput/g/p.xml"), palProfile);
     g_Project.Clear();
     g_Project.Init(m_program);
     EXPECT_EQ(g_Project.m_Settings.IS_NTSC, 1);
@@ -148,21 +148,21 @@ TEST_F(ProjectEngineTest, InitTakesTheTvStandardFromTheProfile) {
     // Any other frame rate leaves the standard as it was.
     std::string other = palProfile;
     other.replace(other.find("framerate value=\"25\""), 20, "framerate value=\"30\"");
-    WriteFileBytes(File("profile/avoutput/g/p.xml"), other);
+    WriteFileBytes(ProgramFile("profile/avoutput/g/p.xml"), other);
     g_Project.Clear();
     g_Project.m_Settings.IS_NTSC = 1;
     // Without a preference file the flag in memory is the one kept.
-    std::filesystem::remove(File("referenceFile.xml"));
+    std::filesystem::remove(ProgramFile("referenceFile.xml"));
     g_Project.Init(m_program);
     EXPECT_EQ(g_Project.m_Settings.IS_NTSC, 1);
 }
 
 TEST_F(ProjectEngineTest, NewSlideshowFromPicturesNotifiesThePages) {
-    REQUIRE_PICTURE(WritePicture(File("pics/one.bmp"), 40, 30, PIXFORMAT_BMP));
-    ASSERT_TRUE(WritePicture(File("pics/two.bmp"), 30, 40, PIXFORMAT_BMP));
-    WriteFileBytes(File("pics/broken.bmp"), "nothing");
+    REQUIRE_PICTURE(WritePicture(UserFile("pics/one.bmp"), 40, 30, PIXFORMAT_BMP));
+    ASSERT_TRUE(WritePicture(UserFile("pics/two.bmp"), 30, 40, PIXFORMAT_BMP));
+    WriteFileBytes(UserFile("pics/broken.bmp"), "nothing");
     CMsgWindow page;
-    m_ui->QueueFiles({File("pics/one.bmp"), File("pics/broken.bmp"), File("pics/two.bmp")});
+    m_ui->QueueFiles({UserFile("pics/one.bmp"), UserFile("pics/broken.bmp"), UserFile("pics/two.bmp")});
     g_Project.NewSlideshowFromFiles(&page);
 
     ASSERT_EQ(g_Project.GetSlideshowCount(), 1);
@@ -170,7 +170,7 @@ TEST_F(ProjectEngineTest, NewSlideshowFromPicturesNotifiesThePages) {
     EXPECT_EQ(show.m_strName, "Slideshow_0");
     EXPECT_EQ(show.GetSlideCount(), 2);
     EXPECT_EQ(show.GetAudioCount(), 1); // the default music
-    EXPECT_EQ(g_Project.m_Config.FDSearchPath, File("pics"));
+    EXPECT_EQ(g_Project.m_Config.FDSearchPath, UserFile("pics"));
     EXPECT_EQ(Messages(page), (std::vector<UINT>{WM_SHOW_CURRENT_SLIDESHOW, WM_REFRESH_PROJECT_TREE}));
     EXPECT_EQ(Messages(m_mainWnd), (std::vector<UINT>{WM_REBUILD_PAGE_TREE, WM_PROJECT_SIZE_CHANGED}));
     EXPECT_NE(ReadFileBytes(GetLogFilePath()).find(": Add Slideshow named Slideshow_0\n"), std::string::npos);
@@ -183,7 +183,7 @@ TEST_F(ProjectEngineTest, NewSlideshowFromPicturesNotifiesThePages) {
     EXPECT_EQ(Messages(m_mainWnd), std::vector<UINT>{WM_PROJECT_SIZE_CHANGED});
 
     // No picture loads: the slideshow goes as well.
-    m_ui->QueueFiles({File("pics/broken.bmp")});
+    m_ui->QueueFiles({UserFile("pics/broken.bmp")});
     g_Project.NewSlideshowFromFiles(&page);
     EXPECT_EQ(g_Project.GetSlideshowCount(), 1);
 }
@@ -192,7 +192,7 @@ TEST_F(ProjectEngineTest, PicturesOverTheLimitAreTakenOutAndTheEstimateFollows) 
     // PAL, 3 s + 2 s per slide: n slides last 5n - 4 seconds; about 500 MB per second.
     std::vector<std::string> files;
     for (int i = 0; i < 4; ++i) {
-        files.push_back(File("p" + std::to_string(i) + ".bmp"));
+        files.push_back(UserFile("p" + std::to_string(i) + ".bmp"));
         REQUIRE_PICTURE(WritePicture(files.back(), 16, 16, PIXFORMAT_BMP));
     }
     g_Project.m_Settings.IS_NTSC = 1;

@@ -1,6 +1,3 @@
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 
 #include "model/CCropData.h"
@@ -8,43 +5,15 @@
 #include "model/CTextOverlayData.h"
 #include "model/TransitionFactory.h"
 #include "model/XmlDoc.h"
-#include "tests/model/ProjectFilesEnv.h"
+#include "tests/model/ProjectTestEnv.h"
 
-namespace {
-std::string Utf16WithMark(const std::string& ascii) {
-    std::string out = "\xFF\xFE";
-    for (char c : ascii) {
-        out += c;
-        out += '\0';
-    }
-    return out;
-}
-
-bool HasTempLeftovers(const std::string& folder) {
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        if (e.path().filename().string().find(".tmp") != std::string::npos) return true;
-    return false;
-}
-
-// Holds the process's file-size limit low, so that writes fail part way (as on a full disk).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit low = m_old;
-        low.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
-} // namespace
-
-class ProjectFileTest : public ProjectFilesEnv {
+class ProjectFileTest : public ProjectTestEnv {
 protected:
+    void SetUp() override {
+        ProjectTestEnv::SetUp();
+        m_hasAudioLibrary = InstallAudioLibrary();
+    }
+
     // Two slideshows with music, three pictures with every kind of edit record, own settings
     // and adjustment values, and a turned copy.
     void BuildProject() {
@@ -132,10 +101,12 @@ protected:
         return "<slideshow>\r\n<name>" + name + "</name>\r\n<cover index>" + cover + "</cover index>\r\n" + pics +
                "</slideshow>\r\n";
     }
+
+    bool m_hasAudioLibrary = false;
 };
 
 TEST_F(ProjectFileTest, SavedProjectReopensAndSavesByteIdentical) {
-    NEED_PICTURE(MakePicture("probe.bmp"));
+    REQUIRE_PICTURE(!MakePicture("probe.bmp").empty());
     BuildProject();
     const int32_t frames = g_Project.GetSlideshow(0)->GetTotalFrames();
     const std::string firstPath = ProgramFile("first.prg");
@@ -190,7 +161,7 @@ TEST_F(ProjectFileTest, SavedProjectReopensAndSavesByteIdentical) {
     EXPECT_EQ(ReadFileBytes(secondPath), first);
 
     // The same text in UTF-16LE with its mark reads the same.
-    ASSERT_TRUE(Reopen(WriteProject("wide.prg", Utf16WithMark(first))));
+    ASSERT_TRUE(Reopen(WriteProject("wide.prg", Utf16(first, true))));
     g_Project.m_Config.m_strProjectFile = secondPath;
     ASSERT_TRUE(g_Project.SaveProjectSilent());
     EXPECT_EQ(ReadFileBytes(secondPath), first);
@@ -218,22 +189,9 @@ TEST_F(ProjectFileTest, FailedSaveKeepsOldFileAndUnsavedFlag) {
     EXPECT_EQ(g_Project.m_bModified, 1);
 }
 
-TEST_F(ProjectFileTest, SlideshowsWithoutPicturesAreDropped) {
-    const std::string a = MakePicture("a.bmp");
-    NEED_PICTURE(a);
-    g_Project.AddSlideshow("full");
-    g_Project.GetCurrentSlideshow()->AddSlideFile(a, g_Project.m_Settings);
-    g_Project.AddSlideshow("empty");
-    g_Project.m_Config.m_strProjectFile = ProgramFile("p.prg");
-    ASSERT_TRUE(g_Project.SaveProjectSilent());
-    ASSERT_TRUE(Reopen(ProgramFile("p.prg")));
-    ASSERT_EQ(g_Project.GetSlideshowCount(), 1);
-    EXPECT_EQ(g_Project.GetSlideshow(0)->m_strName, "full");
-}
-
 TEST_F(ProjectFileTest, MissingElementEndsReadingButKeepsWhatWasRead) {
     const std::string a = MakePicture("a.bmp");
-    NEED_PICTURE(a);
+    REQUIRE_PICTURE(!a.empty());
     const std::string noWeight =
         "<Text>\r\n<TextContent>t</TextContent>\r\n<x>1</x>\r\n<y>1</y>\r\n<cx>1</cx>\r\n<cy>1</cy>\r\n"
         "<FontName>f</FontName>\r\n<FontHeight>1</FontHeight>\r\n<FontColor>1</FontColor>\r\n<FontItalic>0</FontItalic>\r\n</Text>\r\n";
@@ -260,7 +218,7 @@ TEST_F(ProjectFileTest, MissingElementEndsReadingButKeepsWhatWasRead) {
 
 TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
     const std::string a = MakePicture("a.bmp"), b = MakePicture("b.bmp"), c = MakePicture("c.bmp");
-    NEED_PICTURE(a);
+    REQUIRE_PICTURE(!a.empty());
     std::string pic = Pic(a, "<Sparkle/>\r\n<Text>\r\n<TextContent>t</TextContent>\r\n<x>1</x>\r\n<y>1</y>\r\n<cx>1</cx>\r\n"
                              "<cy>1</cy>\r\n<FontName>" + std::string(40, 'W') + "</FontName>\r\n<FontHeight>1</FontHeight>\r\n"
                              "<FontColor>1</FontColor>\r\n<FontItalic>9</FontItalic>\r\n<FontWeight>1</FontWeight>\r\n</Text>\r\n");
@@ -276,7 +234,8 @@ TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
                                           "</FontName><FontHeight/><FontColor/><FontItalic/><FontWeight/></Text>");
     const std::string path = WriteProject(
         "p.prg", ProjectText(Show("big cover", "99", pic + second + Pic(c)) + Show("negative", "-7", Pic(a) + Pic(b)) +
-                             Show("twice", "0", Pic(a) + Pic(a) + Pic(UserFile("missing.bmp")) + Pic("/dev/zero"))));
+                             Show("twice", "0", Pic(a) + Pic(a) + Pic(UserFile("missing.bmp")) + Pic("/dev/zero")) +
+                             Show("no pictures", "0", "")));
     ASSERT_TRUE(Reopen(path));
     ASSERT_EQ(g_Project.GetSlideshowCount(), 3);
     EXPECT_EQ(g_Project.GetSlideshow(0)->GetCoverIndex(), 2);
@@ -298,7 +257,7 @@ TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
 
 TEST_F(ProjectFileTest, HugeCountsStopAtTheSlideshowLimit) {
     const std::string a = MakePicture("a.bmp");
-    NEED_PICTURE(a);
+    REQUIRE_PICTURE(!a.empty());
     std::string shows;
     for (int k = 0; k < 60; ++k) shows += Show("s" + std::to_string(k), "0", Pic(a));
     ASSERT_TRUE(Reopen(WriteProject("p.prg", ProjectText(shows))));
@@ -308,7 +267,7 @@ TEST_F(ProjectFileTest, HugeCountsStopAtTheSlideshowLimit) {
 
 TEST_F(ProjectFileTest, HostileFilesNeverWriteOutsideTheWorkFolders) {
     const std::string a = MakePicture("a.bmp");
-    NEED_PICTURE(a);
+    REQUIRE_PICTURE(!a.empty());
     // A foreign place with a preference file, a working folder and a temp folder of its own.
     const std::string outside = m_dir.File("outside");
     WriteFileBytes(outside + "/referenceFile.xml", "<reference><VERSION>3.0.6</VERSION></reference>");

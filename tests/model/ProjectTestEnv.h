@@ -1,17 +1,22 @@
-// A fresh project engine in a temporary program folder for every test, with a scripted user
-// interface and a main window whose posted messages the test reads.
+// A started engine in a temporary program folder, with a scripted user interface and a main
+// window whose posted messages the test reads; the user's own files live beside the program
+// folder. Shared fixtures: pictures, music, plain slides, profiles, a file-size limit.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "editor/AppDirectory.h"
 #include "imagelib/PixImage.h"
 #include "model/CProject.h"
+#include "platform/gdiplus/ImageProbe.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/MsgWindow.h"
 #include "platform/win/ScriptedUiHandler.h"
@@ -20,12 +25,13 @@
 class ProjectTestEnv : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_program = m_dir.Path().string();
+        m_program = m_dir.File("program");
+        std::filesystem::create_directories(m_program);
         SetAppDirectoryOverride(m_program);
-        g_Project.Clear();
-        g_Project.Init(m_program);
         m_ui = std::make_shared<ScriptedUiHandler>();
         m_previousUi = UiHandler::Install(m_ui);
+        g_Project.Clear();
+        g_Project.Init(m_program);
         g_Project.SetMainWindow(&m_mainWnd);
     }
 
@@ -35,8 +41,16 @@ protected:
         SetAppDirectoryOverride("");
     }
 
+    std::string ProgramFile(const std::string& name) const { return m_program + "/" + name; }
+    std::string UserFile(const std::string& name) const { return m_dir.File("user/" + name); }
     std::string TempFolder() const { return g_Project.m_Config.m_strWorkingFolder + "/temp"; }
-    std::string File(const std::string& name) const { return m_dir.File(name); }
+
+    // The audio converter library in the program folder, so that music is measured.
+    bool InstallAudioLibrary() {
+        std::error_code ec;
+        std::filesystem::copy_file(PICREEL_PROGRAM_DIR "libxToMp2.so", ProgramFile("libxToMp2.so"), ec);
+        return !ec;
+    }
 
     // A picture with a left half and a right half of two colours; false when the format cannot
     // be written here.
@@ -51,14 +65,39 @@ protected:
         return picture.Save(path.c_str(), type);
     }
 
+    // A user's picture the engine accepts, or "" when pictures cannot be made in this build.
+    std::string MakePicture(const std::string& name, uint8_t shade = 200) const {
+        const std::string path = UserFile(name);
+        const bool ok = WritePicture(path, 64, 48, PIXFORMAT_BMP, RGB(shade, 0, 0), RGB(0, 0, shade));
+        return ok && IsLoadableImage(path) ? path : std::string();
+    }
+
+    // 8 kHz mono 16-bit PCM, a square wave, written field by field.
+    static std::string WavBytes(uint32_t seconds) {
+        const uint32_t samples = 8000 * seconds;
+        std::string b;
+        auto u16 = [&b](uint32_t v) { b += static_cast<char>(v & 0xFF); b += static_cast<char>((v >> 8) & 0xFF); };
+        auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+        b += "RIFF"; u32(36 + samples * 2); b += "WAVE";
+        b += "fmt "; u32(16); u16(1); u16(1); u32(8000); u32(16000); u16(2); u16(16);
+        b += "data"; u32(samples * 2);
+        for (uint32_t k = 0; k < samples; ++k) u16((k / 20) % 2 ? 0x2000 : 0xE000);
+        return b;
+    }
+
+    std::string MakeMusic(const std::string& name, uint32_t seconds = 2) const {
+        WriteFileBytes(UserFile(name), WavBytes(seconds));
+        return UserFile(name);
+    }
+
     // A slideshow holding slides for plain files (no picture check), each with its own times.
     CSlideShow& ShowWithFiles(const std::vector<std::string>& names, int32_t display = 3, int32_t transition = 2,
                               int32_t ntsc = 1) {
         EXPECT_EQ(g_Project.AddSlideshow("raw" + std::to_string(g_Project.GetSlideshowCount())), 0);
         CSlideShow& show = *g_Project.GetCurrentSlideshow();
         for (const std::string& name : names) {
-            WriteFileBytes(File(name), "not a picture: " + name);
-            std::unique_ptr<CSlideItem> slide = CSlideItem::FromFile(File(name));
+            WriteFileBytes(UserFile(name), "not a picture: " + name);
+            std::unique_ptr<CSlideItem> slide = CSlideItem::FromFile(UserFile(name));
             slide->m_Settings.IS_NTSC = ntsc;
             slide->m_Settings.m_Effect.m_nSingleEffectTime = display;
             slide->m_Settings.m_Effect.m_nTransitionTime = transition;
@@ -75,7 +114,7 @@ protected:
         return order;
     }
 
-    // One group with one profile of the given bit rates, frame rate and extension.
+    // One group with one profile of the given bit rates and extension.
     static void UseProfile(const std::string& videoKbits, const std::string& audioKbits, const std::string& ext = "avi") {
         auto profile = std::make_unique<COutputProfile>();
         profile->m_VideoBitrate.m_Current.value = videoKbits;
@@ -94,6 +133,35 @@ protected:
         return ids;
     }
 
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& box : m_ui->Boxes()) texts.push_back(box.text);
+        return texts;
+    }
+
+    // Every file below a folder with its content, for "nothing changed here" checks.
+    static std::vector<std::pair<std::string, std::string>> Snapshot(const std::string& folder) {
+        std::vector<std::pair<std::string, std::string>> files;
+        std::error_code ec;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(folder, ec))
+            files.emplace_back(e.path().string(), e.is_regular_file() ? ReadFileBytes(e.path().string()) : "<dir>");
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    static bool HasTempLeftovers(const std::string& folder) {
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            if (e.path().filename().string().find(".tmp") != std::string::npos) return true;
+        return false;
+    }
+
+    // ASCII as UTF-16LE, with or without the byte-order mark.
+    static std::string Utf16(const std::string& ascii, bool mark = false) {
+        std::string wide = mark ? "\xFF\xFE" : "";
+        for (char ch : ascii) (wide += ch) += '\0';
+        return wide;
+    }
+
     TempDir m_dir;
     std::string m_program;
     CMsgWindow m_mainWnd;
@@ -101,5 +169,23 @@ protected:
     std::shared_ptr<UiHandler> m_previousUi;
 };
 
-#define REQUIRE_PICTURE(expr) \
-    if (!(expr)) GTEST_SKIP() << "this picture format cannot be written yet"
+// Holds the process's file-size limit low, so that writes fail part way (as on a full disk).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit low = m_old;
+        low.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+};
+
+#define REQUIRE_PICTURE(ok) \
+    if (!(ok)) GTEST_SKIP() << "pictures cannot be written or decoded in this build"

@@ -1,71 +1,72 @@
 #include <climits>
-#include <filesystem>
+#include <set>
 
 #include "model/TransitionFactory.h"
 #include "tests/model/ProjectTestEnv.h"
 
 using SlideShowTest = ProjectTestEnv;
 
+namespace {
+std::vector<int32_t> SlideStarts(const CSlideShow& show) {
+    std::vector<int32_t> starts;
+    for (const auto& slide : show.m_arrSlides) starts.push_back(slide->m_nStartSeconds);
+    return starts;
+}
+
+// Each music entry as "duration@start".
+std::vector<std::string> Music(const CSlideShow& show) {
+    std::vector<std::string> entries;
+    for (const auto& audio : show.m_arrAudio)
+        entries.push_back(std::to_string(audio->m_nDuration) + "@" + std::to_string(audio->m_nStart));
+    return entries;
+}
+} // namespace
+
 TEST_F(SlideShowTest, TimingFollowsTheFrameRule) {
+    EXPECT_EQ(ShowWithFiles({}).GetTotalFrames(), 0);
     // PAL, 5 s display and 2 s transition each: 21 x 25 + 25 - (2 + 5) x 25.
     CSlideShow& pal = ShowWithFiles({"a", "b", "c"}, 5, 2, 1);
     EXPECT_EQ(pal.GetTotalFrames(), 375);
-    EXPECT_EQ(pal.m_arrSlides[0]->m_nStartSeconds, 0);
-    EXPECT_EQ(pal.m_arrSlides[1]->m_nStartSeconds, 7);
+    EXPECT_EQ(SlideStarts(pal), (std::vector<int32_t>{0, 7, 14}));
     EXPECT_EQ(pal.m_arrSlides[2]->m_strStartTime, "00:00:14");
     EXPECT_DOUBLE_EQ(pal.GetTotalSeconds(), 15.0);
 
     // NTSC truncates at every step: 209, 238, then 28.
     CSlideShow& ntsc = ShowWithFiles({"d"}, 5, 2, 0);
     EXPECT_EQ(ntsc.GetTotalFrames(), 28);
-
     // The first slide's standard sets the rate of all.
     ntsc.m_arrSlides.insert(ntsc.m_arrSlides.begin(), std::move(pal.m_arrSlides[0]));
     ntsc.RecalcTiming();
     EXPECT_EQ(ntsc.GetTotalFrames(), 14 * 25 + 25 - 7 * 25);
-}
-
-TEST_F(SlideShowTest, EmptyAndExtremeTimings) {
-    CSlideShow& show = ShowWithFiles({});
-    EXPECT_EQ(show.GetTotalFrames(), 0);
-    EXPECT_EQ(show.GetTotalSeconds(), 0.0);
 
     // A display time that overflows a frame count holds the count at its largest.
     CSlideShow& huge = ShowWithFiles({"a", "b", "c"}, 5, 2, 1);
     huge.m_arrSlides[1]->m_Settings.m_Effect.m_nSingleEffectTime = INT_MAX;
     huge.RecalcTiming();
     EXPECT_EQ(huge.GetTotalFrames(), INT_MAX);
-    EXPECT_EQ(huge.m_arrSlides[1]->m_nStartSeconds, 7);
-    EXPECT_EQ(huge.m_arrSlides[2]->m_nStartSeconds, INT_MAX);
+    EXPECT_EQ(SlideStarts(huge), (std::vector<int32_t>{0, 7, INT_MAX}));
 }
 
 TEST_F(SlideShowTest, MoveBlockFollowsTheSlidesWhateverTheListOrder) {
-    CSlideShow& show = ShowWithFiles({"A", "B", "C", "D", "E", "F"});
-    const int32_t ascending[] = {1, 3};
-    EXPECT_EQ(show.MoveBlock(ascending, 2, 0, true), 2);
-    EXPECT_EQ(Order(show), "BDACEF");
-
-    CSlideShow& other = ShowWithFiles({"A", "B", "C", "D", "E", "F"});
-    const int32_t descending[] = {3, 1};
-    EXPECT_EQ(other.MoveBlock(descending, 2, 0, true), 2);
-    EXPECT_EQ(Order(other), "DBACEF");
-
-    // After the target: each moved slide goes right after it.
-    CSlideShow& after = ShowWithFiles({"A", "B", "C", "D", "E", "F"});
-    const int32_t firstTwo[] = {0, 1};
-    EXPECT_EQ(after.MoveBlock(firstTwo, 2, 4, false), 2);
-    EXPECT_EQ(Order(after), "CDEBAF");
-
-    // Entries outside the slideshow and repeats are skipped.
-    CSlideShow& skip = ShowWithFiles({"A", "B", "C", "D", "E", "F"});
-    const int32_t noisy[] = {5, 99, -3, 5, 2};
-    EXPECT_EQ(skip.MoveBlock(noisy, 5, 1, true), 3);
-    EXPECT_EQ(Order(skip), "AFCBDE");
-
-    const int32_t one[] = {0};
-    EXPECT_EQ(skip.MoveBlock(one, 1, 6, true), -1);
-    EXPECT_EQ(skip.MoveBlock(one, 0, 4, true), 4);
-    EXPECT_EQ(Order(skip), "AFCBDE");
+    // Moved one by one in list order; entries outside the slideshow and repeats are skipped;
+    // after the target, each moved slide goes right after it.
+    const struct {
+        std::vector<int32_t> indices;
+        int32_t target;
+        bool before;
+        int32_t result;
+        const char* order;
+    } cases[] = {
+        {{1, 3}, 0, true, 2, "BDACEF"},       {{3, 1}, 0, true, 2, "DBACEF"},
+        {{0, 1}, 4, false, 2, "CDEBAF"},      {{5, 99, -3, 5, 2}, 1, true, 3, "AFCBDE"},
+        {{0}, 6, true, -1, "ABCDEF"},         {{}, 4, true, 4, "ABCDEF"},
+    };
+    for (const auto& c : cases) {
+        CSlideShow& show = ShowWithFiles({"A", "B", "C", "D", "E", "F"});
+        EXPECT_EQ(show.MoveBlock(c.indices.data(), static_cast<int32_t>(c.indices.size()), c.target, c.before),
+                  c.result);
+        EXPECT_EQ(Order(show), c.order);
+    }
 }
 
 TEST_F(SlideShowTest, RemoveSlidesTakesAnyOrderAndKeepsTheCover) {
@@ -107,9 +108,8 @@ TEST_F(SlideShowTest, SingleMovesSwapsAndSorts) {
     EXPECT_EQ(Order(show), "abc");
     show.SortByNameDesc();
     EXPECT_EQ(Order(show), "cba");
-    show.m_arrSlides[0]->m_tFileTime = 30;
-    show.m_arrSlides[1]->m_tFileTime = 10;
-    show.m_arrSlides[2]->m_tFileTime = 20;
+    const int times[] = {30, 10, 20};
+    for (size_t i = 0; i < 3; ++i) show.m_arrSlides[i]->m_tFileTime = times[i];
     show.SortByDateAsc();
     EXPECT_EQ(Order(show), "bac");
     show.SortByDateDesc();
@@ -169,19 +169,19 @@ TEST_F(SlideShowTest, NamesInPathsCannotLeaveTheirFolder) {
 }
 
 TEST_F(SlideShowTest, SlidesNeedPicturesAndTheFirstBecomesTheCover) {
-    REQUIRE_PICTURE(WritePicture(File("p1.bmp"), 40, 30, PIXFORMAT_BMP));
-    ASSERT_TRUE(WritePicture(File("p2.bmp"), 30, 40, PIXFORMAT_BMP));
-    WriteFileBytes(File("fake.bmp"), "BM but no picture");
+    REQUIRE_PICTURE(WritePicture(UserFile("p1.bmp"), 40, 30, PIXFORMAT_BMP));
+    ASSERT_TRUE(WritePicture(UserFile("p2.bmp"), 30, 40, PIXFORMAT_BMP));
+    WriteFileBytes(UserFile("fake.bmp"), "BM but no picture");
     ASSERT_EQ(g_Project.AddSlideshow("show"), 0);
     CSlideShow& show = *g_Project.GetCurrentSlideshow();
     Messages(m_mainWnd);
 
-    EXPECT_EQ(show.AddSlideFile(File("p1.bmp"), g_Project.m_Settings), 0);
-    EXPECT_EQ(show.AddSlideFile(File("p1.bmp"), g_Project.m_Settings), 1);
-    EXPECT_EQ(show.AddSlideFile(File("fake.bmp"), g_Project.m_Settings), 1);
-    EXPECT_EQ(show.AddSlideFile(File("missing.bmp"), g_Project.m_Settings), 1);
+    EXPECT_EQ(show.AddSlideFile(UserFile("p1.bmp"), g_Project.m_Settings), 0);
+    EXPECT_EQ(show.AddSlideFile(UserFile("p1.bmp"), g_Project.m_Settings), 1);
+    EXPECT_EQ(show.AddSlideFile(UserFile("fake.bmp"), g_Project.m_Settings), 1);
+    EXPECT_EQ(show.AddSlideFile(UserFile("missing.bmp"), g_Project.m_Settings), 1);
     EXPECT_EQ(show.AddSlideFile("", g_Project.m_Settings), 1);
-    EXPECT_EQ(show.AddSlideFile(File("p2.bmp"), g_Project.m_Settings), 0);
+    EXPECT_EQ(show.AddSlideFile(UserFile("p2.bmp"), g_Project.m_Settings), 0);
     EXPECT_EQ(show.GetSlideCount(), 2);
 
     // Only the first slide chose the cover: one notice, one cover picture of 80 x 60.
@@ -202,24 +202,20 @@ TEST_F(SlideShowTest, MusicEntriesStartOneAfterAnother) {
     ASSERT_EQ(g_Project.AddSlideshow("music"), 0);
     CSlideShow& show = *g_Project.GetCurrentSlideshow();
     for (int32_t length : {100, 200, 50}) {
-        auto entry = std::make_unique<CAudioItem>(File("none.mp3"), "none.mp3", File("none.mp2"));
+        auto entry = std::make_unique<CAudioItem>(UserFile("none.mp3"), "none.mp3", UserFile("none.mp2"));
         entry->m_nDuration = length;
         show.m_arrAudio.push_back(std::move(entry));
     }
     show.RecalcAudioStarts();
-    EXPECT_EQ(show.GetAudioAt(1)->m_nStart, 100);
+    EXPECT_EQ(Music(show), (std::vector<std::string>{"100@0", "200@100", "50@300"}));
     EXPECT_EQ(show.GetAudioAt(1)->m_strStart, "00:01:40");
-    EXPECT_EQ(show.GetAudioAt(2)->m_nStart, 300);
     EXPECT_EQ(show.RemoveAudioAt(0), 0);
-    EXPECT_EQ(show.GetAudioAt(0)->m_nStart, 0);
-    EXPECT_EQ(show.GetAudioAt(1)->m_nStart, 200);
+    EXPECT_EQ(Music(show), (std::vector<std::string>{"200@0", "50@200"}));
     show.MoveAudioUp(1);
-    EXPECT_EQ(show.GetAudioAt(0)->m_nDuration, 50);
-    EXPECT_EQ(show.GetAudioAt(1)->m_nStart, 50);
+    EXPECT_EQ(Music(show), (std::vector<std::string>{"50@0", "200@50"}));
     show.MoveAudioDown(1); // the last: nothing
     show.MoveAudioDown(0);
-    EXPECT_EQ(show.GetAudioAt(1)->m_nDuration, 50);
-    EXPECT_EQ(show.GetAudioAt(1)->m_nStart, 200);
+    EXPECT_EQ(Music(show), (std::vector<std::string>{"200@0", "50@200"}));
     EXPECT_EQ(show.RemoveAudioAt(2), 1);
     EXPECT_EQ(show.GetAudioAt(2), nullptr);
 }
@@ -229,93 +225,64 @@ TEST_F(SlideShowTest, MusicFilesNeverShareATemporaryFile) {
     ASSERT_EQ(g_Project.AddSlideshow("song"), 0);
     CSlideShow& show = *g_Project.GetCurrentSlideshow();
     const std::string working = g_Project.m_Config.m_strWorkingFolder;
-    WriteFileBytes(File("a/song.mp3"), "x");
-    WriteFileBytes(File("b/song.mp3"), "y");
-    WriteFileBytes(File("c/song.wav"), "z");
-    EXPECT_EQ(show.AddAudioFile(File("a/song.mp3"), working), 0);
-    EXPECT_EQ(show.AddAudioFile(File("a/song.mp3"), working), 1);
-    EXPECT_EQ(show.AddAudioFile(File("b/song.mp3"), working), 0);
-    EXPECT_EQ(show.AddAudioFile(File("c/song.wav"), working), 0);
+    WriteFileBytes(UserFile("a/song.mp3"), "x");
+    WriteFileBytes(UserFile("b/song.mp3"), "y");
+    WriteFileBytes(UserFile("c/song.wav"), "z");
+    EXPECT_EQ(show.AddAudioFile(UserFile("a/song.mp3"), working), 0);
+    EXPECT_EQ(show.AddAudioFile(UserFile("a/song.mp3"), working), 1);
+    EXPECT_EQ(show.AddAudioFile(UserFile("b/song.mp3"), working), 0);
+    EXPECT_EQ(show.AddAudioFile(UserFile("c/song.wav"), working), 0);
     EXPECT_EQ(show.AddAudioFile("", working), 1);
-    EXPECT_EQ(show.AddAudioFile(File("c/song.wav"), ""), 1);
+    EXPECT_EQ(show.AddAudioFile(UserFile("c/song.wav"), ""), 1);
     ASSERT_EQ(show.GetAudioCount(), 3);
-    EXPECT_EQ(show.GetAudioAt(0)->m_nDuration, 1);
-    EXPECT_EQ(show.GetAudioAt(2)->m_nStart, 2);
+    EXPECT_EQ(Music(show), (std::vector<std::string>{"1@0", "1@1", "1@2"}));
 
     // The joined file "song.mp2" is written from the entries: none of them may be it.
-    std::set<std::string> paths{show.m_strMp2File};
-    for (int32_t i = 0; i < 3; ++i) paths.insert(show.GetAudioAt(i)->m_strTempMp2);
-    EXPECT_EQ(paths.size(), 4u);
-    show.SetAudioOutputName("mp2", "/t");
-    paths = {show.m_strMp2File};
-    for (int32_t i = 0; i < 3; ++i) paths.insert(show.GetAudioAt(i)->m_strTempMp2);
-    EXPECT_EQ(paths.size(), 4u);
+    for (const char* folder : {"", "/t"}) {
+        if (*folder) show.SetAudioOutputName("mp2", folder);
+        std::set<std::string> paths{show.m_strMp2File};
+        for (const auto& audio : show.m_arrAudio) paths.insert(audio->m_strTempMp2);
+        EXPECT_EQ(paths.size(), 4u) << folder;
+    }
     EXPECT_EQ(show.GetAudioOutputPath(), "/t/song.mp2");
 }
 
 TEST_F(SlideShowTest, MusicDialogTakesOnlyMusicExtensions) {
     ASSERT_EQ(g_Project.AddSlideshow("show"), 0);
     CSlideShow& show = *g_Project.GetCurrentSlideshow();
-    WriteFileBytes(File("loud.WMA"), "x");
-    WriteFileBytes(File("notes.txt"), "x");
-    WriteFileBytes(File("tune.mp2"), "x");
-    m_ui->QueueFiles({File("loud.WMA"), File("notes.txt"), File("tune.mp2")});
+    WriteFileBytes(UserFile("loud.WMA"), "x");
+    WriteFileBytes(UserFile("notes.txt"), "x");
+    WriteFileBytes(UserFile("tune.mp2"), "x");
+    m_ui->QueueFiles({UserFile("loud.WMA"), UserFile("notes.txt"), UserFile("tune.mp2")});
     show.AddAudioFilesDialog();
     ASSERT_EQ(show.GetAudioCount(), 2);
     EXPECT_EQ(show.GetAudioAt(0)->m_strName, "loud.WMA");
     EXPECT_EQ(show.GetAudioAt(1)->m_strName, "tune.mp2");
 }
 
-namespace {
-void PutLe(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A mono 16-bit PCM WAV file of a quiet tone.
-std::string WavBytes(uint32_t seconds, uint32_t rate = 8000) {
-    const uint32_t dataBytes = seconds * rate * 2;
-    std::string wav = "RIFF";
-    PutLe(wav, 36 + dataBytes, 4);
-    wav += "WAVEfmt ";
-    PutLe(wav, 16, 4);
-    PutLe(wav, 1, 2);        // PCM
-    PutLe(wav, 1, 2);        // mono
-    PutLe(wav, rate, 4);
-    PutLe(wav, rate * 2, 4); // bytes per second
-    PutLe(wav, 2, 2);        // block align
-    PutLe(wav, 16, 2);       // bits
-    wav += "data";
-    PutLe(wav, dataBytes, 4);
-    for (uint32_t i = 0; i < seconds * rate; ++i) PutLe(wav, (i / 10) % 2 ? 1000 : 0xFFFF - 999, 2);
-    return wav;
-}
-} // namespace
-
 TEST_F(SlideShowTest, MusicFilesAreMeasuredByTheConverterLibrary) {
-    const std::string library = std::string(PICREEL_PROGRAM_DIR) + "libxToMp2.so";
-    if (!FileExists(library)) GTEST_SKIP() << "the audio converter library is not built";
-    std::filesystem::create_symlink(library, File("libxToMp2.so"));
-    WriteFileBytes(File("tune.wav"), WavBytes(3));
-    WriteFileBytes(File("words.mp3"), "this is not music at all");
-    EXPECT_EQ(g_Project.GetAudioFileSeconds(File("tune.wav")), 3);
+    if (!InstallAudioLibrary()) GTEST_SKIP() << "the audio converter library is not built";
+    WriteFileBytes(UserFile("tune.wav"), WavBytes(3));
+    WriteFileBytes(UserFile("words.mp3"), "this is not music at all");
+    EXPECT_EQ(g_Project.GetAudioFileSeconds(UserFile("tune.wav")), 3);
 
     ASSERT_EQ(g_Project.AddSlideshow("show"), 0);
     CSlideShow& show = *g_Project.GetCurrentSlideshow();
     const std::string working = g_Project.m_Config.m_strWorkingFolder;
-    EXPECT_EQ(show.AddAudioFile(File("tune.wav"), working), 0);
+    EXPECT_EQ(show.AddAudioFile(UserFile("tune.wav"), working), 0);
     EXPECT_EQ(show.GetAudioAt(0)->m_strDuration, "00:00:03");
 
     // Refused with a message, and reported as refused.
-    EXPECT_EQ(show.AddAudioFile(File("words.mp3"), working), 1);
+    EXPECT_EQ(show.AddAudioFile(UserFile("words.mp3"), working), 1);
     EXPECT_EQ(show.GetAudioCount(), 1);
     ASSERT_EQ(m_ui->Boxes().size(), 1u);
-    EXPECT_EQ(m_ui->Boxes()[0].text, "file:'" + File("words.mp3") + "' is not a legal mp3 file, so it will not be added!");
+    EXPECT_EQ(m_ui->Boxes()[0].text, "file:'" + UserFile("words.mp3") + "' is not a legal mp3 file, so it will not be added!");
 
     // A missing file stands for the default music.
     const std::string defaultMusic = std::string(PICREEL_PROGRAM_DIR) + "menu_pic/default.mp3";
     if (FileExists(defaultMusic)) {
-        WriteFileBytes(File("menu_pic/default.mp3"), ReadFileBytes(defaultMusic));
-        EXPECT_EQ(show.AddAudioFile(File("gone.mp3"), working), 0);
+        WriteFileBytes(ProgramFile("menu_pic/default.mp3"), ReadFileBytes(defaultMusic));
+        EXPECT_EQ(show.AddAudioFile(UserFile("gone.mp3"), working), 0);
         EXPECT_EQ(show.GetAudioAt(1)->m_strOriginalPath, g_Project.m_Config.m_strDefaultMusic);
         EXPECT_GT(show.GetAudioAt(1)->m_nDuration, 0);
         EXPECT_EQ(show.GetAudioAt(1)->m_nStart, 3);

