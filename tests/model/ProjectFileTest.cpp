@@ -134,20 +134,14 @@ TEST_F(ProjectFileTest, SavedProjectReopensAndSavesByteIdentical) {
     EXPECT_EQ(ReadFileBytes(firstPath), first);
 
     ASSERT_TRUE(Reopen(firstPath));
+    // What the file does not hold directly: the editor's font, music starts, the timing. Every
+    // stored value reading back shows in the byte-identical second save below.
     ASSERT_EQ(g_Project.GetSlideshowCount(), 2);
     const CSlideShow& show = *g_Project.GetSlideshow(0);
-    EXPECT_EQ(show.m_strName, "Holiday <&> \"1\"");
-    EXPECT_EQ(show.GetSlideCount(), 3);
-    EXPECT_EQ(show.GetAudioCount(), 2);
-    EXPECT_EQ(show.GetCoverIndex(), 2);
     const auto* text = dynamic_cast<const CTextOverlayData*>(show.m_arrSlides[0]->m_lstEdits[0].get());
     ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text->logFont.lfFaceName, "DejaVu Sans");
     EXPECT_EQ(text->logFont.lfWeight, 700);
-    EXPECT_EQ(text->color, RGB(255, 128, 1));
-    EXPECT_EQ(show.m_arrSlides[0]->m_lstEdits.size(), 8u);
-    EXPECT_EQ(show.m_arrSlides[1]->m_Settings.m_Effect.m_pTransition->m_nParam2, 6);
-    EXPECT_EQ(show.m_arrSlides[2]->m_strTempFile, g_Project.m_Settings.m_strTempPath + "/c.bmp");
     EXPECT_EQ(show.m_arrAudio[1]->m_nStart, show.m_arrAudio[0]->m_nDuration);
     if (m_hasAudioLibrary) {
         EXPECT_EQ(show.m_arrAudio[1]->m_strStart, "00:00:02");

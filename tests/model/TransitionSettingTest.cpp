@@ -176,37 +176,46 @@ TEST(TransitionSetting, BuiltFromAnotherCopiesOnlyTheSameKind) {
     }
 }
 
-TEST(TransitionSetting, ParametersAreReadInTheirOrderAndFlagsAsZeroOrOne) {
-    // Elements out of order or missing fail and keep the slot's object.
+TEST(TransitionSetting, LoadingReplacesTheSlotOnlyWithWhatItRead) {
+    // Parameters must come in their order; flags read as zero or one. Whatever fails or reads
+    // nothing usable keeps the slot's object (kind -1 below).
+    const std::string wipe = "<TRANSITION_EFFECT_WIPE_PARAM><TRANSITION_EFFECT_WIPE_DIRECTION> 3x"
+                             "</TRANSITION_EFFECT_WIPE_DIRECTION><TRANSITION_EFFECT_WIPE_PARAM_PUSH>7"
+                             "</TRANSITION_EFFECT_WIPE_PARAM_PUSH></TRANSITION_EFFECT_WIPE_PARAM>";
+    const std::string swapped = "<TRANSITION_EFFECT_CIRCLE_PARAM><TRANSITION_EFFECT_CIRCLE_WIDTH>3"
+                                "</TRANSITION_EFFECT_CIRCLE_WIDTH><TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION>1"
+                                "</TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION></TRANSITION_EFFECT_CIRCLE_PARAM>";
+    auto setting = [](const std::string& name, const std::string& params) {
+        return "<TRANSITION_EFFECT_SETTING NAME=\"" + name + "\">" + params + "</TRANSITION_EFFECT_SETTING>";
+    };
     const struct {
-        const char* name;
-        const char* params;
+        std::string inner;
         bool loads;
-        int32_t param1, param2;
+        int32_t kind, param1, param2;
     } cases[] = {
-        {"WIPE", "<TRANSITION_EFFECT_WIPE_PARAM><TRANSITION_EFFECT_WIPE_DIRECTION> 3x</TRANSITION_EFFECT_WIPE_DIRECTION>"
-                 "<TRANSITION_EFFECT_WIPE_PARAM_PUSH>7</TRANSITION_EFFECT_WIPE_PARAM_PUSH></TRANSITION_EFFECT_WIPE_PARAM>",
-         true, 3, 1},
-        {"CIRCLE", "<TRANSITION_EFFECT_CIRCLE_PARAM><TRANSITION_EFFECT_CIRCLE_WIDTH>3</TRANSITION_EFFECT_CIRCLE_WIDTH>"
-                   "<TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION>1</TRANSITION_EFFECT_CIRCLE_PARAM_DIRECTION>"
-                   "</TRANSITION_EFFECT_CIRCLE_PARAM>",
-         false, 0, 0},
-        {"DOOR", "<OTHER>1</OTHER>", false, 0, 0},
+        {setting("TRANSITION_EFFECT_WIPE", wipe), true, TRANSITION_WIPE, 3, 1},
+        {setting("TRANSITION_EFFECT_RANDOM", ""), true, TRANSITION_RANDOM, 0, 0},
+        {setting("TRANSITION_EFFECT_CIRCLE", swapped), false, -1, 0, 0},
+        {setting("TRANSITION_EFFECT_DOOR", "<OTHER>1</OTHER>"), false, -1, 0, 0},
+        {setting("nope", ""), true, -1, 0, 0},
+        {"<X/>", false, -1, 0, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.inner);
         std::unique_ptr<TransitionSetting> slot = std::make_unique<TransitionSpinSetting>(false);
         TransitionSetting* before = slot.get();
-        const bool loaded = LoadFromRoot(std::string("<ROOT><TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_") +
-                                             c.name + "\">" + c.params + "</TRANSITION_EFFECT_SETTING></ROOT>",
-                                         slot);
-        EXPECT_EQ(loaded, c.loads);
-        if (!c.loads) {
+        EXPECT_EQ(LoadFromRoot("<ROOT>" + c.inner + "</ROOT>", slot), c.loads);
+        if (c.kind < 0) {
             EXPECT_EQ(slot.get(), before);
             continue;
         }
-        EXPECT_EQ(slot->m_nKind, TRANSITION_WIPE);
+        EXPECT_EQ(slot->m_nKind, c.kind);
         EXPECT_EQ(slot->m_nParam1, c.param1);
         EXPECT_EQ(slot->m_nParam2, c.param2);
     }
+    // An empty slot always ends holding a transition.
+    std::unique_ptr<TransitionSetting> empty;
+    EXPECT_FALSE(LoadFromRoot("<ROOT><X/></ROOT>", empty));
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->m_nKind, TRANSITION_ALPHA);
 }

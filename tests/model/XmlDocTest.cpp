@@ -14,22 +14,14 @@ namespace {
 // nesting, attributes.
 CXmlDoc BuildSample() {
     CXmlDoc doc;
-    EXPECT_TRUE(doc.AddElem("vuzovez"));
-    EXPECT_TRUE(doc.IntoElem());
-    EXPECT_TRUE(doc.AddElem("Preference File", "/home/a b/referenceFile.xml"));
-    EXPECT_TRUE(doc.AddElem("Working Path", "x < y & \"z\" 'w' > v"));
-    EXPECT_TRUE(doc.AddElem("Empty"));
-    EXPECT_TRUE(doc.AddElem("slideshow"));
-    EXPECT_TRUE(doc.AddChildElem("name", "  padded  "));
-    EXPECT_TRUE(doc.IntoElem());
-    EXPECT_TRUE(doc.AddElem("TRANSITION_SETTING"));
-    EXPECT_TRUE(doc.SetAttrib("NAME", "Cube \"fly\" <'&'>"));
-    EXPECT_TRUE(doc.IntoElem());
-    EXPECT_TRUE(doc.AddElem("param1", "3"));
-    EXPECT_TRUE(doc.OutOfElem());
-    EXPECT_TRUE(doc.AddElem("unicode", "Zoë 日本 \xF0\x9F\x98\x80"));
-    EXPECT_TRUE(doc.OutOfElem());
-    EXPECT_TRUE(doc.OutOfElem());
+    const bool built = doc.AddElem("vuzovez") && doc.IntoElem() &&
+                       doc.AddElem("Preference File", "/home/a b/referenceFile.xml") &&
+                       doc.AddElem("Working Path", "x < y & \"z\" 'w' > v") && doc.AddElem("Empty") &&
+                       doc.AddElem("slideshow") && doc.AddChildElem("name", "  padded  ") && doc.IntoElem() &&
+                       doc.AddElem("TRANSITION_SETTING") && doc.SetAttrib("NAME", "Cube \"fly\" <'&'>") &&
+                       doc.IntoElem() && doc.AddElem("param1", "3") && doc.OutOfElem() &&
+                       doc.AddElem("unicode", "Zoë 日本 \xF0\x9F\x98\x80") && doc.OutOfElem() && doc.OutOfElem();
+    EXPECT_TRUE(built);
     return doc;
 }
 
