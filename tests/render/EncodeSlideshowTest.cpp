@@ -87,7 +87,7 @@ protected:
         EXPECT_EQ(Count("close"), closes);
     }
 
-    int32_t Encode(const std::vector<SlideSpec>& slides, const COutputProfile& profile,
+    int32_t Encode(const std::vector<SlidePlan>& slides, const COutputProfile& profile,
                    const std::string& folder = PICREEL_FAKE_ENCODER_DIR) {
         m_show = MakeSlideshow(m_dir, slides);
         m_show->m_strOutputFile = m_dir.File("out.avi");
@@ -107,7 +107,7 @@ protected:
 
 TEST_F(EncodeSlideshowTest, FrameCountsAndTextsFollowTheEncoderRules) {
     // The first slide's own times are not used: fps + 25 x (3 + 2) + 25 x (1 + 0).
-    std::vector<SlideSpec> slides = {{m_red, 8, 5, 3}, {m_blue, 0, 3, 2, 0, 0}, {m_red, 13, 1, 0, 9, 0}};
+    std::vector<SlidePlan> slides = {{m_red, 8, 5, 3}, {m_blue, 0, 3, 2, 0, 0}, {m_red, 13, 1, 0, 9, 0}};
     ASSERT_EQ(Encode(slides, MakeProfile("320x240", "25")), 0);
     EXPECT_EQ(Count("frame"), 25u + 125u + 25u);
     EXPECT_EQ(Calls()[1], "init 320 240 " + m_dir.File("out.avi") + "|" + PICREEL_FAKE_ENCODER_DIR +
@@ -150,7 +150,7 @@ TEST_F(EncodeSlideshowTest, StopAndEncoderFailureEndTheRunAndCloseOnce) {
         g_stopAfter = c.stopAt ? &m_stop : nullptr;
         g_stopAt = c.stopAt;
         if (c.failAt >= 0) setenv("FAKE_ENCODER_FAIL_AT", std::to_string(c.failAt).c_str(), 1);
-        std::vector<SlideSpec> slides = {{m_red}};
+        std::vector<SlidePlan> slides = {{m_red}};
         if (c.threeSlides) slides.insert(slides.end(), {{m_blue, 4, 3, 1}, {m_red}});
         EXPECT_EQ(Encode(slides, MakeProfile("160x120", "25")), c.result);
         unsetenv("FAKE_ENCODER_FAIL_AT");
@@ -163,7 +163,7 @@ TEST_F(EncodeSlideshowTest, StopAndEncoderFailureEndTheRunAndCloseOnce) {
 
 TEST_F(EncodeSlideshowTest, RefusedJobsReturnOneBeforeTheEncoderIsCalled) {
     const COutputProfile good = MakeProfile("160x120", "25");
-    struct Case { const char* what; COutputProfile profile; std::vector<SlideSpec> slides; };
+    struct Case { const char* what; COutputProfile profile; std::vector<SlidePlan> slides; };
     const std::vector<Case> cases = {
         {"frame rate without digits", MakeProfile("160x120", "fast"), {{m_red}}},
         {"frame rate zero", MakeProfile("160x120", "0"), {{m_red}}},

@@ -70,7 +70,7 @@ inline void WriteSolidPicture(const std::string& path, int32_t w, int32_t h, Gdi
 }
 
 // A slide for a picture with its effect, times and transition kind/parameter.
-struct SlideSpec {
+struct SlidePlan {
     std::string picture;
     int32_t effect = 20;
     int32_t display = 1;
@@ -79,23 +79,23 @@ struct SlideSpec {
     int32_t param1 = 0;
 };
 
-inline std::unique_ptr<CSlideShow> MakeSlideshow(const TempDir& dir, const std::vector<SlideSpec>& specs) {
+inline std::unique_ptr<CSlideShow> MakeSlideshow(const TempDir& dir, const std::vector<SlidePlan>& plans) {
     auto show = std::make_unique<CSlideShow>("show", dir.Path().string(), dir.Path().string());
-    for (const SlideSpec& spec : specs) {
-        std::unique_ptr<CSlideItem> slide = CSlideItem::FromFile(spec.picture);
+    for (const SlidePlan& plan : plans) {
+        std::unique_ptr<CSlideItem> slide = CSlideItem::FromFile(plan.picture);
         if (!slide) {
             // A slide whose file is gone: it still renders (as background).
             WriteFileBytes(dir.File("placeholder"), "x");
             slide = CSlideItem::FromFile(dir.File("placeholder"));
-            slide->m_strTempFile = spec.picture;
-            slide->m_strOriginalFile = spec.picture;
+            slide->m_strTempFile = plan.picture;
+            slide->m_strOriginalFile = plan.picture;
         }
         CEffectSetting& e = slide->m_Settings.m_Effect;
-        e.m_nSingleEffectId = spec.effect;
-        e.m_nSingleEffectTime = spec.display;
-        e.m_nTransitionTime = spec.transition;
-        e.m_pTransition = MakeTransition(spec.kind, false);
-        if (e.m_pTransition) e.m_pTransition->m_nParam1 = spec.param1;
+        e.m_nSingleEffectId = plan.effect;
+        e.m_nSingleEffectTime = plan.display;
+        e.m_nTransitionTime = plan.transition;
+        e.m_pTransition = MakeTransition(plan.kind, false);
+        if (e.m_pTransition) e.m_pTransition->m_nParam1 = plan.param1;
         show->m_arrSlides.push_back(std::move(slide));
     }
     show->RecalcTiming();
