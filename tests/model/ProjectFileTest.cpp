@@ -173,14 +173,6 @@ TEST_F(ProjectFileTest, FailedSaveKeepsOldFileAndUnsavedFlag) {
     EXPECT_EQ(g_Project.m_bModified, 1);
     EXPECT_FALSE(HasTempLeftovers(m_program));
     EXPECT_TRUE(BoxTexts().empty());
-
-    // A folder in the way, or a missing folder: the same.
-    std::filesystem::create_directories(ProgramFile("taken.prg/inside"));
-    g_Project.m_Config.m_strProjectFile = ProgramFile("taken.prg");
-    EXPECT_FALSE(g_Project.SaveProjectSilent());
-    g_Project.m_Config.m_strProjectFile = ProgramFile("no/such/folder.prg");
-    EXPECT_FALSE(g_Project.SaveProjectSilent());
-    EXPECT_EQ(g_Project.m_bModified, 1);
 }
 
 TEST_F(ProjectFileTest, MissingElementEndsReadingButKeepsWhatWasRead) {

@@ -180,10 +180,7 @@ TEST(AppConfig, SetAppPathDerivesThePathsAndTheNextFreeNames) {
     EXPECT_EQ(config.m_nRunTimes, 0);
     EXPECT_EQ(config.m_strAppPath, folder);
     EXPECT_EQ(config.m_strWorkingFolder, folder + "/Project_4");
-    EXPECT_EQ(config.m_strPreferenceFile, folder + "/referenceFile.xml");
     EXPECT_EQ(config.m_strSilentMp2, folder + "/menu_pic/silent.mp2");
-    EXPECT_EQ(config.DefaultImage, folder + "/res/defaultImage.bmp");
-    EXPECT_EQ(config.m_strLogFile, folder + "/log.txt");
     EXPECT_EQ(config.FDSearchPath, folder);
     EXPECT_EQ(config.m_strProjectFile, "");
     config.ResetProjectFileName();
