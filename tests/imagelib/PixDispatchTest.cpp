@@ -68,19 +68,14 @@ protected:
     }
     void TearDown() override { PixSetCodecTable(nullptr); }
 
-    static std::string TinyFile() {
-        std::string s = "TST";
-        s += static_cast<char>(2);
-        s += static_cast<char>(1);
-        s += std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);
-        return s;
-    }
+    // 2 x 1: blue-green-red 1 2 3 and 4 5 6, two bytes of row padding.
+    static std::string TinyFile() { return std::string("TST\x02\x01\x01\x02\x03\x04\x05\x06\0\0", 13); }
 
     std::vector<PixCodecEntry> m_table;
     TempDir m_dir;
 };
 
-TEST_F(PixDispatch, ProbingSeeksBackAfterEachFailure) {
+TEST_F(PixDispatch, LoadProbesAndReportsTheNamedFormatsReason) {
     std::string path = m_dir.File("a.tst");
     WriteFileBytes(path, TinyFile());
     CPixImage img;
@@ -95,9 +90,19 @@ TEST_F(PixDispatch, ProbingSeeksBackAfterEachFailure) {
     EXPECT_EQ(typed.GetType(), static_cast<DWORD>(PIXFORMAT_PCX));
     CPixImage high;
     ASSERT_TRUE(high.Load(path.c_str(), 16));
+
+    // Nothing fits: a named format tells its own codec's reason.
+    std::string junk = m_dir.File("junk.bin");
+    WriteFileBytes(junk, "junkjunkjunk");
+    EXPECT_FALSE(img.Load(junk.c_str(), PIXFORMAT_PCX));
+    EXPECT_STREQ(img.GetLastError(), "Not a TST");
+    EXPECT_FALSE(img.Load(junk.c_str(), PIXFORMAT_UNKNOWN));
+    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
+    EXPECT_FALSE(img.Load(m_dir.File("missing.png").c_str(), PIXFORMAT_UNKNOWN));
+    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format") << "untouched";
 }
 
-TEST_F(PixDispatch, StreamPositionAfterProbing) {
+TEST_F(PixDispatch, DecodeStreamPositionAndSettings) {
     std::string bytes = "xx" + TinyFile() + "tail";
     CPixMemFile f(reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     ASSERT_TRUE(f.Seek(2, 0));
@@ -112,33 +117,18 @@ TEST_F(PixDispatch, StreamPositionAfterProbing) {
     EXPECT_EQ(g.Tell(), 2) << "back at the remembered position";
     EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
     EXPECT_TRUE(img.IsValid()) << "a failed decode keeps the old picture";
-}
 
-TEST_F(PixDispatch, FailedLoadReportsTheNamedFormatsReason) {
-    std::string path = m_dir.File("junk.bin");
-    WriteFileBytes(path, "junkjunkjunk");
-    CPixImage img;
-    EXPECT_FALSE(img.Load(path.c_str(), PIXFORMAT_PCX));
-    EXPECT_STREQ(img.GetLastError(), "Not a TST");
-    EXPECT_FALSE(img.Load(path.c_str(), PIXFORMAT_UNKNOWN));
+    CPixMemFile empty;
+    ASSERT_TRUE(empty.Open());
+    EXPECT_FALSE(img.Decode(&empty, 16));
     EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
+    EXPECT_FALSE(img.Decode(&empty, PIXFORMAT_TIF)) << "no TIFF codec in this table";
 
-    EXPECT_FALSE(img.Load(m_dir.File("missing.png").c_str(), PIXFORMAT_UNKNOWN));
-    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format") << "untouched";
-
-    CPixMemFile f;
-    ASSERT_TRUE(f.Open());
-    EXPECT_FALSE(img.Decode(&f, 16));
-    EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
-    EXPECT_FALSE(img.Decode(&f, PIXFORMAT_TIF)) << "no TIFF codec in this table";
-}
-
-TEST_F(PixDispatch, DecodeHandsTheCallersSettingsToTheCodec) {
-    std::string bytes = TinyFile();
-    CPixImage img;
-    img.SetEscape(-1); // size only: the codec sees the request through CopyInfo
-    ASSERT_TRUE(img.Decode(reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), PIXFORMAT_PCX));
-    EXPECT_FALSE(img.IsValid());
+    ASSERT_TRUE(f.Seek(2, 0));
+    CPixImage sizeOnly;
+    sizeOnly.SetEscape(-1); // the codec sees the request through CopyInfo
+    ASSERT_TRUE(sizeOnly.Decode(&f, PIXFORMAT_PCX));
+    EXPECT_FALSE(sizeOnly.IsValid());
 }
 
 TEST_F(PixDispatch, SaveReplacesTheFileOnlyOnSuccess) {

@@ -11,12 +11,10 @@ TEST(PixPixels, IndexRoundTripAtEveryPaletteDepth) {
     for (DWORD bpp : {1u, 4u, 8u}) {
         const BYTE mask = static_cast<BYTE>((1u << bpp) - 1);
         CPixImage img(13, 5, bpp);
-        for (long y = 0; y < 5; ++y)
-            for (long x = 0; x < 13; ++x)
-                img.SetPixelIndex(x, y, static_cast<BYTE>((x * 7 + y * 3) & mask));
-        for (long y = 0; y < 5; ++y)
-            for (long x = 0; x < 13; ++x)
-                ASSERT_EQ(img.GetPixelIndex(x, y), (x * 7 + y * 3) & mask) << bpp << " bpp at " << x << "," << y;
+        ForEachPixel(img, [&](long x, long y) { img.SetPixelIndex(x, y, static_cast<BYTE>((x * 7 + y * 3) & mask)); });
+        ForEachPixel(img, [&](long x, long y) {
+            ASSERT_EQ(img.GetPixelIndex(x, y), (x * 7 + y * 3) & mask) << bpp << " bpp at " << x << "," << y;
+        });
         img.SetPixelIndex(13, 0, 1); // outside: ignored
         img.SetPixelIndex(-1, 0, 1);
     }
@@ -29,7 +27,7 @@ TEST(PixPixels, IndexRoundTripAtEveryPaletteDepth) {
     EXPECT_EQ(four.GetBits()[0], 0x0F);
 }
 
-TEST(PixPixels, ColourAndAlphaRoundTripAt24Bits) {
+TEST(PixPixels, ColourAndAlphaRoundTrip) {
     CPixImage img(3, 2, 24);
     img.SetPixelColor(2, 1, Quad(10, 20, 30, 40), true); // no plane yet: alpha is dropped
     EXPECT_TRUE(SameRgba(img.GetPixelColor(2, 1), Quad(10, 20, 30, 0)));
@@ -43,15 +41,14 @@ TEST(PixPixels, ColourAndAlphaRoundTripAt24Bits) {
     EXPECT_EQ(p[2], 10);
     img.SetPixelColor(0, 0, RGB(100, 150, 200));
     EXPECT_EQ(img.GetPixelGray(0, 0), (306 * 100 + 601 * 150 + 117 * 200) >> 10);
-}
 
-TEST(PixPixels, PaletteImagesWriteNoAlpha) {
-    CPixImage img(2, 2, 8);
-    img.SetGrayPalette();
-    img.AlphaCreate();
-    img.SetPixelColor(1, 1, Quad(77, 77, 77, 5), true);
-    EXPECT_EQ(img.GetPixelIndex(1, 1), 77);
-    EXPECT_EQ(img.AlphaGet(1, 1), 255);
+    // Palette images take the nearest index and write no alpha.
+    CPixImage pal(2, 2, 8);
+    pal.SetGrayPalette();
+    pal.AlphaCreate();
+    pal.SetPixelColor(1, 1, Quad(77, 77, 77, 5), true);
+    EXPECT_EQ(pal.GetPixelIndex(1, 1), 77);
+    EXPECT_EQ(pal.AlphaGet(1, 1), 255);
 }
 
 TEST(PixPixels, OutsideThePictureRule) {
@@ -136,9 +133,7 @@ TEST(PixPixels, DrawLineCountsAndTransparency) {
     img.DrawLine(0, 0, 0, 0, RGB(255, 255, 255));
     auto count = [&] {
         int n = 0;
-        for (long y = 0; y < 6; ++y)
-            for (long x = 0; x < 12; ++x)
-                n += img.GetPixelIndex(x, y) == 1;
+        ForEachPixel(img, [&](long x, long y) { n += img.GetPixelIndex(x, y) == 1; });
         return n;
     };
     EXPECT_EQ(count(), 1);

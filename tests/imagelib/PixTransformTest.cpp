@@ -85,24 +85,6 @@ TEST_P(PixTransformDepth, EveryOperationMapsEveryPixel) {
     }
 }
 
-TEST_P(PixTransformDepth, TurnsUndoThemselves) {
-    CPixImage src = MakePattern(11, 6, GetParam());
-    CPixImage img(src);
-    for (int i = 0; i < 4; ++i)
-        ASSERT_TRUE(img.RotateLeft());
-    ExpectMapped(src, img, [](long x, long y, long, long, long& sx, long& sy) { sx = x; sy = y; }, false);
-    ASSERT_TRUE(img.RotateLeft());
-    ASSERT_TRUE(img.RotateRight());
-    ExpectMapped(src, img, [](long x, long y, long, long, long& sx, long& sy) { sx = x; sy = y; }, false);
-
-    CPixImage half(src);
-    ASSERT_TRUE(half.Rotate180());
-    CPixImage both(src);
-    ASSERT_TRUE(both.Flip());
-    ASSERT_TRUE(both.Mirror());
-    ExpectMapped(half, both, [](long x, long y, long, long, long& sx, long& sy) { sx = x; sy = y; }, false);
-}
-
 INSTANTIATE_TEST_SUITE_P(Depths, PixTransformDepth, ::testing::Values(1u, 4u, 8u, 24u));
 
 TEST(PixTransform, SmallExampleAndDestination) {
