@@ -11,42 +11,18 @@
 #include "imagelib/PixMemFile.h"
 #include "imagelib/codecs/PixImageJPG.h"
 #include "imagelib/codecs/PixImagePNG.h"
-#include "platform/win/Random.h"
+#include "bench/BenchPhoto.h"
 
 namespace {
-
-constexpr long kWidth = 4000;
-constexpr long kHeight = 3000;
-
-CPixImage& Photo()
-{
-    static CPixImage img = [] {
-        CPixImage p(kWidth, kHeight, 24);
-        SRand(4321);
-        for (long y = 0; y < kHeight; ++y) {
-            BYTE* row = p.GetBits(static_cast<DWORD>(y));
-            for (long x = 0; x < kWidth; ++x) {
-                const double fx = static_cast<double>(x) / kWidth, fy = static_cast<double>(y) / kHeight;
-                const int noise = Rand() % 9 - 4;
-                auto clamp = [](double v) { return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v)); };
-                row[3 * x] = clamp(60 + 150 * fy + noise);
-                row[3 * x + 1] = clamp(128 + 90 * std::sin(9.0 * fx + 4.0 * fy) + noise);
-                row[3 * x + 2] = clamp(40 + 200 * fx * (1 - fy) + 30 * std::cos(20.0 * fy) + noise);
-            }
-        }
-        return p;
-    }();
-    return img;
-}
 
 std::vector<BYTE> EncodeTo(DWORD type)
 {
     BYTE* buffer = nullptr;
     long size = 0;
-    if (!Photo().Encode(buffer, size, type))
+    if (!BenchPhoto().Encode(buffer, size, type))
         return {};
     std::vector<BYTE> out(buffer, buffer + size);
-    Photo().FreeMemory(buffer);
+    BenchPhoto().FreeMemory(buffer);
     return out;
 }
 

@@ -221,9 +221,9 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
     switch (bpp) {
     case 1: case 4: case 8:
         if (comp == BI_RLE8) {
-            ExpandRle8(hFile);
+            ExpandRle(hFile, 8);
         } else if (comp == BI_RLE4) {
-            ExpandRle4(hFile);
+            ExpandRle(hFile, 4);
         } else {
             hFile->Read(bits, 1, static_cast<size_t>(eff) * height);
         }
@@ -281,57 +281,22 @@ void CPixImageBMP::FlipRows() {
     }
 }
 
-// Windows RLE8: runs, end of line, end of bitmap, deltas and literals; nothing is written outside
-// the rows of the image, and a run reaching past the end of its row ends the expansion.
-void CPixImageBMP::ExpandRle8(CPixFile* hFile) {
+// Windows RLE8 and RLE4: runs, end of line, end of bitmap, deltas and literals. Positions count
+// pixels (RLE4 packs two a byte, high nibble first); nothing is written outside the rows of the
+// image, and a run reaching past the end of its row ends the expansion.
+void CPixImageBMP::ExpandRle(CPixFile* hFile, int bits) {
     const int64_t width = header.biWidth;
     const int64_t height = header.biHeight;
     int64_t row = 0, pos = 0;
-    for (;;) {
-        const long c1 = hFile->GetC();
-        const long c2 = hFile->GetC();
-        if (c1 < 0 || c2 < 0) return;
-        if (c1 > 0) {
-            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
-            for (long i = 0; i < c1; ++i) {
-                if (pos >= width) return;
-                if (line && pos >= 0) line[pos] = static_cast<BYTE>(c2);
-                ++pos;
-            }
-            continue;
-        }
-        if (c2 == 0) {
-            ++row;
-            pos = 0;
-        } else if (c2 == 1) {
-            return;
-        } else if (c2 == 2) {
-            const long dx = hFile->GetC();
-            const long dy = hFile->GetC();
-            if (dx < 0 || dy < 0) return;
-            pos += dx;
-            row += dy;
-        } else {
-            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
-            for (long i = 0; i < c2; ++i) {
-                const long v = hFile->GetC();
-                if (v < 0) return;
-                if (line && pos >= 0 && pos < width) line[pos] = static_cast<BYTE>(v);
-                ++pos;
-            }
-            if (c2 & 1) hFile->GetC();
-        }
-        if (row >= height) return;
-    }
-}
-
-// Windows RLE4, in the same frame as RLE8; positions count pixels (two per byte, high nibble first).
-void CPixImageBMP::ExpandRle4(CPixFile* hFile) {
-    const int64_t width = header.biWidth;
-    const int64_t height = header.biHeight;
-    int64_t row = 0, pos = 0;
-    auto put = [&](BYTE* line, int64_t x, int v) {
+    auto rowBits = [&]() -> BYTE* {
+        return (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
+    };
+    auto put = [&](BYTE* line, int64_t x, long v) {
         if (!line || x < 0 || x >= width) return;
+        if (bits == 8) {
+            line[x] = static_cast<BYTE>(v);
+            return;
+        }
         BYTE& b = line[x >> 1];
         if (x & 1)
             b = static_cast<BYTE>((b & 0xF0) | (v & 0x0F));
@@ -343,11 +308,10 @@ void CPixImageBMP::ExpandRle4(CPixFile* hFile) {
         const long c2 = hFile->GetC();
         if (c1 < 0 || c2 < 0) return;
         if (c1 > 0) {
-            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
+            BYTE* line = rowBits();
             for (long i = 0; i < c1; ++i) {
                 if (pos >= width) return;
-                put(line, pos, (i & 1) ? (c2 & 0x0F) : (c2 >> 4));
-                ++pos;
+                put(line, pos++, bits == 8 ? c2 : ((i & 1) ? (c2 & 0x0F) : (c2 >> 4)));
             }
             continue;
         }
@@ -363,18 +327,23 @@ void CPixImageBMP::ExpandRle4(CPixFile* hFile) {
             pos += dx;
             row += dy;
         } else {
-            BYTE* line = (row >= 0 && row < height) ? GetBits(static_cast<DWORD>(row)) : nullptr;
-            const long bytes = (c2 + 1) / 2;
+            BYTE* line = rowBits();
+            const long bytes = bits == 8 ? c2 : (c2 + 1) / 2;
             long left = c2;
             for (long i = 0; i < bytes; ++i) {
                 const long v = hFile->GetC();
                 if (v < 0) return;
-                put(line, pos++, static_cast<int>(v >> 4));
+                if (bits == 8) {
+                    put(line, pos++, v);
+                    continue;
+                }
+                put(line, pos++, v >> 4);
                 if (--left > 0) {
-                    put(line, pos++, static_cast<int>(v & 0x0F));
+                    put(line, pos++, v & 0x0F);
                     --left;
                 }
             }
+            // Literals are padded to a 16-bit boundary.
             if (bytes & 1) hFile->GetC();
         }
         if (row >= height) return;

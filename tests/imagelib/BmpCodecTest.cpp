@@ -15,7 +15,7 @@ using namespace imgtest;
 namespace {
 
 // A BMP file (or bare DIB) put together field by field.
-struct BmpSpec {
+struct BmpLayout {
     bool fileHeader = true;
     uint32_t headerSize = 40;
     int32_t width = 1;
@@ -28,7 +28,7 @@ struct BmpSpec {
     Bytes headerTail = {}; // bytes 40.. of a longer header (version 4/5 masks)
 };
 
-Bytes MakeBmp(const BmpSpec& s) {
+Bytes MakeBmp(const BmpLayout& s) {
     Bytes info;
     PutLE(info, s.headerSize, 4);
     const int side = s.headerSize == 12 ? 2 : 4;
@@ -103,7 +103,7 @@ TEST(BmpCodecTest, DecodesEveryLayout) {
 
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpLayout layout;
         WORD bpp;
         std::vector<Pixel> pixels;
         std::function<void(CPixImageBMP&)> extra;
@@ -175,7 +175,7 @@ TEST(BmpCodecTest, DecodesEveryLayout) {
     };
     for (const Case& c : cases) {
         CPixImageBMP img;
-        ASSERT_TRUE(DecodeBytes(img, MakeBmp(c.spec))) << c.name << ": " << img.GetLastError();
+        ASSERT_TRUE(DecodeBytes(img, MakeBmp(c.layout))) << c.name << ": " << img.GetLastError();
         EXPECT_EQ(img.GetBpp(), c.bpp) << c.name;
         for (const Pixel& p : c.pixels)
             EXPECT_EQ(Rgb(img, p.x, p.y), p.c) << c.name << " at " << p.x << "," << p.y;
@@ -186,7 +186,7 @@ TEST(BmpCodecTest, DecodesEveryLayout) {
 
 TEST(BmpCodecTest, RefusesWhatItCannotDecode) {
     struct Case {
-        BmpSpec spec;
+        BmpLayout layout;
         size_t cutTo; // 0: whole file
         const char* text;
     };
@@ -206,7 +206,7 @@ TEST(BmpCodecTest, RefusesWhatItCannotDecode) {
         {{}, 14 + 20, "Error reading BMP info"},
     };
     for (const Case& c : cases) {
-        BmpSpec s = c.spec;
+        BmpLayout s = c.layout;
         s.pixels.assign(64, 0);
         Bytes file = MakeBmp(s);
         if (c.cutTo)
