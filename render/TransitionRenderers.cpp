@@ -38,6 +38,11 @@ TransitionRenderer GetTransitionRenderer(int32_t kind) {
     return kRenderers[kind];
 }
 
+bool HasOwnTransitionRenderer(int32_t kind) {
+    const TransitionRenderer renderer = GetTransitionRenderer(kind);
+    return renderer && renderer != RenderCrossFadeTransition;
+}
+
 int32_t RenderTransitionOfKind(RenderJob& job, int32_t kind) {
     const TransitionRenderer renderer = GetTransitionRenderer(kind);
     return renderer ? renderer(job) : 0;

@@ -14,6 +14,10 @@ constexpr int32_t TRANSITION_RENDERER_COUNT = 18;
 // The renderer of a kind; null for a kind outside the table.
 TransitionRenderer GetTransitionRenderer(int32_t kind);
 
+// True when the kind's table entry is a renderer of its own, not the stand-in cross-fade (false
+// for a kind outside the table). Replacing a stand-in entry makes it true.
+bool HasOwnTransitionRenderer(int32_t kind);
+
 // Renders the slide set up in the context with the renderer of `kind`; a kind without a renderer
 // renders no frame and returns 0.
 int32_t RenderTransitionOfKind(RenderJob& job, int32_t kind);

@@ -101,7 +101,10 @@ TEST_F(RendererTest, AlphaWithAnUnknownModeStillEndsOnTheSlide) {
 }
 
 TEST_F(RendererTest, EveryOtherKindCrossFadesWithTheSlidesFrameCounts) {
+    EXPECT_TRUE(HasOwnTransitionRenderer(0));
     for (int32_t kind = 1; kind <= 17; ++kind) {
+        // A kind that still cross-fades must not claim a renderer of its own.
+        EXPECT_FALSE(HasOwnTransitionRenderer(kind)) << kind;
         auto show = MakeSlideshow(m_dir, {{m_red}, {m_blue, 20, 2, 1, kind, 1}});
         EncodeHarness h(W, H, show.get());
         ASSERT_EQ(RenderTwo(h, kind), 0) << kind;
@@ -116,6 +119,8 @@ TEST_F(RendererTest, EveryOtherKindCrossFadesWithTheSlidesFrameCounts) {
     EXPECT_EQ(RenderTransitionOfKind(h.job, 18), 0);
     EXPECT_EQ(RenderTransitionOfKind(h.job, -1), 0);
     EXPECT_EQ(Frames(), 0);
+    EXPECT_FALSE(HasOwnTransitionRenderer(18));
+    EXPECT_FALSE(HasOwnTransitionRenderer(-1));
 }
 
 TEST_F(RendererTest, UnloadablePictureShowsTheBackground) {
