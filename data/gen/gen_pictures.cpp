@@ -1,9 +1,11 @@
 // Draws the pictures of the program folder: the two preview pictures of the effects page, the
-// demo sample pictures, the TV and menu backgrounds, the default picture and one cover picture
-// per transition kind. Every picture is painted here from procedural shapes and noise with
-// fixed seeds, so two runs write the same files.
+// demo sample pictures, the TV and menu backgrounds, the default picture and one drawn cover
+// picture per transition kind. Every picture is painted here from procedural shapes and noise
+// with fixed seeds, so two runs write the same files. The covers go to a folder of their own:
+// the cover renderer (gen_covers) puts them, or covers drawn by the real renderers, into the
+// program folder.
 //
-// Usage: gen_pictures <program folder>
+// Usage: gen_pictures <program folder> <cover folder>
 
 #include <algorithm>
 #include <cmath>
@@ -706,11 +708,12 @@ constexpr int kCoverWidth = 120, kCoverHeight = 90;
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: gen_pictures <program folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: gen_pictures <program folder> <cover folder>\n");
         return 2;
     }
     const std::filesystem::path root = argv[1];
+    const std::filesystem::path coverFolder = argv[2];
     const Picture pictures[] = {
         {"menu_pic/0.jpg", 640, 480, PIXFORMAT_JPG, Lake},
         {"menu_pic/1.jpg", 640, 480, PIXFORMAT_JPG, Sunset},
@@ -734,6 +737,6 @@ int main(int argc, char** argv) {
     const Canvas from = Render(kCoverWidth * 3, kCoverHeight * 3, Lake);
     const Canvas to = Render(kCoverWidth * 3, kCoverHeight * 3, Sunset);
     for (const Cover& cover : Covers(static_cast<float>(kCoverWidth) / static_cast<float>(kCoverHeight)))
-        ok = Save(RenderCover(from, to, cover.mask), root / "EffectCover" / cover.file, PIXFORMAT_JPG) && ok;
+        ok = Save(RenderCover(from, to, cover.mask), coverFolder / cover.file, PIXFORMAT_JPG) && ok;
     return ok ? 0 : 1;
 }
