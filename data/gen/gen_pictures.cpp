@@ -1,9 +1,8 @@
 // Draws the pictures of the program folder: the two preview pictures of the effects page, the
 // demo sample pictures, the TV and menu backgrounds, the default picture and one drawn cover
 // picture per transition kind. Every picture is painted here from procedural shapes and noise
-// with fixed seeds, so two runs write the same files. The covers go to a folder of their own:
-// the cover renderer (gen_covers) puts them, or covers drawn by the real renderers, into the
-// program folder.
+// with fixed seeds, so two runs write the same files. The covers go to a folder of their own;
+// gen_covers copies into the program folder those of the kinds it cannot render yet.
 //
 // Usage: gen_pictures <program folder> <cover folder>
 
