@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/EffectNames.h"
 #include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/Color.h"
 #include "platform/gdiplus/Graphics.h"
 
-// Single-effect ids: 0..7 pans, 8..12 zooms in, 13..17 zooms out, 18 and 19 zoom and turn,
-// 20 none, 21 random (resolved before rendering).
-constexpr int32_t SINGLE_EFFECT_NONE = 20;
-constexpr int32_t SINGLE_EFFECT_RANDOM = 21;
+// Single-effect ids (model/EffectNames.h): 0..7 pans, 8..12 zooms in, 13..17 zooms out, 18 and 19
+// zoom and turn, 20 none, 21 random (resolved before rendering).
 
 // Ids come from project files: anything outside 0..20 (a random id that was never resolved
 // included) is drawn as the still.
