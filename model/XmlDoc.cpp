@@ -249,7 +249,8 @@ int CXmlDoc::ParseElem(int iPosParent, int depth) {
         const char c = m_strDoc[static_cast<size_t>(token.nL)];
         if (c == '?' || c == '!') {
             token.nNext = static_cast<int32_t>(lt);
-            if (!ParseNode(token)) return ParseError("Invalid node");
+            // A node must move the scan on: "< !x" is no node and would be found again forever.
+            if (ParseNode(token) <= 1 || token.nNext <= static_cast<int32_t>(lt)) return ParseError("Invalid node");
             continue;
         }
         if (c == '/') {

@@ -158,6 +158,9 @@ TEST(XmlDocTest, ParseErrorsGiveTheirTexts) {
         {"<r>   <   ", "Abrupt end within tag"},
         {"<\"r\">", "Tag starts with quote"},
         {"<!-- never closed <r/>", "Invalid node"},
+        // A blank between '<' and '!' or '?' is no node; these once made the parser spin forever.
+        {"<\r!DOCTYPE x><r/>", "Invalid node"},
+        {"< ?xml?><r/>", "Invalid node"},
         {"<r", "End of tag not found"},
         {"<r>text", "Element tag not found"},
         {"<r><a>1</a><", "Abrupt end within tag"},
