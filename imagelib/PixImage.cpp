@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "imagelib/codecs/CodecBytes.h"
+
 namespace {
 
 void ZeroHeader(BITMAPINFOHEADER& h)
@@ -99,10 +101,7 @@ void CPixImage::Startup(DWORD imagetype)
 
 void CPixImage::SetLastError(const char* text)
 {
-    if (!text)
-        text = "";
-    std::strncpy(info.lastError, text, sizeof(info.lastError) - 1);
-    info.lastError[sizeof(info.lastError) - 1] = '\0';
+    codecbytes::CopyText(info.lastError, text);
 }
 
 void* CPixImage::Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype)

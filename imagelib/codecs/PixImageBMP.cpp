@@ -40,7 +40,7 @@ struct Channel {
 } // namespace
 
 bool CPixImageBMP::Fail(const char* text) {
-    CopyText(info.lastError, text);
+    SetLastError(text);
     return false;
 }
 
@@ -141,7 +141,7 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
     if (info.escape == -1) {
         header.biWidth = static_cast<LONG>(width);
         header.biHeight = static_cast<LONG>(height);
-        CopyText(info.lastError, "output dimensions returned");
+        SetLastError("output dimensions returned");
         return true;
     }
 

@@ -138,7 +138,7 @@ bool CPixImageJPG::Decode(CPixFile* hFile) {
     const bool exif = DecodeExif(hFile);
     CPixJpgStream stream(hFile);
     if (!stream.IsValid()) {
-        codecbytes::CopyText(info.lastError, "Can't allocate memory");
+        SetLastError("Can't allocate memory");
         return false;
     }
     DecodeJob job;
@@ -269,13 +269,13 @@ bool CPixImageJPG::Encode(CPixFile* hFile) {
     // Grey output needs one 8-bit sample per pixel: only an 8-bit grey palette image gives that.
     const bool grey = header.biBitCount == 8 && IsGrayScale();
     if (IsIndexed() && !grey) {
-        codecbytes::CopyText(info.lastError, "JPEG can save only RGB or GreyScale images");
+        SetLastError("JPEG can save only RGB or GreyScale images");
         return false;
     }
     const long pos = hFile->Tell();
     CPixJpgStream stream(hFile);
     if (!stream.IsValid()) {
-        codecbytes::CopyText(info.lastError, "Can't allocate memory");
+        SetLastError("Can't allocate memory");
         return false;
     }
     EncodeJob job;
@@ -291,7 +291,7 @@ bool CPixImageJPG::Encode(CPixFile* hFile) {
         if (m_pExif->DecodeExif(hFile, CPixExifInfo::kReadAll)) {
             hFile->Seek(pos, 0);
             if (!m_pExif->EncodeExif(hFile)) {
-                codecbytes::CopyText(info.lastError, m_pExif->GetLastError());
+                SetLastError(m_pExif->GetLastError());
                 return false;
             }
         } else {

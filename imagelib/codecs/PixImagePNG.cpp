@@ -87,13 +87,13 @@ bool CPixImagePNG::Decode(CPixFile* hFile) {
 bool CPixImagePNG::RunRead(ReadJob& job) {
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, info.lastError, ErrorExit, IgnoreWarning);
     if (!job.png) {
-        codecbytes::CopyText(info.lastError, "Failed to create PNG structure");
+        SetLastError("Failed to create PNG structure");
         return false;
     }
     job.info = png_create_info_struct(job.png);
     if (!job.info) {
         png_destroy_read_struct(&job.png, nullptr, nullptr);
-        codecbytes::CopyText(info.lastError, "Failed to initialize PNG info structure");
+        SetLastError("Failed to initialize PNG info structure");
         return false;
     }
     if (setjmp(png_jmpbuf(job.png))) {
@@ -291,20 +291,20 @@ bool CPixImagePNG::Encode(CPixFile* hFile) {
 bool CPixImagePNG::RunWrite(WriteJob& job) {
     job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorExit, IgnoreWarning);
     if (!job.png) {
-        codecbytes::CopyText(info.lastError, "Failed to create PNG structure");
+        SetLastError("Failed to create PNG structure");
         return false;
     }
     job.info = png_create_info_struct(job.png);
     if (!job.info) {
         png_destroy_write_struct(&job.png, nullptr);
-        codecbytes::CopyText(info.lastError, "Failed to initialize PNG info structure");
+        SetLastError("Failed to initialize PNG info structure");
         return false;
     }
     if (setjmp(png_jmpbuf(job.png))) {
         if (job.row) png_free(job.png, job.row);
         job.row = nullptr;
         png_destroy_write_struct(&job.png, &job.info);
-        codecbytes::CopyText(info.lastError, "Error saving PNG file");
+        SetLastError("Error saving PNG file");
         return false;
     }
     png_structp png = job.png;
