@@ -155,15 +155,6 @@ void* CPixImage::Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagety
         return nullptr;
     }
 
-    if (selection) {
-        std::free(selection);
-        selection = nullptr;
-    }
-    if (alpha) {
-        std::free(alpha);
-        alpha = nullptr;
-    }
-
     // The header at the start of the block, field by field (the block is a packed DIB).
     BYTE* p = static_cast<BYTE*>(dib);
     auto put32 = [&p](uint32_t v) {
