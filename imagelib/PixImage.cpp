@@ -322,26 +322,17 @@ bool CPixImage::Transfer(CPixImage& from)
 {
     if (&from == this)
         return true;
-    if (from.info.ghostOf == this) {
-        // from only shares this image's own blocks: nothing to move, just let go of them.
-        from.dib = nullptr;
-        from.selection = nullptr;
-        from.alpha = nullptr;
-        from.layers = nullptr;
-        ZeroHeader(from.header);
-        from.info = PixInfo{};
-        return true;
+    // A ghost of this image only shares its blocks: nothing moves, from just lets go of them.
+    if (from.info.ghostOf != this) {
+        if (!Destroy())
+            return false;
+        header = from.header;
+        info = from.info;
+        dib = from.dib;
+        selection = from.selection;
+        alpha = from.alpha;
+        layers = from.layers;
     }
-    if (!Destroy())
-        return false;
-
-    header = from.header;
-    info = from.info;
-    dib = from.dib;
-    selection = from.selection;
-    alpha = from.alpha;
-    layers = from.layers;
-
     ZeroHeader(from.header);
     from.info = PixInfo{};
     from.dib = nullptr;
