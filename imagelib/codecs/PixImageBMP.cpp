@@ -19,6 +19,11 @@ LONG PpmToDpi(LONG ppm) {
     return static_cast<LONG>(std::floor(ppm * 0.0254 + 0.5));
 }
 
+// Bytes of one stored pixel row (padded to 4 bytes) as the header's depth and width give it.
+uint64_t RowBytes(const BITMAPINFOHEADER& bih) {
+    return ((static_cast<uint64_t>(bih.biBitCount) * static_cast<uint32_t>(bih.biWidth) + 31) / 32) * 4;
+}
+
 // One channel of a bit-field pixel: the mask's lowest contiguous run of set bits, scaled to 8 bits.
 // Masks with gaps keep only that run, masks wider than 8 bits keep their top 8 bits, a zero mask
 // gives 0, so no mask from a file can shift by a negative or oversized amount.
@@ -78,9 +83,7 @@ bool CPixImageBMP::ReadInfoHeader(CPixFile* hFile, BITMAPINFOHEADER& bih, Header
             // extra bytes; other sizes above 40 are accepted only for plain uncompressed files.
             const bool versioned = size == 108 || size == 124;
             if (size != 64 && !versioned) {
-                const uint64_t rows = ((static_cast<uint64_t>(bih.biBitCount) *
-                                            static_cast<uint64_t>(static_cast<uint32_t>(bih.biWidth)) + 31) / 32) * 4;
-                const uint64_t expect = rows * static_cast<uint64_t>(static_cast<uint32_t>(bih.biHeight));
+                const uint64_t expect = RowBytes(bih) * static_cast<uint64_t>(static_cast<uint32_t>(bih.biHeight));
                 if (bih.biSizeImage != expect || bih.biPlanes != 1 || bih.biCompression != BI_RGB ||
                     bih.biClrUsed != 0)
                     return false;
@@ -102,9 +105,7 @@ bool CPixImageBMP::ReadInfoHeader(CPixFile* hFile, BITMAPINFOHEADER& bih, Header
         return false;
     }
     if (bih.biSizeImage == 0) {
-        const uint64_t rows = ((static_cast<uint64_t>(bih.biBitCount) *
-                                    static_cast<uint64_t>(static_cast<uint32_t>(bih.biWidth)) + 31) / 32) * 4;
-        const uint64_t total = rows * static_cast<uint64_t>(static_cast<uint32_t>(std::abs(static_cast<int64_t>(bih.biHeight))));
+        const uint64_t total = RowBytes(bih) * static_cast<uint64_t>(static_cast<uint32_t>(std::abs(static_cast<int64_t>(bih.biHeight))));
         bih.biSizeImage = total > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(total);
     }
     if (bih.biClrUsed == 0 && bih.biBitCount <= 8) bih.biClrUsed = 1u << bih.biBitCount;
