@@ -248,7 +248,7 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
         break;
     }
 
-    if (topDown) FlipRows();
+    if (topDown && !Flip()) return Fail("Can't allocate memory");
     return true;
 }
 
@@ -266,19 +266,6 @@ void CPixImageBMP::ConvertBitfields(const uint8_t* src, uint32_t srcRowBytes, in
             d[x * 3 + 1] = green.Get(px);
             d[x * 3 + 2] = red.Get(px);
         }
-    }
-}
-
-void CPixImageBMP::FlipRows() {
-    const DWORD height = static_cast<DWORD>(header.biHeight);
-    const DWORD eff = info.effWidth;
-    std::vector<BYTE> tmp(eff);
-    for (DWORD y = 0; y < height / 2; ++y) {
-        BYTE* a = GetBits(y);
-        BYTE* b = GetBits(height - 1 - y);
-        std::memcpy(tmp.data(), a, eff);
-        std::memcpy(a, b, eff);
-        std::memcpy(b, tmp.data(), eff);
     }
 }
 

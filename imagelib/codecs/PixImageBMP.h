@@ -29,5 +29,4 @@ private:
     // Expands an RLE8 (bits 8) or RLE4 (bits 4) pixel stream into the rows.
     void ExpandRle(CPixFile* hFile, int bits);
     void ConvertBitfields(const uint8_t* src, uint32_t srcRowBytes, int srcBpp, const uint32_t masks[3]);
-    void FlipRows();
 };
