@@ -155,30 +155,27 @@ void* CPixImage::Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagety
         return nullptr;
     }
 
-    // The header at the start of the block, field by field (the block is a packed DIB).
-    BYTE* p = static_cast<BYTE*>(dib);
-    auto put32 = [&p](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            *p++ = static_cast<BYTE>(v >> (8 * i));
-    };
-    auto put16 = [&p](uint16_t v) {
-        *p++ = static_cast<BYTE>(v);
-        *p++ = static_cast<BYTE>(v >> 8);
-    };
-    put32(header.biSize);
-    put32(static_cast<uint32_t>(header.biWidth));
-    put32(static_cast<uint32_t>(header.biHeight));
-    put16(header.biPlanes);
-    put16(header.biBitCount);
-    put32(header.biCompression);
-    put32(header.biSizeImage);
-    put32(static_cast<uint32_t>(header.biXPelsPerMeter));
-    put32(static_cast<uint32_t>(header.biYPelsPerMeter));
-    put32(header.biClrUsed);
-    put32(header.biClrImportant);
-
+    StoreHeader();
     info.bits = GetBits(0);
     return dib;
+}
+
+void CPixImage::StoreHeader()
+{
+    if (!dib)
+        return;
+    BYTE* p = static_cast<BYTE*>(dib);
+    codecbytes::PutLe32(p, header.biSize);
+    codecbytes::PutLe32(p + 4, static_cast<uint32_t>(header.biWidth));
+    codecbytes::PutLe32(p + 8, static_cast<uint32_t>(header.biHeight));
+    codecbytes::PutLe16(p + 12, header.biPlanes);
+    codecbytes::PutLe16(p + 14, header.biBitCount);
+    codecbytes::PutLe32(p + 16, header.biCompression);
+    codecbytes::PutLe32(p + 20, header.biSizeImage);
+    codecbytes::PutLe32(p + 24, static_cast<uint32_t>(header.biXPelsPerMeter));
+    codecbytes::PutLe32(p + 28, static_cast<uint32_t>(header.biYPelsPerMeter));
+    codecbytes::PutLe32(p + 32, header.biClrUsed);
+    codecbytes::PutLe32(p + 36, header.biClrImportant);
 }
 
 bool CPixImage::Destroy()

@@ -307,6 +307,8 @@ protected:
     void Ghost(const CPixImage* from);
     // True (with the reason in lastError) when encoding must not start.
     bool EncodeSafeCheck(CPixFile* hFile);
+    // Writes the header into the start of the DIB block, field by field (a packed DIB).
+    void StoreHeader();
     // Stores an error text, cut to the field.
     void SetLastError(const char* text);
     // Fills a created 24-bit image from 16- or 32-bit bit-field pixels (src may be the own rows).

@@ -168,7 +168,7 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
     info.yDpi = PpmToDpi(bih.biYPelsPerMeter);
     header.biXPelsPerMeter = bih.biXPelsPerMeter;
     header.biYPelsPerMeter = bih.biYPelsPerMeter;
-    std::memcpy(dib, &header, sizeof(BITMAPINFOHEADER));
+    StoreHeader();
 
     if (info.escape) return Fail("Cancelled");
 
@@ -343,30 +343,15 @@ bool CPixImageBMP::Encode(CPixFile* hFile) {
 
     const DWORD palBytes = header.biClrUsed * 4;
     const DWORD dibSize = static_cast<DWORD>(GetSize());
-    uint8_t out[14 + 40];
+    uint8_t out[14];
     PutLe16(out, 0x4D42);
     PutLe32(out + 2, dibSize + 14);
     PutLe16(out + 6, 0);
     PutLe16(out + 8, 0);
     PutLe32(out + 10, 14 + header.biSize + palBytes);
-    // The header is written field by field; the DIB block keeps a copy of it.
-    uint8_t* h = out + 14;
-    PutLe32(h, header.biSize);
-    PutLe32(h + 4, static_cast<uint32_t>(header.biWidth));
-    PutLe32(h + 8, static_cast<uint32_t>(header.biHeight));
-    PutLe16(h + 12, header.biPlanes);
-    PutLe16(h + 14, header.biBitCount);
-    PutLe32(h + 16, header.biCompression);
-    PutLe32(h + 20, header.biSizeImage);
-    PutLe32(h + 24, static_cast<uint32_t>(header.biXPelsPerMeter));
-    PutLe32(h + 28, static_cast<uint32_t>(header.biYPelsPerMeter));
-    PutLe32(h + 32, header.biClrUsed);
-    PutLe32(h + 36, header.biClrImportant);
-    std::memcpy(dib, &header, sizeof(BITMAPINFOHEADER));
-
-    const uint8_t* rest = static_cast<const uint8_t*>(static_cast<const void*>(dib)) + sizeof(BITMAPINFOHEADER);
-    const size_t restBytes = static_cast<size_t>(dibSize) - sizeof(BITMAPINFOHEADER);
-    if (hFile->Write(out, 1, sizeof(out)) != sizeof(out) || hFile->Write(rest, 1, restBytes) != restBytes)
+    // The DIB block, its header brought up to date, follows the file header as it is.
+    StoreHeader();
+    if (hFile->Write(out, 1, sizeof(out)) != sizeof(out) || hFile->Write(dib, 1, dibSize) != dibSize)
         return Fail("Write error");
     return true;
 }

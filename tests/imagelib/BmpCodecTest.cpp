@@ -80,12 +80,23 @@ struct Pixel {
 TEST(BmpCodecTest, EncodesFileHeaderAndRows) {
     CPixImageBMP img;
     ASSERT_TRUE(img.Create(3, 2, 24, 1));
+    img.SetXDPI(300);
+    img.SetPixelColor(2, 1, RGB(10, 20, 30));
     const Bytes file = EncodeBytes(img);
     ASSERT_EQ(file.size(), 14u + 40u + 24u);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
     EXPECT_EQ(file[2], 78);
     EXPECT_EQ(file[10], 54);
+
+    // The information header carries what was set since Create.
+    CPixImageBMP back;
+    ASSERT_TRUE(DecodeBytes(back, file)) << back.GetLastError();
+    EXPECT_EQ(back.GetWidth(), 3u);
+    EXPECT_EQ(back.GetHeight(), 2u);
+    EXPECT_EQ(back.GetXDPI(), 300);
+    EXPECT_EQ(back.GetYDPI(), 96);
+    EXPECT_EQ(Rgb(back, 2, 1), RGB(10, 20, 30));
 }
 
 TEST(BmpCodecTest, DecodesEveryLayout) {
