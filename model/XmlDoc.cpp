@@ -89,8 +89,7 @@ CXmlDoc::CXmlDoc() { SetDoc(static_cast<const char*>(nullptr)); }
 
 CXmlDoc::CXmlDoc(const CXmlDoc& other)
     : m_strDoc(other.m_strDoc), m_aPos(other.m_aPos), m_iPosParent(other.m_iPosParent),
-      m_iPos(other.m_iPos), m_iPosChild(other.m_iPosChild), m_iPosFree(other.m_iPosFree),
-      m_nNodeType(other.m_nNodeType) {}
+      m_iPos(other.m_iPos), m_iPosChild(other.m_iPosChild), m_iPosFree(other.m_iPosFree) {}
 
 CXmlDoc& CXmlDoc::operator=(const CXmlDoc& other) {
     if (this == &other) return *this;
@@ -100,7 +99,6 @@ CXmlDoc& CXmlDoc::operator=(const CXmlDoc& other) {
     m_iPos = other.m_iPos;
     m_iPosChild = other.m_iPosChild;
     m_iPosFree = other.m_iPosFree;
-    m_nNodeType = other.m_nNodeType;
     return *this;
 }
 
@@ -114,7 +112,6 @@ bool CXmlDoc::SetDoc(const char* text) { return SetDoc(text ? std::string(text) 
 bool CXmlDoc::SetDoc(const std::string& text) {
     m_iPosFree = 1;
     m_iPosParent = m_iPos = m_iPosChild = 0;
-    m_nNodeType = 0;
     m_strDoc = text;
     m_strError.clear();
 
@@ -138,7 +135,6 @@ bool CXmlDoc::SetDoc(const std::string& text) {
     }
     if (!ok) ResetIndex();
     m_iPosParent = m_iPos = m_iPosChild = 0;
-    m_nNodeType = 0;
     return ok;
 }
 
@@ -378,7 +374,6 @@ bool CXmlDoc::FindElem(std::string_view name) {
     m_iPos = iPos;
     m_iPosParent = m_aPos[iPos].iElemParent;
     m_iPosChild = 0;
-    m_nNodeType = 1;
     return true;
 }
 
@@ -395,11 +390,10 @@ bool CXmlDoc::FindChildElem(std::string_view name) {
 }
 
 bool CXmlDoc::IntoElem() {
-    if (!m_iPos || m_nNodeType != 1) return false;
+    if (!m_iPos) return false;
     m_iPosParent = m_iPos;
     m_iPos = m_iPosChild;
     m_iPosChild = 0;
-    m_nNodeType = m_iPos ? 1 : 0;
     return true;
 }
 
@@ -408,7 +402,6 @@ bool CXmlDoc::OutOfElem() {
     m_iPosChild = m_iPos;
     m_iPos = m_iPosParent;
     m_iPosParent = m_aPos[m_iPos].iElemParent;
-    m_nNodeType = 1;
     return true;
 }
 
@@ -434,7 +427,7 @@ std::string CXmlDoc::GetData() const {
 std::string CXmlDoc::GetTagName() const { return m_iPos ? TagNameAt(m_iPos) : std::string(); }
 
 std::string CXmlDoc::GetAttrib(std::string_view name) const {
-    if (!m_iPos || m_nNodeType != 1 || name.empty()) return std::string();
+    if (!m_iPos || name.empty()) return std::string();
     XmlToken token;
     token.nNext = m_aPos[m_iPos].nStartL + 1;
     if (!FindAttrib(token, name, m_aPos[m_iPos].nStartR)) return std::string();
@@ -614,14 +607,13 @@ bool CXmlDoc::InsertElem(std::string_view name, std::string_view value, bool asC
         m_iPos = iPos;
         m_iPosChild = 0;
     }
-    m_nNodeType = 1;
     return true;
 }
 
 bool CXmlDoc::SetAttrib(std::string_view name, std::string_view value) { return SetAttribAt(m_iPos, name, value); }
 
 bool CXmlDoc::SetAttribAt(int iPos, std::string_view name, std::string_view value) {
-    if (!iPos || m_nNodeType != 1 || !IsWritableAttribName(name)) return false;
+    if (!iPos || !IsWritableAttribName(name)) return false;
     XmlToken token;
     token.nNext = m_aPos[iPos].nStartL + 1;
     const std::string escaped = TextToDoc(value, true);

@@ -104,5 +104,4 @@ private:
     int m_iPos = 0;
     int m_iPosChild = 0;
     int m_iPosFree = 1;
-    int m_nNodeType = 0;  // 1 when the current position is an element
 };
