@@ -142,17 +142,13 @@ std::unique_ptr<COverlayData> ReadEdit(CXmlDoc& xml, int32_t kind, bool& ok) {
         if (!ok) return nullptr;
         // The face name is a fixed 32-byte field: 31 bytes at most, cut between characters.
         face = TruncateUtf8Bytes(face, LF_FACESIZE - 1);
-        text->logFont = LOGFONT{};
-        text->logFont.lfWeight = weight;
-        text->logFont.lfHeight = height;
-        text->logFont.lfItalic = italic != 0 ? 1 : 0;
-        std::memcpy(text->logFont.lfFaceName, face.data(), face.size());
-        std::memset(text->faceName, 0, sizeof text->faceName);
-        std::memcpy(text->faceName, face.data(), face.size());
-        text->fontHeight = height;
-        text->fontWeight = weight;
-        text->italic = italic != 0 ? 1 : 0;
-        text->color = static_cast<COLORREF>(color);
+        LOGFONT font{};
+        font.lfWeight = weight;
+        font.lfHeight = height;
+        font.lfItalic = italic != 0 ? 1 : 0;
+        std::memcpy(font.lfFaceName, face.data(), face.size());
+        text->SetFont(font, 0, 0);  // the rectangle read above stays
+        text->SetColor(static_cast<COLORREF>(color));
         return text;
     }
     case COverlayData::KIND_IMAGE: {
