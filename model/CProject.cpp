@@ -1,11 +1,10 @@
 #include "model/CProject.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <limits>
 
 #include "model/Log.h"
 #include "model/GlobalUtils.h"
+#include "model/XmlNumber.h"
 #include "platform/win/DynamicLibrary.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/Random.h"
@@ -17,15 +16,6 @@ const float g_FrameRates[2] = {29.97f, 25.0f};
 CProject g_Project;
 
 namespace {
-// The integer at the start of a text, as atoi reads it, held to 32 bits.
-int64_t LeadingInteger(const std::string& text) {
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return value;
-}
-
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -199,8 +189,9 @@ bool CProject::RecalcOutputSize() {
     const COutputProfileGroup* group = m_ProfileGroups.GetCurrent();
     const COutputProfile* profile = group ? group->GetCurrent() : nullptr;
     if (!profile) return false;
-    const int64_t kbits = LeadingInteger(profile->m_VideoBitrate.m_Current.value) +
-                          LeadingInteger(profile->m_AudioBitrate.m_Current.value);
+    // Bit rates are read like atoi, held to 32 bits each.
+    const int64_t kbits = int64_t{XmlToInt(profile->m_VideoBitrate.m_Current.value)} +
+                          XmlToInt(profile->m_AudioBitrate.m_Current.value);
     const float rate = static_cast<float>(kbits) * 1.05f * (1.0f / 8192.0f);
     m_fSizeMB = static_cast<float>(GetTotalSeconds()) * rate;
     return true;
