@@ -49,12 +49,7 @@ void MarkModified() { g_Project.m_bModified = 1; }
 
 CSlideShow::CSlideShow(const std::string& name, const std::string& workingFolder, const std::string&)
     : m_strName(name) {
-    const std::string base = workingFolder + "/temp/" + FileNameFor(name);
-    m_strM2vFile = base + ".m2v";
-    m_strMp2File = base + ".mp2";
-    m_strYuvFile = base + ".yuv";
-    m_strOutputFile = base + ".mpg";
-    m_strCoverBmp = workingFolder + "/temp/cover_" + FileNameFor(name) + ".bmp";
+    SetTempFolder(workingFolder + "/temp");
 }
 
 CSlideShow::~CSlideShow() = default;
