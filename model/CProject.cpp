@@ -16,11 +16,6 @@ const float g_FrameRates[2] = {29.97f, 25.0f};
 CProject g_Project;
 
 namespace {
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 // The audio converter library's duration entry.
 using GetFileTimeLengthEntry = int32_t (*)(const char* path);
 } // namespace
@@ -147,7 +142,7 @@ void CProject::NewSlideshowFromFiles(HWND notifyWnd) {
             DeleteSlideshow(m_nCurrent);
         } else {
             for (const std::string& path : files) {
-                m_Config.FDSearchPath = FolderOf(path);
+                m_Config.FDSearchPath = GetFolderPart(path);
                 if (show->AddSlideFile(path, m_Settings) != 0) continue;
                 CheckOutputSize();
                 if (IsOverSizeLimit()) {

@@ -19,21 +19,6 @@ const ThumbSize g_ThumbSize[THUMB_SIZE_COUNT] = {
 };
 
 namespace {
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string ToLower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string ToUpper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
@@ -59,7 +44,7 @@ std::unique_ptr<CSlideItem> CSlideItem::FromFile(const std::string& path) {
     std::unique_ptr<CSlideItem> slide(new CSlideItem());
     slide->m_strOriginalFile = path;
     slide->m_strTempFile = path;
-    slide->m_strFileName = FileNameOf(path);
+    slide->m_strFileName = GetFileName(path);
     slide->m_tFileTime = static_cast<int64_t>(mtime);
     slide->m_nFileSize = static_cast<int64_t>(size);
     slide->m_strFileSize = FormatFileSize(slide->m_nFileSize);
@@ -112,7 +97,7 @@ int32_t CSlideItem::RotateRight(const std::string& workingFolder) { return Rotat
 
 std::string CSlideItem::PickRotationTarget(const std::string& tempFolder) const {
     // A copy this slide already shows from that folder is turned in place.
-    if (m_strTempFile != m_strOriginalFile && FolderOf(m_strTempFile) == tempFolder) return m_strTempFile;
+    if (m_strTempFile != m_strOriginalFile && GetFolderPart(m_strTempFile) == tempFolder) return m_strTempFile;
     // Otherwise the first name that is nobody's file: another slide's copy of a picture with the
     // same file name (or the original itself, when it lies in the temp folder) must survive.
     const std::string wanted = tempFolder + "/" + m_strFileName;
@@ -127,7 +112,7 @@ std::string CSlideItem::PickRotationTarget(const std::string& tempFolder) const 
 }
 
 int32_t CSlideItem::Rotate(const std::string& workingFolder, bool left) {
-    const int type = GetImageTypeFromExt(ToLower(GetFileExt(m_strTempFile)));
+    const int type = GetImageTypeFromExt(ToLowerAscii(GetFileExt(m_strTempFile)));
     if (type == 0) return -1;
     CPixImage picture;
     if (!picture.Load(m_strTempFile.c_str(), static_cast<DWORD>(type)) || !picture.IsValid()) return -1;
@@ -158,5 +143,5 @@ bool CSlideItem::SaveCoverBitmap(const std::string& path) {
 }
 
 void CSlideItem::SetTempFolder(const std::string& folder) {
-    if (m_strTempFile != m_strOriginalFile) m_strTempFile = folder + "/" + FileNameOf(m_strTempFile);
+    if (m_strTempFile != m_strOriginalFile) m_strTempFile = folder + "/" + GetFileName(m_strTempFile);
 }

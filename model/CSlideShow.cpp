@@ -1,7 +1,6 @@
 #include "model/CSlideShow.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -15,19 +14,9 @@
 #include "platform/win/UiHandler.h"
 
 namespace {
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string WithoutExtension(const std::string& fileName) {
     const size_t dot = fileName.find_last_of('.');
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
-}
-
-std::string ToLower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // Frames are counted in 32-bit float steps as the rule says, each step truncated toward zero;
@@ -302,7 +291,7 @@ int32_t CSlideShow::AddAudioFile(const std::string& path, const std::string& wor
     if (path.empty() || workingFolder.empty()) return 1;
     for (const auto& entry : m_arrAudio)
         if (entry->m_strOriginalPath == path) return 1;
-    const std::string name = FileNameOf(path);
+    const std::string name = GetFileName(path);
     const std::string temp = workingFolder + "/temp/" + WithoutExtension(name) + ".mp2";
     auto entry = std::make_unique<CAudioItem>(path, name, temp);
     if (entry->m_nDuration <= 0) {
@@ -324,7 +313,7 @@ void CSlideShow::AddAudioFilesDialog() {
     if (!UiHandler::Current().OpenFiles("", "All Support Files (*.mp3 *.mp2 *.wav)|*.mp3;*.mp2;*.wav||", files))
         return;
     for (const std::string& path : files) {
-        const std::string ext = ToLower(GetFileExt(path));
+        const std::string ext = ToLowerAscii(GetFileExt(path));
         if (ext != "mp3" && ext != "mp2" && ext != "wav" && ext != "wma") continue;
         AddAudioFile(path, g_Project.m_Config.m_strWorkingFolder);
         MarkModified();

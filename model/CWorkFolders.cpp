@@ -16,20 +16,9 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string Join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') return folder + name;
-    return folder + "/" + name;
-}
-
-std::string LeafOf(const std::string& normalized) {
-    const size_t slash = normalized.find_last_of('/');
-    return slash == std::string::npos ? normalized : normalized.substr(slash + 1);
-}
-
+// The folder a normalized path lies in: "/" for a name in the root, "" for a bare name.
 std::string ParentOf(const std::string& normalized) {
-    const size_t slash = normalized.find_last_of('/');
-    if (slash == std::string::npos) return std::string();
-    return slash == 0 ? std::string("/") : normalized.substr(0, slash);
+    return normalized.find_last_of('/') == 0 ? std::string("/") : GetFolderPart(normalized);
 }
 
 bool IsLink(const std::string& path) {
@@ -67,7 +56,7 @@ bool CWorkFolders::IsProgramWorkingFolder(const std::string& path, const std::st
     if (path.empty() || programFolder.empty()) return false;
     const std::string normalized = Normalize(path);
     if (ParentOf(normalized) != Normalize(programFolder)) return false;
-    const std::string leaf = LeafOf(normalized);
+    const std::string leaf = GetFileName(normalized);
     const std::string prefix = "Project_";
     if (leaf.size() <= prefix.size() || leaf.compare(0, prefix.size(), prefix) != 0) return false;
     for (size_t k = prefix.size(); k < leaf.size(); ++k)
@@ -78,7 +67,7 @@ bool CWorkFolders::IsProgramWorkingFolder(const std::string& path, const std::st
 bool CWorkFolders::IsDeletableTempFolder(const std::string& path) {
     if (path.empty() || path[0] != '/') return false;
     const std::string normalized = Normalize(path);
-    if (LeafOf(normalized) != "temp") return false;
+    if (GetFileName(normalized) != "temp") return false;
     const std::string parent = ParentOf(normalized);
     if (parent.empty() || parent == "/") return false;
     return !IsLink(normalized);
@@ -102,7 +91,7 @@ void CWorkFolders::PrepareNew(CProject& project) {
 BOOL CWorkFolders::MoveTemp(CProject& project, const std::string& folder) {
     if (folder.empty()) return FALSE;
     const std::string base = Normalize(folder);
-    const std::string newTemp = Join(base, "temp");
+    const std::string newTemp = JoinPath(base, "temp");
     const std::string oldTemp = project.m_Settings.m_strTempPath;
     if (Normalize(newTemp) == Normalize(oldTemp)) return TRUE;
     // Moving a folder's entries into a folder inside it would chase its own tail.
@@ -119,7 +108,7 @@ BOOL CWorkFolders::MoveTemp(CProject& project, const std::string& folder) {
             names.push_back(it->path().filename().string());
         bool allMoved = !ec;
         for (const std::string& name : names)
-            if (!MoveFile(Join(oldTemp, name), Join(newTemp, name))) allMoved = false;
+            if (!MoveFile(JoinPath(oldTemp, name), JoinPath(newTemp, name))) allMoved = false;
         // Whatever could not be moved stays where it was, with its folder.
         if (allMoved) DeleteFolder(oldTemp);
         else WriteLog("Some files stay in the old temp folder " + oldTemp);
@@ -137,7 +126,7 @@ void CWorkFolders::RemoveUnsaved(CProject& project) {
     const std::string& temp = project.m_Settings.m_strTempPath;
     if (IsDeletableTempFolder(temp)) DeleteFolder(temp);
     const std::string output = Normalize(project.m_Settings.m_strOutputPath);
-    if (LeafOf(output) == "Output" && ParentOf(output) != "/" && !ParentOf(output).empty()) RemoveEmptyFolder(output);
+    if (GetFileName(output) == "Output" && ParentOf(output) != "/" && !ParentOf(output).empty()) RemoveEmptyFolder(output);
     const std::string& working = project.m_Config.m_strWorkingFolder;
     if (IsProgramWorkingFolder(working, project.m_Config.m_strAppPath)) RemoveEmptyFolder(working);
 }
@@ -148,9 +137,9 @@ bool CWorkFolders::TakeStoredPaths(CProject& project, const std::string& working
     if (IsProgramWorkingFolder(working, project.m_Config.m_strAppPath)) project.m_Config.m_strWorkingFolder = working;
     else allTaken = false;
     const std::string base = Normalize(project.m_Config.m_strWorkingFolder);
-    if (Normalize(temp) == Join(base, "temp")) project.m_Settings.m_strTempPath = temp;
+    if (Normalize(temp) == JoinPath(base, "temp")) project.m_Settings.m_strTempPath = temp;
     else allTaken = false;
-    if (Normalize(output) == Join(base, "Output")) project.m_Settings.m_strOutputPath = output;
+    if (Normalize(output) == JoinPath(base, "Output")) project.m_Settings.m_strOutputPath = output;
     else allTaken = false;
     return allTaken;
 }

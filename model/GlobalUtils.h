@@ -1,5 +1,5 @@
-// Small helpers several subsystems share: folder removal, file extensions and image types, the
-// picture file-dialog filter and file-size text.
+// Small helpers several subsystems share: folder removal, path pieces, file extensions and image
+// types, the picture file-dialog filter and file-size text.
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -11,6 +11,15 @@
 // links inside are removed as links, never followed. Refuses "", "/" and a path that is itself
 // a link.
 BOOL DeleteFolder(const std::string& path);
+
+// "<folder>/<name>", without doubling a '/' that ends folder.
+std::string JoinPath(const std::string& folder, const std::string& name);
+// The text after the last '/'; the whole path when there is none.
+std::string GetFileName(const std::string& path);
+// The text before the last '/'; "" when there is none.
+std::string GetFolderPart(const std::string& path);
+// ASCII letters in lower case; other bytes as they are.
+std::string ToLowerAscii(std::string text);
 
 // The text after the last '.' of the whole path; "" when there is none.
 std::string GetFileExt(const std::string& path);

@@ -5,14 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/GlobalUtils.h"
 #include "model/XmlNumber.h"
-
-namespace {
-std::string Join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') return folder + name;
-    return folder + "/" + name;
-}
-} // namespace
 
 std::string CreateWorkingFolderName(const std::string& programFolder) {
     const std::string prefix = "Project_";
@@ -27,15 +21,15 @@ std::string CreateWorkingFolderName(const std::string& programFolder) {
     }
     // "Project_2147483647" already there: stay at the top rather than overflow.
     const int32_t next = best == INT_MAX ? INT_MAX : best + 1;
-    return Join(programFolder, prefix + std::to_string(next));
+    return JoinPath(programFolder, prefix + std::to_string(next));
 }
 
 std::string GetFreeProjectFileName(const std::string& programFolder) {
     for (int32_t n = 0; n < INT_MAX; ++n) {
-        const std::string path = Join(programFolder, "project" + std::to_string(n) + ".prg");
+        const std::string path = JoinPath(programFolder, "project" + std::to_string(n) + ".prg");
         FILE* f = std::fopen(path.c_str(), "rb");
         if (!f) return path;
         std::fclose(f);
     }
-    return Join(programFolder, "project" + std::to_string(INT_MAX) + ".prg");
+    return JoinPath(programFolder, "project" + std::to_string(INT_MAX) + ".prg");
 }

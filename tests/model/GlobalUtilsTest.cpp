@@ -28,6 +28,19 @@ TEST(GlobalUtilsTest, FileExtAndImageType) {
     for (const auto& r : rows) EXPECT_EQ(GetImageTypeFromExt(r.ext), r.type) << r.ext;
 }
 
+TEST(GlobalUtilsTest, PathPieces) {
+    EXPECT_EQ(JoinPath("/a", "b.txt"), "/a/b.txt");
+    EXPECT_EQ(JoinPath("/a/", "b.txt"), "/a/b.txt");
+    EXPECT_EQ(JoinPath("/", "b"), "/b");
+    EXPECT_EQ(GetFileName("/a/b.txt"), "b.txt");
+    EXPECT_EQ(GetFileName("b.txt"), "b.txt");
+    EXPECT_EQ(GetFileName("/a/"), "");
+    EXPECT_EQ(GetFolderPart("/a/b.txt"), "/a");
+    EXPECT_EQ(GetFolderPart("/b.txt"), "");
+    EXPECT_EQ(GetFolderPart("b.txt"), "");
+    EXPECT_EQ(ToLowerAscii("Pic.JPG \xC3\x84"), "pic.jpg \xC3\x84");
+}
+
 TEST(GlobalUtilsTest, ImageFileFilter) {
     const std::string open = BuildImageFileFilter(TRUE);
     const std::string save = BuildImageFileFilter(FALSE);
