@@ -6,11 +6,8 @@
 #include "platform/media/AudioSink.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/mathematics.h>
-#include <libswresample/swresample.h>
 }
 
 namespace {
@@ -21,15 +18,6 @@ constexpr AVRational kOutputFrame = {1, kSinkSampleRate};
 constexpr int kMaxBadPackets = 32;
 
 }  // namespace
-
-void CAudioDecoder::FormatCloser::operator()(AVFormatContext* p) const { avformat_close_input(&p); }
-void CAudioDecoder::CodecFreer::operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
-void CAudioDecoder::FrameFreer::operator()(AVFrame* p) const { av_frame_free(&p); }
-void CAudioDecoder::PacketFreer::operator()(AVPacket* p) const { av_packet_free(&p); }
-void CAudioDecoder::ResamplerFreer::operator()(SwrContext* p) const { swr_free(&p); }
-
-CAudioDecoder::CAudioDecoder() = default;
-CAudioDecoder::~CAudioDecoder() = default;
 
 bool CAudioDecoder::Open(const std::string& path) {
     AVFormatContext* format = nullptr;
@@ -67,10 +55,10 @@ int64_t CAudioDecoder::MeasureDuration(const std::string& path) const {
     // Containers without a length in their header: walk the packets of a second reader.
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return 0;
-    std::unique_ptr<AVFormatContext, FormatCloser> format(raw);
+    AvInputPtr format(raw);
     if (avformat_find_stream_info(raw, nullptr) < 0 || m_stream >= static_cast<int>(raw->nb_streams)) return 0;
     const AVRational base = raw->streams[m_stream]->time_base;
-    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    AvPacketPtr packet(av_packet_alloc());
     if (!packet) return 0;
     int64_t end = 0;
     int64_t summed = 0;

@@ -3,22 +3,16 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-struct AVFormatContext;
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
-struct SwrContext;
+#include "platform/av/FfmpegPtr.h"
 
 class CAudioDecoder {
 public:
     enum class ReadResult { Data, End, Error };
 
-    CAudioDecoder();
-    ~CAudioDecoder();
+    CAudioDecoder() = default;
     CAudioDecoder(const CAudioDecoder&) = delete;
     CAudioDecoder& operator=(const CAudioDecoder&) = delete;
 
@@ -37,23 +31,17 @@ public:
     bool Seek(int64_t frame);
 
 private:
-    struct FormatCloser { void operator()(AVFormatContext* p) const; };
-    struct CodecFreer { void operator()(AVCodecContext* p) const; };
-    struct FrameFreer { void operator()(AVFrame* p) const; };
-    struct PacketFreer { void operator()(AVPacket* p) const; };
-    struct ResamplerFreer { void operator()(SwrContext* p) const; };
-
     ReadResult Decode(std::vector<int16_t>& samples);
     bool Convert(const AVFrame* frame, std::vector<int16_t>& samples);
     void FlushResampler(std::vector<int16_t>& samples);
     void TrimToTarget(std::vector<int16_t>& samples, size_t first);
     int64_t MeasureDuration(const std::string& path) const;
 
-    std::unique_ptr<AVFormatContext, FormatCloser> m_format;
-    std::unique_ptr<AVCodecContext, CodecFreer> m_codec;
-    std::unique_ptr<AVFrame, FrameFreer> m_frame;
-    std::unique_ptr<AVPacket, PacketFreer> m_packet;
-    std::unique_ptr<SwrContext, ResamplerFreer> m_resampler;
+    AvInputPtr m_format;
+    AvCodecContextPtr m_codec;
+    AvFramePtr m_frame;
+    AvPacketPtr m_packet;
+    SwrPtr m_resampler;
     // What the resampler was set up for; a frame that differs rebuilds it.
     int m_inFormat = -1;
     int m_inRate = 0;
