@@ -31,19 +31,11 @@ bool AudioFileReader::Open(const std::string& path, const Format& target) {
     m_fifo.reset(av_audio_fifo_alloc(m_target.sampleFormat, m_target.channels, 4096));
     m_packet.reset(av_packet_alloc());
     m_decoded.reset(av_frame_alloc());
-    m_scratch.reset(av_frame_alloc());
-    return m_fifo && m_packet && m_decoded && m_scratch;
+    return m_fifo && m_packet && m_decoded;
 }
 
 AvFramePtr AudioFileReader::MakeFrame(int capacity) const {
-    AvFramePtr frame(av_frame_alloc());
-    if (!frame) return frame;
-    frame->format = m_target.sampleFormat;
-    frame->sample_rate = m_target.sampleRate;
-    av_channel_layout_default(&frame->ch_layout, m_target.channels);
-    frame->nb_samples = capacity;
-    if (av_frame_get_buffer(frame.get(), 0) < 0) frame.reset();
-    return frame;
+    return MakeAudioFrame(m_target.sampleFormat, m_target.sampleRate, m_target.channels, capacity);
 }
 
 int AudioFileReader::Read(AVFrame* frame, int count) {
@@ -150,13 +142,9 @@ bool AudioFileReader::PushConverted(const uint8_t** input, int inputSamples) {
     const int room = swr_get_out_samples(m_swr.get(), inputSamples);
     if (room < 0) return false;
     if (room == 0) return true;
-    if (m_scratch->nb_samples < room) {
-        av_frame_unref(m_scratch.get());
-        m_scratch->format = m_target.sampleFormat;
-        m_scratch->sample_rate = m_target.sampleRate;
-        av_channel_layout_default(&m_scratch->ch_layout, m_target.channels);
-        m_scratch->nb_samples = room;
-        if (av_frame_get_buffer(m_scratch.get(), 0) < 0) return false;
+    if (!m_scratch || m_scratch->nb_samples < room) {
+        m_scratch = MakeFrame(room);
+        if (!m_scratch) return false;
     }
     const int got = swr_convert(m_swr.get(), m_scratch->data, room, input, inputSamples);
     if (got < 0) return false;

@@ -45,3 +45,6 @@ struct AvOutputFreer {
     }
 };
 using AvOutputPtr = std::unique_ptr<AVFormatContext, AvOutputFreer>;
+
+// A frame with buffers for `capacity` samples of the given audio format; null when out of memory.
+AvFramePtr MakeAudioFrame(AVSampleFormat format, int sampleRate, int channels, int capacity);

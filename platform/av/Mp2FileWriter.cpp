@@ -45,13 +45,8 @@ bool Mp2FileWriter::Write(AVFrame* frame) {
 
     // The layer II encoder only takes whole frames: pad the last one with silence.
     if (!m_padded) {
-        m_padded.reset(av_frame_alloc());
+        m_padded = MakeAudioFrame(kSampleFormat, kSampleRate, kChannels, frameSize);
         if (!m_padded) return false;
-        m_padded->format = kSampleFormat;
-        m_padded->sample_rate = kSampleRate;
-        av_channel_layout_default(&m_padded->ch_layout, kChannels);
-        m_padded->nb_samples = frameSize;
-        if (av_frame_get_buffer(m_padded.get(), 0) < 0) return false;
     }
     if (av_frame_make_writable(m_padded.get()) < 0) return false;
     av_samples_set_silence(m_padded->data, 0, frameSize, kChannels, kSampleFormat);

@@ -51,14 +51,8 @@ int32_t AudioTrack::Create(AVFormatContext* output, const EncoderSettings& setti
     m_hasMusic = !settings.audioFile.empty() &&
                  m_reader.Open(settings.audioFile, AudioFileReader::Format{m_sampleRate, m_channels, m_sampleFormat});
 
-    m_frame.reset(av_frame_alloc());
-    if (!m_frame) return ENCODER_ERR_CODEC;
-    m_frame->format = m_sampleFormat;
-    m_frame->sample_rate = m_sampleRate;
-    av_channel_layout_default(&m_frame->ch_layout, m_channels);
-    m_frame->nb_samples = m_frameSize;
-    if (av_frame_get_buffer(m_frame.get(), 0) < 0) return ENCODER_ERR_CODEC;
-    return ENCODER_OK;
+    m_frame = MakeAudioFrame(m_sampleFormat, m_sampleRate, m_channels, m_frameSize);
+    return m_frame ? ENCODER_OK : ENCODER_ERR_CODEC;
 }
 
 int32_t AudioTrack::CreateFfmpegEncoder(AVFormatContext* output, const EncoderSettings& settings) {
