@@ -31,10 +31,8 @@ int32_t Mp2Converter::Convert(const std::string& src, const std::string& dst, co
 
     const std::string temp = TemporaryNameFor(dst);
     Mp2FileWriter writer;
-    if (!writer.Open(temp)) {
-        writer.Discard();
-        return writer.FrameSize() > 0 ? XTOMP2_ERR_OUTPUT : XTOMP2_ERR_ENCODER;
-    }
+    // Only a file that cannot be created leaves the encoder set up.
+    if (!writer.Open(temp)) return writer.FrameSize() > 0 ? XTOMP2_ERR_OUTPUT : XTOMP2_ERR_ENCODER;
     AvFramePtr frame = reader.MakeFrame(writer.FrameSize());
     if (!frame) return XTOMP2_ERR_OUTPUT;
 

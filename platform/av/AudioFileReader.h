@@ -32,7 +32,6 @@ public:
 
     // Samples handed out so far.
     int64_t SamplesRead() const { return m_samplesRead; }
-    const Format& TargetFormat() const { return m_target; }
 
 private:
     bool DecodeMore();

@@ -5,8 +5,6 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-#include <cstring>
-
 Mp2FileWriter::~Mp2FileWriter() {
     // A writer dropped without Finish leaves no partial file behind.
     if (m_file) Discard();

@@ -25,11 +25,10 @@ int NearestSampleRate(const AVCodec* codec, int wanted) {
 }  // namespace
 
 int32_t AudioTrack::Create(AVFormatContext* output, const EncoderSettings& settings) {
-    m_kind = settings.audioCodec;
     m_packet.reset(av_packet_alloc());
     if (!m_packet) return ENCODER_ERR_CODEC;
-    const int32_t rc = m_kind == AudioCodecKind::AmrNb ? CreateAmrEncoder(settings)
-                                                       : CreateFfmpegEncoder(output, settings);
+    const int32_t rc = settings.audioCodec == AudioCodecKind::AmrNb ? CreateAmrEncoder(settings)
+                                                                    : CreateFfmpegEncoder(output, settings);
     if (rc != ENCODER_OK) return rc;
 
     m_stream = avformat_new_stream(output, nullptr);
@@ -57,7 +56,7 @@ int32_t AudioTrack::Create(AVFormatContext* output, const EncoderSettings& setti
 
 int32_t AudioTrack::CreateFfmpegEncoder(AVFormatContext* output, const EncoderSettings& settings) {
     const AVCodec* codec = nullptr;
-    if (m_kind == AudioCodecKind::Aac) {
+    if (settings.audioCodec == AudioCodecKind::Aac) {
         codec = avcodec_find_encoder_by_name("aac");
     } else {
         codec = avcodec_find_encoder_by_name("libmp3lame");

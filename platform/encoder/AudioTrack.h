@@ -39,7 +39,6 @@ private:
     int32_t EncodeAmr(const AVFrame* frame, const PacketSink& sink);
     int32_t Deliver(AVPacket* packet, AVRational from, const PacketSink& sink);
 
-    AudioCodecKind m_kind = AudioCodecKind::Aac;
     AvCodecContextPtr m_encoder;
     AmrNbEncoder m_amr;
     AVStream* m_stream = nullptr;

@@ -24,7 +24,6 @@ public:
     int32_t Finish();
 
     bool IsOpen() const { return m_output != nullptr; }
-    int64_t FramesWritten() const { return m_frames; }
 
 private:
     int32_t OpenVideoEncoder();
