@@ -13,6 +13,16 @@ template <class F> bool Eventually(F condition) {
     for (int i = 0; i < 2000 && !condition(); ++i) Sleep(5);
     return condition();
 }
+
+// Threads that each wait for the event without limit and count themselves once woken.
+std::vector<std::thread> StartWaiters(CEvent& event, std::atomic<int>& woken, int count) {
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < count; ++i)
+        waiters.emplace_back([&event, &woken] {
+            if (event.Wait(INFINITE)) ++woken;
+        });
+    return waiters;
+}
 } // namespace
 
 TEST(Event, AutoResetIsConsumedByOneTestOrWaitAndTimesOut) {
@@ -48,11 +58,7 @@ TEST(Event, AutoResetIsConsumedByOneTestOrWaitAndTimesOut) {
 TEST(Event, EachSetReleasesExactlyOneWaiter) {
     CEvent event;
     std::atomic<int> woken{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 3; ++i)
-        waiters.emplace_back([&] {
-            if (event.Wait(INFINITE)) ++woken;
-        });
+    std::vector<std::thread> waiters = StartWaiters(event, woken, 3);
     event.Set();
     ASSERT_TRUE(Eventually([&] { return woken == 1; }));
     Sleep(50);
@@ -72,11 +78,7 @@ TEST(Event, ManualResetStaysSetAndReleasesEveryWaiter) {
     CEvent event(true);
     EXPECT_TRUE(event.IsManualReset());
     std::atomic<int> woken{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 3; ++i)
-        waiters.emplace_back([&] {
-            if (event.Wait(INFINITE)) ++woken;
-        });
+    std::vector<std::thread> waiters = StartWaiters(event, woken, 3);
     event.Set();
     for (auto& t : waiters) t.join();
     EXPECT_EQ(woken, 3);
