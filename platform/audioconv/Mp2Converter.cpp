@@ -55,10 +55,8 @@ int32_t Mp2Converter::Convert(const std::string& src, const std::string& dst, co
 
 int32_t Mp2Converter::DurationSeconds(const std::string& path) {
     if (path.empty()) return 0;
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return 0;
-    AvInputPtr input(raw);
-    if (avformat_find_stream_info(input.get(), nullptr) < 0) return 0;
+    const AvInputPtr input = OpenAvInput(path);
+    if (!input) return 0;
     const int stream = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (stream < 0) return 0;
 

@@ -14,19 +14,10 @@ bool AudioFileReader::Open(const std::string& path, const Format& target) {
     if (target.sampleRate <= 0 || target.channels <= 0 || target.sampleFormat == AV_SAMPLE_FMT_NONE) return false;
     m_target = target;
 
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return false;
-    m_input.reset(raw);
-    if (avformat_find_stream_info(m_input.get(), nullptr) < 0) return false;
-
-    const AVCodec* codec = nullptr;
-    m_streamIndex = av_find_best_stream(m_input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (m_streamIndex < 0 || !codec) return false;
-
-    m_decoder.reset(avcodec_alloc_context3(codec));
+    m_input = OpenAvInput(path);
+    if (!m_input) return false;
+    m_decoder = OpenAudioDecoder(m_input.get(), m_streamIndex);
     if (!m_decoder) return false;
-    if (avcodec_parameters_to_context(m_decoder.get(), m_input->streams[m_streamIndex]->codecpar) < 0) return false;
-    if (avcodec_open2(m_decoder.get(), codec, nullptr) < 0) return false;
 
     m_fifo.reset(av_audio_fifo_alloc(m_target.sampleFormat, m_target.channels, 4096));
     m_packet.reset(av_packet_alloc());

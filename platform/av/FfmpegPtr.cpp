@@ -14,3 +14,22 @@ AvFramePtr MakeAudioFrame(AVSampleFormat format, int sampleRate, int channels, i
     if (av_frame_get_buffer(frame.get(), 0) < 0) frame.reset();
     return frame;
 }
+
+AvInputPtr OpenAvInput(const std::string& path) {
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return nullptr;
+    AvInputPtr input(raw);
+    if (avformat_find_stream_info(raw, nullptr) < 0) return nullptr;
+    return input;
+}
+
+AvCodecContextPtr OpenAudioDecoder(AVFormatContext* input, int& stream) {
+    const AVCodec* codec = nullptr;
+    stream = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (stream < 0 || !codec) return nullptr;
+    AvCodecContextPtr decoder(avcodec_alloc_context3(codec));
+    if (!decoder) return nullptr;
+    if (avcodec_parameters_to_context(decoder.get(), input->streams[stream]->codecpar) < 0) return nullptr;
+    if (avcodec_open2(decoder.get(), codec, nullptr) < 0) return nullptr;
+    return decoder;
+}

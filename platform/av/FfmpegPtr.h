@@ -1,4 +1,5 @@
-// Owning holders for FFmpeg objects, so every early return releases what was made.
+// Owning holders for FFmpeg objects, so every early return releases what was made, and the ways
+// the audio code makes the ones it shares.
 #pragma once
 
 extern "C" {
@@ -10,6 +11,7 @@ extern "C" {
 }
 
 #include <memory>
+#include <string>
 
 struct AvInputCloser {
     void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
@@ -48,3 +50,10 @@ using AvOutputPtr = std::unique_ptr<AVFormatContext, AvOutputFreer>;
 
 // A frame with buffers for `capacity` samples of the given audio format; null when out of memory.
 AvFramePtr MakeAudioFrame(AVSampleFormat format, int sampleRate, int channels, int capacity);
+
+// Opens a media file with its stream information read; null when FFmpeg cannot read it.
+AvInputPtr OpenAvInput(const std::string& path);
+
+// An opened decoder for the best audio stream of `input`, whose index goes to `stream`; null when
+// there is no audio stream or it cannot be decoded.
+AvCodecContextPtr OpenAudioDecoder(AVFormatContext* input, int& stream);

@@ -20,20 +20,13 @@ constexpr int kMaxBadPackets = 32;
 }  // namespace
 
 bool CAudioDecoder::Open(const std::string& path) {
-    AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return false;
-    m_format.reset(format);
-    if (avformat_find_stream_info(format, nullptr) < 0) return false;
-
-    const AVCodec* codec = nullptr;
-    m_stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (m_stream < 0 || codec == nullptr) return false;
+    m_format = OpenAvInput(path);
+    if (!m_format) return false;
+    m_codec = OpenAudioDecoder(m_format.get(), m_stream);
+    if (!m_codec) return false;
+    const AVFormatContext* format = m_format.get();
     const AVStream* stream = format->streams[m_stream];
 
-    m_codec.reset(avcodec_alloc_context3(codec));
-    if (!m_codec) return false;
-    if (avcodec_parameters_to_context(m_codec.get(), stream->codecpar) < 0) return false;
-    if (avcodec_open2(m_codec.get(), codec, nullptr) < 0) return false;
     m_frame.reset(av_frame_alloc());
     m_packet.reset(av_packet_alloc());
     if (!m_frame || !m_packet) return false;
@@ -53,16 +46,14 @@ bool CAudioDecoder::Open(const std::string& path) {
 
 int64_t CAudioDecoder::MeasureDuration(const std::string& path) const {
     // Containers without a length in their header: walk the packets of a second reader.
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return 0;
-    AvInputPtr format(raw);
-    if (avformat_find_stream_info(raw, nullptr) < 0 || m_stream >= static_cast<int>(raw->nb_streams)) return 0;
-    const AVRational base = raw->streams[m_stream]->time_base;
+    const AvInputPtr format = OpenAvInput(path);
+    if (!format || m_stream >= static_cast<int>(format->nb_streams)) return 0;
+    const AVRational base = format->streams[m_stream]->time_base;
     AvPacketPtr packet(av_packet_alloc());
     if (!packet) return 0;
     int64_t end = 0;
     int64_t summed = 0;
-    while (av_read_frame(raw, packet.get()) >= 0) {
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
         if (packet->stream_index == m_stream) {
             const int64_t length = packet->duration > 0 ? packet->duration : 0;
             summed += length;
