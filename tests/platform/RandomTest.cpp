@@ -13,17 +13,25 @@ TEST(Random, SeedOneGivesTheRuntimeSequenceAndReseedRepeats) {
     }
 }
 
-TEST(Random, ConcurrentDrawsNeverLeaveFifteenBits) {
+TEST(Random, ConcurrentDrawsStayInFifteenBitsAndEachAdvancesTheSequenceOnce) {
+    constexpr int kThreads = 4, kEach = 20000;
+    // Where the sequence stands after all the draws, taken one after another.
+    SRand(7);
+    for (int i = 0; i < kThreads * kEach; ++i) Rand();
+    const int next = Rand();
+
     SRand(7);
     std::vector<std::thread> threads;
     std::atomic<bool> bad{false};
-    for (int t = 0; t < 4; ++t)
+    for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&] {
-            for (int i = 0; i < 20000; ++i) {
+            for (int i = 0; i < kEach; ++i) {
                 const int v = Rand();
                 if (v < 0 || v > RAND15_MAX) bad = true;
             }
         });
     for (auto& th : threads) th.join();
     EXPECT_FALSE(bad);
+    // A draw lost or repeated between threads would leave the sequence elsewhere.
+    EXPECT_EQ(Rand(), next);
 }
