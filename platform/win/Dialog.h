@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win/UiHandler.h"
 #include "platform/win/WinTypes.h"
 
 class CDialog {
@@ -15,8 +16,8 @@ public:
     INT_PTR DoModal();
 
     virtual BOOL OnInitDialog() { return TRUE; }
-    virtual void OnOK() { EndDialog(1); }
-    virtual void OnCancel() { EndDialog(2); }
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
 
     void EndDialog(INT_PTR result) { m_nResult = result; }
     INT_PTR GetResult() const { return m_nResult; }
@@ -26,5 +27,5 @@ public:
 private:
     UINT m_nTemplateId;
     std::string m_strTitle;
-    INT_PTR m_nResult = 2;
+    INT_PTR m_nResult = IDCANCEL;
 };
