@@ -2,11 +2,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz/FuzzLimits.h"
+#include "fuzz/FuzzImage.h"
 #include "imagelib/PixImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > (1u << 24) || !fuzzlimits::SmallEnough(data, size, PIXFORMAT_UNKNOWN)) return 0;
+    if (!fuzzimage::SmallEnough(data, size, PIXFORMAT_UNKNOWN)) return 0;
     CPixImage img;
     img.Decode(const_cast<BYTE*>(data), static_cast<DWORD>(size), PIXFORMAT_UNKNOWN);
     return 0;

@@ -3,13 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz/FuzzLimits.h"
+#include "fuzz/FuzzImage.h"
 #include "imagelib/PixMemFile.h"
 #include "imagelib/codecs/PixExifInfo.h"
 #include "imagelib/codecs/PixImageJPG.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > (1u << 24)) return 0;
+    if (size > fuzzimage::kMaxInputBytes) return 0;
     {
         // The section reader alone, keeping everything for a rewrite.
         CPixImageJPG::CPixExifInfo reader;
@@ -20,13 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             reader.EncodeExif(&out);
         }
     }
-    if (!fuzzlimits::SmallEnough(data, size, PIXFORMAT_JPG)) return 0;
+    if (!fuzzimage::SmallEnough(data, size, PIXFORMAT_JPG)) return 0;
     CPixImageJPG img;
     if (size > 0) img.SetJpegScale(static_cast<BYTE>(data[size - 1] & 3)); // also exercise scaling
-    CPixMemFile in(const_cast<BYTE*>(data), static_cast<DWORD>(size));
-    if (!img.Decode(&in)) return 0;
-    CPixMemFile out;
-    out.Open();
-    img.Encode(&out);
+    fuzzimage::DecodeAndEncode(img, data, size);
     return 0;
 }
