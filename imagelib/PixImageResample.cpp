@@ -31,8 +31,6 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
     CPixImage newImage;
     if (!NewLike(newImage, static_cast<DWORD>(newx), static_cast<DWORD>(newy)))
         return false;
-    if (!newImage.IsValid())
-        return false;
 
     const size_t eff = info.effWidth;
     const bool pal = header.biClrUsed != 0;
