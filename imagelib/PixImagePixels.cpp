@@ -247,14 +247,12 @@ bool CPixImage::GetPaletteColor(BYTE i, BYTE* r, BYTE* g, BYTE* b)
 
 void CPixImage::SetPaletteColor(BYTE idx, BYTE r, BYTE g, BYTE b, BYTE alphaValue)
 {
-    RGBQUAD* pal = GetPalette();
-    if (!pal || idx >= header.biClrUsed)
-        return;
-    pal[idx].rgbBlue = b;
-    pal[idx].rgbGreen = g;
-    pal[idx].rgbRed = r;
-    pal[idx].rgbReserved = alphaValue;
-    info.lastValid = false;
+    RGBQUAD c;
+    c.rgbBlue = b;
+    c.rgbGreen = g;
+    c.rgbRed = r;
+    c.rgbReserved = alphaValue;
+    SetPaletteColor(idx, c);
 }
 
 void CPixImage::SetPaletteColor(BYTE idx, RGBQUAD c)
@@ -266,17 +264,7 @@ void CPixImage::SetPaletteColor(BYTE idx, RGBQUAD c)
     info.lastValid = false;
 }
 
-void CPixImage::SetPaletteColor(BYTE idx, COLORREF cr)
-{
-    RGBQUAD* pal = GetPalette();
-    if (!pal || idx >= header.biClrUsed)
-        return;
-    pal[idx].rgbRed = GetRValue(cr);
-    pal[idx].rgbGreen = GetGValue(cr);
-    pal[idx].rgbBlue = GetBValue(cr);
-    pal[idx].rgbReserved = 0;
-    info.lastValid = false;
-}
+void CPixImage::SetPaletteColor(BYTE idx, COLORREF cr) { SetPaletteColor(idx, RGBtoRGBQUAD(cr)); }
 
 void CPixImage::SetPalette(DWORD n, BYTE* r, BYTE* g, BYTE* b)
 {
