@@ -28,6 +28,12 @@ void ZeroHeader(BITMAPINFOHEADER& h)
 // Beyond this a resolution in pixels per metre no longer fits the 32-bit header field.
 constexpr long kMaxDpi = 50000000;
 
+// 96 for a resolution below 1, at most kMaxDpi.
+long ValidDpi(long dpi)
+{
+    return dpi < 1 ? 96 : std::min(dpi, kMaxDpi);
+}
+
 LONG DpiToPelsPerMeter(long dpi)
 {
     return static_cast<LONG>(std::floor(static_cast<double>(dpi) * 39.37007874015748 + 0.5));
@@ -471,18 +477,14 @@ void CPixImage::SetTransColor(RGBQUAD rgb)
 
 void CPixImage::SetXDPI(long dpi)
 {
-    if (dpi < 1)
-        dpi = 96;
-    dpi = std::min(dpi, kMaxDpi);
+    dpi = ValidDpi(dpi);
     info.xDpi = static_cast<int32_t>(dpi);
     header.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
 }
 
 void CPixImage::SetYDPI(long dpi)
 {
-    if (dpi < 1)
-        dpi = 96;
-    dpi = std::min(dpi, kMaxDpi);
+    dpi = ValidDpi(dpi);
     info.yDpi = static_cast<int32_t>(dpi);
     header.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
 }
