@@ -40,9 +40,6 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 // Largest ancillary chunk (text, colour profile) kept in memory while reading.
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
 
-// Resolutions beyond this have no meaning and would overflow pixels per metre.
-long ClampDpi(uint64_t dpi) { return static_cast<long>(std::min<uint64_t>(dpi, 50000000)); }
-
 } // namespace
 
 // Everything that lives across the jump points: plain data only.
@@ -188,11 +185,12 @@ bool CPixImagePNG::RunRead(ReadJob& job) {
     int unit = 0;
     if (png_get_pHYs(png, pinfo, &xres, &yres, &unit)) {
         if (unit == PNG_RESOLUTION_UNKNOWN) {
-            SetXDPI(ClampDpi(xres));
-            SetYDPI(ClampDpi(yres));
+            SetXDPI(static_cast<long>(xres));
+            SetYDPI(static_cast<long>(yres));
         } else if (unit == PNG_RESOLUTION_METER) {
-            SetXDPI(ClampDpi(static_cast<uint64_t>(std::floor(xres * 0.0254 + 0.5))));
-            SetYDPI(ClampDpi(static_cast<uint64_t>(std::floor(yres * 0.0254 + 0.5))));
+            // SetXDPI and SetYDPI cap what no pixels-per-metre field could hold.
+            SetXDPI(static_cast<long>(std::floor(xres * 0.0254 + 0.5)));
+            SetYDPI(static_cast<long>(std::floor(yres * 0.0254 + 0.5)));
         }
     }
 
