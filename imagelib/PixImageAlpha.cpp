@@ -1,4 +1,5 @@
 // Image object: the alpha plane and the alpha carried by the palette.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -99,18 +100,14 @@ bool CPixImage::AlphaCopy(CPixImage& from)
     return true;
 }
 
+// Both turn the plane in place: no second plane, nothing that can fail once there is one.
 bool CPixImage::AlphaFlip()
 {
     if (!alpha)
         return false;
     const size_t w = GetWidth(), h = GetHeight();
-    BYTE* plane = static_cast<BYTE*>(std::malloc(w * h));
-    if (!plane)
-        return false;
-    for (size_t y = 0; y < h; ++y)
-        std::memcpy(plane + y * w, alpha + (h - 1 - y) * w, w);
-    std::free(alpha);
-    alpha = plane;
+    for (size_t y = 0; y < h / 2; ++y)
+        std::swap_ranges(alpha + y * w, alpha + (y + 1) * w, alpha + (h - 1 - y) * w);
     return true;
 }
 
@@ -119,17 +116,8 @@ bool CPixImage::AlphaMirror()
     if (!alpha)
         return false;
     const size_t w = GetWidth(), h = GetHeight();
-    BYTE* plane = static_cast<BYTE*>(std::malloc(w * h));
-    if (!plane)
-        return false;
-    for (size_t y = 0; y < h; ++y) {
-        const BYTE* src = alpha + y * w;
-        BYTE* dst = plane + y * w;
-        for (size_t x = 0; x < w; ++x)
-            dst[x] = src[w - 1 - x];
-    }
-    std::free(alpha);
-    alpha = plane;
+    for (size_t y = 0; y < h; ++y)
+        std::reverse(alpha + y * w, alpha + (y + 1) * w);
     return true;
 }
 
