@@ -72,7 +72,5 @@ int32_t EncodeSlideshow(EncodeJob* job, const COutputProfile* profile, const std
 }
 
 int32_t EncodeSlideshow(EncodeJob* job) {
-    const COutputProfileGroup* group = g_Project.m_ProfileGroups.GetCurrent();
-    const COutputProfile* profile = group ? group->GetCurrent() : nullptr;
-    return EncodeSlideshow(job, profile, GetAppDirectory());
+    return EncodeSlideshow(job, g_Project.m_ProfileGroups.GetCurrentProfile(), GetAppDirectory());
 }

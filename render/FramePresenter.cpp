@@ -29,7 +29,7 @@ int32_t PresentPreviewFrame(RenderJob& job) {
     if (elapsed < job.m_nFrameInterval) Sleep(job.m_nFrameInterval - elapsed);
     job.m_nLastTick = GetTickCount();
     if (job.m_pScreenGraphics && job.m_pFrameBitmap) job.m_pScreenGraphics->DrawImage(job.m_pFrameBitmap, 0, 0);
-    return TestStop(job.m_pStopEvent);
+    return TestStop(GetRenderStopEvent(job));
 }
 
 // What follows a frame's encoding: its failure, or progress and the stop test.
@@ -38,7 +38,7 @@ int32_t AfterEncode(RenderJob& job, int32_t encoded) {
     job.m_dProgress += job.m_dProgressStep;
     EncodeJob* encode = job.m_pEncodeJob;
     if (encode && encode->m_pfnProgress) encode->m_pfnProgress(static_cast<int32_t>(job.m_dProgress), encode->m_pProgress);
-    return TestStop(encode ? encode->m_pStopEvent : nullptr);
+    return TestStop(GetRenderStopEvent(job));
 }
 
 // An opaque frame bitmap that is the whole frame converts straight from its pixels, without the
