@@ -10,11 +10,9 @@ constexpr char kSignalByte = 's';
 constexpr char kQuitByte = 'q';
 } // namespace
 
-volatile sig_atomic_t CInterruptWatcher::s_interrupted = 0;
 std::atomic<int> CInterruptWatcher::s_writeFd{-1};
 
 CInterruptWatcher::CInterruptWatcher(std::function<void()> onInterrupt) : m_onInterrupt(std::move(onInterrupt)) {
-    s_interrupted = 0;
     if (::pipe2(m_pipe, O_CLOEXEC) != 0)
         return;
     // The handler must never block on a full pipe.
@@ -50,7 +48,6 @@ CInterruptWatcher::~CInterruptWatcher() {
 
 void CInterruptWatcher::OnSignal(int) {
     const int savedErrno = errno;
-    s_interrupted = 1;
     const int fd = s_writeFd.load();
     if (fd >= 0) {
         const char byte = kSignalByte;

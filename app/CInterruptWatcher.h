@@ -1,7 +1,6 @@
 // Turns Ctrl-C (SIGINT) and SIGTERM into a call on an ordinary thread. The signal handler only
-// records the signal and writes one byte to a pipe; a watcher thread reads it and runs the
-// callback, which may do what a handler must not (set events, print). The previous handlers
-// come back when the object goes.
+// writes one byte to a pipe; a watcher thread reads it and runs the callback, which may do what
+// a handler must not (set events, print). The previous handlers come back when the object goes.
 #pragma once
 
 #include <signal.h>
@@ -17,15 +16,10 @@ public:
     CInterruptWatcher(const CInterruptWatcher&) = delete;
     CInterruptWatcher& operator=(const CInterruptWatcher&) = delete;
 
-    // True once a signal came; false when the watcher could not be set up.
-    bool Interrupted() const { return s_interrupted != 0; }
-    bool IsActive() const { return m_active; }
-
 private:
     static void OnSignal(int signal);
     void Watch();
 
-    static volatile sig_atomic_t s_interrupted;
     static std::atomic<int> s_writeFd;
 
     std::function<void()> m_onInterrupt;

@@ -20,6 +20,14 @@ namespace {
 // The joined music is written at this rate (bytes per second), whatever the sources were.
 constexpr int64_t kMp2BytesPerSecond = 192000 / 8;
 constexpr int64_t kBytesPerMB = 1024 * 1024;
+
+// Free bytes of the file system holding path, or -1 when unknown.
+int64_t FreeBytes(const std::string& path) {
+    struct statvfs info {};
+    if (::statvfs(path.c_str(), &info) != 0)
+        return -1;
+    return static_cast<int64_t>(info.f_bavail) * static_cast<int64_t>(info.f_frsize);
+}
 } // namespace
 
 CTabBurn::~CTabBurn() {
@@ -56,13 +64,6 @@ void CTabBurn::SetProgressPos(int32_t position) {
     m_nProgressPos.store(position);
     if (m_pCounter)
         m_pCounter->SetPos(position);
-}
-
-int64_t CTabBurn::FreeBytes(const std::string& path) {
-    struct statvfs info {};
-    if (::statvfs(path.c_str(), &info) != 0)
-        return -1;
-    return static_cast<int64_t>(info.f_bavail) * static_cast<int64_t>(info.f_frsize);
 }
 
 bool CTabBurn::PrepareMakeVideo(std::string& error) {

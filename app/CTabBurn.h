@@ -52,14 +52,10 @@ public:
     void RequestStop();
     // Waits for the worker and returns how the run ended.
     Result WaitForMakeVideo();
-    bool IsRunning() const { return m_worker.joinable(); }
 
     // The whole run on the calling thread: the music, then every slideshow's video. A stopped
     // or failed slideshow leaves no video file behind; finished ones stay.
     Result MakeVideoFiles();
-
-    // Free bytes of the file system holding path, or -1 when unknown.
-    static int64_t FreeBytes(const std::string& path);
 
 private:
     void SetProgressPos(int32_t position);

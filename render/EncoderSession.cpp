@@ -12,13 +12,6 @@ bool EncoderSession::Load(const std::string& programFolder) {
     m_pfnInit = m_Library.Entry<InitEncoderFn>("initEncoder");
     m_pfnFrame = m_Library.Entry<EncOneFrameFn>("EncOneFrame");
     m_pfnClose = m_Library.Entry<CloseEncoderFn>("closeEncoder");
-    if (!m_pfnInit || !m_pfnFrame || !m_pfnClose) {
-        m_Library.Unload();
-        m_pfnInit = nullptr;
-        m_pfnFrame = nullptr;
-        m_pfnClose = nullptr;
-        return false;
-    }
     return true;
 }
 
