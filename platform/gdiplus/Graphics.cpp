@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 
 #include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/CachedBitmap.h"
@@ -14,10 +13,6 @@
 namespace Gdiplus {
 
 namespace {
-
-bool Finite(std::initializer_list<double> values) {
-    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-}
 
 void SetSourceColor(cairo_t* cr, const Color& c) {
     cairo_set_source_rgba(cr, c.GetR() / 255.0, c.GetG() / 255.0, c.GetB() / 255.0, c.GetA() / 255.0);
@@ -120,7 +115,7 @@ Status Graphics::FillWith(const SolidBrush* brush, const GraphicsPath& path) {
 }
 
 Status Graphics::FillRectangle(const SolidBrush* brush, const RectF& rect) {
-    if (!Finite({rect.X, rect.Y, rect.Width, rect.Height})) return Set(InvalidParameter);
+    if (!detail::AllFinite({rect.X, rect.Y, rect.Width, rect.Height})) return Set(InvalidParameter);
     if (rect.Width <= 0 || rect.Height <= 0) return Set(m_cr && brush ? Ok : InvalidParameter);
     RectF r = rect;
     const cairo_matrix_t& w = m_world.ToCairo();
@@ -146,7 +141,7 @@ Status Graphics::FillRectangle(const SolidBrush* brush, const RectF& rect) {
 }
 
 Status Graphics::FillEllipse(const SolidBrush* brush, const RectF& rect) {
-    if (!Finite({rect.X, rect.Y, rect.Width, rect.Height})) return Set(InvalidParameter);
+    if (!detail::AllFinite({rect.X, rect.Y, rect.Width, rect.Height})) return Set(InvalidParameter);
     if (rect.Width <= 0 || rect.Height <= 0) return Set(m_cr && brush ? Ok : InvalidParameter);
     GraphicsPath path;
     path.AddEllipse(rect);
@@ -156,7 +151,7 @@ Status Graphics::FillEllipse(const SolidBrush* brush, const RectF& rect) {
 Status Graphics::FillPolygon(const SolidBrush* brush, const PointF* points, INT count, FillMode fillMode) {
     if (!points || count < 0) return Set(InvalidParameter);
     for (INT i = 0; i < count; ++i)
-        if (!Finite({points[i].X, points[i].Y})) return Set(InvalidParameter);
+        if (!detail::AllFinite({points[i].X, points[i].Y})) return Set(InvalidParameter);
     if (count < 3) return Set(m_cr && brush ? Ok : InvalidParameter);
     GraphicsPath path(fillMode);
     path.AddPolygon(points, count);
@@ -171,7 +166,8 @@ Status Graphics::FillPath(const SolidBrush* brush, const GraphicsPath* path) {
 Status Graphics::DrawImageCore(Bitmap* image, double sx, double sy, double sw, double sh, const double dst[6],
                                const ImageAttributes* attributes) {
     if (!m_cr || !image || !image->IsValid()) return Set(InvalidParameter);
-    if (!Finite({sx, sy, sw, sh, dst[0], dst[1], dst[2], dst[3], dst[4], dst[5]})) return Set(InvalidParameter);
+    if (!detail::AllFinite({sx, sy, sw, sh, dst[0], dst[1], dst[2], dst[3], dst[4], dst[5]}))
+        return Set(InvalidParameter);
     const double alpha = attributes ? attributes->AlphaFactor() : 1.0;
     if (sw == 0 || sh == 0 || alpha <= 0 || !m_worldUsable) return Set(Ok);
 
@@ -344,7 +340,7 @@ Status Graphics::CombineClip(CombineMode mode, const Region& deviceRegion) {
 }
 
 Status Graphics::SetClip(const RectF& rect, CombineMode mode) {
-    if (!Finite({rect.X, rect.Y, rect.Width, rect.Height})) return Set(InvalidParameter);
+    if (!detail::AllFinite({rect.X, rect.Y, rect.Width, rect.Height})) return Set(InvalidParameter);
     const cairo_matrix_t& w = m_world.ToCairo();
     if (m_worldUsable && w.xy == 0 && w.yx == 0) {
         // Axis-aligned: go straight to device space, cutting far-out edges to a sane size.
@@ -387,7 +383,7 @@ Status Graphics::ResetClip() {
 }
 
 BOOL Graphics::IsVisible(REAL x, REAL y) const {
-    if (!m_cr || !Finite({x, y})) return FALSE;
+    if (!m_cr || !detail::AllFinite({x, y})) return FALSE;
     if (!m_hasClip) return TRUE;
     if (!m_worldUsable) return FALSE;
     double dx = x, dy = y;
@@ -397,11 +393,9 @@ BOOL Graphics::IsVisible(REAL x, REAL y) const {
 
 Status Graphics::WorldChanged() {
     if (!m_cr) return Set(InvalidParameter);
-    const cairo_matrix_t& w = m_world.ToCairo();
-    const bool finite = Finite({w.xx, w.yx, w.xy, w.yy, w.x0, w.y0});
-    m_worldUsable = finite && m_world.IsUsable();
-    if (m_worldUsable) cairo_set_matrix(m_cr.get(), &w);
-    return Finish(finite ? Ok : InvalidParameter);
+    m_worldUsable = m_world.IsUsable();
+    if (m_worldUsable) cairo_set_matrix(m_cr.get(), &m_world.ToCairo());
+    return Finish(detail::AllFinite(m_world.ToCairo()) ? Ok : InvalidParameter);
 }
 
 Status Graphics::SetTransform(const Matrix* matrix) {

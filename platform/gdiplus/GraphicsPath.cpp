@@ -13,10 +13,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-bool Finite(std::initializer_list<double> values) {
-    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-}
-
 } // namespace
 
 GraphicsPath::GraphicsPath(FillMode fillMode) : m_fillMode(fillMode) {}
@@ -81,7 +77,7 @@ void GraphicsPath::ArcTo(double cx, double cy, double rx, double ry, double t0, 
 }
 
 Status GraphicsPath::AddLine(REAL x1, REAL y1, REAL x2, REAL y2) {
-    if (!Finite({x1, y1, x2, y2})) return Set(InvalidParameter);
+    if (!detail::AllFinite({x1, y1, x2, y2})) return Set(InvalidParameter);
     if (m_startNew || !m_figureOpen)
         MoveTo(x1, y1);
     else
@@ -93,7 +89,7 @@ Status GraphicsPath::AddLine(REAL x1, REAL y1, REAL x2, REAL y2) {
 Status GraphicsPath::AddLines(const PointF* points, INT count) {
     if (!points || count < 1) return Set(InvalidParameter);
     for (INT i = 0; i < count; ++i)
-        if (!Finite({points[i].X, points[i].Y})) return Set(InvalidParameter);
+        if (!detail::AllFinite({points[i].X, points[i].Y})) return Set(InvalidParameter);
     if (m_startNew || !m_figureOpen)
         MoveTo(points[0].X, points[0].Y);
     else
@@ -103,7 +99,7 @@ Status GraphicsPath::AddLines(const PointF* points, INT count) {
 }
 
 Status GraphicsPath::AddRectangle(const RectF& r) {
-    if (!Finite({r.X, r.Y, r.Width, r.Height})) return Set(InvalidParameter);
+    if (!detail::AllFinite({r.X, r.Y, r.Width, r.Height})) return Set(InvalidParameter);
     if (r.Width == 0 || r.Height == 0) return Set(Ok);
     const double x0 = r.X, y0 = r.Y, x1 = static_cast<double>(r.X) + r.Width,
                  y1 = static_cast<double>(r.Y) + r.Height;
@@ -123,7 +119,7 @@ Status GraphicsPath::AddRectangles(const RectF* rects, INT count) {
 }
 
 Status GraphicsPath::AddEllipse(const RectF& r) {
-    if (!Finite({r.X, r.Y, r.Width, r.Height})) return Set(InvalidParameter);
+    if (!detail::AllFinite({r.X, r.Y, r.Width, r.Height})) return Set(InvalidParameter);
     if (r.Width == 0 || r.Height == 0) return Set(Ok);
     const double rx = std::fabs(r.Width) / 2.0, ry = std::fabs(r.Height) / 2.0;
     const double cx = r.X + r.Width / 2.0, cy = r.Y + r.Height / 2.0;
@@ -134,7 +130,8 @@ Status GraphicsPath::AddEllipse(const RectF& r) {
 }
 
 Status GraphicsPath::AddPie(const RectF& r, REAL startAngle, REAL sweepAngle) {
-    if (!Finite({r.X, r.Y, r.Width, r.Height, startAngle, sweepAngle})) return Set(InvalidParameter);
+    if (!detail::AllFinite({r.X, r.Y, r.Width, r.Height, startAngle, sweepAngle}))
+        return Set(InvalidParameter);
     if (r.Width == 0 || r.Height == 0 || sweepAngle == 0) return Set(Ok);
     const double rx = std::fabs(r.Width) / 2.0, ry = std::fabs(r.Height) / 2.0;
     const double cx = r.X + r.Width / 2.0, cy = r.Y + r.Height / 2.0;
@@ -159,7 +156,7 @@ Status GraphicsPath::AddPie(const RectF& r, REAL startAngle, REAL sweepAngle) {
 Status GraphicsPath::AddPolygon(const PointF* points, INT count) {
     if (!points || count < 3) return Set(InvalidParameter);
     for (INT i = 0; i < count; ++i)
-        if (!Finite({points[i].X, points[i].Y})) return Set(InvalidParameter);
+        if (!detail::AllFinite({points[i].X, points[i].Y})) return Set(InvalidParameter);
     MoveTo(points[0].X, points[0].Y);
     for (INT i = 1; i < count; ++i) LineTo(points[i].X, points[i].Y);
     Close();

@@ -9,11 +9,6 @@ namespace Gdiplus {
 
 namespace {
 
-bool AllFinite(const cairo_matrix_t& m) {
-    return std::isfinite(m.xx) && std::isfinite(m.yx) && std::isfinite(m.xy) && std::isfinite(m.yy) &&
-           std::isfinite(m.x0) && std::isfinite(m.y0);
-}
-
 double Determinant(const cairo_matrix_t& m) { return m.xx * m.yy - m.yx * m.xy; }
 
 } // namespace
@@ -126,7 +121,8 @@ Status Matrix::RotateAt(REAL angle, const PointF& center, MatrixOrder order) {
 Status Matrix::Invert() {
     if (!IsInvertible()) return Set(InvalidParameter);
     cairo_matrix_t inv = m_m;
-    if (cairo_matrix_invert(&inv) != CAIRO_STATUS_SUCCESS || !AllFinite(inv)) return Set(InvalidParameter);
+    if (cairo_matrix_invert(&inv) != CAIRO_STATUS_SUCCESS || !detail::AllFinite(inv))
+        return Set(InvalidParameter);
     m_m = inv;
     return Set(Ok);
 }
@@ -159,7 +155,7 @@ Status Matrix::TransformPoints(Point* pts, INT count) const {
 }
 
 BOOL Matrix::IsInvertible() const {
-    if (!AllFinite(m_m)) return FALSE;
+    if (!detail::AllFinite(m_m)) return FALSE;
     const double det = Determinant(m_m);
     return (std::isfinite(det) && std::fabs(det) >= detail::kMinDeterminant) ? TRUE : FALSE;
 }

@@ -1,7 +1,6 @@
 #include "platform/gdiplus/Region.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace Gdiplus {
 
@@ -9,12 +8,10 @@ Region::Region() = default;
 
 Region::Region(const RectF& rect) {
     GraphicsPath path;
-    if (path.AddRectangle(rect) != Ok || path.IsEmpty()) {
+    const Status added = path.AddRectangle(rect); // InvalidParameter for numbers that are not finite
+    if (added != Ok || path.IsEmpty()) {
         m_form = Form::Empty;
-        Set(std::isfinite(rect.X) && std::isfinite(rect.Y) && std::isfinite(rect.Width) &&
-                    std::isfinite(rect.Height)
-                ? Ok
-                : InvalidParameter);
+        Set(added);
         return;
     }
     m_paths.push_back(std::move(path));

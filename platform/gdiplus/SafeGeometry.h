@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace Gdiplus::detail {
 
@@ -16,7 +17,15 @@ constexpr double kMinDeterminant = 1e-12;
 // 16.16 fixed point in pixman).
 constexpr double kMaxLinearFactor = 30000.0;
 
-inline bool IsFinite(double v) { return std::isfinite(v); }
+inline bool AllFinite(std::initializer_list<double> values) {
+    for (double v : values)
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
+inline bool AllFinite(const cairo_matrix_t& m) {
+    return AllFinite({m.xx, m.yx, m.xy, m.yy, m.x0, m.y0});
+}
 
 inline bool InDeviceRange(double x, double y) {
     return std::isfinite(x) && std::isfinite(y) && std::fabs(x) <= kMaxDeviceCoord &&
@@ -25,11 +34,9 @@ inline bool InDeviceRange(double x, double y) {
 
 // True when cairo can take the matrix and invert it without losing itself.
 inline bool MatrixIsUsable(const cairo_matrix_t& m) {
-    const double e[6] = {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
-    for (double v : e)
-        if (!std::isfinite(v)) return false;
-    for (int i = 0; i < 4; ++i)
-        if (std::fabs(e[i]) > kMaxLinearFactor) return false;
+    if (!AllFinite(m)) return false;
+    for (double v : {m.xx, m.yx, m.xy, m.yy})
+        if (std::fabs(v) > kMaxLinearFactor) return false;
     if (std::fabs(m.x0) > 1e9 || std::fabs(m.y0) > 1e9) return false;
     const double det = m.xx * m.yy - m.yx * m.xy;
     return std::isfinite(det) && std::fabs(det) >= kMinDeterminant;
