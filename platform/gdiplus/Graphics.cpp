@@ -14,6 +14,30 @@ namespace Gdiplus {
 
 namespace {
 
+// Two opposite corners of a rectangle in device space.
+struct DeviceBox {
+    double x0, y0, x1, y1;
+};
+
+// The corners of a rectangle mapped through an axis-aligned transform, each coordinate cut to
+// half of cairo's safe range so that a huge rectangle still covers the target.
+DeviceBox ClampedDeviceBox(const cairo_matrix_t& w, const RectF& rect) {
+    const double lim = detail::kMaxDeviceCoord / 2;
+    DeviceBox d{rect.X, rect.Y, static_cast<double>(rect.X) + rect.Width,
+                static_cast<double>(rect.Y) + rect.Height};
+    cairo_matrix_transform_point(&w, &d.x0, &d.y0);
+    cairo_matrix_transform_point(&w, &d.x1, &d.y1);
+    for (double* v : {&d.x0, &d.y0, &d.x1, &d.y1})
+        *v = std::clamp(*v, -lim, lim);
+    return d;
+}
+
+// The rectangle spanned by two opposite corners given in any order.
+RectF MakeRect(double x0, double y0, double x1, double y1) {
+    return RectF(static_cast<REAL>(std::min(x0, x1)), static_cast<REAL>(std::min(y0, y1)),
+                 static_cast<REAL>(std::fabs(x1 - x0)), static_cast<REAL>(std::fabs(y1 - y0)));
+}
+
 void SetSourceColor(cairo_t* cr, const Color& c) {
     cairo_set_source_rgba(cr, c.GetR() / 255.0, c.GetG() / 255.0, c.GetB() / 255.0, c.GetA() / 255.0);
 }
@@ -66,8 +90,7 @@ void Graphics::ApplyState() {
 Status Graphics::Finish(Status s) {
     if (cairo_status(m_cr.get()) == CAIRO_STATUS_SUCCESS) return Set(s);
     // Not expected: every input is checked before cairo sees it. Start over with a fresh context.
-    detail::CairoContextPtr cr(cairo_create(m_surface.get()));
-    m_cr = std::move(cr);
+    m_cr.reset(cairo_create(m_surface.get()));
     ApplyState();
     return Set(GenericError);
 }
@@ -119,21 +142,11 @@ Status Graphics::FillRectangle(const SolidBrush* brush, const RectF& rect) {
     if (rect.Width <= 0 || rect.Height <= 0) return Set(m_cr && brush ? Ok : InvalidParameter);
     RectF r = rect;
     const cairo_matrix_t& w = m_world.ToCairo();
-    if (w.xy == 0 && w.yx == 0) {
-        // Axis-aligned: a rectangle reaching far outside the target is cut to a sane size first.
-        const double lim = detail::kMaxDeviceCoord / 2;
-        double x0 = r.X, y0 = r.Y, x1 = static_cast<double>(r.X) + r.Width, y1 = static_cast<double>(r.Y) + r.Height;
-        cairo_matrix_transform_point(&w, &x0, &y0);
-        cairo_matrix_transform_point(&w, &x1, &y1);
-        if (m_worldUsable && std::fabs(w.xx) > 0 && std::fabs(w.yy) > 0) {
-            x0 = std::clamp(x0, -lim, lim), x1 = std::clamp(x1, -lim, lim);
-            y0 = std::clamp(y0, -lim, lim), y1 = std::clamp(y1, -lim, lim);
-            // Back into world space.
-            x0 = (x0 - w.x0) / w.xx, x1 = (x1 - w.x0) / w.xx;
-            y0 = (y0 - w.y0) / w.yy, y1 = (y1 - w.y0) / w.yy;
-            r = RectF(static_cast<REAL>(std::min(x0, x1)), static_cast<REAL>(std::min(y0, y1)),
-                      static_cast<REAL>(std::fabs(x1 - x0)), static_cast<REAL>(std::fabs(y1 - y0)));
-        }
+    if (m_worldUsable && w.xy == 0 && w.yx == 0) {
+        // A rectangle reaching far outside the target is cut to a sane size, then taken back into
+        // world space (a usable axis-aligned transform has non-zero scales).
+        const DeviceBox d = ClampedDeviceBox(w, rect);
+        r = MakeRect((d.x0 - w.x0) / w.xx, (d.y0 - w.y0) / w.yy, (d.x1 - w.x0) / w.xx, (d.y1 - w.y0) / w.yy);
     }
     GraphicsPath path;
     path.AddRectangle(r);
@@ -320,14 +333,12 @@ Status Graphics::DrawCachedBitmap(const CachedBitmap* cached, INT x, INT y) {
     return Finish(Ok);
 }
 
-bool Graphics::ToDevice(Region& region) const {
-    if (region.IsInfiniteShape() || region.IsEmptyShape()) return true;
-    if (!m_worldUsable) {
+void Graphics::ToDevice(Region& region) const {
+    if (region.IsInfiniteShape() || region.IsEmptyShape()) return;
+    if (m_worldUsable)
+        region.Transform(&m_world);
+    else
         region.MakeEmpty();
-        return true;
-    }
-    region.Transform(&m_world);
-    return true;
 }
 
 Status Graphics::CombineClip(CombineMode mode, const Region& deviceRegion) {
@@ -344,16 +355,8 @@ Status Graphics::SetClip(const RectF& rect, CombineMode mode) {
     const cairo_matrix_t& w = m_world.ToCairo();
     if (m_worldUsable && w.xy == 0 && w.yx == 0) {
         // Axis-aligned: go straight to device space, cutting far-out edges to a sane size.
-        const double lim = detail::kMaxDeviceCoord / 2;
-        double x0 = rect.X, y0 = rect.Y;
-        double x1 = static_cast<double>(rect.X) + rect.Width, y1 = static_cast<double>(rect.Y) + rect.Height;
-        cairo_matrix_transform_point(&w, &x0, &y0);
-        cairo_matrix_transform_point(&w, &x1, &y1);
-        x0 = std::clamp(x0, -lim, lim), x1 = std::clamp(x1, -lim, lim);
-        y0 = std::clamp(y0, -lim, lim), y1 = std::clamp(y1, -lim, lim);
-        const Region device(RectF(static_cast<REAL>(std::min(x0, x1)), static_cast<REAL>(std::min(y0, y1)),
-                                  static_cast<REAL>(std::fabs(x1 - x0)), static_cast<REAL>(std::fabs(y1 - y0))));
-        return CombineClip(mode, device);
+        const DeviceBox d = ClampedDeviceBox(w, rect);
+        return CombineClip(mode, Region(MakeRect(d.x0, d.y0, d.x1, d.y1)));
     }
     Region region(rect);
     ToDevice(region);

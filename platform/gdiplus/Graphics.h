@@ -132,7 +132,7 @@ private:
     // Rebuilds the context should cairo have failed; returns GenericError then, else `s`.
     Status Finish(Status s);
     Status WorldChanged();
-    bool ToDevice(Region& region) const;
+    void ToDevice(Region& region) const;
     Status CombineClip(CombineMode mode, const Region& deviceRegion);
     Status FillWith(const SolidBrush* brush, const GraphicsPath& path);
     Status DrawImageCore(Bitmap* image, double sx, double sy, double sw, double sh, const double dst[6],
