@@ -39,6 +39,13 @@ bool StartsWithFolder(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
+// A folder of that name inside some folder other than the root, by the text of the path.
+bool HasNameAndNonRootParent(const std::string& path, const std::string& name) {
+    const std::string normalized = CWorkFolders::Normalize(path);
+    const std::string parent = ParentOf(normalized);
+    return GetFileName(normalized) == name && !parent.empty() && parent != "/";
+}
+
 // Removes a folder only when it is empty.
 void RemoveEmptyFolder(const std::string& path) {
     if (!path.empty() && !IsLink(path)) ::rmdir(path.c_str());
@@ -66,11 +73,7 @@ bool CWorkFolders::IsProgramWorkingFolder(const std::string& path, const std::st
 
 bool CWorkFolders::IsDeletableTempFolder(const std::string& path) {
     if (path.empty() || path[0] != '/') return false;
-    const std::string normalized = Normalize(path);
-    if (GetFileName(normalized) != "temp") return false;
-    const std::string parent = ParentOf(normalized);
-    if (parent.empty() || parent == "/") return false;
-    return !IsLink(normalized);
+    return HasNameAndNonRootParent(path, "temp") && !IsLink(Normalize(path));
 }
 
 bool CWorkFolders::IsInside(const std::string& path, const std::string& folder) {
@@ -125,8 +128,8 @@ void CWorkFolders::RemoveUnsaved(CProject& project) {
     if (GetFileStatus(project.m_Config.m_strProjectFile, size, mtime)) return;
     const std::string& temp = project.m_Settings.m_strTempPath;
     if (IsDeletableTempFolder(temp)) DeleteFolder(temp);
-    const std::string output = Normalize(project.m_Settings.m_strOutputPath);
-    if (GetFileName(output) == "Output" && ParentOf(output) != "/" && !ParentOf(output).empty()) RemoveEmptyFolder(output);
+    const std::string& output = project.m_Settings.m_strOutputPath;
+    if (HasNameAndNonRootParent(output, "Output")) RemoveEmptyFolder(Normalize(output));
     const std::string& working = project.m_Config.m_strWorkingFolder;
     if (IsProgramWorkingFolder(working, project.m_Config.m_strAppPath)) RemoveEmptyFolder(working);
 }
