@@ -51,12 +51,15 @@ std::string FormatNow() {
     return out.str();
 }
 
+// The caller holds g_logMutex.
+std::string LogPathLocked() { return g_logPath.empty() ? GetAppDirectory() + "log.txt" : g_logPath; }
+
 } // namespace
 
 void WriteLog(const std::string& message) {
     const std::string line = FormatNow() + ": " + message + "\n";
     std::lock_guard<std::mutex> lock(g_logMutex);
-    LogFile file(g_logPath.empty() ? GetAppDirectory() + "log.txt" : g_logPath);
+    LogFile file(LogPathLocked());
     if (!file.IsOpen()) return;
     file.Write(line);  // the whole line in one write, so lines never interleave
 }
@@ -68,5 +71,5 @@ void SetLogFilePath(const std::string& path) {
 
 std::string GetLogFilePath() {
     std::lock_guard<std::mutex> lock(g_logMutex);
-    return g_logPath.empty() ? GetAppDirectory() + "log.txt" : g_logPath;
+    return LogPathLocked();
 }
