@@ -14,6 +14,8 @@
 #include "editor/AppDirectory.h"
 #include "model/CProject.h"
 #include "model/GlobalUtils.h"
+#include "model/XmlDoc.h"
+#include "platform/win/FileSystem.h"
 #include "platform/win/ScriptedUiHandler.h"
 
 namespace {
@@ -23,21 +25,14 @@ public:
         std::string templ = (std::filesystem::temp_directory_path() / "picreel-fuzz-XXXXXX").string();
         if (!mkdtemp(templ.data())) return;
         m_path = templ;
-        WriteFile(m_path + "/pic.bmp", Bmp(16, 12));
-        WriteFile(m_path + "/pic2.bmp", Bmp(5, 7));
+        CXmlDoc::WriteTextFile(m_path + "/pic.bmp", Bmp(16, 12));
+        CXmlDoc::WriteTextFile(m_path + "/pic2.bmp", Bmp(5, 7));
     }
     ~ProgramFolder() {
         std::error_code ec;
         if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
     }
     const std::string& Path() const { return m_path; }
-
-    static void WriteFile(const std::string& path, const std::string& bytes) {
-        if (FILE* f = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-            std::fclose(f);
-        }
-    }
 
 private:
     // A 24-bit picture, written field by field.
@@ -84,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_Project.Clear();
     g_Project.Init(program);
     const std::string input = program + "/input.prg";
-    ProgramFolder::WriteFile(input, WithProgramFolder(std::string(reinterpret_cast<const char*>(data), size), program));
+    CXmlDoc::WriteTextFile(input, WithProgramFolder(std::string(reinterpret_cast<const char*>(data), size), program));
     g_Project.m_Config.m_strProjectFile = input;
     g_Project.LoadProject();
 
@@ -98,12 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Leave the program folder as it was for the next input.
     g_Project.Clear();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(program, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("Project_", 0) == 0) DeleteFolder(entry.path().string());
-        else if (name == "input.prg" || name == "saved.prg") std::filesystem::remove(entry.path(), ec);
-    }
+    for (const FoundFile& found : FindFiles(program + "/Project_*", true)) DeleteFolder(found.path);
+    DeleteFile(input);
+    DeleteFile(saved);
     UiHandler::Install(previous);
     return 0;
 }
