@@ -36,12 +36,12 @@ void CEffectSetting::ApplyRandomDefaults(bool randomEffect, bool randomTransitio
 }
 
 void CEffectSetting::Save(CXmlDoc& xml) const {
-    xml.AddElem("DUVI_EFFECT", "");
+    xml.AddElem("DUVI_EFFECT");
     xml.IntoElem();
-    xml.AddElem("SINGLE_EFFECT_TIME", IntToXml(m_nSingleEffectTime).c_str());
-    xml.AddElem("SINGLE_EFFECT_ID", IntToXml(m_nSingleEffectId).c_str());
-    xml.AddElem("SINGLE_EFFECT_INIT_TYPE", IntToXml(m_nInitType).c_str());
-    xml.AddElem("TRANSITIO_EFFECT_TIME", IntToXml(m_nTransitionTime).c_str());
+    xml.AddElem("SINGLE_EFFECT_TIME", IntToXml(m_nSingleEffectTime));
+    xml.AddElem("SINGLE_EFFECT_ID", IntToXml(m_nSingleEffectId));
+    xml.AddElem("SINGLE_EFFECT_INIT_TYPE", IntToXml(m_nInitType));
+    xml.AddElem("TRANSITIO_EFFECT_TIME", IntToXml(m_nTransitionTime));
     if (m_pTransition) m_pTransition->Save(xml);
     xml.OutOfElem();
 }

@@ -26,9 +26,9 @@ void CProjectSettings::ResetPaths(const std::string& workingFolder) {
 }
 
 void CProjectSettings::Save(CXmlDoc& xml) const {
-    xml.AddElem("DUVI_SETTING", "");
+    xml.AddElem("DUVI_SETTING");
     xml.IntoElem();
-    xml.AddElem("IS_NTSC", IntToXml(IS_NTSC).c_str());
+    xml.AddElem("IS_NTSC", IntToXml(IS_NTSC));
     xml.AddElem("WOKRING_PATH", m_strWorkingPath.c_str());
     xml.AddElem("TEMP_PATH", m_strTempPath.c_str());
     xml.AddElem("OUTPUT_PATH", m_strOutputPath.c_str());

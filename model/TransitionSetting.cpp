@@ -38,22 +38,22 @@ int32_t TransitionSetting::DrawWidth() {
 }
 
 void TransitionSetting::SaveBare(CXmlDoc& xml, const char* key) {
-    xml.AddElem(TRANSITION_SETTING_ELEM, "");
+    xml.AddElem(TRANSITION_SETTING_ELEM);
     xml.SetAttrib("NAME", key);
 }
 
 void TransitionSetting::SaveOne(CXmlDoc& xml, const char* key, const char* elem) const {
     SaveBare(xml, key);
-    xml.AddChildElem(elem, IntToXml(m_nParam1).c_str());
+    xml.AddChildElem(elem, IntToXml(m_nParam1));
 }
 
 void TransitionSetting::SaveTwo(CXmlDoc& xml, const char* key, const char* elem1, const char* elem2) const {
     SaveBare(xml, key);
     const std::string group = std::string(key) + "_PARAM";
-    xml.AddChildElem(group.c_str(), "");
+    xml.AddChildElem(group);
     xml.IntoElem();
-    xml.AddChildElem(elem1, IntToXml(m_nParam1).c_str());
-    xml.AddChildElem(elem2, IntToXml(m_nParam2).c_str());
+    xml.AddChildElem(elem1, IntToXml(m_nParam1));
+    xml.AddChildElem(elem2, IntToXml(m_nParam2));
     xml.OutOfElem();
 }
 
@@ -69,7 +69,7 @@ std::pair<int32_t, int32_t> TransitionSetting::LoadTwo(CXmlDoc& xml, const char*
                                                        const char* elem2) {
     const std::string group = std::string(key) + "_PARAM";
     if (!xml.IntoElem()) throw false;
-    if (!xml.FindElem(group.c_str())) throw false;
+    if (!xml.FindElem(group)) throw false;
     if (!xml.IntoElem()) throw false;
     if (!xml.FindElem(elem1)) throw false;
     const int32_t first = XmlToInt(xml.GetData());

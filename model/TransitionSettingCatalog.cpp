@@ -46,7 +46,7 @@ void TransitionSettingCatalog::EditAt(int32_t index) {
 }
 
 bool TransitionSettingCatalog::Save(CXmlDoc& xml) const {
-    xml.AddElem("EFFECT_SETS", "");
+    xml.AddElem("EFFECT_SETS");
     xml.IntoElem();
     for (const auto& setting : m_arrSettings)
         setting->Save(xml);
