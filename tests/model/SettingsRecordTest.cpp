@@ -11,24 +11,14 @@
 #include "model/TransitionRandomSetting.h"
 #include "model/WorkFolderNames.h"
 #include "model/XmlDoc.h"
+#include "tests/model/XmlRootDoc.h"
 #include "platform/win/Random.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-template <class Record> std::string SaveUnderRoot(const Record& record) {
-    CXmlDoc doc;
-    doc.AddElem("ROOT");
-    doc.IntoElem();
-    record.Save(doc);
-    return doc.GetDoc();
-}
-
 template <class Record> bool LoadFromRoot(Record& record, const std::string& text) {
     CXmlDoc doc;
-    doc.SetDoc(text);
-    doc.FindElem("ROOT");
-    doc.IntoElem();
-    return record.Load(doc);
+    return EnterRoot(doc, text) && record.Load(doc);
 }
 } // namespace
 

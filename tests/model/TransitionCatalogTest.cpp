@@ -10,15 +10,13 @@
 #include "model/TransitionFactory.h"
 #include "model/TransitionSettingCatalog.h"
 #include "model/XmlDoc.h"
+#include "tests/model/XmlRootDoc.h"
 #include "platform/win/Random.h"
 
 namespace {
 bool LoadCatalog(TransitionSettingCatalog& catalog, const std::string& text) {
     CXmlDoc doc;
-    doc.SetDoc(text);
-    doc.FindElem("reference");
-    doc.IntoElem();
-    return catalog.Load(doc);
+    return EnterRoot(doc, text, "reference") && catalog.Load(doc);
 }
 
 std::string EffectSets(int children) {

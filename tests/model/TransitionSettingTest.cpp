@@ -15,24 +15,15 @@
 #include "model/TransitionSweepSetting.h"
 #include "model/TransitionWipeSetting.h"
 #include "model/XmlDoc.h"
+#include "tests/model/XmlRootDoc.h"
 #include "platform/win/Random.h"
 
 namespace {
 
-// A document holding one setting under a root element, as text.
-std::string SaveUnderRoot(const TransitionSetting& setting) {
-    CXmlDoc doc;
-    doc.AddElem("ROOT");
-    doc.IntoElem();
-    setting.Save(doc);
-    return doc.GetDoc();
-}
-
 // Reads the first setting under the root of a text.
 bool LoadFromRoot(const std::string& text, std::unique_ptr<TransitionSetting>& slot) {
     CXmlDoc doc;
-    if (!doc.SetDoc(text) || !doc.FindElem("ROOT") || !doc.IntoElem()) return false;
-    return LoadTransition(doc, slot);
+    return EnterRoot(doc, text) && LoadTransition(doc, slot);
 }
 
 struct KindDefaults {
