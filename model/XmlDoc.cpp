@@ -45,30 +45,6 @@ bool IsWritableAttribName(std::string_view name) {
     return true;
 }
 
-// Closes a descriptor and removes a temporary file unless told the file was kept.
-class TempFileGuard {
-public:
-    TempFileGuard(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
-    ~TempFileGuard() {
-        if (m_fd >= 0) ::close(m_fd);
-        if (!m_kept) ::unlink(m_path.c_str());
-    }
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    int Fd() const { return m_fd; }
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-    void Keep() { m_kept = true; }
-
-private:
-    int m_fd;
-    std::string m_path;
-    bool m_kept = false;
-};
-
 class FdGuard {
 public:
     explicit FdGuard(int fd) : m_fd(fd) {}
@@ -78,9 +54,31 @@ public:
     FdGuard(const FdGuard&) = delete;
     FdGuard& operator=(const FdGuard&) = delete;
     int Fd() const { return m_fd; }
+    // Closes now, reporting a failed close (delayed write errors show up here).
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
 
 private:
     int m_fd;
+};
+
+// Removes a temporary file unless told the file was kept.
+class TempFileGuard {
+public:
+    explicit TempFileGuard(std::string path) : m_path(std::move(path)) {}
+    ~TempFileGuard() {
+        if (!m_kept) ::unlink(m_path.c_str());
+    }
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+    void Keep() { m_kept = true; }
+
+private:
+    std::string m_path;
+    bool m_kept = false;
 };
 
 } // namespace
@@ -710,7 +708,8 @@ bool CXmlDoc::WriteTextFile(const std::string& path, const std::string& text) {
     std::string tmpl = path + ".tmpXXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return false;
-    TempFileGuard tmp(fd, tmpl);
+    TempFileGuard tmp(tmpl);
+    FdGuard file(fd);
     ::fchmod(fd, 0644);
     size_t done = 0;
     while (done < text.size()) {
@@ -722,7 +721,7 @@ bool CXmlDoc::WriteTextFile(const std::string& path, const std::string& text) {
         done += static_cast<size_t>(put);
     }
     if (::fsync(fd) != 0) return false;
-    if (!tmp.Close()) return false;
+    if (!file.Close()) return false;
     if (::rename(tmpl.c_str(), path.c_str()) != 0) return false;
     tmp.Keep();
     return true;
