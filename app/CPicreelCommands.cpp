@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -72,11 +71,6 @@ std::string Absolute(const std::string& path) {
     return ec ? path : full.lexically_normal().string();
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool ParseIndex(const std::string& text, int32_t& index) {
     if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), ::isdigit))
         return false;
@@ -141,11 +135,6 @@ std::string CPicreelCommands::ProgramFolder() {
     return folder;
 }
 
-std::string CPicreelCommands::GroupName(const std::string& folderPath) {
-    const size_t slash = folderPath.find_last_of('/');
-    return slash == std::string::npos ? folderPath : folderPath.substr(slash + 1);
-}
-
 bool CPicreelCommands::FindProfile(const COutputProfileGroupList& groups, const std::string& name, int32_t& group,
                                    int32_t& profile, std::string& error) {
     error = "unknown profile '" + name + "' (see picreel profiles)";
@@ -156,7 +145,7 @@ bool CPicreelCommands::FindProfile(const COutputProfileGroupList& groups, const 
     const std::string profileText = name.substr(slash + 1);
     group = -1;
     for (int32_t g = 0; g < groups.GetCount() && group < 0; ++g)
-        if (GroupName(groups.GetAt(g)->m_strFolderPath) == groupText)
+        if (GetFileName(groups.GetAt(g)->m_strFolderPath) == groupText)
             group = g;
     int32_t index = 0;
     if (group < 0 && ParseIndex(groupText, index) && groups.GetAt(index))
@@ -168,7 +157,7 @@ bool CPicreelCommands::FindProfile(const COutputProfileGroupList& groups, const 
     if (ParseIndex(profileText, index) && found->GetAt(index))
         profile = index;
     for (int32_t p = 0; p < found->GetCount() && profile < 0; ++p)
-        if (Lower(found->GetAt(p)->m_strDescS) == Lower(profileText))
+        if (ToLowerAscii(found->GetAt(p)->m_strDescS) == ToLowerAscii(profileText))
             profile = p;
     return profile >= 0;
 }
@@ -181,7 +170,7 @@ bool CPicreelCommands::CollectPictures(const std::vector<std::string>& args, std
         if (FolderExists(path)) {
             size_t found = 0;
             for (const FoundFile& file : FindFiles(path + "/*.*")) {
-                if (file.isFolder || GetImageTypeFromExt(Lower(GetFileExt(file.name))) == 0)
+                if (file.isFolder || GetImageTypeFromExt(ToLowerAscii(GetFileExt(file.name))) == 0)
                     continue;
                 pictures.push_back(file.path);
                 ++found;
@@ -381,7 +370,7 @@ int CPicreelCommands::Make(const std::vector<std::string>& args) {
     const COutputProfile* chosen = project.m_ProfileGroups.GetCurrentProfile();
     std::fprintf(stderr, "Making %d video file%s (%s/%d, %s) in %s\n", project.GetSlideshowCount(),
                  project.GetSlideshowCount() == 1 ? "" : "s",
-                 GroupName(project.m_ProfileGroups.GetCurrent()->m_strFolderPath).c_str(), profile,
+                 GetFileName(project.m_ProfileGroups.GetCurrent()->m_strFolderPath).c_str(), profile,
                  chosen->m_strDescS.c_str(), project.m_Settings.m_strOutputPath.c_str());
 
     CTerminalProgress counter = CTerminalProgress::ForStderr();
@@ -429,7 +418,7 @@ int CPicreelCommands::Profiles(const std::vector<std::string>& args) {
         return Fail("no output profiles in '" + ProgramFolder() + "/profile/avoutput'");
     for (int32_t g = 0; g < groups.GetCount(); ++g) {
         const COutputProfileGroup* group = groups.GetAt(g);
-        const std::string name = GroupName(group->m_strFolderPath);
+        const std::string name = GetFileName(group->m_strFolderPath);
         std::printf("%s: %s\n", name.c_str(), group->m_strDesc.c_str());
         for (int32_t p = 0; p < group->GetCount(); ++p) {
             const COutputProfile* profile = group->GetAt(p);

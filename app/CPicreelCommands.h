@@ -21,12 +21,10 @@ public:
     // Runs the command named by argv[1]; returns the exit status.
     int Run(int argc, char** argv);
 
-    // "GROUP/PROFILE": a group by its folder name or number, a profile by its number in the
+    // "GROUP/PROFILE": a group by its folder name (GetFileName of its folder path) or number, a profile by its number in the
     // group or its short description (any case). False with the reason when there is none.
     static bool FindProfile(const COutputProfileGroupList& groups, const std::string& name, int32_t& group,
                             int32_t& profile, std::string& error);
-    // The folder name of a group, as "GROUP" is written.
-    static std::string GroupName(const std::string& folderPath);
     // Each argument as an absolute path, folders replaced by their picture files sorted by
     // name. False with the reason for a missing path or a folder without pictures.
     static bool CollectPictures(const std::vector<std::string>& args, std::vector<std::string>& pictures,

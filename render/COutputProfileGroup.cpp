@@ -1,24 +1,12 @@
 #include "render/COutputProfileGroup.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
+#include "model/GlobalUtils.h"
 #include "model/XmlDoc.h"
 #include "model/XmlNumber.h"
-
-namespace {
-// The extension after the last dot is "xml" in any case.
-bool HasXmlExtension(const std::string& name) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || name.size() - dot != 4) return false;
-    std::string ext = name.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == "xml";
-}
-} // namespace
 
 bool COutputProfileGroup::Load(CXmlDoc& xml, const std::string& profileFolder) {
     m_nCurrent = 0;
@@ -44,7 +32,7 @@ bool COutputProfileGroup::ScanFolder() {
         std::error_code typeEc;
         if (!it->is_regular_file(typeEc)) continue;
         const std::string name = it->path().filename().string();
-        if (HasXmlExtension(name)) names.push_back(name);
+        if (ToLowerAscii(GetFileExt(name)) == "xml") names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {

@@ -18,6 +18,7 @@
 
 #include "app/CPicreelCommands.h"
 #include "imagelib/PixImage.h"
+#include "model/GlobalUtils.h"
 #include "platform/win/FileSystem.h"
 #include "render/COutputProfileGroupList.h"
 #include "tests/app/PicreelRunTest.h"
@@ -83,7 +84,7 @@ TEST_F(PicreelRun, NewAndMakeGiveTheFirstProfilesVideo) {
     groups.Load(m_program);
     ASSERT_GT(groups.GetCount(), 0);
     const COutputProfile& profile = *groups.GetAt(0)->GetAt(0);
-    const std::string name = CPicreelCommands::GroupName(groups.GetAt(0)->m_strFolderPath) + "/0";
+    const std::string name = GetFileName(groups.GetAt(0)->m_strFolderPath) + "/0";
 
     const Outcome made = Picreel("make " + ShellQuote(project) + " --output " + ShellQuote(m_dir.File("videos")) +
                                  " --profile " + name);
@@ -203,7 +204,7 @@ TEST(PicreelCommands, PicturesAndProfilesByName) {
 
     COutputProfileGroupList groups;
     if (!groups.Load(kProgramDir)) GTEST_SKIP() << "no profiles in the program folder";
-    const std::string first = CPicreelCommands::GroupName(groups.GetAt(0)->m_strFolderPath);
+    const std::string first = GetFileName(groups.GetAt(0)->m_strFolderPath);
     int32_t g = -1, p = -1;
     ASSERT_TRUE(CPicreelCommands::FindProfile(groups, first + "/0", g, p, error)) << error;
     EXPECT_EQ(g, 0);

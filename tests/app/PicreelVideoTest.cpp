@@ -14,6 +14,7 @@
 
 #include "app/CPicreelCommands.h"
 #include "imagelib/PixImage.h"
+#include "model/GlobalUtils.h"
 #include "render/COutputProfileGroupList.h"
 #include "tests/app/PicreelRunTest.h"
 
@@ -62,7 +63,7 @@ std::vector<std::string> ProgramFolderProfiles() {
     groups.Load(PICREEL_PROGRAM_DIR);
     for (int32_t g = 0; g < groups.GetCount(); ++g)
         for (int32_t p = 0; p < groups.GetAt(g)->GetCount(); ++p)
-            names.push_back(CPicreelCommands::GroupName(groups.GetAt(g)->m_strFolderPath) + "/" +
+            names.push_back(GetFileName(groups.GetAt(g)->m_strFolderPath) + "/" +
                             std::to_string(p));
     return names;
 }
