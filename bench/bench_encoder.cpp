@@ -2,7 +2,6 @@
 // Xvid video codec and MP3 sound, as a slideshow run hands them over.
 #include <benchmark/benchmark.h>
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,35 +10,13 @@
 #include <vector>
 
 #include "platform/encoder/EncoderApi.h"
+#include "render/EncoderParameters.h"
+#include "render/EncoderSession.h"
 
 namespace {
 
 constexpr int kWidth = 720;
 constexpr int kHeight = 480;
-
-class EncoderLibrary {
-public:
-    EncoderLibrary() {
-        m_handle = dlopen((std::string(PICREEL_PROGRAM_DIR) + "VelmorEncoder.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!m_handle) return;
-        init = reinterpret_cast<InitEncoderFn>(dlsym(m_handle, "initEncoder"));
-        frame = reinterpret_cast<EncOneFrameFn>(dlsym(m_handle, "EncOneFrame"));
-        close = reinterpret_cast<CloseEncoderFn>(dlsym(m_handle, "closeEncoder"));
-    }
-    ~EncoderLibrary() {
-        if (m_handle) dlclose(m_handle);
-    }
-    EncoderLibrary(const EncoderLibrary&) = delete;
-    EncoderLibrary& operator=(const EncoderLibrary&) = delete;
-    bool Ready() const { return init && frame && close; }
-
-    InitEncoderFn init = nullptr;
-    EncOneFrameFn frame = nullptr;
-    CloseEncoderFn close = nullptr;
-
-private:
-    void* m_handle = nullptr;
-};
 
 // A photo-like picture: smooth gradients with some detail; `shift` pans it sideways.
 std::vector<uint8_t> Picture(int shift) {
@@ -61,32 +38,43 @@ std::vector<uint8_t> Picture(int shift) {
 }
 
 void EncodeFrames(benchmark::State& state, bool moving) {
-    EncoderLibrary lib;
-    if (!lib.Ready()) {
+    EncoderSession session;
+    if (!session.Load(PICREEL_PROGRAM_DIR)) {
         state.SkipWithError("VelmorEncoder.so not loadable");
         return;
     }
-    const std::string out =
+    EncoderParameters p;
+    p.m_nWidth = kWidth;
+    p.m_nHeight = kHeight;
+    p.m_strOutputFile =
         (std::filesystem::temp_directory_path() / ("bench_encoder_" + std::to_string(getpid()) + ".avi")).string();
-    const std::string music = std::string(PICREEL_PROGRAM_DIR) + "menu_pic/silent.mp2";
-    if (lib.init(kWidth, kHeight, out.c_str(), "", music.c_str(), "libmp3lame", "128kb", "44100", "2", "libxvid",
-                 "1500kb", "720x480", "29.97") != 0) {
+    p.m_strAudioFile = std::string(PICREEL_PROGRAM_DIR) + "menu_pic/silent.mp2";
+    p.m_strAudioCodec = "libmp3lame";
+    p.m_strAudioBitRate = "128kb";
+    p.m_strAudioSampleRate = "44100";
+    p.m_strAudioChannels = "2";
+    p.m_strVideoCodec = "libxvid";
+    p.m_strVideoBitRate = "1500kb";
+    p.m_strFrameSize = "720x480";
+    p.m_strFrameRate = "29.97";
+    if (session.Open(p) != 0) {
         state.SkipWithError("initEncoder failed");
         return;
     }
+    const EncOneFrameFn frame = session.FrameEntry();
     std::vector<std::vector<uint8_t>> pictures;
     for (int i = 0; i < (moving ? 64 : 1); ++i) pictures.push_back(Picture(i * 4));
     size_t n = 0;
     for (auto _ : state) {
-        if (lib.frame(pictures[n++ % pictures.size()].data()) != 0) {
+        if (frame(pictures[n++ % pictures.size()].data()) != 0) {
             state.SkipWithError("EncOneFrame failed");
             break;
         }
     }
-    lib.close();
+    session.Close();
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
-    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(out)) / 1e6;
-    std::remove(out.c_str());
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(p.m_strOutputFile)) / 1e6;
+    std::remove(p.m_strOutputFile.c_str());
 }
 
 void BM_EncoderFixedPicture(benchmark::State& state) {

@@ -20,11 +20,12 @@
 #include "model/TransitionFactory.h"
 #include "platform/encoder/EncoderApi.h"
 #include "platform/gdiplus/Gdiplus.h"
-#include "platform/win/DynamicLibrary.h"
 #include "render/COutputProfile.h"
 #include "render/EncodeJob.h"
 #include "render/EncodeSlideshow.h"
 #include "render/EncoderFrameBuffers.h"
+#include "render/EncoderParameters.h"
+#include "render/EncoderSession.h"
 #include "render/RenderCanvas.h"
 #include "render/RenderJob.h"
 #include "render/SlideshowRenderer.h"
@@ -101,27 +102,26 @@ double g_jobSecondsPerFrame = 0;
 double g_encoderSecondsPerFrame = 0;
 double g_sameFramesSecondsPerFrame = 0;
 
-// Times init, `count` frames from `next` and close through the encoder library alone.
+// Times init, `count` frames from `next` and close through the encoder library alone, told what
+// the job tells it.
 template <class Next> double TimeEncoderAlone(benchmark::State& state, int64_t count, Next next) {
     Fixture& f = TheFixture();
-    CDynamicLibrary lib;
-    if (!lib.LoadWithEntries(kProgram + "VelmorEncoder.so", {"initEncoder", "EncOneFrame", "closeEncoder"})) {
+    EncoderSession session;
+    EncoderParameters parameters;
+    if (!session.Load(kProgram) ||
+        !parameters.FromProfile(f.profile, kProgram, (f.folder / "alone.avi").string(), f.show->m_strMp2File)) {
         state.SkipWithError("VelmorEncoder.so not loadable");
         return 0;
     }
-    auto init = lib.Entry<InitEncoderFn>("initEncoder");
-    auto frame = lib.Entry<EncOneFrameFn>("EncOneFrame");
-    auto close = lib.Entry<CloseEncoderFn>("closeEncoder");
-    const std::string out = (f.folder / "alone.avi").string();
+    const EncOneFrameFn frame = session.FrameEntry();
     const auto start = std::chrono::steady_clock::now();
-    init(720, 480, out.c_str(), "", f.show->m_strMp2File.c_str(), "libmp3lame", "128kb", "44100", "2", "libxvid",
-         "1500kb", "720x480", "29.97");
+    session.Open(parameters);
     for (int64_t n = 0; n < count; ++n)
         if (frame(next(n)) != 0) {
             state.SkipWithError("EncOneFrame failed");
             break;
         }
-    close();
+    session.Close();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -165,32 +165,9 @@ int32_t DiscardFrame(const uint8_t* yuv) {
     return 0;
 }
 
-// The renderer's own part: the same frames composed and converted to YUV, handed to no encoder.
-void BM_RenderOnly(benchmark::State& state) {
-    Fixture& f = TheFixture();
-    EncodeJob job;
-    job.m_pSlideshow = f.show.get();
-    RenderCanvas canvas(720, 480, Gdiplus::PixelFormat24bppRGB);
-    EncoderFrameBuffers buffers;
-    buffers.Allocate(720, 480);
-    double seconds = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        RenderJob render;
-        render.m_nMode = RENDER_ENCODE;
-        canvas.Attach(render);
-        render.m_pfnEncodeFrame = DiscardFrame;
-        render.m_pEncodeJob = &job;
-        render.m_pEncodeBuffers = &buffers;
-        RenderSlideshow(render, f.show.get(), 29);
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
-    state.SetItemsProcessed(state.iterations() * f.frames);
-    state.counters["fps"] = static_cast<double>(state.iterations() * f.frames) / seconds;
-}
-
-// The encoder library alone on the very frames the job makes (caught beforehand).
-void BM_EncoderAloneSameFrames(benchmark::State& state) {
+// Renders the job's frames as the encoder driver does (29 frames a second), each handed to
+// `entry` in place of the encoder library.
+void RenderJobFrames(EncOneFrameFn entry) {
     Fixture& f = TheFixture();
     EncodeJob job;
     job.m_pSlideshow = f.show.get();
@@ -200,11 +177,29 @@ void BM_EncoderAloneSameFrames(benchmark::State& state) {
     RenderJob render;
     render.m_nMode = RENDER_ENCODE;
     canvas.Attach(render);
-    render.m_pfnEncodeFrame = CatchFrame;
+    render.m_pfnEncodeFrame = entry;
     render.m_pEncodeJob = &job;
     render.m_pEncodeBuffers = &buffers;
-    g_caught.clear();
     RenderSlideshow(render, f.show.get(), 29);
+}
+
+// The renderer's own part: the same frames composed and converted to YUV, handed to no encoder.
+void BM_RenderOnly(benchmark::State& state) {
+    Fixture& f = TheFixture();
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        RenderJobFrames(DiscardFrame);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.SetItemsProcessed(state.iterations() * f.frames);
+    state.counters["fps"] = static_cast<double>(state.iterations() * f.frames) / seconds;
+}
+
+// The encoder library alone on the very frames the job makes (caught beforehand).
+void BM_EncoderAloneSameFrames(benchmark::State& state) {
+    g_caught.clear();
+    RenderJobFrames(CatchFrame);
     const int64_t count = static_cast<int64_t>(g_caught.size());
     double seconds = 0;
     for (auto _ : state) seconds += TimeEncoderAlone(state, count, [](int64_t n) { return g_caught[n].data(); });
