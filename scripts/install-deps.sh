@@ -7,7 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcairo2-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
     libjpeg62-turbo-dev libpng-dev libtiff-dev libopenjp2-7-dev zlib1g-dev
-    libxvidcore-dev libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
+    libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
     libopencore-amrnb-dev libsdl2-dev ffmpeg
 )
 
