@@ -1,7 +1,6 @@
 #include "platform/gdiplus/Bitmap.h"
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "platform/gdiplus/BitmapLoader.h"
@@ -41,10 +40,25 @@ Bitmap::Bitmap(const std::string& path) {
 
 Bitmap::~Bitmap() = default;
 
-void Bitmap::Create(INT width, INT height, PixelFormat format) {
+void Bitmap::Invalidate() {
     m_surface.reset();
     m_width = m_height = 0;
     m_format = PixelFormatUndefined;
+}
+
+bool Bitmap::Contains(const Rect& r) const {
+    return r.X >= 0 && r.Y >= 0 && r.Width > 0 && r.Height > 0 && int64_t{r.X} + r.Width <= m_width &&
+           int64_t{r.Y} + r.Height <= m_height;
+}
+
+uint32_t* Bitmap::SurfaceRow(INT y, INT x) const {
+    unsigned char* base = cairo_image_surface_get_data(m_surface.get());
+    const int stride = cairo_image_surface_get_stride(m_surface.get());
+    return reinterpret_cast<uint32_t*>(base + static_cast<size_t>(y) * stride) + x;
+}
+
+void Bitmap::Create(INT width, INT height, PixelFormat format) {
+    Invalidate();
     if (!IsServedFormat(format) || width <= 0 || height <= 0) {
         Set(InvalidParameter);
         return;
@@ -82,8 +96,7 @@ std::unique_ptr<Bitmap> Bitmap::Clone(const Rect& rect, PixelFormat format) cons
         copy->Set(Set(InvalidParameter));
         return copy;
     }
-    const int64_t right = int64_t{rect.X} + rect.Width, bottom = int64_t{rect.Y} + rect.Height;
-    if (rect.X < 0 || rect.Y < 0 || rect.Width <= 0 || rect.Height <= 0 || right > m_width || bottom > m_height) {
+    if (!Contains(rect)) {
         copy->Set(Set(InvalidParameter));
         return copy;
     }
@@ -115,9 +128,7 @@ Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, Bitmap
     if (m_lock.active) return Set(WrongState);
     if ((flags & (ImageLockModeRead | ImageLockModeWrite)) == 0) return Set(InvalidParameter);
     const Rect r = rect ? *rect : Rect(0, 0, m_width, m_height);
-    const int64_t right = int64_t{r.X} + r.Width, bottom = int64_t{r.Y} + r.Height;
-    if (r.X < 0 || r.Y < 0 || r.Width <= 0 || r.Height <= 0 || right > m_width || bottom > m_height)
-        return Set(InvalidParameter);
+    if (!Contains(r)) return Set(InvalidParameter);
 
     const int64_t rowBytes = int64_t{r.Width} * (GetPixelFormatSize(format) / 8);
     Lock lock;
@@ -138,13 +149,10 @@ Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, Bitmap
 
     if (flags & ImageLockModeRead) {
         cairo_surface_flush(m_surface.get());
-        const unsigned char* base = cairo_image_surface_get_data(m_surface.get());
-        const int sstride = cairo_image_surface_get_stride(m_surface.get());
         const bool alpha = HasAlpha(m_format);
-        for (INT y = 0; y < r.Height; ++y) {
-            const auto* src = reinterpret_cast<const uint32_t*>(base + static_cast<size_t>(r.Y + y) * sstride) + r.X;
-            detail::ReadPixelRow(src, alpha, lock.scan0 + static_cast<ptrdiff_t>(y) * lock.stride, format, r.Width);
-        }
+        for (INT y = 0; y < r.Height; ++y)
+            detail::ReadPixelRow(SurfaceRow(r.Y + y, r.X), alpha,
+                                 lock.scan0 + static_cast<ptrdiff_t>(y) * lock.stride, format, r.Width);
     }
     lock.active = true;
     m_lock = std::move(lock);
@@ -161,15 +169,11 @@ Status Bitmap::UnlockBits(BitmapData* data) {
     if (!data || !m_lock.active) return Set(WrongState);
     if (m_lock.flags & ImageLockModeWrite) {
         cairo_surface_flush(m_surface.get());
-        unsigned char* base = cairo_image_surface_get_data(m_surface.get());
-        const int sstride = cairo_image_surface_get_stride(m_surface.get());
         const bool alpha = HasAlpha(m_format);
         const Rect& r = m_lock.rect;
-        for (INT y = 0; y < r.Height; ++y) {
-            auto* dst = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(r.Y + y) * sstride) + r.X;
-            detail::WritePixelRow(m_lock.scan0 + static_cast<ptrdiff_t>(y) * m_lock.stride, m_lock.format, dst, alpha,
-                                  r.Width);
-        }
+        for (INT y = 0; y < r.Height; ++y)
+            detail::WritePixelRow(m_lock.scan0 + static_cast<ptrdiff_t>(y) * m_lock.stride, m_lock.format,
+                                  SurfaceRow(r.Y + y, r.X), alpha, r.Width);
         cairo_surface_mark_dirty(m_surface.get());
     }
     m_lock = Lock();
@@ -179,11 +183,8 @@ Status Bitmap::UnlockBits(BitmapData* data) {
 Status Bitmap::GetPixel(INT x, INT y, Color* color) const {
     if (!IsValid() || !color || x < 0 || y < 0 || x >= m_width || y >= m_height) return Set(InvalidParameter);
     cairo_surface_flush(m_surface.get());
-    const unsigned char* base = cairo_image_surface_get_data(m_surface.get());
-    const int stride = cairo_image_surface_get_stride(m_surface.get());
     unsigned char px[4];
-    detail::ReadPixelRow(reinterpret_cast<const uint32_t*>(base + static_cast<size_t>(y) * stride) + x,
-                         HasAlpha(m_format), px, PixelFormat32bppARGB, 1);
+    detail::ReadPixelRow(SurfaceRow(y, x), HasAlpha(m_format), px, PixelFormat32bppARGB, 1);
     *color = Color(px[3], px[2], px[1], px[0]);
     return Set(Ok);
 }
@@ -192,12 +193,8 @@ Status Bitmap::SetPixel(INT x, INT y, const Color& color) {
     if (!IsValid() || x < 0 || y < 0 || x >= m_width || y >= m_height) return Set(InvalidParameter);
     if (m_lock.active) return Set(WrongState);
     cairo_surface_flush(m_surface.get());
-    unsigned char* base = cairo_image_surface_get_data(m_surface.get());
-    const int stride = cairo_image_surface_get_stride(m_surface.get());
     const unsigned char px[4] = {color.GetB(), color.GetG(), color.GetR(), color.GetA()};
-    detail::WritePixelRow(px, PixelFormat32bppARGB,
-                          reinterpret_cast<uint32_t*>(base + static_cast<size_t>(y) * stride) + x, HasAlpha(m_format),
-                          1);
+    detail::WritePixelRow(px, PixelFormat32bppARGB, SurfaceRow(y, x), HasAlpha(m_format), 1);
     cairo_surface_mark_dirty_rectangle(m_surface.get(), x, y, 1, 1);
     return Set(Ok);
 }
@@ -211,12 +208,10 @@ Status Bitmap::Save(const std::string& path, const std::string& mimeType) const 
 
     std::vector<unsigned char> rows(static_cast<size_t>(imageBytes), 0);
     cairo_surface_flush(m_surface.get());
-    const unsigned char* base = cairo_image_surface_get_data(m_surface.get());
-    const int sstride = cairo_image_surface_get_stride(m_surface.get());
     for (INT y = 0; y < m_height; ++y) {
         // BMP rows run bottom-up.
-        const auto* src = reinterpret_cast<const uint32_t*>(base + static_cast<size_t>(y) * sstride);
-        detail::ReadPixelRow(src, HasAlpha(m_format), rows.data() + static_cast<size_t>(m_height - 1 - y) * rowBytes,
+        detail::ReadPixelRow(SurfaceRow(y), HasAlpha(m_format),
+                             rows.data() + static_cast<size_t>(m_height - 1 - y) * rowBytes,
                              PixelFormat24bppRGB, m_width);
     }
 

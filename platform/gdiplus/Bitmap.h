@@ -69,6 +69,12 @@ private:
     Bitmap() = default;
     Status Set(Status s) const { return m_status = s; }
     void Create(INT width, INT height, PixelFormat format);
+    // Drops the pixels: the bitmap becomes invalid.
+    void Invalidate();
+    // True when the rectangle is non-empty and lies inside the bitmap.
+    bool Contains(const Rect& r) const;
+    // Row y of the surface's pixels, from column x (the caller flushes or marks the surface).
+    uint32_t* SurfaceRow(INT y, INT x = 0) const;
 
     detail::CairoSurfacePtr m_surface;
     INT m_width = 0;

@@ -17,9 +17,7 @@ Status BitmapLoader::Load(const std::string& path, Bitmap& target) {
 }
 
 Status BitmapLoader::FromImage(CPixImage& image, Bitmap& target) {
-    target.m_surface.reset();
-    target.m_width = target.m_height = 0;
-    target.m_format = PixelFormatUndefined;
+    target.Invalidate();
     if (!image.IsValid()) return target.Set(UnknownImageFormat);
     const uint64_t w64 = image.GetWidth(), h64 = image.GetHeight();
     const int bpp = image.GetBpp();
@@ -39,19 +37,14 @@ Status BitmapLoader::FromImage(CPixImage& image, Bitmap& target) {
     target.Create(w, h, hasAlpha ? PixelFormat32bppARGB : PixelFormat24bppRGB);
     if (!target.IsValid()) return target.GetLastStatus();
 
-    cairo_surface_t* s = target.CairoSurface();
-    cairo_surface_flush(s);
-    unsigned char* base = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
+    cairo_surface_flush(target.CairoSurface());
     for (INT y = 0; y < h; ++y) {
         // Image rows run bottom-up.
         const DWORD row = static_cast<DWORD>(h - 1 - y);
         const BYTE* src = image.GetBits(row);
-        auto* dst = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(y) * stride);
+        uint32_t* dst = target.SurfaceRow(y);
         if (!src) {
-            target.m_surface.reset();
-            target.m_width = target.m_height = 0;
-            target.m_format = PixelFormatUndefined;
+            target.Invalidate();
             return target.Set(UnknownImageFormat);
         }
         const BYTE* alphaRow = alphaPlane ? alphaPlane + static_cast<size_t>(row) * static_cast<size_t>(w) : nullptr;
@@ -86,7 +79,7 @@ Status BitmapLoader::FromImage(CPixImage& image, Bitmap& target) {
             dst[x] = hasAlpha ? detail::Premultiply(argb) : argb;
         }
     }
-    cairo_surface_mark_dirty(s);
+    cairo_surface_mark_dirty(target.CairoSurface());
     return target.Set(Ok);
 }
 
