@@ -1,10 +1,10 @@
 #include "platform/gdiplus/Bitmap.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "platform/gdiplus/BitmapLoader.h"
 #include "platform/gdiplus/PixelRows.h"
+#include "platform/win/FileSystem.h"
 
 namespace Gdiplus {
 
@@ -229,18 +229,16 @@ Status Bitmap::Save(const std::string& path, const std::string& mimeType) const 
         ok = ok && std::fflush(f.get()) == 0;
         if (!ok) {
             f.reset();
-            std::remove(temp.c_str());
+            DeleteFile(temp);
             return Set(GenericError);
         }
         if (std::fclose(f.release()) != 0) {
-            std::remove(temp.c_str());
+            DeleteFile(temp);
             return Set(GenericError);
         }
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::remove(temp.c_str());
+    if (!MoveFile(temp, path, true)) {
+        DeleteFile(temp);
         return Set(GenericError);
     }
     return Set(Ok);
