@@ -33,9 +33,6 @@ public:
     constexpr BYTE GetB() const { return static_cast<BYTE>(m_argb); }
     constexpr ARGB GetValue() const { return m_argb; }
     constexpr void SetValue(ARGB argb) { m_argb = argb; }
-    // An opaque colour from a Windows COLORREF (red in the low byte).
-    constexpr void SetFromCOLORREF(COLORREF c) { m_argb = MakeARGB(255, GetRValue(c), GetGValue(c), GetBValue(c)); }
-    constexpr COLORREF ToCOLORREF() const { return RGB(GetR(), GetG(), GetB()); }
 
     constexpr bool operator==(const Color& o) const { return m_argb == o.m_argb; }
 

@@ -91,9 +91,6 @@ enum InterpolationMode {
     InterpolationModeHighQualityBicubic = 7,
 };
 
-// Edges of filled shapes and clips: aliased by default, as pixel-exact fills expect.
-enum SmoothingMode { SmoothingModeDefault = 0, SmoothingModeNone = 3, SmoothingModeAntiAlias = 4 };
-
 // Units of a source rectangle; only pixels are served.
 enum Unit { UnitWorld = 0, UnitDisplay = 1, UnitPixel = 2 };
 
@@ -111,20 +108,6 @@ struct PointF {
     PointF(REAL x, REAL y) : X(x), Y(y) {}
 };
 
-struct Size {
-    INT Width = 0;
-    INT Height = 0;
-    Size() = default;
-    Size(INT w, INT h) : Width(w), Height(h) {}
-};
-
-struct SizeF {
-    REAL Width = 0;
-    REAL Height = 0;
-    SizeF() = default;
-    SizeF(REAL w, REAL h) : Width(w), Height(h) {}
-};
-
 struct Rect {
     INT X = 0;
     INT Y = 0;
@@ -132,10 +115,6 @@ struct Rect {
     INT Height = 0;
     Rect() = default;
     Rect(INT x, INT y, INT w, INT h) : X(x), Y(y), Width(w), Height(h) {}
-    INT GetLeft() const { return X; }
-    INT GetTop() const { return Y; }
-    INT GetRight() const { return X + Width; }
-    INT GetBottom() const { return Y + Height; }
 };
 
 struct RectF {
@@ -148,10 +127,6 @@ struct RectF {
     explicit RectF(const Rect& r)
         : X(static_cast<REAL>(r.X)), Y(static_cast<REAL>(r.Y)), Width(static_cast<REAL>(r.Width)),
           Height(static_cast<REAL>(r.Height)) {}
-    REAL GetLeft() const { return X; }
-    REAL GetTop() const { return Y; }
-    REAL GetRight() const { return X + Width; }
-    REAL GetBottom() const { return Y + Height; }
 };
 
 // A locked rectangle of pixels: rows top row first, Stride bytes apart (negative = bottom-up).

@@ -126,7 +126,7 @@ Status Graphics::FillWith(const SolidBrush* brush, const GraphicsPath& path) {
     if (!m_worldUsable || path.IsEmpty() || !path.FitsDevice(&m_world.ToCairo())) return Set(Ok);
     cairo_t* cr = m_cr.get();
     cairo_save(cr);
-    cairo_set_antialias(cr, m_smoothing == SmoothingModeAntiAlias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE); // aliased edges, as pixel-exact fills expect
     cairo_set_operator(cr, m_compositing == CompositingModeSourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
     SetSourceColor(cr, brush->GetColorValue());
     cairo_new_path(cr);
@@ -418,12 +418,6 @@ Status Graphics::ResetTransform() {
     return WorldChanged();
 }
 
-Status Graphics::MultiplyTransform(const Matrix* matrix, MatrixOrder order) {
-    if (!matrix) return Set(InvalidParameter);
-    m_world.Multiply(matrix, order);
-    return WorldChanged();
-}
-
 Status Graphics::TranslateTransform(REAL dx, REAL dy, MatrixOrder order) {
     m_world.Translate(dx, dy, order);
     return WorldChanged();
@@ -431,11 +425,6 @@ Status Graphics::TranslateTransform(REAL dx, REAL dy, MatrixOrder order) {
 
 Status Graphics::ScaleTransform(REAL sx, REAL sy, MatrixOrder order) {
     m_world.Scale(sx, sy, order);
-    return WorldChanged();
-}
-
-Status Graphics::RotateTransform(REAL angle, MatrixOrder order) {
-    m_world.Rotate(angle, order);
     return WorldChanged();
 }
 
@@ -448,13 +437,6 @@ Status Graphics::SetCompositingMode(CompositingMode mode) {
 Status Graphics::SetInterpolationMode(InterpolationMode mode) {
     if (mode < InterpolationModeDefault || mode > InterpolationModeHighQualityBicubic) return Set(InvalidParameter);
     m_interpolation = mode;
-    return Set(Ok);
-}
-
-Status Graphics::SetSmoothingMode(SmoothingMode mode) {
-    if (mode != SmoothingModeDefault && mode != SmoothingModeNone && mode != SmoothingModeAntiAlias)
-        return Set(InvalidParameter);
-    m_smoothing = mode;
     return Set(Ok);
 }
 

@@ -10,8 +10,6 @@
 
 #include <cairo.h>
 
-#include <memory>
-
 #include "platform/gdiplus/CairoPtr.h"
 #include "platform/gdiplus/Color.h"
 #include "platform/gdiplus/GdiplusTypes.h"
@@ -32,7 +30,6 @@ public:
     // Draws onto an image surface the caller owns (for example a preview window's buffer); the
     // graphics keeps a reference to it.
     explicit Graphics(cairo_surface_t* surface);
-    static std::unique_ptr<Graphics> FromImage(Bitmap* bitmap) { return std::make_unique<Graphics>(bitmap); }
     ~Graphics();
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
@@ -105,17 +102,11 @@ public:
     Status SetTransform(const Matrix* matrix);
     Status GetTransform(Matrix* matrix) const;
     Status ResetTransform();
-    Status MultiplyTransform(const Matrix* matrix, MatrixOrder order = MatrixOrderPrepend);
     Status TranslateTransform(REAL dx, REAL dy, MatrixOrder order = MatrixOrderPrepend);
     Status ScaleTransform(REAL sx, REAL sy, MatrixOrder order = MatrixOrderPrepend);
-    Status RotateTransform(REAL angle, MatrixOrder order = MatrixOrderPrepend);
 
     Status SetCompositingMode(CompositingMode mode);
-    CompositingMode GetCompositingMode() const { return m_compositing; }
     Status SetInterpolationMode(InterpolationMode mode);
-    InterpolationMode GetInterpolationMode() const { return m_interpolation; }
-    Status SetSmoothingMode(SmoothingMode mode);
-    SmoothingMode GetSmoothingMode() const { return m_smoothing; }
 
     // Finishes pending drawing so the pixels can be read.
     void Flush();
@@ -149,7 +140,6 @@ private:
     Region m_clip; // device space
     CompositingMode m_compositing = CompositingModeSourceOver;
     InterpolationMode m_interpolation = InterpolationModeDefault;
-    SmoothingMode m_smoothing = SmoothingModeDefault;
     mutable Status m_status = Ok;
 };
 

@@ -7,18 +7,10 @@ namespace Gdiplus {
 Status ImageAttributes::SetColorMatrix(const ColorMatrix* matrix, ColorMatrixFlags, ColorAdjustType) {
     if (!matrix) return m_status = InvalidParameter;
     m_matrix = *matrix;
-    m_hasMatrix = true;
-    return m_status = Ok;
-}
-
-Status ImageAttributes::ClearColorMatrix(ColorAdjustType) {
-    m_matrix = ColorMatrix();
-    m_hasMatrix = false;
     return m_status = Ok;
 }
 
 double ImageAttributes::AlphaFactor() const {
-    if (!m_hasMatrix) return 1.0;
     const double a = m_matrix.m[3][3];
     if (!std::isfinite(a) || a <= 0) return 0.0;
     return a >= 1 ? 1.0 : a;

@@ -13,15 +13,13 @@ public:
 
     Status SetColorMatrix(const ColorMatrix* matrix, ColorMatrixFlags flags = ColorMatrixFlagsDefault,
                           ColorAdjustType type = ColorAdjustTypeDefault);
-    Status ClearColorMatrix(ColorAdjustType type = ColorAdjustTypeDefault);
     Status GetLastStatus() const { return m_status; }
 
     // The opacity factor draws use, in 0..1.
     double AlphaFactor() const;
 
 private:
-    ColorMatrix m_matrix;
-    bool m_hasMatrix = false;
+    ColorMatrix m_matrix; // identity until set: opaque
     Status m_status = Ok;
 };
 

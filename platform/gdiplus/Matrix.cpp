@@ -38,12 +38,6 @@ Matrix::Matrix(const RectF& rect, const PointF* dstPlg) {
     m_m = m;
 }
 
-Matrix Matrix::FromCairo(const cairo_matrix_t& m) {
-    Matrix r;
-    r.m_m = m;
-    return r;
-}
-
 Status Matrix::GetElements(REAL* m) const {
     if (!m) return Set(InvalidParameter);
     m[0] = static_cast<REAL>(m_m.xx);
@@ -52,11 +46,6 @@ Status Matrix::GetElements(REAL* m) const {
     m[3] = static_cast<REAL>(m_m.yy);
     m[4] = static_cast<REAL>(m_m.x0);
     m[5] = static_cast<REAL>(m_m.y0);
-    return Set(Ok);
-}
-
-Status Matrix::SetElements(REAL m11, REAL m12, REAL m21, REAL m22, REAL dx, REAL dy) {
-    cairo_matrix_init(&m_m, m11, m12, m21, m22, dx, dy);
     return Set(Ok);
 }
 

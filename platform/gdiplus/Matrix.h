@@ -17,9 +17,6 @@ public:
     Matrix(const RectF& rect, const PointF* dstPlg);
 
     Status GetElements(REAL* m) const; // six values: m11, m12, m21, m22, dx, dy
-    Status SetElements(REAL m11, REAL m12, REAL m21, REAL m22, REAL dx, REAL dy);
-    REAL OffsetX() const { return static_cast<REAL>(m_m.x0); }
-    REAL OffsetY() const { return static_cast<REAL>(m_m.y0); }
 
     Status Reset();
     Status Multiply(const Matrix* matrix, MatrixOrder order = MatrixOrderPrepend);
@@ -40,7 +37,6 @@ public:
 
     // The same transform as cairo holds it (its elements may be unusable: check IsUsable).
     const cairo_matrix_t& ToCairo() const { return m_m; }
-    static Matrix FromCairo(const cairo_matrix_t& m);
     // Finite, invertible and of sane magnitude: safe to hand to cairo.
     bool IsUsable() const;
 
