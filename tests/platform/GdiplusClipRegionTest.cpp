@@ -14,7 +14,6 @@ using namespace gdiplus_test;
 
 namespace {
 
-
 // Fills the whole 20 x 20 bitmap white through the clip and reports which of the probes got it.
 std::string Probe(Graphics& g, Bitmap& b, std::initializer_list<Point> pts) {
     SolidBrush white{Color(kWhite)};

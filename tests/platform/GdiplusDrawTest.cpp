@@ -13,7 +13,6 @@ using namespace gdiplus_test;
 
 namespace {
 
-
 // A 2 x 2 picture: red, green on top; blue, white below.
 std::unique_ptr<Bitmap> Quad(PixelFormat format = PixelFormat24bppRGB) {
     auto b = std::make_unique<Bitmap>(2, 2, format);

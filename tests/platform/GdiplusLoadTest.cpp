@@ -12,24 +12,11 @@
 using namespace Gdiplus;
 using namespace gdiplus_test;
 
-namespace {
-
-RGBQUAD Quad(BYTE r, BYTE g, BYTE b, BYTE a = 0) {
-    RGBQUAD q;
-    q.rgbRed = r;
-    q.rgbGreen = g;
-    q.rgbBlue = b;
-    q.rgbReserved = a;
-    return q;
-}
-
-} // namespace
-
 TEST(GdiplusLoad, ConvertsImagesBottomUpWithTheirTransparency) {
     // Image rows count from the bottom: (0, 0) is the bottom-left pixel.
     CPixImage rgb(3, 2, 24);
-    rgb.SetPixelColor(0, 0, Quad(10, 20, 30));
-    rgb.SetPixelColor(2, 1, Quad(200, 100, 50));
+    rgb.SetPixelColor(0, 0, CPixImage::RGBtoRGBQUAD(RGB(10, 20, 30)));
+    rgb.SetPixelColor(2, 1, CPixImage::RGBtoRGBQUAD(RGB(200, 100, 50)));
     Bitmap a(1, 1);
     ASSERT_EQ(BitmapLoader::FromImage(rgb, a), Ok);
     EXPECT_EQ(a.GetPixelFormat(), PixelFormat24bppRGB);
