@@ -20,19 +20,22 @@ std::unique_ptr<Bitmap> Picture(int w, int h, PixelFormat format) {
     return b;
 }
 
-PixelFormat FrameFormat(const benchmark::State& state) {
-    return state.range(0) ? PixelFormat32bppARGB : PixelFormat24bppRGB;
-}
+// The frame being composed and its graphics: 24-bit RGB for argument 0, 32-bit ARGB otherwise.
+struct Frame {
+    Bitmap bitmap;
+    Graphics g{&bitmap};
+    explicit Frame(const benchmark::State& state)
+        : bitmap(kW, kH, state.range(0) ? PixelFormat32bppARGB : PixelFormat24bppRGB) {}
+};
 
 // The single effect's zoom: a pre-scaled picture drawn into a slightly larger fractional rectangle.
 void BM_ScaledFullFrameDraw(benchmark::State& state) {
     auto source = Picture(kW, kH, PixelFormat24bppRGB);
-    Bitmap frame(kW, kH, FrameFormat(state));
-    Graphics g(&frame);
+    Frame frame(state);
     float grow = 0;
     for (auto _ : state) {
         grow = grow > 20 ? 0 : grow + 0.37f;
-        g.DrawImage(source.get(), RectF(-grow, -grow * 0.66f, kW + 2 * grow, kH + 1.33f * grow));
+        frame.g.DrawImage(source.get(), RectF(-grow, -grow * 0.66f, kW + 2 * grow, kH + 1.33f * grow));
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
@@ -42,12 +45,11 @@ BENCHMARK(BM_ScaledFullFrameDraw)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)
 // A pan: the picture 5% larger than the frame drawn unscaled at a fractional position.
 void BM_PanDraw(benchmark::State& state) {
     auto source = Picture(756, 504, PixelFormat24bppRGB);
-    Bitmap frame(kW, kH, FrameFormat(state));
-    Graphics g(&frame);
+    Frame frame(state);
     float x = 0;
     for (auto _ : state) {
         x = x < -30 ? 0 : x - 0.37f;
-        g.DrawImage(source.get(), RectF(x, -12, 756, 504));
+        frame.g.DrawImage(source.get(), RectF(x, -12, 756, 504));
         benchmark::ClobberMemory();
     }
 }
@@ -56,10 +58,9 @@ BENCHMARK(BM_PanDraw)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // The effect frame put onto the frame at (0, 0).
 void BM_PositionDraw(benchmark::State& state) {
     auto source = Picture(kW, kH, PixelFormat24bppRGB);
-    Bitmap frame(kW, kH, FrameFormat(state));
-    Graphics g(&frame);
+    Frame frame(state);
     for (auto _ : state) {
-        g.DrawImage(source.get(), 0, 0);
+        frame.g.DrawImage(source.get(), 0, 0);
         benchmark::ClobberMemory();
     }
 }
@@ -68,15 +69,14 @@ BENCHMARK(BM_PositionDraw)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // The cross-fade: the whole effect frame drawn through an alpha colour matrix.
 void BM_AlphaDraw(benchmark::State& state) {
     auto source = Picture(kW, kH, PixelFormat24bppRGB);
-    Bitmap frame(kW, kH, FrameFormat(state));
-    Graphics g(&frame);
+    Frame frame(state);
     ColorMatrix m;
     ImageAttributes attributes;
     int i = 0;
     for (auto _ : state) {
         m.m[3][3] = static_cast<float>(i++ % 25 + 1) / 26.0f;
         attributes.SetColorMatrix(&m);
-        g.DrawImage(source.get(), RectF(0, 0, kW, kH), 0, 0, kW, kH, UnitPixel, &attributes);
+        frame.g.DrawImage(source.get(), RectF(0, 0, kW, kH), 0, 0, kW, kH, UnitPixel, &attributes);
         benchmark::ClobberMemory();
     }
 }
