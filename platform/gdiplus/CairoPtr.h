@@ -23,4 +23,19 @@ inline CairoSurfacePtr ShareSurface(cairo_surface_t* s) {
     return CairoSurfacePtr(s ? cairo_surface_reference(s) : nullptr);
 }
 
+// A new image surface holding a copy of an image surface's pixels (in an error state when it
+// could not be made).
+inline CairoSurfacePtr CopyImageSurface(cairo_surface_t* src) {
+    cairo_surface_flush(src);
+    CairoSurfacePtr copy(cairo_image_surface_create(cairo_image_surface_get_format(src),
+                                                    cairo_image_surface_get_width(src),
+                                                    cairo_image_surface_get_height(src)));
+    CairoContextPtr cr(cairo_create(copy.get()));
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr.get(), src, 0, 0);
+    cairo_paint(cr.get());
+    cairo_surface_flush(copy.get());
+    return copy;
+}
+
 } // namespace Gdiplus::detail

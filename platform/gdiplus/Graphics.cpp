@@ -214,13 +214,7 @@ Status Graphics::DrawImageCore(Bitmap* image, double sx, double sy, double sw, d
     detail::CairoSurfacePtr snapshot;
     if (source == m_surface.get()) {
         // Drawing a bitmap onto itself reads from a copy.
-        snapshot.reset(cairo_surface_create_similar_image(source, cairo_image_surface_get_format(source),
-                                                          cairo_image_surface_get_width(source),
-                                                          cairo_image_surface_get_height(source)));
-        detail::CairoContextPtr copy(cairo_create(snapshot.get()));
-        cairo_set_operator(copy.get(), CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_surface(copy.get(), source, 0, 0);
-        cairo_paint(copy.get());
+        snapshot = detail::CopyImageSurface(source);
         source = snapshot.get();
     }
 
