@@ -28,10 +28,8 @@ void ReadPixelRow(const uint32_t* src, bool surfaceHasAlpha, unsigned char* dst,
     case PixelFormat32bppPARGB:
         for (int i = 0; i < count; ++i, dst += 4) {
             uint32_t p = src[i];
-            if (!surfaceHasAlpha || format == PixelFormat32bppRGB)
-                p = surfaceHasAlpha ? (Unpremultiply(p) | 0xFF000000u) : (p | 0xFF000000u);
-            else if (format == PixelFormat32bppARGB)
-                p = Unpremultiply(p);
+            if (surfaceHasAlpha && format != PixelFormat32bppPARGB) p = Unpremultiply(p);
+            if (!surfaceHasAlpha || format == PixelFormat32bppRGB) p |= 0xFF000000u;
             dst[0] = static_cast<unsigned char>(p);
             dst[1] = static_cast<unsigned char>(p >> 8);
             dst[2] = static_cast<unsigned char>(p >> 16);
