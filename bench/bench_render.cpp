@@ -175,11 +175,7 @@ void RenderJobFrames(EncOneFrameFn entry) {
     EncoderFrameBuffers buffers;
     buffers.Allocate(720, 480);
     RenderJob render;
-    render.m_nMode = RENDER_ENCODE;
-    canvas.Attach(render);
-    render.m_pfnEncodeFrame = entry;
-    render.m_pEncodeJob = &job;
-    render.m_pEncodeBuffers = &buffers;
+    canvas.AttachForEncode(render, &job, &buffers, entry);
     RenderSlideshow(render, f.show.get(), 29);
 }
 

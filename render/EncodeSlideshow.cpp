@@ -50,11 +50,7 @@ int32_t EncodeSlideshow(EncodeJob* job, const COutputProfile* profile, const std
 
     RenderCanvas canvas(parameters.m_nWidth, parameters.m_nHeight, Gdiplus::PixelFormat24bppRGB);
     RenderJob render;
-    render.m_nMode = RENDER_ENCODE;
-    canvas.Attach(render);
-    render.m_pfnEncodeFrame = session.FrameEntry();
-    render.m_pEncodeJob = job;
-    render.m_pEncodeBuffers = &buffers;
+    canvas.AttachForEncode(render, job, &buffers, session.FrameEntry());
     render.m_dProgress = 0.0;
     const int32_t total = show->GetTotalFrames();
     render.m_dProgressStep = total > 0 ? 65535.0 / total : 0.0;

@@ -18,3 +18,12 @@ void RenderCanvas::Attach(RenderJob& job) {
     job.m_nFrameHeight = m_nHeight;
     job.m_pAnimator = &m_Animator;
 }
+
+void RenderCanvas::AttachForEncode(RenderJob& job, EncodeJob* encode, EncoderFrameBuffers* buffers,
+                                   EncOneFrameFn entry) {
+    Attach(job);
+    job.m_nMode = RENDER_ENCODE;
+    job.m_pEncodeJob = encode;
+    job.m_pEncodeBuffers = buffers;
+    job.m_pfnEncodeFrame = entry;
+}

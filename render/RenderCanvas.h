@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/encoder/EncoderApi.h"
 #include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/Graphics.h"
 #include "render/SingleEffectAnimator.h"
 
+class EncoderFrameBuffers;
+struct EncodeJob;
 struct RenderJob;
 
 class RenderCanvas {
@@ -20,6 +23,9 @@ public:
 
     // Sets the frame bitmap, rectangle, graphics and animator of the context.
     void Attach(RenderJob& job);
+    // Attach, and sets the context up for encoding: mode 2, the job record, the frame buffers
+    // (allocated for the canvas size) and the frame entry every frame is handed to.
+    void AttachForEncode(RenderJob& job, EncodeJob* encode, EncoderFrameBuffers* buffers, EncOneFrameFn entry);
 
     Gdiplus::Bitmap* Frame() const { return m_pFrame.get(); }
     Gdiplus::Graphics* FrameGraphics() const { return m_pGraphics.get(); }

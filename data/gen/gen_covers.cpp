@@ -88,11 +88,7 @@ bool RenderMiddleFrame(const fs::path& root, const TransitionSetting& transition
     if (!buffers.Allocate(w, h)) return Fail("cannot allocate the frame buffers");
     RenderCanvas canvas(w, h, Gdiplus::PixelFormat24bppRGB);
     RenderJob job;
-    job.m_nMode = RENDER_ENCODE;
-    canvas.Attach(job);
-    job.m_pfnEncodeFrame = &FrameStop::Encode;
-    job.m_pEncodeBuffers = &buffers;
-    job.m_pEncodeJob = &encode;
+    canvas.AttachForEncode(job, &encode, &buffers, &FrameStop::Encode);
     FrameStop::framesBefore = kFps + kTransitionFrames / 2 - 1;
     if (RenderSlideshow(job, show.get(), kFps) != FrameStop::kCaught)
         return Fail("the render of kind " + std::to_string(transition.m_nKind) + " ended before its middle frame");

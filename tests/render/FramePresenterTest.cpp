@@ -127,10 +127,7 @@ TEST(FramePresenter, OpaqueAndAlphaFramesConvertAlike) {
         EncoderFrameBuffers buffers;
         ASSERT_TRUE(buffers.Allocate(32, 16));
         RenderJob job;
-        job.m_nMode = RENDER_ENCODE;
-        canvas.Attach(job);
-        job.m_pEncodeBuffers = &buffers;
-        job.m_pfnEncodeFrame = &FrameCatcher::Encode;
+        canvas.AttachForEncode(job, nullptr, &buffers, &FrameCatcher::Encode);
         FrameCatcher::Reset(32, 16);
         for (int32_t y = 0; y < 16; ++y)
             for (int32_t x = 0; x < 32; ++x)

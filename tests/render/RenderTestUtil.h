@@ -112,11 +112,7 @@ public:
         m_encode.m_pSlideshow = show;
         m_encode.m_Background = background;
         m_encode.m_pStopEvent = &m_stop;
-        job.m_nMode = RENDER_ENCODE;
-        m_canvas.Attach(job);
-        job.m_pfnEncodeFrame = &FrameCatcher::Encode;
-        job.m_pEncodeBuffers = &m_buffers;
-        job.m_pEncodeJob = &m_encode;
+        m_canvas.AttachForEncode(job, &m_encode, &m_buffers, &FrameCatcher::Encode);
     }
 
     // Sets the context up for slide i (i >= 1) at fps as the encoder driver does.
