@@ -139,7 +139,7 @@ std::string TransitionName(const std::string& text, int slide) {
 class PicreelVideo : public PicreelRunTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(PicreelVideo, MakesTheProfilesVideoOfThePictures) {
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg is missing";
+    if (!ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is missing";
     COutputProfileGroupList groups;
     ASSERT_TRUE(groups.Load(m_program));
     int32_t g = -1, p = -1;
@@ -202,7 +202,7 @@ TEST_P(PicreelVideo, MakesTheProfilesVideoOfThePictures) {
 
     // The music is heard all through the show.
     const std::string pcm = m_dir.File("sound.pcm");
-    ASSERT_EQ(RunShell("ffmpeg -v error -i " + ShellQuote(video) + " -map 0:a:0 -ac 1 -ar 8000 -f s16le -y " +
+    ASSERT_EQ(RunCommand("ffmpeg -v error -i " + ShellQuote(video) + " -map 0:a:0 -ac 1 -ar 8000 -f s16le -y " +
                        ShellQuote(pcm))
                   .status,
               0);
@@ -220,7 +220,7 @@ TEST_P(PicreelVideo, MakesTheProfilesVideoOfThePictures) {
 
     // The pictures, read back from the decoded frames.
     const std::string raw = m_dir.File("frames.yuv");
-    ASSERT_EQ(RunShell("ffmpeg -v error -i " + ShellQuote(video) +
+    ASSERT_EQ(RunCommand("ffmpeg -v error -i " + ShellQuote(video) +
                        " -map 0:v:0 -f rawvideo -pix_fmt yuv420p -y " + ShellQuote(raw))
                   .status,
               0);

@@ -21,6 +21,7 @@
 #include "platform/win/MsgWindow.h"
 #include "platform/win/ScriptedUiHandler.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
 
 class ProjectTestEnv : public ::testing::Test {
 protected:
@@ -72,21 +73,13 @@ protected:
         return ok && IsLoadableImage(path) ? path : std::string();
     }
 
-    // 8 kHz mono 16-bit PCM, a square wave, written field by field.
-    static std::string WavBytes(uint32_t seconds) {
-        const uint32_t samples = 8000 * seconds;
-        std::string b;
-        auto u16 = [&b](uint32_t v) { b += static_cast<char>(v & 0xFF); b += static_cast<char>((v >> 8) & 0xFF); };
-        auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
-        b += "RIFF"; u32(36 + samples * 2); b += "WAVE";
-        b += "fmt "; u32(16); u16(1); u16(1); u32(8000); u32(16000); u16(2); u16(16);
-        b += "data"; u32(samples * 2);
-        for (uint32_t k = 0; k < samples; ++k) u16((k / 20) % 2 ? 0x2000 : 0xE000);
-        return b;
+    // 8 kHz mono 16-bit PCM, a square wave.
+    static std::string SquareWav(uint32_t seconds) {
+        return WavBytes(8000, 1, 8000 * seconds, [](uint32_t k, uint16_t) -> int16_t { return (k / 20) % 2 ? 0x2000 : -0x2000; });
     }
 
     std::string MakeMusic(const std::string& name, uint32_t seconds = 2) const {
-        WriteFileBytes(UserFile(name), WavBytes(seconds));
+        WriteFileBytes(UserFile(name), SquareWav(seconds));
         return UserFile(name);
     }
 

@@ -261,7 +261,7 @@ TEST_F(SlideShowTest, MusicDialogTakesOnlyMusicExtensions) {
 
 TEST_F(SlideShowTest, MusicFilesAreMeasuredByTheConverterLibrary) {
     if (!InstallAudioLibrary()) GTEST_SKIP() << "the audio converter library is not built";
-    WriteFileBytes(UserFile("tune.wav"), WavBytes(3));
+    WriteFileBytes(UserFile("tune.wav"), SquareWav(3));
     WriteFileBytes(UserFile("words.mp3"), "this is not music at all");
     EXPECT_EQ(g_Project.GetAudioFileSeconds(UserFile("tune.wav")), 3);
 

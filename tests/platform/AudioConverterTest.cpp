@@ -7,6 +7,7 @@
 #include "platform/audioconv/AudioConvApi.h"
 #include "tests/platform/MediaTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "platform/encoder/EncoderApi.h"
 #include "tests/platform/MediaTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 
@@ -132,8 +133,8 @@ TEST_F(EncoderLibrary, PlanesArriveInOrder) {
     ASSERT_EQ(enc.close(), 0);
 
     const std::string raw = dir.File("last.yuv");
-    RunCommand("ffmpeg -nostdin -v error -i " + out + " -vf 'select=eq(n\\,4)' -frames:v 1 -f rawvideo -pix_fmt yuv420p " +
-               raw);
+    RunCommand("ffmpeg -nostdin -v error -i " + ShellQuote(out) +
+               " -vf 'select=eq(n\\,4)' -frames:v 1 -f rawvideo -pix_fmt yuv420p " + ShellQuote(raw));
     const std::string bytes = ReadFileBytes(raw);
     ASSERT_EQ(bytes.size(), yuv.size());
     auto mean = [&](size_t from, size_t to) {

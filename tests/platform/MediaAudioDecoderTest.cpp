@@ -8,8 +8,9 @@
 #include "platform/media/AudioDecoder.h"
 #include "platform/media/AudioSink.h"
 #include "platform/media/MediaPlayer.h"
-#include "tests/platform/MediaTestSupport.h"
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ std::vector<int16_t> ReadAll(CAudioDecoder& decoder) {
 std::string EncodeTone(const TempDir& dir, const std::string& name, const std::string& codecArgs) {
     const std::string path = dir.File(name);
     const std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=440:duration=1 " +
-                                codecArgs + " -y '" + path + "' 2>/dev/null";
-    return std::system(command.c_str()) == 0 ? path : std::string();
+                                codecArgs + " -y " + ShellQuote(path);
+    return RunCommand(command).status == 0 ? path : std::string();
 }
 
 }  // namespace

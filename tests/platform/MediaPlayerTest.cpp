@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "platform/media/MediaPlayer.h"
-#include "tests/platform/MediaTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,29 +17,11 @@
 #include "platform/win/Tick.h"
 #include "render/AudioJoinJob.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 
 const std::string kProgramDir = std::filesystem::path(PICREEL_PROGRAM_DIR).parent_path().string();
-
-// A mono 16-bit PCM wave file holding a tone of `ms` milliseconds.
-void WriteTone(const std::string& path, uint32_t ms, double hz) {
-    const uint32_t rate = 44100, samples = rate * ms / 1000;
-    std::string file = "RIFF";
-    auto put = [&file](uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) file += static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    put(36 + samples * 2, 4);
-    file += "WAVEfmt ";
-    // Format size, PCM, mono, rate, bytes per second, block align, bits; then the samples.
-    for (auto [value, bytes] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {rate, 4}, {rate * 2, 4}, {2u, 2}, {16u, 2}})
-        put(value, bytes);
-    file += "data";
-    put(samples * 2, 4);
-    for (uint32_t i = 0; i < samples; ++i)
-        put(static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(2 * M_PI * hz * i / rate))), 2);
-    WriteFileBytes(path, file);
-}
 
 class AudioTools : public ::testing::Test {
 protected:
@@ -63,7 +44,7 @@ protected:
     void AddTone(const std::string& name, uint32_t ms, double hz, const std::string& tempName = "") {
         const std::string path = m_dir.File(name);
         CreateFolder(path.substr(0, path.find_last_of('/')));
-        WriteTone(path, ms, hz);
+        WriteFileBytes(path, ToneWav(44100, 1, 44100 * ms / 1000, 8000, hz));
         const std::string base = name.substr(name.find_last_of('/') + 1);
         m_list.push_back(std::make_unique<CAudioItem>(
             path, base, m_dir.File(tempName.empty() ? base.substr(0, base.find('.')) + ".mp2" : tempName)));
@@ -145,7 +126,7 @@ TEST_F(AudioTools, FailuresAndStopsLeaveNoFiles) {
     EXPECT_NE(Join(joined), 0);
     EXPECT_FALSE(FileExists(joined));
     EXPECT_FALSE(FileExists(m_list[0]->m_strTempMp2));
-    WriteTone(m_list[1]->m_strOriginalPath, 1000, 660);
+    WriteFileBytes(m_list[1]->m_strOriginalPath, ToneWav(44100, 1, 44100, 8000, 660));
 
     // A joined file that cannot be written to the end (a full disk): closed and removed.
     const std::string full = m_dir.File("full.mp2");

@@ -11,6 +11,7 @@
 #include "render/COutputProfile.h"
 #include "render/EncodeSlideshow.h"
 #include "tests/render/RenderTestUtil.h"
+#include "tests/support/ShellCommand.h"
 
 using namespace rendertest;
 
@@ -192,7 +193,7 @@ TEST_F(EncodeSlideshowTest, RefusedJobsReturnOneBeforeTheEncoderIsCalled) {
 
 TEST_F(EncodeSlideshowTest, EndToEndVideoFile) {
     const std::string program = PICREEL_PROGRAM_DIR;
-    if (!std::filesystem::exists(program + "VelmorEncoder.so") || std::system("ffprobe -version >/dev/null 2>&1") != 0)
+    if (!std::filesystem::exists(program + "VelmorEncoder.so") || !ToolAvailable("ffprobe"))
         GTEST_SKIP() << "encoder library or ffprobe missing";
     COutputProfile profile = MakeProfile("320x240", "25");
     m_show = MakeSlideshow(m_dir, {{m_red, 8}, {m_blue, 0, 1, 1, 0, 0}, {m_red, 13, 1, 0, 5, 0}});
@@ -200,14 +201,11 @@ TEST_F(EncodeSlideshowTest, EndToEndVideoFile) {
     m_show->m_strMp2File = program + "menu_pic/silent.mp2";
     m_job.m_pSlideshow = m_show.get();
     ASSERT_EQ(EncodeSlideshow(&m_job, &profile, program), 0);
-    const std::string report = m_dir.File("probe.txt");
-    const std::string command = "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
-                                "stream=codec_name,width,height,nb_read_frames -of csv=p=0 '" +
-                                m_show->m_strOutputFile + "' > '" + report + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    std::string probe = ReadFileBytes(report);
-    while (!probe.empty() && (probe.back() == '\n' || probe.back() == '\r')) probe.pop_back();
-    EXPECT_EQ(probe, "mpeg4,320,240,100");
+    auto probe = ProbeStream(m_show->m_strOutputFile, "v:0", "codec_name,width,height,nb_read_frames");
+    EXPECT_EQ(probe["codec_name"], "mpeg4");
+    EXPECT_EQ(probe["width"], "320");
+    EXPECT_EQ(probe["height"], "240");
+    EXPECT_EQ(probe["nb_read_frames"], "100");
 }
 
 TEST_F(EncodeSlideshowTest, ProjectEntryUsesTheCurrentProfileAndProgramFolder) {
