@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/CPicreelCommands.h"
-#include "imagelib/PixImage.h"
 #include "model/GlobalUtils.h"
 #include "platform/win/FileSystem.h"
 #include "render/COutputProfileGroupList.h"
 #include "tests/app/PicreelRunTest.h"
+#include "tests/support/PixPictureFile.h"
 #include "tests/support/TempDir.h"
 
 extern char** environ;
@@ -40,18 +40,14 @@ size_t LineCount(const std::string& text) {
 
 // A photo-like picture: a sky gradient over a darker ground with a sun, tinted per picture.
 bool WritePhoto(const std::string& path, int tint) {
-    const DWORD w = 320, h = 240;
-    CPixImage picture(w, h, 24);
-    if (!picture.IsValid()) return false;
-    for (DWORD y = 0; y < h; ++y)
-        for (DWORD x = 0; x < w; ++x) {
-            const bool sun = std::hypot(static_cast<double>(x) - 220, static_cast<double>(y) - 170) < 25;
-            const BYTE r = sun ? 255 : static_cast<BYTE>(y < h / 3 ? 40 + tint : 90 + y / 3);
-            const BYTE g = sun ? 230 : static_cast<BYTE>(y < h / 3 ? 120 : 120 + y / 4);
-            const BYTE b = sun ? 90 : static_cast<BYTE>(y < h / 3 ? 30 : 200 - tint / 2);
-            picture.SetPixelColor(static_cast<long>(x), static_cast<long>(y), RGB(r, g, b));
-        }
-    return picture.Save(path.c_str(), PIXFORMAT_JPG);
+    const DWORD h = 240;
+    return WritePixPicture(path, 320, h, PIXFORMAT_JPG, [&](DWORD x, DWORD y) {
+        const bool sun = std::hypot(static_cast<double>(x) - 220, static_cast<double>(y) - 170) < 25;
+        const BYTE r = sun ? 255 : static_cast<BYTE>(y < h / 3 ? 40 + tint : 90 + y / 3);
+        const BYTE g = sun ? 230 : static_cast<BYTE>(y < h / 3 ? 120 : 120 + y / 4);
+        const BYTE b = sun ? 90 : static_cast<BYTE>(y < h / 3 ? 30 : 200 - tint / 2);
+        return RGB(r, g, b);
+    });
 }
 
 const char* const kVideoEntries = "codec_name,width,height,r_frame_rate,nb_read_frames";

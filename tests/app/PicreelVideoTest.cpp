@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "app/CPicreelCommands.h"
-#include "imagelib/PixImage.h"
 #include "model/GlobalUtils.h"
 #include "render/COutputProfileGroupList.h"
 #include "tests/app/PicreelRunTest.h"
+#include "tests/support/PixPictureFile.h"
 
 namespace fs = std::filesystem;
 
@@ -48,12 +48,8 @@ const Yuv kWhite = ToYuv(255, 255, 255);
 
 // Larger than every profile's frame, so the pictures are fitted down and never enlarged.
 bool WriteSolidPicture(const std::string& path, const Picture& picture) {
-    CPixImage image(800, 600, 24);
-    if (!image.IsValid()) return false;
-    for (long y = 0; y < 600; ++y)
-        for (long x = 0; x < 800; ++x)
-            image.SetPixelColor(x, y, RGB(picture.r, picture.g, picture.b));
-    return image.Save(path.c_str(), picture.format);
+    return WritePixPicture(path, 800, 600, picture.format,
+                           [&](DWORD, DWORD) { return RGB(picture.r, picture.g, picture.b); });
 }
 
 // "GROUP/PROFILE" for every profile of the program folder.

@@ -20,6 +20,7 @@
 #include "platform/win/FileSystem.h"
 #include "platform/win/MsgWindow.h"
 #include "platform/win/ScriptedUiHandler.h"
+#include "tests/support/PixPictureFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
@@ -57,13 +58,8 @@ protected:
     // be written here.
     static bool WritePicture(const std::string& path, DWORD width, DWORD height, DWORD type,
                              COLORREF left = RGB(255, 0, 0), COLORREF right = RGB(0, 0, 255)) {
-        CPixImage picture(width, height, 24);
-        if (!picture.IsValid()) return false;
         CreateFolder(path.substr(0, path.find_last_of('/')));
-        for (DWORD y = 0; y < height; ++y)
-            for (DWORD x = 0; x < width; ++x)
-                picture.SetPixelColor(static_cast<long>(x), static_cast<long>(y), x < width / 2 ? left : right);
-        return picture.Save(path.c_str(), type);
+        return WritePixPicture(path, width, height, type, [&](DWORD x, DWORD) { return x < width / 2 ? left : right; });
     }
 
     // A user's picture the engine accepts, or "" when pictures cannot be made in this build.
