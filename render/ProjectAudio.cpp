@@ -12,16 +12,12 @@
 #include "platform/audioconv/AudioConvApi.h"
 #include "platform/win/DynamicLibrary.h"
 #include "platform/win/Event.h"
+#include "platform/win/FilePtr.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/TextConv.h"
 #include "render/AudioJoinJob.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 constexpr size_t kJoinBlockBytes = 1024;
 

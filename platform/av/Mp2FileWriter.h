@@ -3,10 +3,9 @@
 #pragma once
 
 #include "platform/av/FfmpegPtr.h"
+#include "platform/win/FilePtr.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 
 class Mp2FileWriter {
@@ -33,13 +32,10 @@ public:
     void Discard();
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
     bool Send(AVFrame* frame);
 
     std::string m_path;
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    FilePtr m_file;
     AvCodecContextPtr m_encoder;
     AvPacketPtr m_packet;
     AvFramePtr m_padded;

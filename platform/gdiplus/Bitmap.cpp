@@ -4,6 +4,7 @@
 
 #include "platform/gdiplus/BitmapLoader.h"
 #include "platform/gdiplus/PixelRows.h"
+#include "platform/win/FilePtr.h"
 #include "platform/win/FileSystem.h"
 
 namespace Gdiplus {
@@ -17,11 +18,6 @@ constexpr int64_t kMaxPixels = int64_t{1} << 28;
 bool HasAlpha(PixelFormat f) { return f == PixelFormat32bppARGB || f == PixelFormat32bppPARGB; }
 
 bool IsServedFormat(PixelFormat f) { return GetPixelFormatSize(f) != 0; }
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 bool PutLE(FILE* f, uint32_t v, int bytes) {
     unsigned char b[4];
