@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "model/CCropData.h"
 #include "model/CImageOverlayData.h"
@@ -15,6 +13,7 @@
 #include "model/DocumentText.h"
 #include "model/XmlDoc.h"
 #include "model/XmlNumber.h"
+#include "platform/win/FileSystem.h"
 #include "platform/win/TextConv.h"
 #include "platform/win/UiHandler.h"
 
@@ -22,14 +21,7 @@ namespace {
 // Pictures and music named by a file are only opened when they are plain files: a device or a
 // pipe could block or never end.
 bool IsPlainFileOrMissing(const std::string& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
-}
-
-bool IsPlainFile(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return IsRegularFile(path) || (!FileExists(path) && !FolderExists(path));
 }
 
 // --- writing --------------------------------------------------------------------------------
@@ -299,12 +291,12 @@ CProjectFile::ReadResult CProjectFile::ReadSlideshow(CProject& project, CXmlDoc&
 CProjectFile::ReadResult CProjectFile::ReadPicture(CProject& project, CSlideShow& show, CXmlDoc& xml) {
     std::string original;
     if (!Next(xml, "strOriginalFile", original)) return ReadResult::Failed;
-    if (!IsPlainFile(original) || show.AddSlideFile(original, project.m_Settings) != 0) return ReadResult::Skipped;
+    if (!IsRegularFile(original) || show.AddSlideFile(original, project.m_Settings) != 0) return ReadResult::Skipped;
     CSlideItem& slide = *show.m_arrSlides.back();
 
     std::string shown;
     // The turned copy is only taken while it is there; otherwise the slide shows its original.
-    if (Next(xml, "m_strTempFile", shown) && (shown == original || IsPlainFile(shown))) slide.m_strTempFile = shown;
+    if (Next(xml, "m_strTempFile", shown) && (shown == original || IsRegularFile(shown))) slide.m_strTempFile = shown;
 
     CEffectSetting& effect = slide.m_Settings.m_Effect;
     const int32_t display = effect.m_nSingleEffectTime;

@@ -1,16 +1,14 @@
 #include "platform/gdiplus/BitmapLoader.h"
 
-#include <filesystem>
-
 #include "imagelib/PixImage.h"
 #include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/PixelRows.h"
+#include "platform/win/FileSystem.h"
 
 namespace Gdiplus {
 
 Status BitmapLoader::Load(const std::string& path, Bitmap& target) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return FileNotFound;
+    if (!IsRegularFile(path)) return FileNotFound;
     CPixImage image;
     if (!image.Load(path.c_str(), 0) || !image.IsValid()) return UnknownImageFormat;
     return FromImage(image, target);

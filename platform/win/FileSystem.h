@@ -11,6 +11,9 @@
 bool FileExists(const std::string& path);
 // True when path names an existing folder (symbolic links followed).
 bool FolderExists(const std::string& path);
+// True when path names a plain file: not a folder, pipe, socket or device (symbolic links
+// followed). Such files are the only ones worth opening for reading, as the others may block.
+bool IsRegularFile(const std::string& path);
 
 // Creates the folder and any missing parents; true when the folder exists afterwards.
 bool CreateFolder(const std::string& path);

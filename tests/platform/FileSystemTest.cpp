@@ -56,6 +56,23 @@ TEST(FileSystem, CreateExistsStatusBeyondFourGigabytesAndDelete) {
     EXPECT_FALSE(DeleteFile(file));
 }
 
+TEST(FileSystem, RegularFileFollowsLinksAndRefusesFoldersAndPipes) {
+    TempDir tmp;
+    const std::string file = tmp.File("f.txt");
+    WriteFileBytes(file, "x");
+    ASSERT_EQ(::mkfifo(tmp.File("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(file.c_str(), tmp.File("link").c_str()), 0);
+    ASSERT_EQ(::symlink(tmp.File("gone").c_str(), tmp.File("dangling").c_str()), 0);
+    EXPECT_TRUE(IsRegularFile(file));
+    EXPECT_TRUE(IsRegularFile(tmp.File("link")));
+    EXPECT_FALSE(IsRegularFile(tmp.File("dangling")));
+    EXPECT_FALSE(IsRegularFile(tmp.File("pipe")));
+    EXPECT_TRUE(FileExists(tmp.File("pipe"))); // exists, but is no plain file
+    EXPECT_FALSE(IsRegularFile(tmp.Path().string()));
+    EXPECT_FALSE(IsRegularFile(tmp.File("missing")));
+    EXPECT_FALSE(IsRegularFile(""));
+}
+
 TEST(FileSystem, MoveRenamesAndRefusesToReplaceUnlessAsked) {
     TempDir tmp;
     WriteFileBytes(tmp.File("a.txt"), "alpha");
