@@ -82,11 +82,7 @@ bool ParseIndex(const std::string& text, int32_t& index) {
 void UseProfile(CProject& project, int32_t group, int32_t profile) {
     project.m_ProfileGroups.SetCurrent(group);
     project.m_ProfileGroups.GetCurrent()->SetCurrent(profile);
-    const std::string& rate = project.m_ProfileGroups.GetCurrentProfile()->m_FrameRate.m_Current.value;
-    if (rate == "29.97" || rate == "25") {
-        project.m_Settings.IS_NTSC = rate == "25" ? 1 : 0;
-        project.ApplyTvStandardToSlides();
-    }
+    if (project.FollowProfileFrameRate()) project.ApplyTvStandardToSlides();
 }
 
 // Removes a folder that is empty; anything else stays.

@@ -32,11 +32,7 @@ int32_t CProject::Init(const std::string& programFolder) {
     CreateFolder(m_Settings.m_strTempPath);
     m_Config.ResetProjectFileName();
     m_ProfileGroups.Load(m_Config.m_strAppPath);
-    if (const COutputProfile* profile = m_ProfileGroups.GetCurrentProfile()) {
-        const std::string& rate = profile->m_FrameRate.m_Current.value;
-        if (rate == "29.97") m_Settings.IS_NTSC = 0;
-        else if (rate == "25") m_Settings.IS_NTSC = 1;
-    }
+    FollowProfileFrameRate();
     ApplySettingsToAllSlides();
     m_bModified = 0;
     return 0;
@@ -181,8 +177,7 @@ bool CProject::RecalcOutputSize() {
     int64_t frames = 0;
     for (const auto& show : m_arrSlideshows) frames += show->GetTotalFrames();
     m_nTotalFrames = static_cast<int32_t>(std::min<int64_t>(frames, std::numeric_limits<int32_t>::max()));
-    const COutputProfileGroup* group = m_ProfileGroups.GetCurrent();
-    const COutputProfile* profile = group ? group->GetCurrent() : nullptr;
+    const COutputProfile* profile = m_ProfileGroups.GetCurrentProfile();
     if (!profile) return false;
     // Bit rates are read like atoi, held to 32 bits each.
     const int64_t kbits = int64_t{XmlToInt(profile->m_VideoBitrate.m_Current.value)} +
@@ -209,6 +204,16 @@ void CProject::ApplySettingsToAllSlides() {
     m_bModified = 1;
 }
 
+bool CProject::FollowProfileFrameRate() {
+    const COutputProfile* profile = m_ProfileGroups.GetCurrentProfile();
+    if (!profile) return false;
+    const std::string& rate = profile->m_FrameRate.m_Current.value;
+    if (rate == "29.97") m_Settings.IS_NTSC = 0;
+    else if (rate == "25") m_Settings.IS_NTSC = 1;
+    else return false;
+    return true;
+}
+
 void CProject::ApplyTvStandardToSlides() {
     for (auto& show : m_arrSlideshows) {
         for (auto& slide : show->m_arrSlides) slide->m_Settings.IS_NTSC = m_Settings.IS_NTSC;
@@ -219,8 +224,7 @@ void CProject::ApplyTvStandardToSlides() {
 }
 
 void CProject::SetSlideshowOutputNames() {
-    const COutputProfileGroup* group = m_ProfileGroups.GetCurrent();
-    const COutputProfile* profile = group ? group->GetCurrent() : nullptr;
+    const COutputProfile* profile = m_ProfileGroups.GetCurrentProfile();
     if (!profile) return;
     for (auto& show : m_arrSlideshows) show->SetOutputName(profile->m_strExt, m_Settings.m_strOutputPath);
 }

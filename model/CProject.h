@@ -89,6 +89,9 @@ public:
     // Every slide gets a copy of the project settings (its own random picks); timing and
     // estimate follow.
     void ApplySettingsToAllSlides();
+    // The project's TV standard follows the current profile's frame rate ("29.97" NTSC, "25"
+    // PAL); false, changing nothing, for any other rate or without a current profile.
+    bool FollowProfileFrameRate();
     // Every slide gets the project's TV standard; timing and estimate follow.
     void ApplyTvStandardToSlides();
     // With a current profile: every slideshow's output file in the output folder, named after
