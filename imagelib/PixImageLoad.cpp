@@ -1,70 +1,18 @@
 // Load and save dispatch: picks the codec by format id (or probes for it) and moves results in.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 #include "imagelib/PixMemFile.h"
 #include "imagelib/codecs/CodecTable.h"
+#include "platform/win/AtomicFileWriter.h"
 
 namespace {
 
 const char kUnknownDecode[] = "Decode: Unknown or wrong format";
 const char kUnknownEncode[] = "Encode: Unknown format";
 const char kWriteError[] = "Encode: write error";
-
-// The process umask without changing it (umask() itself is not thread-safe to query).
-mode_t CurrentUmask()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0)
-            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-    }
-    return 022;
-}
-
-// Closes a FILE and removes its path unless released: a failed save leaves no temporary behind.
-class TempFileGuard {
-public:
-    TempFileGuard(FILE* fp, std::string path) : m_fp(fp), m_path(std::move(path)) {}
-    ~TempFileGuard()
-    {
-        if (m_fp)
-            std::fclose(m_fp);
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    FILE* File() const { return m_fp; }
-    // Closes the stream; false when buffered data could not be written.
-    bool Close()
-    {
-        FILE* fp = m_fp;
-        m_fp = nullptr;
-        bool ok = std::fflush(fp) == 0 && std::ferror(fp) == 0;
-        ok = (::fsync(fileno(fp)) == 0 || errno == EINVAL || errno == EROFS) && ok;
-        ok = std::fclose(fp) == 0 && ok;
-        return ok;
-    }
-    void Keep() { m_path.clear(); }
-
-private:
-    FILE* m_fp;
-    std::string m_path;
-};
 
 } // namespace
 
@@ -280,54 +228,21 @@ bool CPixImage::Save(const char* filename, DWORD imagetype)
     if (!filename || !*filename)
         return false;
 
-    // Write beside the real file (a link is followed), so that the final rename stays on one
-    // file system and the user's file is replaced only by a complete picture.
-    std::string target = filename;
-    struct stat st {};
-    bool exists = ::stat(filename, &st) == 0;
-    if (exists) {
-        // What could not be opened for writing is not replaced either.
-        if (S_ISDIR(st.st_mode) || ::access(filename, W_OK) != 0)
-            return false;
-        char resolved[PATH_MAX];
-        if (::realpath(filename, resolved))
-            target = resolved;
-    }
-    std::string::size_type slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string tmpl = (slash == std::string::npos ? std::string() : folder) + "." + base + ".XXXXXX";
-
-    std::vector<char> tmpPath(tmpl.begin(), tmpl.end());
-    tmpPath.push_back('\0');
-    int fd = ::mkstemp(tmpPath.data());
-    if (fd < 0)
+    // The user's file (a link's real file, keeping its permissions) is replaced only by a
+    // complete picture.
+    CAtomicFileWriter out;
+    if (!out.Open(filename, CAtomicFileWriter::Existing::KeepModeFollowLink))
         return false;
-    mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-    ::fchmod(fd, mode);
-    FILE* fp = ::fdopen(fd, "wb");
-    if (!fp) {
-        ::close(fd);
-        ::unlink(tmpPath.data());
-        return false;
-    }
-    TempFileGuard guard(fp, tmpPath.data());
-
     bool ok = false;
     {
-        CPixIOFile file(fp);
+        CPixIOFile file(out.File());
         ok = Encode(&file, imagetype);
     }
     if (!ok)
         return false;
-    if (!guard.Close()) {
+    if (!out.Commit()) {
         SetLastError(kWriteError);
         return false;
     }
-    if (::rename(tmpPath.data(), target.c_str()) != 0) {
-        SetLastError(kWriteError);
-        return false;
-    }
-    guard.Keep();
     return true;
 }

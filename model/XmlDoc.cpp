@@ -1,5 +1,6 @@
 #include "model/XmlDoc.h"
 
+#include "platform/win/AtomicFileWriter.h"
 #include "platform/win/TextConv.h"
 
 #include <cerrno>
@@ -54,31 +55,9 @@ public:
     FdGuard(const FdGuard&) = delete;
     FdGuard& operator=(const FdGuard&) = delete;
     int Fd() const { return m_fd; }
-    // Closes now, reporting a failed close (delayed write errors show up here).
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int m_fd;
-};
-
-// Removes a temporary file unless told the file was kept.
-class TempFileGuard {
-public:
-    explicit TempFileGuard(std::string path) : m_path(std::move(path)) {}
-    ~TempFileGuard() {
-        if (!m_kept) ::unlink(m_path.c_str());
-    }
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    void Keep() { m_kept = true; }
-
-private:
-    std::string m_path;
-    bool m_kept = false;
 };
 
 } // namespace
@@ -704,25 +683,7 @@ bool CXmlDoc::ReadTextFile(const std::string& path, std::string& text, uint64_t*
 }
 
 bool CXmlDoc::WriteTextFile(const std::string& path, const std::string& text) {
-    if (path.empty()) return false;
-    std::string tmpl = path + ".tmpXXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    TempFileGuard tmp(tmpl);
-    FdGuard file(fd);
-    ::fchmod(fd, 0644);
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(put);
-    }
-    if (::fsync(fd) != 0) return false;
-    if (!file.Close()) return false;
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) return false;
-    tmp.Keep();
-    return true;
+    CAtomicFileWriter out;
+    return out.Open(path, CAtomicFileWriter::Existing::Replace, 0644) && out.Write(text.data(), text.size()) &&
+           out.Commit();
 }

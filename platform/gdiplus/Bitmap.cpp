@@ -4,8 +4,7 @@
 
 #include "platform/gdiplus/BitmapLoader.h"
 #include "platform/gdiplus/PixelRows.h"
-#include "platform/win/FilePtr.h"
-#include "platform/win/FileSystem.h"
+#include "platform/win/AtomicFileWriter.h"
 
 namespace Gdiplus {
 
@@ -211,32 +210,17 @@ Status Bitmap::Save(const std::string& path, const std::string& mimeType) const 
                              PixelFormat24bppRGB, m_width);
     }
 
-    const std::string temp = path + ".part";
-    {
-        FilePtr f(std::fopen(temp.c_str(), "wb"));
-        if (!f) return Set(GenericError);
-        bool ok = PutLE(f.get(), 0x4D42, 2) && PutLE(f.get(), static_cast<uint32_t>(54 + imageBytes), 4) &&
-                  PutLE(f.get(), 0, 2) && PutLE(f.get(), 0, 2) && PutLE(f.get(), 54, 4);
-        ok = ok && PutLE(f.get(), 40, 4) && PutLE(f.get(), static_cast<uint32_t>(m_width), 4) &&
-             PutLE(f.get(), static_cast<uint32_t>(m_height), 4) && PutLE(f.get(), 1, 2) && PutLE(f.get(), 24, 2) &&
-             PutLE(f.get(), 0, 4) && PutLE(f.get(), static_cast<uint32_t>(imageBytes), 4) &&
-             PutLE(f.get(), 3780, 4) && PutLE(f.get(), 3780, 4) && PutLE(f.get(), 0, 4) && PutLE(f.get(), 0, 4);
-        ok = ok && std::fwrite(rows.data(), 1, rows.size(), f.get()) == rows.size();
-        ok = ok && std::fflush(f.get()) == 0;
-        if (!ok) {
-            f.reset();
-            DeleteFile(temp);
-            return Set(GenericError);
-        }
-        if (std::fclose(f.release()) != 0) {
-            DeleteFile(temp);
-            return Set(GenericError);
-        }
-    }
-    if (!MoveFile(temp, path, true)) {
-        DeleteFile(temp);
-        return Set(GenericError);
-    }
+    CAtomicFileWriter out;
+    if (!out.Open(path)) return Set(GenericError);
+    FILE* f = out.File();
+    bool ok = PutLE(f, 0x4D42, 2) && PutLE(f, static_cast<uint32_t>(54 + imageBytes), 4) && PutLE(f, 0, 2) &&
+              PutLE(f, 0, 2) && PutLE(f, 54, 4);
+    ok = ok && PutLE(f, 40, 4) && PutLE(f, static_cast<uint32_t>(m_width), 4) &&
+         PutLE(f, static_cast<uint32_t>(m_height), 4) && PutLE(f, 1, 2) && PutLE(f, 24, 2) && PutLE(f, 0, 4) &&
+         PutLE(f, static_cast<uint32_t>(imageBytes), 4) && PutLE(f, 3780, 4) && PutLE(f, 3780, 4) && PutLE(f, 0, 4) &&
+         PutLE(f, 0, 4);
+    ok = ok && out.Write(rows.data(), rows.size());
+    if (!ok || !out.Commit()) return Set(GenericError);
     return Set(Ok);
 }
 
