@@ -3,12 +3,12 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang pkg-config
+    cmake ninja-build g++ clang pkg-config ccache
     libgtest-dev libgmock-dev libbenchmark-dev
     libcairo2-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
     libjpeg62-turbo-dev libpng-dev libtiff-dev libopenjp2-7-dev zlib1g-dev
     libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
-    libopencore-amrnb-dev libsdl2-dev ffmpeg
+    libopencore-amrnb-dev libsdl2-dev ffmpeg imagemagick
 )
 
 missing=()
