@@ -28,5 +28,4 @@ private:
     bool Fail(const char* text);
     // Expands an RLE8 (bits 8) or RLE4 (bits 4) pixel stream into the rows.
     void ExpandRle(CPixFile* hFile, int bits);
-    void ConvertBitfields(const uint8_t* src, uint32_t srcRowBytes, int srcBpp, const uint32_t masks[3]);
 };
