@@ -13,11 +13,11 @@
 #include "app/CTabBurn.h"
 #include "app/CTerminalProgress.h"
 #include "editor/AppDirectory.h"
+#include "model/COutputProfileGroupList.h"
 #include "model/CProject.h"
 #include "model/GlobalUtils.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/MsgWindow.h"
-#include "render/COutputProfileGroupList.h"
 
 namespace {
 

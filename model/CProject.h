@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "model/AudioPreviewState.h"
 #include "model/CAppConfig.h"
+#include "model/COutputProfileGroupList.h"
 #include "model/CProjectSettings.h"
 #include "model/CSlideShow.h"
 #include "model/TransitionSettingCatalog.h"
 #include "platform/win/MsgWindow.h"
-#include "render/AudioPreviewState.h"
-#include "render/COutputProfileGroupList.h"
 
 struct AudioJoinJob;
 
@@ -106,7 +106,7 @@ public:
     // program folder: 1 when the library cannot be loaded.
     int32_t GetAudioFileSeconds(const std::string& path) const;
 
-    // --- audio tools (render/ProjectAudio.cpp) ------------------------------------------------
+    // --- audio tools (ProjectAudio.cpp) --------------------------------------------------------
     // Converts every music file of the job to its temporary mp2 file and joins them into the
     // job's file, repeated to cover the project when loop-audio is on. 0 done, 1 the converter
     // library or a file failed, 2 stopped, else the converter's own failure code. On any

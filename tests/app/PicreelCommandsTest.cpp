@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "app/CPicreelCommands.h"
+#include "model/COutputProfileGroupList.h"
 #include "model/GlobalUtils.h"
 #include "platform/win/FileSystem.h"
-#include "render/COutputProfileGroupList.h"
 #include "tests/app/PicreelRunTest.h"
 #include "tests/support/PixPictureFile.h"
 #include "tests/support/TempDir.h"
