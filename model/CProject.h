@@ -41,9 +41,10 @@ public:
     CProject(const CProject&) = delete;
     CProject& operator=(const CProject&) = delete;
 
-    // Start-up with the program folder: paths and a new working folder name, preferences,
-    // the working and temp folders, the default project file, the output profiles (which set
-    // the TV standard), and the settings handed to every slide. Clears the modified flag.
+    // Start-up with the program folder and the user's data folder (GetDataDirectory, created
+    // when missing): paths and a new working folder name, preferences, the working and temp
+    // folders, the default project file, the output profiles (which set the TV standard), and
+    // the settings handed to every slide. Clears the modified flag.
     int32_t Init(const std::string& programFolder);
     // Back to the state after construction: no slideshows, default settings, paths and
     // preferences, no profiles, no main window.
