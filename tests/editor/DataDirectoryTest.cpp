@@ -1,6 +1,8 @@
 #include "editor/DataDirectory.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -14,7 +16,7 @@ struct DataCase {
     const char* chosen;
     const char* xdg;
     const char* home;
-    const char* expected; // "~" stands for the current folder
+    const char* expected; // "~" stands for the current folder, "*" for the user's home folder
 };
 const DataCase kCases[] = {
     {"/d/own", "/x", "/h", "/d/own/"},
@@ -25,6 +27,7 @@ const DataCase kCases[] = {
     {"-", "/x", "/h", "/x/picreel/"},
     {"-", "relative", "/h", "/h/.local/share/picreel/"},
     {"-", "", "/h/", "/h/.local/share/picreel/"},
+    {"-", "-", "-", "*/.local/share/picreel/"},
 };
 } // namespace
 
@@ -36,8 +39,10 @@ TEST(DataDirectory, VariableThenXdgThenHome) {
         ScopedEnv home("HOME", c.home);
         if (std::string(c.chosen) == "-") unsetenv(DATA_DIRECTORY_VARIABLE);
         if (std::string(c.xdg) == "-") unsetenv("XDG_DATA_HOME");
+        if (std::string(c.home) == "-") unsetenv("HOME");
         std::string expected = c.expected;
         if (expected[0] == '~') expected = here + expected.substr(1);
+        if (expected[0] == '*') expected = getpwuid(getuid())->pw_dir + expected.substr(1);
         EXPECT_EQ(GetDataDirectory(), expected) << c.chosen << " " << c.xdg << " " << c.home;
     }
 }
