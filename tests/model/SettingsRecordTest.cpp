@@ -182,4 +182,8 @@ TEST(AppConfig, SetAppPathDerivesThePathsAndTheNextFreeNames) {
     config.ResetProjectFileName();
     EXPECT_EQ(config.m_strProjectFile, data + "/project2.prg");
     EXPECT_EQ(CreateWorkingFolderName(data + "/missing"), data + "/missing/Project_1");
+    // Trailing slashes go, but the root stays the root.
+    config.SetAppPath("/", "//");
+    EXPECT_EQ(config.m_strAppPath, "/");
+    EXPECT_EQ(config.m_strDataPath, "/");
 }
