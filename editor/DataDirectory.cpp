@@ -1,6 +1,7 @@
 #include "editor/DataDirectory.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -40,7 +41,12 @@ std::string GetDataDirectory() {
 }
 
 bool CreateDataDirectory(const std::string& folder) {
+    // Every folder made on the way is the user's alone, as the data folders' base should be.
+    std::filesystem::path made;
+    for (const std::filesystem::path& part : std::filesystem::path(folder)) {
+        made /= part;
+        if (!part.empty() && part != "/") ::mkdir(made.c_str(), 0700);
+    }
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
     return std::filesystem::is_directory(folder, ec);
 }

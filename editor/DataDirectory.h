@@ -13,5 +13,6 @@ constexpr const char* DATA_DIRECTORY_VARIABLE = "PICREEL_DATA_DIR";
 // nothing is created.
 std::string GetDataDirectory();
 
-// Creates the data folder with every missing parent; false when it is not a folder afterwards.
+// Creates the data folder with every missing parent, each readable by the user alone; false when
+// it is not a folder afterwards.
 bool CreateDataDirectory(const std::string& folder);

@@ -50,7 +50,8 @@ TEST(DataDirectory, VariableThenXdgThenHome) {
 TEST(DataDirectory, CreatedWithItsParentsOnlyWhereAFolderCanBe) {
     TempDir dir;
     EXPECT_TRUE(CreateDataDirectory(dir.File("a/b/picreel")));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("a/b/picreel")));
+    for (const char* made : {"a", "a/b", "a/b/picreel"})
+        EXPECT_EQ(std::filesystem::status(dir.File(made)).permissions(), std::filesystem::perms::owner_all) << made;
     EXPECT_TRUE(CreateDataDirectory(dir.File("a/b/picreel/")));
     WriteFileBytes(dir.File("file"), "x");
     EXPECT_FALSE(CreateDataDirectory(dir.File("file")));
