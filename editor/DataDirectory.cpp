@@ -41,11 +41,12 @@ std::string GetDataDirectory() {
 }
 
 bool CreateDataDirectory(const std::string& folder) {
-    // Every folder made on the way is the user's alone, as the data folders' base should be.
+    // Every folder made on the way is the user's alone, as the data folders' base should be;
+    // those already there (the root among them) are left as they are.
     std::filesystem::path made;
     for (const std::filesystem::path& part : std::filesystem::path(folder)) {
         made /= part;
-        if (!part.empty() && part != "/") ::mkdir(made.c_str(), 0700);
+        ::mkdir(made.c_str(), 0700);
     }
     std::error_code ec;
     return std::filesystem::is_directory(folder, ec);
