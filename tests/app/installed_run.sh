@@ -44,11 +44,16 @@ data=$tmp/user/data
 project=$tmp/user/trip.prg
 run PICREEL_DATA_DIR="$data" "${as_user[@]}" "$program/picreel" new "$project" \
     "$program/samples/01.jpg" "$program/samples/05.png"
-run PICREEL_DATA_DIR="$data" "${as_user[@]}" "$program/picreel" make "$project" --output "$tmp/user/videos" > "$tmp/made.txt"
+# Without --output the video goes to the project's output folder, in the data folder.
+run PICREEL_DATA_DIR="$data" "${as_user[@]}" "$program/picreel" make "$project" > "$tmp/made.txt"
 video=$(head -n 1 "$tmp/made.txt")
 [ -s "$video" ] || { echo "no video: '$video'"; exit 1; }
-case "$video" in "$tmp/user/videos/"*) ;; *) echo "video outside the output folder: $video"; exit 1 ;; esac
+case "$video" in "$data/Project_"*"/Output/"*) ;; *) echo "video outside the data folder: $video"; exit 1 ;; esac
 [ -s "$data/log.txt" ] || { echo "no log in the data folder"; exit 1; }
+if [ ${#as_user[@]} -gt 0 ] && [ "$(stat -c %U "$data/log.txt")" != nobody ]; then
+    echo "the runs were not made as nobody"
+    exit 1
+fi
 [ -f "$data/referenceFile.xml" ] || { echo "no preference file in the data folder"; exit 1; }
 grep -q "<AppPath>$data</AppPath>" "$data/referenceFile.xml" || { echo "the preference file names another folder"; exit 1; }
 
