@@ -13,11 +13,12 @@
 #include "app/CTabBurn.h"
 #include "app/CTerminalProgress.h"
 #include "editor/AppDirectory.h"
+#include "editor/DataDirectory.h"
+#include "model/COutputProfileGroupList.h"
 #include "model/CProject.h"
 #include "model/GlobalUtils.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/MsgWindow.h"
-#include "render/COutputProfileGroupList.h"
 
 namespace {
 
@@ -33,7 +34,12 @@ const char* const kUsageText =
     "                      make one video file per slideshow of a project\n"
     "  profiles            list the output profiles\n"
     "\n"
-    "Run 'picreel COMMAND --help' for the options of a command.\n";
+    "Run 'picreel COMMAND --help' for the options of a command.\n"
+    "\n"
+    "environment:\n"
+    "  PICREEL_DATA_DIR    the folder picreel writes to: its log, its preferences and the\n"
+    "                      projects' working folders (default: $XDG_DATA_HOME/picreel, or\n"
+    "                      ~/.local/share/picreel); the program folder is only read\n";
 
 const char* const kNewHelp =
     "usage: picreel new PROJECT.prg PICTURE|FOLDER... [--music FILE...]\n"
@@ -328,6 +334,9 @@ int CPicreelCommands::Make(const std::vector<std::string>& args) {
     CMsgWindow mainWindow;
     project.SetMainWindow(&mainWindow);
 
+    if (!FolderExists(project.m_Config.m_strDataPath))
+        return Fail("cannot create the data folder '" + project.m_Config.m_strDataPath + "' (set " +
+                    DATA_DIRECTORY_VARIABLE + " to a folder you can write)");
     if (project.m_ProfileGroups.GetCount() == 0 || !project.m_ProfileGroups.GetCurrentProfile()) {
         tidyRunFolders();
         return Fail("no output profiles in '" + ProgramFolder() + "/profile/avoutput'");

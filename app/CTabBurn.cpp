@@ -8,11 +8,11 @@
 #include <cstdio>
 
 #include "app/CTerminalProgress.h"
+#include "model/AudioJoinJob.h"
 #include "model/CProject.h"
 #include "model/GlobalUtils.h"
 #include "model/Log.h"
 #include "platform/win/FileSystem.h"
-#include "render/AudioJoinJob.h"
 #include "render/EncodeJob.h"
 #include "render/EncodeSlideshow.h"
 

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "model/COutputProfile.h"
 #include "model/CSlideItem.h"
 #include "model/CSlideShow.h"
 #include "model/Log.h"
 #include "model/TransitionFactory.h"
 #include "platform/encoder/EncoderApi.h"
 #include "platform/gdiplus/Gdiplus.h"
-#include "render/COutputProfile.h"
 #include "render/EncodeJob.h"
 #include "render/EncodeSlideshow.h"
 #include "render/EncoderFrameBuffers.h"

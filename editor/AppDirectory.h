@@ -1,5 +1,5 @@
-// The program folder: where the executable lies, with its trailing '/'. The data folders,
-// the run-time libraries, the log and the preference file are found there.
+// The program folder: where the executable lies, with its trailing '/'. The program's data
+// folders and the run-time libraries are found there; it is only read (see DataDirectory.h).
 #pragma once
 
 #include <string>

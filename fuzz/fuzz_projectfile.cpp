@@ -12,6 +12,7 @@
 #include <string>
 
 #include "editor/AppDirectory.h"
+#include "editor/DataDirectory.h"
 #include "model/CProject.h"
 #include "model/GlobalUtils.h"
 #include "model/XmlDoc.h"
@@ -73,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string program = Folder().Path();
     if (program.empty()) return 0;
     SetAppDirectoryOverride(program);
+    // The data folder is the same folder, so that "%P%" names the work folders a file may use.
+    setenv(DATA_DIRECTORY_VARIABLE, program.c_str(), 1);
     auto ui = std::make_shared<ScriptedUiHandler>();
     auto previous = UiHandler::Install(ui);
 

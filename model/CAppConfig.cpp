@@ -1,6 +1,7 @@
 #include "model/CAppConfig.h"
 
 #include "editor/AppDirectory.h"
+#include "editor/DataDirectory.h"
 #include "model/WorkFolderNames.h"
 
 namespace {
@@ -13,13 +14,14 @@ std::string WithoutTrailingSlash(std::string folder) {
 
 CAppConfig::CAppConfig() {
     m_strAppPath = WithoutTrailingSlash(GetAppDirectory());
-    m_strWorkingFolder = m_strAppPath;
+    m_strDataPath = WithoutTrailingSlash(GetDataDirectory());
+    m_strWorkingFolder = m_strDataPath;
     DerivePaths();
 }
 
 void CAppConfig::DerivePaths() {
     const std::string& app = m_strAppPath;
-    m_strPreferenceFile = app + "/referenceFile.xml";
+    m_strPreferenceFile = m_strDataPath + "/referenceFile.xml";
     m_strNtscMenuBackground = app + "/menu_pic/ntsc_menu_background.jpg";
     m_strPalMenuBackground = app + "/menu_pic/pal_menu_background.jpg";
     m_strDefaultMusic = app + "/menu_pic/default.mp3";
@@ -27,21 +29,22 @@ void CAppConfig::DerivePaths() {
     m_strPalBackground = app + "/menu_pic/PAL_BG.png";
     m_strSilentMp2 = app + "/menu_pic/silent.mp2";
     DefaultImage = app + "/res/defaultImage.bmp";
-    m_strLogFile = app + "/log.txt";
+    m_strLogFile = m_strDataPath + "/log.txt";
 }
 
-void CAppConfig::SetAppPath(const std::string& programFolder) {
+void CAppConfig::SetAppPath(const std::string& programFolder, const std::string& dataFolder) {
     m_nRunTimes = 0;
     m_strAppPath = WithoutTrailingSlash(programFolder);
+    m_strDataPath = WithoutTrailingSlash(dataFolder);
     ResetWorkingFolder();
     DerivePaths();
     FDSearchPath = m_strAppPath;
 }
 
 void CAppConfig::ResetWorkingFolder() {
-    m_strWorkingFolder = CreateWorkingFolderName(m_strAppPath);
+    m_strWorkingFolder = CreateWorkingFolderName(m_strDataPath);
 }
 
 void CAppConfig::ResetProjectFileName() {
-    m_strProjectFile = GetFreeProjectFileName(m_strAppPath);
+    m_strProjectFile = GetFreeProjectFileName(m_strDataPath);
 }

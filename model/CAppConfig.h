@@ -1,4 +1,5 @@
-// Program-folder paths and the user's preferences (the preference file stores them).
+// Program-folder and data-folder paths and the user's preferences (the preference file stores
+// them). The program folder is only read; what the program writes lives in the data folder.
 #pragma once
 
 #include <cstdint>
@@ -6,21 +7,23 @@
 
 class CAppConfig {
 public:
-    // Until SetAppPath runs, the program folder (and the working folder) is the folder of the
-    // executable and every derived path is built from it.
+    // Until SetAppPath runs, the program folder is the folder of the executable, the data
+    // folder (and the working folder) the user's data folder, and every derived path is built
+    // from them.
     CAppConfig();
 
-    // Run count 0, a new working folder name, the program folder (no trailing '/'), every
-    // derived path, and the picture dialog's start folder. The project file is not touched.
-    void SetAppPath(const std::string& programFolder);
-    // Working folder = the next free "Project_<n>" name under the program folder.
+    // Run count 0, the program and data folders (no trailing '/'), a new working folder name,
+    // every derived path, and the picture dialog's start folder. The project file is not touched.
+    void SetAppPath(const std::string& programFolder, const std::string& dataFolder);
+    // Working folder = the next free "Project_<n>" name under the data folder.
     void ResetWorkingFolder();
-    // Current project file = the first free "project<n>.prg" in the program folder.
+    // Current project file = the first free "project<n>.prg" in the data folder.
     void ResetProjectFileName();
 
     int32_t m_nRunTimes = 0;
     std::string m_strWorkingFolder;
     std::string m_strAppPath;
+    std::string m_strDataPath;
     std::string m_strPreferenceFile;
     std::string m_strNtscMenuBackground;
     std::string m_strPalMenuBackground;

@@ -35,7 +35,7 @@ int32_t CPreferenceFile::Save(CProject& project) {
     xml.IntoElem();
     xml.AddElem("VERSION", kVersion);
     xml.AddElem("RunTimes", IntToXml(config.m_nRunTimes));
-    xml.AddElem("AppPath", config.m_strAppPath);
+    xml.AddElem("AppPath", config.m_strDataPath);
     xml.AddElem("workingPath", config.m_strWorkingFolder);
     xml.AddElem("outputPath", settings.m_strOutputPath);
     xml.AddElem("isNtsc", IntToXml(settings.IS_NTSC));
@@ -76,7 +76,7 @@ int32_t CPreferenceFile::Load(CProject& project) {
 
     const bool complete = ReadValues(project, xml);
     // Every parsed file is rewritten with the values now in memory: another version, another
-    // program folder or a missing key leaves a complete file behind.
+    // data folder or a missing key leaves a complete file behind.
     const int32_t saved = Save(project);
     return complete ? 0 : saved;
 }
@@ -96,8 +96,8 @@ bool CPreferenceFile::ReadValues(CProject& project, CXmlDoc& xml) {
     if (!next("RunTimes")) return false;
     const int64_t runs = int64_t{XmlToInt(value)} + 1;
     config.m_nRunTimes = runs < 0 ? 3 : static_cast<int32_t>(std::min<int64_t>(runs, INT32_MAX));
-    // A file of another program folder is replaced by one of this folder.
-    if (!next("AppPath") || value != config.m_strAppPath) return false;
+    // A file of another data folder is replaced by one of this folder.
+    if (!next("AppPath") || value != config.m_strDataPath) return false;
     if (!next("workingPath") || !next("outputPath")) return false;
     if (!next("isNtsc")) return false;
     TakeFlag01(value, settings.IS_NTSC);

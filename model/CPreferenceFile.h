@@ -1,6 +1,6 @@
-// The preference file "referenceFile.xml" in the program folder: the user's preferences, the
+// The preference file "referenceFile.xml" in the data folder: the user's preferences, the
 // project's default TV standard and times, and the transition catalogue ("EFFECT_SETS").
-// Values are used only from a file of version "3.0.6" written in this program folder.
+// Values are used only from a file of version "3.0.6" written for this data folder.
 #pragma once
 
 #include <cstdint>

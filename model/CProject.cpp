@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "editor/DataDirectory.h"
 #include "model/Log.h"
 #include "model/GlobalUtils.h"
 #include "model/XmlNumber.h"
@@ -25,8 +26,9 @@ CProject::CProject() { SeedRandomFromTimeOnce(); }
 CProject::~CProject() = default;
 
 int32_t CProject::Init(const std::string& programFolder) {
-    m_Config.SetAppPath(programFolder);
+    m_Config.SetAppPath(programFolder, GetDataDirectory());
     m_Settings.ResetPaths(m_Config.m_strWorkingFolder);
+    CreateDataDirectory(m_Config.m_strDataPath);
     LoadPreferences();
     CreateFolder(m_Config.m_strWorkingFolder);
     CreateFolder(m_Settings.m_strTempPath);

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "model/AudioPreviewState.h"
 #include "model/CAppConfig.h"
+#include "model/COutputProfileGroupList.h"
 #include "model/CProjectSettings.h"
 #include "model/CSlideShow.h"
 #include "model/TransitionSettingCatalog.h"
 #include "platform/win/MsgWindow.h"
-#include "render/AudioPreviewState.h"
-#include "render/COutputProfileGroupList.h"
 
 struct AudioJoinJob;
 
@@ -41,9 +41,10 @@ public:
     CProject(const CProject&) = delete;
     CProject& operator=(const CProject&) = delete;
 
-    // Start-up with the program folder: paths and a new working folder name, preferences,
-    // the working and temp folders, the default project file, the output profiles (which set
-    // the TV standard), and the settings handed to every slide. Clears the modified flag.
+    // Start-up with the program folder and the user's data folder (GetDataDirectory, created
+    // when missing): paths and a new working folder name, preferences, the working and temp
+    // folders, the default project file, the output profiles (which set the TV standard), and
+    // the settings handed to every slide. Clears the modified flag.
     int32_t Init(const std::string& programFolder);
     // Back to the state after construction: no slideshows, default settings, paths and
     // preferences, no profiles, no main window.
@@ -106,7 +107,7 @@ public:
     // program folder: 1 when the library cannot be loaded.
     int32_t GetAudioFileSeconds(const std::string& path) const;
 
-    // --- audio tools (render/ProjectAudio.cpp) ------------------------------------------------
+    // --- audio tools (ProjectAudio.cpp) --------------------------------------------------------
     // Converts every music file of the job to its temporary mp2 file and joins them into the
     // job's file, repeated to cover the project when loop-audio is on. 0 done, 1 the converter
     // library or a file failed, 2 stopped, else the converter's own failure code. On any

@@ -1,11 +1,11 @@
 #include "model/CProjectSettings.h"
 
-#include "editor/AppDirectory.h"
+#include "editor/DataDirectory.h"
 #include "model/XmlDoc.h"
 #include "model/XmlNumber.h"
 
 CProjectSettings::CProjectSettings()
-    : m_strTempPath(GetAppDirectory() + "temp"), m_strOutputPath(GetAppDirectory() + "dvd") {}
+    : m_strTempPath(GetDataDirectory() + "temp"), m_strOutputPath(GetDataDirectory() + "dvd") {}
 
 CProjectSettings::CProjectSettings(const CProjectSettings& other)
     : IS_NTSC(other.IS_NTSC), m_Effect(other.m_Effect), m_strTempPath(other.m_strTempPath),

@@ -11,7 +11,7 @@ class CXmlDoc;
 
 class CProjectSettings {
 public:
-    // NTSC, default effect, no working path; temp and output folders under the program folder.
+    // NTSC, default effect, no working path; temp and output folders under the data folder.
     CProjectSettings();
     // Like assignment: the working path is not copied (a new slide's stays empty).
     CProjectSettings(const CProjectSettings& other);

@@ -59,10 +59,10 @@ std::string CWorkFolders::Normalize(const std::string& path) {
     return text;
 }
 
-bool CWorkFolders::IsProgramWorkingFolder(const std::string& path, const std::string& programFolder) {
-    if (path.empty() || programFolder.empty()) return false;
+bool CWorkFolders::IsOwnWorkingFolder(const std::string& path, const std::string& dataFolder) {
+    if (path.empty() || dataFolder.empty()) return false;
     const std::string normalized = Normalize(path);
-    if (ParentOf(normalized) != Normalize(programFolder)) return false;
+    if (ParentOf(normalized) != Normalize(dataFolder)) return false;
     const std::string leaf = GetFileName(normalized);
     const std::string prefix = "Project_";
     if (leaf.size() <= prefix.size() || leaf.compare(0, prefix.size(), prefix) != 0) return false;
@@ -131,13 +131,13 @@ void CWorkFolders::RemoveUnsaved(CProject& project) {
     const std::string& output = project.m_Settings.m_strOutputPath;
     if (HasNameAndNonRootParent(output, "Output")) RemoveEmptyFolder(Normalize(output));
     const std::string& working = project.m_Config.m_strWorkingFolder;
-    if (IsProgramWorkingFolder(working, project.m_Config.m_strAppPath)) RemoveEmptyFolder(working);
+    if (IsOwnWorkingFolder(working, project.m_Config.m_strDataPath)) RemoveEmptyFolder(working);
 }
 
 bool CWorkFolders::TakeStoredPaths(CProject& project, const std::string& working, const std::string& temp,
                                    const std::string& output) {
     bool allTaken = true;
-    if (IsProgramWorkingFolder(working, project.m_Config.m_strAppPath)) project.m_Config.m_strWorkingFolder = working;
+    if (IsOwnWorkingFolder(working, project.m_Config.m_strDataPath)) project.m_Config.m_strWorkingFolder = working;
     else allTaken = false;
     const std::string base = Normalize(project.m_Config.m_strWorkingFolder);
     if (Normalize(temp) == JoinPath(base, "temp")) project.m_Settings.m_strTempPath = temp;

@@ -1,4 +1,4 @@
-// The project's work folders: the per-run working folder "Project_<n>" under the program folder,
+// The project's work folders: the per-run working folder "Project_<n>" under the data folder,
 // its "temp" folder (edited pictures, mp2 and intermediate files) and its default "Output"
 // folder. Decides which folders the program may treat as its own: only those are ever emptied
 // or removed, and only those are taken from a project file.
@@ -26,15 +26,15 @@ public:
     static void RemoveUnsaved(CProject& project);
 
     // The paths a project file names, taken only when they are the program's own work folders:
-    // a working folder "<program folder>/Project_<n>" and its "temp" and "Output" folders.
+    // a working folder "<data folder>/Project_<n>" and its "temp" and "Output" folders.
     // Anything else leaves the current path in place. False when something was not taken.
     static bool TakeStoredPaths(CProject& project, const std::string& working, const std::string& temp,
                                 const std::string& output);
 
     // The path without "." and ".." steps, doubled or trailing '/'.
     static std::string Normalize(const std::string& path);
-    // "<programFolder>/Project_<digits>".
-    static bool IsProgramWorkingFolder(const std::string& path, const std::string& programFolder);
+    // "<dataFolder>/Project_<digits>".
+    static bool IsOwnWorkingFolder(const std::string& path, const std::string& dataFolder);
     // A folder that may be deleted with its contents as a temp folder: an absolute path named
     // "temp" below some folder other than the root, and not a symbolic link.
     static bool IsDeletableTempFolder(const std::string& path);

@@ -1,6 +1,6 @@
 #include "model/Log.h"
 
-#include "editor/AppDirectory.h"
+#include "editor/DataDirectory.h"
 
 #include <cerrno>
 #include <ctime>
@@ -52,7 +52,7 @@ std::string FormatNow() {
 }
 
 // The caller holds g_logMutex.
-std::string LogPathLocked() { return g_logPath.empty() ? GetAppDirectory() + "log.txt" : g_logPath; }
+std::string LogPathLocked() { return g_logPath.empty() ? GetDataDirectory() + "log.txt" : g_logPath; }
 
 } // namespace
 

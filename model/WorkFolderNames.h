@@ -3,9 +3,9 @@
 
 #include <string>
 
-// "<programFolder>/Project_<n>" with n one above the highest number of the program folder's
+// "<dataFolder>/Project_<n>" with n one above the highest number of the data folder's
 // "Project_*" entries (Project_1 when there is none; gaps are not reused).
-std::string CreateWorkingFolderName(const std::string& programFolder);
+std::string CreateWorkingFolderName(const std::string& dataFolder);
 
-// The first "<programFolder>/project<n>.prg", n = 0, 1, ..., that cannot be opened for reading.
-std::string GetFreeProjectFileName(const std::string& programFolder);
+// The first "<dataFolder>/project<n>.prg", n = 0, 1, ..., that cannot be opened for reading.
+std::string GetFreeProjectFileName(const std::string& dataFolder);

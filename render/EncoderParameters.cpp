@@ -1,7 +1,7 @@
 #include "render/EncoderParameters.h"
 
-#include "render/COutputProfile.h"
-#include "render/FrameSize.h"
+#include "model/COutputProfile.h"
+#include "model/FrameSize.h"
 
 namespace {
 

@@ -9,15 +9,10 @@ cmake --build build -j "$(nproc)"
 
 bin=build/bin
 demo=build/demo
-# A demo made before: its project's working folder in the program folder goes with it.
-if [ -f "$demo/demo.prg" ]; then
-    old=$(sed -n 's:^<Working Path>\(.*\)</Working Path>.*:\1:p' "$demo/demo.prg" | head -n 1)
-    case "$old" in
-        "$(cd "$bin" && pwd)"/Project_*) rm -rf -- "$old" ;;
-    esac
-fi
+# The demo's log, preferences and working folders stay with it instead of the user's data folder.
 rm -rf -- "$demo"
-mkdir -p "$demo"
+mkdir -p "$demo/data"
+export PICREEL_DATA_DIR="$PWD/$demo/data"
 
 echo
 echo "== picreel profiles"

@@ -11,7 +11,8 @@ set_target_properties(gen_covers PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BIN
 
 list(TRANSFORM gen_pictures_cover_files PREPEND ${PICREEL_PROGRAM_DIR}/EffectCover/ OUTPUT_VARIABLE gen_covers_outputs)
 add_custom_command(OUTPUT ${gen_covers_outputs}
-    COMMAND gen_covers ${PICREEL_PROGRAM_DIR} ${gen_pictures_cover_dir}
+    COMMAND ${CMAKE_COMMAND} -E env PICREEL_DATA_DIR=${CMAKE_BINARY_DIR}/gen/data
+            $<TARGET_FILE:gen_covers> ${PICREEL_PROGRAM_DIR} ${gen_pictures_cover_dir}
     DEPENDS gen_covers ${PICREEL_PROGRAM_DIR}/menu_pic/0.jpg ${PICREEL_PROGRAM_DIR}/menu_pic/1.jpg
             ${gen_pictures_cover_outputs}
     COMMENT "Rendering transition covers"

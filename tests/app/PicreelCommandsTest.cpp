@@ -17,9 +17,10 @@
 #include <vector>
 
 #include "app/CPicreelCommands.h"
+#include "editor/DataDirectory.h"
+#include "model/COutputProfileGroupList.h"
 #include "model/GlobalUtils.h"
 #include "platform/win/FileSystem.h"
-#include "render/COutputProfileGroupList.h"
 #include "tests/app/PicreelRunTest.h"
 #include "tests/support/PixPictureFile.h"
 #include "tests/support/TempDir.h"
@@ -103,7 +104,7 @@ TEST_F(PicreelRun, NewAndMakeGiveTheFirstProfilesVideo) {
     EXPECT_FALSE(Probe(video, "a", "codec_name")["codec_name"].empty()) << "no audio stream";
 
     // The log tells the run's road.
-    const std::string log = ReadFileBytes(m_program + "/log.txt");
+    const std::string log = ReadFileBytes(m_data + "/log.txt");
     for (const char* line : {"Begin make Video files process", "begin join all mp2 file",
                              "Begin make Slideshow video index:0"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
@@ -126,13 +127,19 @@ TEST_F(PicreelRun, ErrorsAreOneLineWithAFailingStatus) {
     const Outcome unknown = Picreel("make " + ShellQuote(project) + " --profile nosuch/0");
     EXPECT_NE(unknown.status, 0);
     EXPECT_EQ(unknown.err, "picreel: unknown profile 'nosuch/0' (see picreel profiles)\n");
+    // A data folder that cannot be made is named, with the way out.
+    const Outcome nowhere = RunCommand(std::string(DATA_DIRECTORY_VARIABLE) + "=" + ShellQuote(project + "/data") + " " +
+                                       ShellQuote(m_program + "/picreel") + " make " + ShellQuote(project));
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.err, "picreel: cannot create the data folder '" + project + "/data' (set " +
+                               DATA_DIRECTORY_VARIABLE + " to a folder you can write)\n");
     // An existing project is never overwritten.
     const std::string before = ReadFileBytes(project);
     EXPECT_NE(Picreel("new " + ShellQuote(project) + " " + ShellQuote(m_dir.File("photos"))).status, 0);
     EXPECT_EQ(ReadFileBytes(project), before);
     // Failed runs leave no work folders of their own behind: only the project's.
     size_t workFolders = 0;
-    for (const auto& entry : fs::directory_iterator(m_program))
+    for (const auto& entry : fs::directory_iterator(m_data))
         workFolders += entry.path().filename().string().rfind("Project_", 0) == 0;
     EXPECT_EQ(workFolders, 1u);
 
@@ -141,6 +148,7 @@ TEST_F(PicreelRun, ErrorsAreOneLineWithAFailingStatus) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_NE(help.out.find("usage: picreel"), std::string::npos) << command;
     }
+    EXPECT_NE(Picreel("--help").out.find(DATA_DIRECTORY_VARIABLE), std::string::npos);
     const Outcome list = Picreel("profiles");
     EXPECT_EQ(list.status, 0);
     EXPECT_NE(list.out.find("avi/0"), std::string::npos) << list.out;

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "editor/DataDirectory.h"
+
 namespace fs = std::filesystem;
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -18,6 +20,8 @@ void PicreelRunTest::SetUp() {
     fs::create_directories(m_program);
     for (const char* item : {"picreel", "VelmorEncoder.so", "libxToMp2.so", "profile", "menu_pic"})
         fs::copy(built + item, m_program + "/" + item, fs::copy_options::recursive);
+    m_data = m_dir.File("data");
+    m_dataEnv = std::make_unique<ScopedEnv>(DATA_DIRECTORY_VARIABLE, m_data);
 }
 
 void PicreelRunTest::ShortenSlides(const std::string& project) {

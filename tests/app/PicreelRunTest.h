@@ -1,12 +1,15 @@
-// Runs the picreel executable from a copy of the program folder, so that the runs' work
-// folders, log and preferences stay in a temporary folder, and probes the videos it makes.
+// Runs the picreel executable from a copy of the program folder with a data folder of its own,
+// so that the runs' work folders, log and preferences stay in a temporary folder, and probes
+// the videos it makes.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 
@@ -17,7 +20,8 @@ class PicreelRunTest : public ::testing::Test {
 protected:
     using Outcome = CommandResult;
 
-    // Skips when picreel, its libraries or ffprobe are missing; copies the program folder.
+    // Skips when picreel, its libraries or ffprobe are missing; copies the program folder and
+    // points the runs (child processes of this one) at the data folder.
     void SetUp() override;
 
     Outcome Picreel(const std::string& args) const {
@@ -36,4 +40,6 @@ protected:
 
     TempDir m_dir;
     std::string m_program;
+    std::string m_data;
+    std::unique_ptr<ScopedEnv> m_dataEnv;
 };

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "app/CPicreelCommands.h"
+#include "model/COutputProfileGroupList.h"
 #include "model/GlobalUtils.h"
-#include "render/COutputProfileGroupList.h"
 #include "tests/app/PicreelRunTest.h"
 #include "tests/support/PixPictureFile.h"
 

@@ -1,6 +1,7 @@
 #include "model/Log.h"
 
-#include "editor/AppDirectory.h"
+#include "editor/DataDirectory.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +24,9 @@ std::vector<std::string> Lines(const std::string& text) {
 const std::regex kLine(R"((\d\d):(\d\d):(\d\d), (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d\d, \d{4}: (.*))");
 } // namespace
 
-TEST(LogTest, LinesGoToTheProgramFolderWithEnglishMonthsWhateverTheLocale) {
+TEST(LogTest, LinesGoToTheDataFolderWithEnglishMonthsWhateverTheLocale) {
     TempDir dir;
-    SetAppDirectoryOverride(dir.Path().string());
+    ScopedEnv data(DATA_DIRECTORY_VARIABLE, dir.Path().string());
     SetLogFilePath("");
     EXPECT_EQ(GetLogFilePath(), dir.File("log.txt"));
     // Any installed non-English locale; the C locale still proves the global one is untouched.
@@ -36,7 +37,6 @@ TEST(LogTest, LinesGoToTheProgramFolderWithEnglishMonthsWhateverTheLocale) {
     WriteLog("Software start!"); // same second, still two lines
     std::setlocale(LC_TIME, saved.c_str());
     const std::string text = ReadFileBytes(dir.File("log.txt"));
-    SetAppDirectoryOverride("");
     ASSERT_TRUE(!text.empty() && text.back() == '\n');
     const auto lines = Lines(text);
     ASSERT_EQ(lines.size(), 2u);

@@ -71,13 +71,13 @@ TEST_F(PreferenceFileTest, FirstStartWritesACompleteFile) {
                                          "AspectRatio", "transmitTime", "singleTime", "FDSearchPath", "IsUseNation",
                                          "NationName", "NationTVFormat", "TVFormat", "LoopAudio", "RandomImageEffect",
                                          "RandomTransition", "DefaultImage", "EFFECT_SETS"};
-    EXPECT_EQ(Prefs(), m_program + "/referenceFile.xml");
+    EXPECT_EQ(Prefs(), m_data + "/referenceFile.xml");
     const auto values = Values(Prefs());
     ASSERT_EQ(values.size(), order.size());
     for (size_t k = 0; k < order.size(); ++k) EXPECT_EQ(values[k].first, order[k]);
     EXPECT_EQ(values[0].second, "3.0.6");
     EXPECT_EQ(values[1].second, "0");
-    EXPECT_EQ(values[2].second, m_program);
+    EXPECT_EQ(values[2].second, m_data);
     EXPECT_EQ(values[3].second, g_Project.m_Config.m_strWorkingFolder);
     EXPECT_EQ(values[11].second, "U.S.A");
     EXPECT_EQ(values.back().second, "19");
@@ -122,14 +122,17 @@ TEST_F(PreferenceFileTest, OtherVersionsFoldersAndMissingKeysAreReplacedByComple
     EXPECT_EQ(c.m_nRunTimes, 0);
     EXPECT_EQ(ValueOf(Prefs(), "VERSION"), "3.0.6");
 
-    // Written in another program folder: only the run count, read before the folder, is used.
-    SaveUnusualValuesAndRestart();
-    EditSaved("AppPath", "/elsewhere");
-    g_Project.Clear();
-    EXPECT_EQ(g_Project.Init(m_program), 0);
-    EXPECT_EQ(c.m_nRunTimes, 9);
-    EXPECT_EQ(c.NationName, "U.S.A");
-    EXPECT_EQ(ValueOf(Prefs(), "AppPath"), m_program);
+    // Written for another data folder, or naming the program folder: only the run count, read
+    // before the folder, is used.
+    for (const std::string& other : {std::string("/elsewhere"), m_program}) {
+        SaveUnusualValuesAndRestart();
+        EditSaved("AppPath", other.c_str());
+        g_Project.Clear();
+        EXPECT_EQ(g_Project.Init(m_program), 0);
+        EXPECT_EQ(c.m_nRunTimes, 9);
+        EXPECT_EQ(c.NationName, "U.S.A") << other;
+        EXPECT_EQ(ValueOf(Prefs(), "AppPath"), m_data);
+    }
 
     // Without TVFormat: the values before it apply, the rest and the catalogue do not.
     SaveUnusualValuesAndRestart();
@@ -174,7 +177,7 @@ TEST_F(PreferenceFileTest, FailedWriteKeepsTheOldFile) {
         EXPECT_EQ(g_Project.SavePreferences(), -1);
     }
     EXPECT_EQ(ReadFileBytes(Prefs()), before);
-    EXPECT_FALSE(HasTempLeftovers(m_program));
+    EXPECT_FALSE(HasTempLeftovers(m_data));
 }
 
 TEST_F(PreferenceFileTest, ProjectFilesNeverMoveThePreferenceFile) {
@@ -185,7 +188,7 @@ TEST_F(PreferenceFileTest, ProjectFilesNeverMoveThePreferenceFile) {
                             "<OutPut Path/></vuzovez>");
     g_Project.m_Config.m_strProjectFile = project;
     EXPECT_TRUE(g_Project.LoadProject());
-    EXPECT_EQ(Prefs(), m_program + "/referenceFile.xml");
+    EXPECT_EQ(Prefs(), m_data + "/referenceFile.xml");
     EXPECT_EQ(g_Project.m_Config.m_nRunTimes, 1); // the own file was read once more
     EXPECT_EQ(g_Project.SavePreferences(), 0);
     EXPECT_EQ(ReadFileBytes(foreign), "foreign preferences");

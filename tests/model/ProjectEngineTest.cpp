@@ -138,9 +138,9 @@ TEST_F(ProjectEngineTest, InitTakesTheTvStandardFromTheProfile) {
     g_Project.Init(m_program);
     EXPECT_EQ(g_Project.m_Settings.IS_NTSC, 1);
     EXPECT_EQ(g_Project.m_bModified, 0);
-    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, m_program + "/Project_2");
+    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, m_data + "/Project_2");
     EXPECT_TRUE(FolderExists(g_Project.m_Settings.m_strTempPath));
-    EXPECT_EQ(g_Project.m_Config.m_strProjectFile, m_program + "/project0.prg");
+    EXPECT_EQ(g_Project.m_Config.m_strProjectFile, m_data + "/project0.prg");
 
     // Any other frame rate leaves the standard as it was.
     std::string other = palProfile;
@@ -149,7 +149,7 @@ TEST_F(ProjectEngineTest, InitTakesTheTvStandardFromTheProfile) {
     g_Project.Clear();
     g_Project.m_Settings.IS_NTSC = 1;
     // Without a preference file the flag in memory is the one kept.
-    std::filesystem::remove(ProgramFile("referenceFile.xml"));
+    std::filesystem::remove(DataFile("referenceFile.xml"));
     g_Project.Init(m_program);
     EXPECT_EQ(g_Project.m_Settings.IS_NTSC, 1);
 }

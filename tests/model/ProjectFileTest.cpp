@@ -312,13 +312,14 @@ TEST_F(ProjectFileTest, HostileFilesNeverWriteOutsideTheWorkFolders) {
     EXPECT_EQ(Snapshot(m_dir.File("user")), userBefore);
     EXPECT_TRUE(std::filesystem::exists(ownPrefs));
     for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
-        EXPECT_TRUE(entry.path().filename() == "program" || entry.path().filename() == "user" ||
+        EXPECT_TRUE(entry.path().filename() == "program" || entry.path().filename() == "data" ||
+                    entry.path().filename() == "user" ||
                     entry.path().filename() == "outside" || entry.path().filename() == "moved")
             << entry.path();
 }
 
 TEST_F(ProjectFileTest, OwnWorkFoldersNamedByTheFileAreTaken) {
-    const std::string working = m_program + "/Project_7";
+    const std::string working = m_data + "/Project_7";
     const std::string path = WriteProject("p.prg", "<vuzovez><Preference File/><Working Path>" + working +
                                                        "</Working Path><Temp Path>" + working +
                                                        "/temp</Temp Path><OutPut Path>" + working +
@@ -327,4 +328,12 @@ TEST_F(ProjectFileTest, OwnWorkFoldersNamedByTheFileAreTaken) {
     EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, working);
     EXPECT_EQ(g_Project.m_Settings.m_strTempPath, working + "/temp");
     EXPECT_EQ(g_Project.m_Settings.m_strOutputPath, working + "/Output");
+
+    // Work folders in the program folder are not the data folder's: none is taken.
+    const std::string program = m_program + "/Project_8";
+    ASSERT_TRUE(Reopen(WriteProject("q.prg", "<vuzovez><Preference File/><Working Path>" + program +
+                                                 "</Working Path><Temp Path>" + program + "/temp</Temp Path>"
+                                                 "<OutPut Path>" + program + "/Output</OutPut Path></vuzovez>")));
+    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, working);
+    EXPECT_EQ(g_Project.m_Settings.m_strTempPath, working + "/temp");
 }

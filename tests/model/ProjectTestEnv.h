@@ -1,6 +1,5 @@
-// A started engine in a temporary program folder, with a scripted user interface and a main
-// window whose posted messages the test reads; the user's own files live beside the program
-// folder. Shared fixtures: pictures, music, plain slides, profiles, a file-size limit.
+// A started engine in a temporary program folder and data folder, with a scripted user interface
+// and a main window whose posted messages the test reads; the user's own files live beside them. Shared fixtures: pictures, music, plain slides, profiles, a file-size limit.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "editor/AppDirectory.h"
+#include "editor/DataDirectory.h"
 #include "imagelib/PixImage.h"
 #include "model/CProject.h"
 #include "platform/gdiplus/ImageProbe.h"
@@ -21,6 +21,7 @@
 #include "platform/win/MsgWindow.h"
 #include "platform/win/ScriptedUiHandler.h"
 #include "tests/support/PixPictureFile.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
@@ -28,8 +29,10 @@ class ProjectTestEnv : public ::testing::Test {
 protected:
     void SetUp() override {
         m_program = m_dir.File("program");
+        m_data = m_dir.File("data");
         std::filesystem::create_directories(m_program);
         SetAppDirectoryOverride(m_program);
+        m_dataEnv = std::make_unique<ScopedEnv>(DATA_DIRECTORY_VARIABLE, m_data);
         m_ui = std::make_shared<ScriptedUiHandler>();
         m_previousUi = UiHandler::Install(m_ui);
         g_Project.Clear();
@@ -41,9 +44,11 @@ protected:
         g_Project.Clear();
         UiHandler::Install(m_previousUi);
         SetAppDirectoryOverride("");
+        m_dataEnv.reset();
     }
 
     std::string ProgramFile(const std::string& name) const { return m_program + "/" + name; }
+    std::string DataFile(const std::string& name) const { return m_data + "/" + name; }
     std::string UserFile(const std::string& name) const { return m_dir.File("user/" + name); }
     std::string TempFolder() const { return g_Project.m_Config.m_strWorkingFolder + "/temp"; }
 
@@ -153,6 +158,8 @@ protected:
 
     TempDir m_dir;
     std::string m_program;
+    std::string m_data;
+    std::unique_ptr<ScopedEnv> m_dataEnv;
     CMsgWindow m_mainWnd;
     std::shared_ptr<ScriptedUiHandler> m_ui;
     std::shared_ptr<UiHandler> m_previousUi;

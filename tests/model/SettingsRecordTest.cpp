@@ -159,21 +159,31 @@ TEST(ProjectSettings, CopiesLeaveTheWorkingPathAndTheFileKeepsEveryValue) {
 
 TEST(AppConfig, SetAppPathDerivesThePathsAndTheNextFreeNames) {
     TempDir dir;
+    const std::string program = dir.File("program");
+    const std::string data = dir.File("data");
     for (const char* name : {"Project_1", "Project_3", "Project_x"})
-        std::filesystem::create_directory(dir.Path() / name);
-    WriteFileBytes(dir.File("project0.prg"), "x");
-    WriteFileBytes(dir.File("project1.prg"), "x");
-    const std::string folder = dir.Path().string();
+        std::filesystem::create_directories(data + "/" + name);
+    std::filesystem::create_directories(program + "/Project_9");
+    WriteFileBytes(data + "/project0.prg", "x");
+    WriteFileBytes(data + "/project1.prg", "x");
     CAppConfig config;
     config.m_nRunTimes = 8;
-    config.SetAppPath(folder + "/");
+    config.SetAppPath(program + "/", data + "/");
     EXPECT_EQ(config.m_nRunTimes, 0);
-    EXPECT_EQ(config.m_strAppPath, folder);
-    EXPECT_EQ(config.m_strWorkingFolder, folder + "/Project_4");
-    EXPECT_EQ(config.m_strSilentMp2, folder + "/menu_pic/silent.mp2");
-    EXPECT_EQ(config.FDSearchPath, folder);
+    EXPECT_EQ(config.m_strAppPath, program);
+    EXPECT_EQ(config.m_strDataPath, data);
+    // What is written goes to the data folder; what ships is read from the program folder.
+    EXPECT_EQ(config.m_strWorkingFolder, data + "/Project_4");
+    EXPECT_EQ(config.m_strPreferenceFile, data + "/referenceFile.xml");
+    EXPECT_EQ(config.m_strLogFile, data + "/log.txt");
+    EXPECT_EQ(config.m_strSilentMp2, program + "/menu_pic/silent.mp2");
+    EXPECT_EQ(config.FDSearchPath, program);
     EXPECT_EQ(config.m_strProjectFile, "");
     config.ResetProjectFileName();
-    EXPECT_EQ(config.m_strProjectFile, folder + "/project2.prg");
-    EXPECT_EQ(CreateWorkingFolderName(folder + "/missing"), folder + "/missing/Project_1");
+    EXPECT_EQ(config.m_strProjectFile, data + "/project2.prg");
+    EXPECT_EQ(CreateWorkingFolderName(data + "/missing"), data + "/missing/Project_1");
+    // Trailing slashes go, but the root stays the root.
+    config.SetAppPath("/", "//");
+    EXPECT_EQ(config.m_strAppPath, "/");
+    EXPECT_EQ(config.m_strDataPath, "/");
 }

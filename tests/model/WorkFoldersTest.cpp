@@ -11,12 +11,12 @@ namespace fs = std::filesystem;
 using WorkFoldersTest = ProjectTestEnv;
 
 TEST(WorkFolderRules, OnlyTheProgramsOwnFoldersQualify) {
-    EXPECT_TRUE(CWorkFolders::IsProgramWorkingFolder("/p/Project_3", "/p"));
-    EXPECT_TRUE(CWorkFolders::IsProgramWorkingFolder("/p/Project_3/../Project_4/", "/p/"));
-    EXPECT_FALSE(CWorkFolders::IsProgramWorkingFolder("/p/Project_x", "/p"));
-    EXPECT_FALSE(CWorkFolders::IsProgramWorkingFolder("/p/Project_", "/p"));
-    EXPECT_FALSE(CWorkFolders::IsProgramWorkingFolder("/p/sub/Project_3", "/p"));
-    EXPECT_FALSE(CWorkFolders::IsProgramWorkingFolder("/p/Project_3/..", "/p"));
+    EXPECT_TRUE(CWorkFolders::IsOwnWorkingFolder("/p/Project_3", "/p"));
+    EXPECT_TRUE(CWorkFolders::IsOwnWorkingFolder("/p/Project_3/../Project_4/", "/p/"));
+    EXPECT_FALSE(CWorkFolders::IsOwnWorkingFolder("/p/Project_x", "/p"));
+    EXPECT_FALSE(CWorkFolders::IsOwnWorkingFolder("/p/Project_", "/p"));
+    EXPECT_FALSE(CWorkFolders::IsOwnWorkingFolder("/p/sub/Project_3", "/p"));
+    EXPECT_FALSE(CWorkFolders::IsOwnWorkingFolder("/p/Project_3/..", "/p"));
     EXPECT_TRUE(CWorkFolders::IsDeletableTempFolder("/a/temp"));
     EXPECT_TRUE(CWorkFolders::IsDeletableTempFolder("/a/b/temp/"));
     for (const char* path : {"", "/", "/temp", "//temp", "relative/temp", "/a/temp/..", "/a/temp/x", "/a/Temp"})
@@ -28,9 +28,9 @@ TEST(WorkFolderRules, OnlyTheProgramsOwnFoldersQualify) {
 }
 
 TEST_F(WorkFoldersTest, NewProjectGetsTheNextWorkingFolderWithItsSubfolders) {
-    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, m_program + "/Project_1");
+    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, m_data + "/Project_1");
     g_Project.PrepareNewProjectFolders();
-    const std::string working = m_program + "/Project_2";
+    const std::string working = m_data + "/Project_2";
     EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, working);
     EXPECT_EQ(g_Project.m_Settings.m_strTempPath, working + "/temp");
     EXPECT_EQ(g_Project.m_Settings.m_strOutputPath, working + "/Output");
@@ -56,7 +56,7 @@ TEST_F(WorkFoldersTest, MovingTheTempFolderTakesItsFilesAlong) {
     ASSERT_TRUE(g_Project.SetWorkingFolder(moved + "/"));
     EXPECT_EQ(g_Project.m_Settings.m_strTempPath, moved + "/temp");
     EXPECT_EQ(g_Project.m_Settings.m_strOutputPath, moved + "/Output");
-    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, m_program + "/Project_1");
+    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, m_data + "/Project_1");
     EXPECT_EQ(ReadFileBytes(moved + "/temp/song.mp2"), "mp2");
     EXPECT_EQ(ReadFileBytes(moved + "/temp/sub/.hidden"), "h");
     EXPECT_FALSE(fs::exists(oldTemp));

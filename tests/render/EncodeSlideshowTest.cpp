@@ -8,7 +8,7 @@
 #include "editor/AppDirectory.h"
 #include "model/CProject.h"
 #include "model/Log.h"
-#include "render/COutputProfile.h"
+#include "model/COutputProfile.h"
 #include "render/EncodeSlideshow.h"
 #include "tests/render/RenderTestUtil.h"
 #include "tests/support/ShellCommand.h"

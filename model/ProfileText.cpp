@@ -1,4 +1,4 @@
-#include "render/ProfileText.h"
+#include "model/ProfileText.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "render/COutputProfileGroupList.h"
+#include "model/COutputProfileGroupList.h"
 
+#include "model/ProfileText.h"
 #include "model/XmlDoc.h"
 #include "model/XmlNumber.h"
-#include "render/ProfileText.h"
 
 bool COutputProfileGroupList::Load(const std::string& programFolder) {
     std::string base = programFolder;

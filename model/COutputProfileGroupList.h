@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "render/COutputProfileGroup.h"
+#include "model/COutputProfileGroup.h"
 
 class COutputProfileGroupList {
 public:

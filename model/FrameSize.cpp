@@ -1,4 +1,4 @@
-#include "render/FrameSize.h"
+#include "model/FrameSize.h"
 
 const FrameSize g_FrameSizes[FRAME_SIZE_COUNT] = {
     {0, 720, 480, "720x480"},  {1, 720, 576, "720x576"},  {2, 480, 480, "480x480"},  {3, 480, 576, "480x576"},

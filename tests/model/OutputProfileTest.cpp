@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "render/COutputProfileGroupList.h"
-#include "render/FrameSize.h"
+#include "model/COutputProfileGroupList.h"
+#include "model/FrameSize.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;

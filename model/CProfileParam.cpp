@@ -1,4 +1,4 @@
-#include "render/CProfileParam.h"
+#include "model/CProfileParam.h"
 
 #include "model/XmlDoc.h"
 #include "model/XmlNumber.h"

@@ -15,7 +15,7 @@
 #include "platform/win/MsgWindow.h"
 #include "platform/win/ScriptedUiHandler.h"
 #include "platform/win/Tick.h"
-#include "render/AudioJoinJob.h"
+#include "model/AudioJoinJob.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 

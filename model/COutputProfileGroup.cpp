@@ -1,4 +1,4 @@
-#include "render/COutputProfileGroup.h"
+#include "model/COutputProfileGroup.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/AudioJoinJob.h"
 #include "model/CAudioItem.h"
 #include "model/CProject.h"
 #include "model/Log.h"
@@ -15,7 +16,6 @@
 #include "platform/win/FilePtr.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/TextConv.h"
-#include "render/AudioJoinJob.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "render/COutputProfile.h"
+#include "model/COutputProfile.h"
 
 class CXmlDoc;
 

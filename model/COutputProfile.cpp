@@ -1,8 +1,8 @@
-#include "render/COutputProfile.h"
+#include "model/COutputProfile.h"
 
+#include "model/ProfileText.h"
 #include "model/XmlDoc.h"
 #include "model/XmlNumber.h"
-#include "render/ProfileText.h"
 
 namespace {
 bool ReadParam(CXmlDoc& xml, const char* name, CProfileParam& param) {

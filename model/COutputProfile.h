@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/CProfileParam.h"
+#include "model/CProfileParam.h"
 
 class COutputProfile {
 public:
