@@ -4,6 +4,7 @@
 #include "imagelib/codecs/PixImageBMP.h"
 #include "imagelib/codecs/PixImageJPG.h"
 #include "imagelib/codecs/PixImagePNG.h"
+#include "imagelib/codecs/PixImageTIF.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -20,6 +21,11 @@ const std::vector<PixCodecEntry>& PixCodecTable()
         PixCodec<CPixImageBMP>(PIXFORMAT_BMP),
         PixCodec<CPixImageJPG>(PIXFORMAT_JPG),
         PixCodec<CPixImagePNG>(PIXFORMAT_PNG),
+        {PIXFORMAT_TIF, PIXFORMAT_TIF, PixCreate<CPixImageTIF>, PixDecode<CPixImageTIF>,
+         [](CPixImage& c, CPixFile* f, DWORD) { return static_cast<CPixImageTIF&>(c).Encode(f, false); },
+         [](CPixImage& c, CPixFile* f, CPixImage** pages, int n) {
+             return static_cast<CPixImageTIF&>(c).Encode(f, pages, n);
+         }},
     };
     return table;
 }
