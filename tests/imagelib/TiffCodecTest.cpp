@@ -119,6 +119,16 @@ TEST(TiffCodecTest, GreyRampsSaveAsGreyAndOptionsChooseCompression) {
     ASSERT_TRUE(DecodeBytes(back, EncodeAs(grey, PIXFORMAT_TIF)));
     EXPECT_EQ(back.GetCodecOption(PIXFORMAT_TIF), static_cast<DWORD>(COMPRESSION_LZW));
     EXPECT_EQ(Rgb(back.GetPaletteColor(15)), RGB(255, 255, 255));
+
+    // Bilevel pictures take CCITT group 4; a compression that cannot hold a depth falls back to its default.
+    CPixImage bilevel(16, 2, 1, PIXFORMAT_TIF);
+    CPixImageTIF fax;
+    ASSERT_TRUE(DecodeBytes(fax, EncodeAs(bilevel, PIXFORMAT_TIF)));
+    EXPECT_EQ(fax.GetCodecOption(PIXFORMAT_TIF), static_cast<DWORD>(COMPRESSION_CCITTFAX4));
+    grey.SetCodecOption(COMPRESSION_CCITTFAX4, PIXFORMAT_TIF);
+    CPixImageTIF notFax;
+    ASSERT_TRUE(DecodeBytes(notFax, EncodeAs(grey, PIXFORMAT_TIF)));
+    EXPECT_EQ(notFax.GetCodecOption(PIXFORMAT_TIF), static_cast<DWORD>(COMPRESSION_LZW));
     EXPECT_EQ(MaxDifference(grey, back), 0);
 
     CPixImage colour = Pattern(16, 16, 24);
@@ -229,7 +239,7 @@ TEST(TiffCodecTest, DecodesSampleLayoutsOfOtherWriters) {
     auto pal1 = LibTiff(
         [](TIFF* t) {
             Basic(t, 9, 1, 1, 1, PHOTOMETRIC_PALETTE);
-            uint16_t r[2] = {65535, 0}, g[2] = {0, 0}, b[2] = {0, 65535};
+            uint16_t r[2] = {65535, 0}, g[2] = {0, 0}, b[2] = {0, 32896}; // 16-bit values are scaled
             TIFFSetField(t, TIFFTAG_COLORMAP, r, g, b);
         },
         1, [](uint32_t, auto& l) { l[0] = 0x40; });
@@ -281,6 +291,13 @@ TEST(TiffCodecTest, DecodesSampleLayoutsOfOtherWriters) {
         l[0] = 255; // white
         l[3] = 0;   // black
     });
+    auto black1 = LibTiff([](TIFF* t) { Basic(t, 2, 1, 1, 1, PHOTOMETRIC_MINISBLACK); }, 1,
+                          [](uint32_t, auto& l) { l[0] = 0x40; });
+    // Red (54.3, 80.8, 69.9) and blue (32.3, 79.2, -107.9), L scaled to 0..255.
+    auto labRed = LibTiff([](TIFF* t) { Basic(t, 2, 1, 3, 8, PHOTOMETRIC_CIELAB); }, 1, [](uint32_t, auto& l) {
+        const int8_t v[6] = {-118, 81, 70, 82, 79, -108}; // 138 as a byte is -118
+        std::memcpy(l.data(), v, 6);
+    });
     auto unassociated = LibTiff(
         [](TIFF* t) {
             Basic(t, 1, 1, 4, 8, PHOTOMETRIC_RGB);
@@ -299,7 +316,9 @@ TEST(TiffCodecTest, DecodesSampleLayoutsOfOtherWriters) {
         {"16-bit grey keeps the high byte", grey16, 8, RGB(0xAB, 0xAB, 0xAB), RGB(0x12, 0x12, 0x12), 0},
         {"2-bit grey spreads its levels", grey2, 8, RGB(0, 0, 0), RGB(85, 85, 85), 0},
         {"white is zero", white2, 8, RGB(255, 255, 255), RGB(0, 0, 0), 0},
-        {"1-bit palette stays 1 bit", pal1, 1, RGB(255, 0, 0), RGB(0, 0, 255), 0},
+        {"1-bit palette stays 1 bit", pal1, 1, RGB(255, 0, 0), RGB(0, 0, 128), 0},
+        {"bilevel, black is zero", black1, 1, RGB(0, 0, 0), RGB(255, 255, 255), 0},
+        {"CIELab red", labRed, 24, RGB(255, 0, 0), RGB(0, 0, 255), 12},
         {"4-bit palette", pal4, 4, RGB(200, 0, 0), RGB(0, 100, 0), 0},
         {"separate planes", planar, 24, RGB(10, 30, 50), RGB(20, 40, 60), 0},
         {"16-bit RGB", rgb16, 24, RGB(255, 1, 128), RGB(0, 255, 0), 0},
