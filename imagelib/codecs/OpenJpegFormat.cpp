@@ -81,7 +81,7 @@ void Silence(opj_codec_t* codec) {
 
 namespace openjpeg {
 
-bool Read(CPixFile& file, bool jp2, J2kImage& image, std::string& error) {
+bool Read(CPixFile& file, bool jp2, J2kImage& image, std::string& error, bool headerOnly) {
     error = kCorrupt;
     Client client{&file, std::max<int64_t>(file.Tell(), 0)};
     CodecPtr codec(opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
@@ -112,11 +112,12 @@ bool Read(CPixFile& file, bool jp2, J2kImage& image, std::string& error) {
         error = "Can't allocate memory";
         return false;
     }
-    if (!opj_decode(codec.get(), stream.get(), img.get()) || !opj_end_decompress(codec.get(), stream.get())) return false;
-
     image = J2kImage();
     image.width = static_cast<uint32_t>(w);
     image.height = static_cast<uint32_t>(h);
+    if (headerOnly) return true;
+    if (!opj_decode(codec.get(), stream.get(), img.get()) || !opj_end_decompress(codec.get(), stream.get())) return false;
+
     switch (img->color_space) {
     case OPJ_CLRSPC_SRGB: image.colour = J2kColour::Rgb; break;
     case OPJ_CLRSPC_GRAY: image.colour = J2kColour::Grey; break;

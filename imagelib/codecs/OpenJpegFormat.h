@@ -9,7 +9,8 @@
 class CPixFile;
 
 namespace openjpeg {
-bool Read(CPixFile& file, bool jp2, J2kImage& image, std::string& error);
+// headerOnly: the size and components are read, no samples.
+bool Read(CPixFile& file, bool jp2, J2kImage& image, std::string& error, bool headerOnly = false);
 // quality 1..100: the kept share of the uncompressed size is quality / 100; 100 is lossless.
 bool Write(CPixFile& file, bool jp2, const J2kImage& image, int quality, std::string& error);
 } // namespace openjpeg

@@ -33,7 +33,7 @@ bool Number(CPixFile& f, long& c, uint32_t& value) {
 
 namespace pgx {
 
-bool Read(CPixFile& file, J2kImage& image, std::string& error) {
+bool Read(CPixFile& file, J2kImage& image, std::string& error, bool headerOnly) {
     error = kCorrupt;
     uint8_t magic[2];
     if (file.Read(magic, 1, 2) != 2 || magic[0] != 'P' || magic[1] != 'G') return false;
@@ -64,6 +64,7 @@ bool Read(CPixFile& file, J2kImage& image, std::string& error) {
     image = J2kImage();
     image.width = width;
     image.height = height;
+    if (headerOnly) return true;
     image.colour = J2kColour::Grey;
     image.comps.resize(1);
     J2kComponent& comp = image.comps[0];

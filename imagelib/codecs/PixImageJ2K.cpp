@@ -60,15 +60,23 @@ bool CPixImageJ2K::Decode(CPixFile* hFile, DWORD /*imagetype*/) {
     if (!type) return Fail("error: cannot load image data");
     J2kImage image;
     std::string error;
+    // A size-only request reads the header alone.
+    const bool headerOnly = info.escape == -1;
     bool ok = false;
     switch (type) {
-    case PIXFORMAT_JP2: ok = openjpeg::Read(*hFile, true, image, error); break;
-    case PIXFORMAT_JPC: ok = openjpeg::Read(*hFile, false, image, error); break;
-    case PIXFORMAT_PGX: ok = pgx::Read(*hFile, image, error); break;
-    case PIXFORMAT_PNM: ok = pnm::Read(*hFile, image, error); break;
-    default: ok = ras::Read(*hFile, image, error); break;
+    case PIXFORMAT_JP2: ok = openjpeg::Read(*hFile, true, image, error, headerOnly); break;
+    case PIXFORMAT_JPC: ok = openjpeg::Read(*hFile, false, image, error, headerOnly); break;
+    case PIXFORMAT_PGX: ok = pgx::Read(*hFile, image, error, headerOnly); break;
+    case PIXFORMAT_PNM: ok = pnm::Read(*hFile, image, error, headerOnly); break;
+    default: ok = ras::Read(*hFile, image, error, headerOnly); break;
     }
     if (!ok) return Fail(error.c_str());
+    if (headerOnly) {
+        header.biWidth = static_cast<LONG>(image.width);
+        header.biHeight = static_cast<LONG>(image.height);
+        SetLastError("output dimensions returned");
+        return true;
+    }
     return FromComponents(image, type);
 }
 
@@ -77,12 +85,6 @@ bool CPixImageJ2K::FromComponents(const J2kImage& image, DWORD type) {
     if (n == 0) return Fail("error: cannot load image data");
     if (n > 64) return Fail("error: too much components");
     const uint32_t width = image.width, height = image.height;
-    if (info.escape == -1) {
-        header.biWidth = static_cast<LONG>(width);
-        header.biHeight = static_cast<LONG>(height);
-        SetLastError("output dimensions returned");
-        return true;
-    }
     const bool colour = n == 3 || (n == 4 && image.comps[3].alpha);
     const bool greyAlpha = n == 2 && image.comps[1].alpha;
     if (colour || greyAlpha) {

@@ -49,7 +49,7 @@ uint32_t BitsFor(uint32_t maxval) {
 
 namespace pnm {
 
-bool Read(CPixFile& file, J2kImage& image, std::string& error) {
+bool Read(CPixFile& file, J2kImage& image, std::string& error, bool headerOnly) {
     error = kCorrupt;
     uint8_t magic[2];
     if (file.Read(magic, 1, 2) != 2 || magic[0] != 'P' || magic[1] < '1' || magic[1] > '6') return false;
@@ -73,6 +73,7 @@ bool Read(CPixFile& file, J2kImage& image, std::string& error) {
     image = J2kImage();
     image.width = width;
     image.height = height;
+    if (headerOnly) return true;
     image.colour = channels == 3 ? J2kColour::Rgb : J2kColour::Grey;
     image.comps.resize(channels);
     for (J2kComponent& c : image.comps) {

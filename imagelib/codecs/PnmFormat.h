@@ -9,6 +9,7 @@
 class CPixFile;
 
 namespace pnm {
-bool Read(CPixFile& file, J2kImage& image, std::string& error);
+// headerOnly: the size is read, no samples.
+bool Read(CPixFile& file, J2kImage& image, std::string& error, bool headerOnly = false);
 bool Write(CPixFile& file, const J2kImage& image, std::string& error);
 } // namespace pnm

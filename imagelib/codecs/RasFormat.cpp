@@ -44,7 +44,7 @@ bool ExpandRle(CPixFile& f, std::vector<uint8_t>& out) {
 
 namespace ras {
 
-bool Read(CPixFile& file, J2kImage& image, std::string& error) {
+bool Read(CPixFile& file, J2kImage& image, std::string& error, bool headerOnly) {
     error = kCorrupt;
     uint8_t h[32];
     if (file.Read(h, 1, 32) != 32 || Be32(h) != kMagic) return false;
@@ -71,6 +71,7 @@ bool Read(CPixFile& file, J2kImage& image, std::string& error) {
     image = J2kImage();
     image.width = width;
     image.height = height;
+    if (headerOnly) return true;
     image.colour = colour ? J2kColour::Rgb : J2kColour::Grey;
     image.comps.resize(colour ? 3 : 1);
     for (J2kComponent& c : image.comps) {

@@ -117,6 +117,11 @@ TEST(J2kCodecTest, RoundTripsEveryFamilyMember) {
         ASSERT_TRUE(back.Decode(const_cast<BYTE*>(file.data()), static_cast<DWORD>(file.size()), PIXFORMAT_UNKNOWN))
             << c.type << ": " << back.GetLastError();
         EXPECT_EQ(back.GetType(), c.type);
+        CPixImageJ2K size;
+        size.SetEscape(-1);
+        EXPECT_TRUE(DecodeBytes(size, file)) << c.type;
+        EXPECT_EQ(size.GetWidth(), 19u);
+        EXPECT_FALSE(size.IsValid());
         EXPECT_EQ(back.GetBpp(), c.grey ? 8u : 24u) << c.type;
         // Lossy code streams are judged by their mean difference.
         int64_t sum = 0;
