@@ -199,24 +199,24 @@ TEST(J2kCodecTest, ComponentsBecomeColourAlphaOrFrames) {
     EXPECT_EQ(Shown(g, 0, 0), RGB(0, 0, 0));
     EXPECT_EQ(Shown(g, 1, 0), RGB(255, 255, 255));
 
-    // Subsampled luma and colour difference come out as RGB.
-    const Bytes ycc = OpjStream(8, 8, {{1, 1, 8, false, false}, {2, 2, 8, false, false}, {2, 2, 8, false, false}},
-                                OPJ_CLRSPC_UNSPECIFIED, [](uint32_t c, uint32_t, uint32_t) { return c == 0 ? 76 : (c == 1 ? 85 : 255); });
+    // Luma and colour difference subsampled across only come out as RGB: Y 128, Cb 100, Cr 150.
+    const Bytes ycc = OpjStream(8, 8, {{1, 1, 8, false, false}, {2, 1, 8, false, false}, {2, 1, 8, false, false}},
+                                OPJ_CLRSPC_UNSPECIFIED, [](uint32_t c, uint32_t, uint32_t) { return c == 0 ? 128 : (c == 1 ? 100 : 150); });
     CPixImageJ2K rgb;
     ASSERT_TRUE(DecodeBytes(rgb, ycc)) << rgb.GetLastError();
-    const RGBQUAD red = rgb.GetPixelColor(5, 5, false);
-    EXPECT_NEAR(red.rgbRed, 255, 2);
-    EXPECT_NEAR(red.rgbGreen, 0, 2);
-    EXPECT_NEAR(red.rgbBlue, 0, 2);
+    const RGBQUAD mid = rgb.GetPixelColor(5, 5, false);
+    EXPECT_NEAR(mid.rgbRed, 159, 1);
+    EXPECT_NEAR(mid.rgbGreen, 122, 1);
+    EXPECT_NEAR(mid.rgbBlue, 78, 1);
 
     const Bytes rgba = OpjStream(3, 3, {{1, 1, 8, false, false}, {1, 1, 8, false, false}, {1, 1, 8, false, false}, {1, 1, 8, false, true}},
-                                 OPJ_CLRSPC_SRGB, [](uint32_t c, uint32_t x, uint32_t) { return c == 3 ? static_cast<int>(x * 100) : 50; },
+                                 OPJ_CLRSPC_SRGB, [](uint32_t c, uint32_t x, uint32_t y) { return c == 3 ? static_cast<int>(x * 100 + y * 10) : 50; },
                                  OPJ_CODEC_JP2);
     CPixImageJ2K withAlpha;
     ASSERT_TRUE(DecodeBytes(withAlpha, rgba)) << withAlpha.GetLastError();
     EXPECT_EQ(withAlpha.GetBpp(), 24u);
     ASSERT_TRUE(withAlpha.AlphaIsValid());
-    EXPECT_EQ(withAlpha.AlphaGet(2, 0), 200);
+    EXPECT_EQ(withAlpha.AlphaGet(2, 0), 220); // the bottom row is the picture's last
 
     // Two plain components are two frames.
     const Bytes two = OpjStream(3, 2, {{1, 1, 4, false, false}, {1, 1, 8, false, false}}, OPJ_CLRSPC_UNSPECIFIED,
