@@ -225,7 +225,9 @@ TEST(J2kCodecTest, ComponentsBecomeColourAlphaOrFrames) {
         CPixImageJ2K f;
         f.SetFrame(frame);
         EXPECT_EQ(DecodeBytes(f, two), frame < 2) << frame;
-        if (frame == 2) EXPECT_STREQ(f.GetLastError(), "wrong frame!");
+        if (frame == 2) {
+            EXPECT_STREQ(f.GetLastError(), "wrong frame!");
+        }
         if (frame == 0) {
             EXPECT_EQ(f.GetNumFrames(), 2);
             EXPECT_EQ(f.GetBpp(), 4u);

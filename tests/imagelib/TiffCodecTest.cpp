@@ -432,7 +432,9 @@ TEST(TiffCodecTest, RefusesBrokenFiles) {
     for (const Case& c : cases) {
         CPixImageTIF back;
         EXPECT_FALSE(DecodeBytes(back, c.bytes)) << c.name;
-        if (c.text) EXPECT_STREQ(back.GetLastError(), c.text) << c.name;
+        if (c.text) {
+            EXPECT_STREQ(back.GetLastError(), c.text) << c.name;
+        }
         EXPECT_FALSE(back.IsValid()) << c.name;
     }
     // Pixel data cut short: the rows that are there decode, the rest stays black, nothing is read
@@ -495,7 +497,9 @@ TEST(TiffCodecTest, AnIndependentReaderSeesTheSamePixels) {
             for (long x = 0; x < 11; ++x) {
                 const BYTE* p = reinterpret_cast<const BYTE*>(raw.out.data()) + (y * 11 + x) * 4;
                 EXPECT_EQ(RGB(p[0], p[1], p[2]), Shown(img, x, y)) << c.bpp << " at " << x << "," << y;
-                if (c.alpha) EXPECT_EQ(p[3], img.AlphaGet(x, 6 - y)) << c.bpp;
+                if (c.alpha) {
+                    EXPECT_EQ(p[3], img.AlphaGet(x, 6 - y)) << c.bpp;
+                }
             }
     }
 }
