@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/MissingDependency.h"
 #include "editor/AppDirectory.h"
 #include "imagelib/PixImage.h"
 #include "model/CProject.h"
@@ -177,4 +178,4 @@ private:
 };
 
 #define REQUIRE_PICTURE(ok) \
-    if (!(ok)) GTEST_SKIP() << "pictures cannot be written or decoded in this build"
+    if (!(ok)) SKIP_OR_FAIL_IN_CI("pictures cannot be written or decoded in this build")
