@@ -27,7 +27,7 @@ public:
 
 private:
     int32_t OpenVideoEncoder();
-    void SetRateControl(const AVCodec* codec);
+    void SetRateControl();
     // True when the stream so far holds fewer bits than its rate asks, by more than a key frame.
     bool UnderBudget() const;
     int32_t EncodeVideo(AVFrame* frame);
