@@ -166,3 +166,69 @@ TEST(SingleEffectAnimator, MissingPictureOrNoFramesGiveBackgroundWithoutNaN) {
         EXPECT_TRUE(std::isfinite(a.m_fStepX) && std::isfinite(a.m_fStepY) && std::isfinite(a.m_fAngleStep)) << id;
     }
 }
+
+namespace {
+
+// A zone plate: rings whose frequency grows from the centre to half a cycle per pixel at the
+// corners, the finest detail a picture can hold.
+double ZonePlate(double x, double y, int32_t w, int32_t h) {
+    const double dx = x - w / 2.0, dy = y - h / 2.0;
+    const double corner = std::hypot(w / 2.0, h / 2.0);
+    const double k = M_PI * 0.5 / corner;
+    return 0.5 + 0.5 * std::cos(k * (dx * dx + dy * dy));
+}
+
+// Green channel of a 24-bit bitmap, row by row.
+std::vector<double> Levels(Bitmap* b) {
+    const int32_t w = static_cast<int32_t>(b->GetWidth()), h = static_cast<int32_t>(b->GetHeight());
+    BitmapData data;
+    std::vector<double> levels;
+    if (b->LockBits(nullptr, ImageLockModeRead, PixelFormat24bppRGB, &data) != Ok) return levels;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            levels.push_back(static_cast<const uint8_t*>(data.Scan0)[y * data.Stride + 3 * x + 1] / 255.0);
+    b->UnlockBits(&data);
+    return levels;
+}
+
+} // namespace
+
+// The once-per-slide shrink of a picture to a third keeps a zone plate's rings where a plain
+// bilinear draw turns the fine ones into moire: compared with the area average of the rings.
+TEST(SingleEffectAnimator, PreScaleShrinksWithoutMoire) {
+    constexpr int32_t kW = 1200, kH = 800, kFrameW = 360, kFrameH = 240;
+    Bitmap plate(kW, kH, PixelFormat24bppRGB);
+    BitmapData data;
+    ASSERT_EQ(plate.LockBits(nullptr, ImageLockModeWrite, PixelFormat24bppRGB, &data), Ok);
+    for (int32_t y = 0; y < kH; ++y)
+        for (int32_t x = 0; x < kW; ++x) {
+            uint8_t* p = static_cast<uint8_t*>(data.Scan0) + y * data.Stride + 3 * x;
+            p[0] = p[1] = p[2] = static_cast<uint8_t>(std::lround(255 * ZonePlate(x + 0.5, y + 0.5, kW, kH)));
+        }
+    plate.UnlockBits(&data);
+
+    SingleEffectAnimator a;
+    a.Create(kFrameW, kFrameH);
+    SetupSingleEffect(20, a, 10, &plate);
+    a.SetSourcePicture(&plate);
+    ASSERT_NE(a.SourceBitmap(), nullptr);
+    ASSERT_EQ(a.SourceBitmap()->GetWidth(), static_cast<UINT>(kFrameW));
+    const std::vector<double> got = Levels(a.SourceBitmap());
+    ASSERT_EQ(got.size(), static_cast<size_t>(kFrameW * kFrameH));
+
+    // Each frame pixel against the mean of the rings over its footprint, 6 x 6 samples.
+    const double scale = static_cast<double>(kW) / kFrameW;
+    double squared = 0;
+    for (int32_t y = 0; y < kFrameH; ++y)
+        for (int32_t x = 0; x < kFrameW; ++x) {
+            double sum = 0;
+            for (int sy = 0; sy < 6; ++sy)
+                for (int sx = 0; sx < 6; ++sx)
+                    sum += ZonePlate((x + (sx + 0.5) / 6) * scale, (y + (sy + 0.5) / 6) * scale, kW, kH);
+            const double diff = got[static_cast<size_t>(y * kFrameW + x)] - sum / 36;
+            squared += diff * diff;
+        }
+    const double psnr = 10 * std::log10(1.0 / (squared / (kFrameW * kFrameH)));
+    // A bilinear shrink scores about 14 dB here, the prefiltered one 26.
+    EXPECT_GT(psnr, 22.0);
+}
