@@ -232,3 +232,86 @@ TEST(SingleEffectAnimator, PreScaleShrinksWithoutMoire) {
     // A bilinear shrink scores about 14 dB here, the prefiltered one 26.
     EXPECT_GT(psnr, 22.0);
 }
+
+// Every effect id on a 160 x 120 frame over 10 frames: pans of a 200 x 150 picture (fitted 5%
+// larger, 168 x 126), zooms of a 400 x 400 one (fitted 120 x 120, zooms out pre-scaled to 150).
+TEST(SingleEffectAnimator, EveryEffectsStartStepsAndEnd) {
+    struct Row {
+        int32_t id;
+        float x, y, w, h;       // start rectangle
+        float sx, sy, angle;    // steps
+        float ex, ey, ew, eh;   // after the last frame
+    };
+    const Row rows[] = {
+        {0, 0, -3, 168, 126, -0.8f, 0, 0, -8, -3, 168, 126},
+        {1, -8, -3, 168, 126, 0.8f, 0, 0, 0, -3, 168, 126},
+        {2, 0, -6, 168, 126, -0.8f, 0.6f, 0, -8, 0, 168, 126},
+        {3, -8, 0, 168, 126, 0.8f, -0.6f, 0, 0, -6, 168, 126},
+        {4, 0, 0, 168, 126, -0.8f, -0.6f, 0, -8, -6, 168, 126},
+        {5, -8, -6, 168, 126, 0.8f, 0.6f, 0, 0, 0, 168, 126},
+        {6, -4, 0, 168, 126, 0, -0.6f, 0, -4, -6, 168, 126},
+        {7, -4, -6, 168, 126, 0, 0.6f, 0, -4, 0, 168, 126},
+        {8, 20, 0, 120, 120, 3, 3, 0, 5, -15, 150, 150},
+        {9, 0, 0, 120, 120, 3, 3, 0, 0, 0, 150, 150},
+        {10, 40, 0, 120, 120, 3, 3, 0, 10, 0, 150, 150},
+        {11, 0, 0, 120, 120, 3, 3, 0, 0, -30, 150, 150},
+        {12, 40, 0, 120, 120, 3, 3, 0, 10, -30, 150, 150},
+        {13, 5, -15, 150, 150, -3, -3, 0, 20, 0, 120, 120},
+        {14, 0, 0, 150, 150, -3, -3, 0, 0, 0, 120, 120},
+        {15, 10, 0, 150, 150, -3, -3, 0, 40, 0, 120, 120},
+        {16, 0, -30, 150, 150, -3, -3, 0, 0, 0, 120, 120},
+        {17, 10, -30, 150, 150, -3, -3, 0, 40, 0, 120, 120},
+        {18, 20, 0, 120, 120, 3, 3, 3, -10, -30, 150, 150},
+        {19, 5, -15, 150, 150, -3, -3, -3, 35, 15, 120, 120},
+        {20, 20, 0, 120, 120, 0, 0, 0, 20, 0, 120, 120},
+    };
+    auto landscape = Solid(200, 150, Color::White);
+    auto square = Solid(400, 400, Color::White);
+    for (const Row& r : rows) {
+        SCOPED_TRACE("effect " + std::to_string(r.id));
+        SingleEffectAnimator a;
+        a.Create(160, 120);
+        SetupSingleEffect(r.id, a, 10, r.id < 8 ? landscape.get() : square.get());
+        EXPECT_FLOAT_EQ(a.m_fDrawX, r.x);
+        EXPECT_FLOAT_EQ(a.m_fDrawY, r.y);
+        EXPECT_FLOAT_EQ(a.m_fDrawWidth, r.w);
+        EXPECT_FLOAT_EQ(a.m_fDrawHeight, r.h);
+        EXPECT_FLOAT_EQ(a.m_nPictureWidth, r.w);
+        EXPECT_FLOAT_EQ(a.m_nPictureHeight, r.h);
+        EXPECT_NEAR(a.m_fStepX, r.sx, 1e-5);
+        EXPECT_NEAR(a.m_fStepY, r.sy, 1e-5);
+        EXPECT_NEAR(a.m_fAngleStep, r.angle, 1e-5);
+        for (uint32_t i = 0; i < 10; ++i) AnimateSingleEffect(a, i, r.id, Color(Color::Black));
+        EXPECT_NEAR(a.m_fDrawX, r.ex, 1e-3);
+        EXPECT_NEAR(a.m_fDrawY, r.ey, 1e-3);
+        EXPECT_NEAR(a.m_fDrawWidth, r.ew, 1e-3);
+        EXPECT_NEAR(a.m_fDrawHeight, r.eh, 1e-3);
+    }
+}
+
+// Zoom in and rotate turns clockwise on screen, zoom out and rotate the other way: the topmost
+// corner of a turned square lies left of its centre when it turned clockwise.
+TEST(SingleEffectAnimator, TurningEffectsTurnOppositeWays) {
+    auto picture = Solid(40, 40, Color::White);
+    for (const int32_t id : {18, 19}) {
+        SingleEffectAnimator a;
+        a.Create(160, 120);
+        SetupSingleEffect(id, a, 10, picture.get());
+        a.SetSourcePicture(picture.get());
+        AnimateSingleEffect(a, 10, id, Color(Color::Black));
+        const Bright all = Measure(a.EffectBitmap());
+        ASSERT_GT(all.count, 0);
+        double topX = 0;
+        int n = 0;
+        for (int32_t x = 0; x < 160; ++x) {
+            Color c;
+            a.EffectBitmap()->GetPixel(x, all.top, &c);
+            if (c.GetR() >= 128) topX += x, ++n;
+        }
+        topX /= n;
+        if (id == 18)
+            EXPECT_LT(topX, all.cx - 5) << "zoom in and rotate";
+        else
+            EXPECT_GT(topX, all.cx + 5) << "zoom out and rotate";
+    }
+}
