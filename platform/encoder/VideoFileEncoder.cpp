@@ -146,7 +146,6 @@ void VideoFileEncoder::SetRateControl() {
     c->gop_size = std::max(1, static_cast<int>(av_q2d(s.frameRate) + 0.5));
     // Quantisers down to the finest, so that still pictures can use the whole bit rate.
     c->qmin = 1;
-    c->qmax = 31;
     // Peaks held to the rate over one second of buffer, so that moving pictures do not overshoot
     // and players never wait for data.
     c->rc_max_rate = s.videoBitRate;
