@@ -99,12 +99,10 @@ cairo_filter_t Graphics::Filter() const {
     switch (m_interpolation) {
     case InterpolationModeNearestNeighbor:
         return CAIRO_FILTER_NEAREST;
-    case InterpolationModeHighQualityBicubic:
-        // Prefiltered: a picture shrunk to well under half keeps its fine detail free of moire.
-        return CAIRO_FILTER_BEST;
     case InterpolationModeHighQuality:
     case InterpolationModeBicubic:
     case InterpolationModeHighQualityBilinear:
+    case InterpolationModeHighQualityBicubic:
         return CAIRO_FILTER_GOOD;
     default:
         return CAIRO_FILTER_BILINEAR;
