@@ -1,5 +1,5 @@
 // Frames per second of the encoder library alone: 720x480 pictures through VelmorEncoder.so with the
-// Xvid video codec and MP3 sound, as a slideshow run hands them over.
+// profiles' MPEG-4 Part 2 ("xvid") video codec and MP3 sound, as a slideshow run hands them over.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>

@@ -127,6 +127,8 @@ void SingleEffectAnimator::SetSourcePicture(Bitmap* picture) {
     }
     Graphics g(m_pSource.get());
     g.Clear(Color(Color::Black));
+    // Shrunk once per slide with a prefiltered resize; the frames then draw it near its own size.
+    g.SetInterpolationMode(InterpolationModeHighQualityBicubic);
     g.DrawImage(picture, RectF(0, 0, static_cast<REAL>(m_nPictureWidth), static_cast<REAL>(m_nPictureHeight)));
 }
 

@@ -27,6 +27,9 @@ public:
 
 private:
     int32_t OpenVideoEncoder();
+    void SetRateControl();
+    // True when the stream so far holds fewer bits than its rate asks, by more than a key frame.
+    bool UnderBudget() const;
     int32_t EncodeVideo(AVFrame* frame);
     int32_t WritePacket(AVPacket* packet);
     // Audio samples that cover `frames` pictures.
@@ -42,5 +45,7 @@ private:
     AvFramePtr m_picture;
     AvPacketPtr m_packet;
     int64_t m_frames = 0;
+    int64_t m_videoBits = 0;
+    int64_t m_lastKeyBits = 0;
     bool m_fileCreated = false;
 };

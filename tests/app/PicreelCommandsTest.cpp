@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/MissingDependency.h"
 #include "app/CPicreelCommands.h"
 #include "editor/DataDirectory.h"
 #include "model/COutputProfileGroupList.h"
@@ -207,7 +208,7 @@ TEST(PicreelCommands, PicturesAndProfilesByName) {
     EXPECT_FALSE(CPicreelCommands::CollectPictures({dir.File("empty")}, pictures, error));
 
     COutputProfileGroupList groups;
-    if (!groups.Load(kProgramDir)) GTEST_SKIP() << "no profiles in the program folder";
+    if (!groups.Load(kProgramDir)) SKIP_OR_FAIL_IN_CI("no profiles in the program folder");
     const std::string first = GetFileName(groups.GetAt(0)->m_strFolderPath);
     int32_t g = -1, p = -1;
     ASSERT_TRUE(CPicreelCommands::FindProfile(groups, first + "/0", g, p, error)) << error;

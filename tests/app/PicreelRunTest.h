@@ -8,10 +8,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
+
+// "GROUP/PROFILE" for every profile of the built program folder.
+std::vector<std::string> ProgramFolderProfiles();
 
 // Every occurrence of `from` in `text` replaced by `to`.
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to);

@@ -16,6 +16,7 @@
 #include "model/COutputProfileGroupList.h"
 #include "model/GlobalUtils.h"
 #include "tests/app/PicreelRunTest.h"
+#include "tests/support/MissingDependency.h"
 #include "tests/support/PixPictureFile.h"
 
 namespace fs = std::filesystem;
@@ -50,18 +51,6 @@ const Yuv kWhite = ToYuv(255, 255, 255);
 bool WriteSolidPicture(const std::string& path, const Picture& picture) {
     return WritePixPicture(path, 800, 600, picture.format,
                            [&](DWORD, DWORD) { return RGB(picture.r, picture.g, picture.b); });
-}
-
-// "GROUP/PROFILE" for every profile of the program folder.
-std::vector<std::string> ProgramFolderProfiles() {
-    std::vector<std::string> names;
-    COutputProfileGroupList groups;
-    groups.Load(PICREEL_PROGRAM_DIR);
-    for (int32_t g = 0; g < groups.GetCount(); ++g)
-        for (int32_t p = 0; p < groups.GetAt(g)->GetCount(); ++p)
-            names.push_back(GetFileName(groups.GetAt(g)->m_strFolderPath) + "/" +
-                            std::to_string(p));
-    return names;
 }
 
 // Mean levels of the middle of a frame, where the fitted picture always lies whatever the
@@ -135,7 +124,7 @@ std::string TransitionName(const std::string& text, int slide) {
 class PicreelVideo : public PicreelRunTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(PicreelVideo, MakesTheProfilesVideoOfThePictures) {
-    if (!ToolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg is missing";
+    if (!ToolAvailable("ffmpeg")) SKIP_OR_FAIL_IN_CI("ffmpeg is missing");
     COutputProfileGroupList groups;
     ASSERT_TRUE(groups.Load(m_program));
     int32_t g = -1, p = -1;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/support/MissingDependency.h"
 #include "model/CAudioItem.h"
 #include "model/CProject.h"
 #include "model/Log.h"
@@ -26,7 +27,7 @@ const std::string kProgramDir = std::filesystem::path(PICREEL_PROGRAM_DIR).paren
 class AudioTools : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!FileExists(kProgramDir + "/libxToMp2.so")) GTEST_SKIP() << "the audio converter library is not built";
+        if (!FileExists(kProgramDir + "/libxToMp2.so")) SKIP_OR_FAIL_IN_CI("the audio converter library is not built");
         setenv("PICREEL_SILENT_AUDIO", "1", 1);
         g_Project.Clear();
         g_Project.m_Config.m_strAppPath = kProgramDir;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/MissingDependency.h"
 #include "editor/AppDirectory.h"
 #include "editor/DataDirectory.h"
 #include "imagelib/PixImage.h"
@@ -184,4 +185,4 @@ private:
 };
 
 #define REQUIRE_PICTURE(ok) \
-    if (!(ok)) GTEST_SKIP() << "pictures cannot be written or decoded in this build"
+    if (!(ok)) SKIP_OR_FAIL_IN_CI("pictures cannot be written or decoded in this build")

@@ -1,6 +1,7 @@
 #include <climits>
 #include <set>
 
+#include "tests/support/MissingDependency.h"
 #include "model/TransitionFactory.h"
 #include "tests/model/ProjectTestEnv.h"
 
@@ -260,7 +261,7 @@ TEST_F(SlideShowTest, MusicDialogTakesOnlyMusicExtensions) {
 }
 
 TEST_F(SlideShowTest, MusicFilesAreMeasuredByTheConverterLibrary) {
-    if (!InstallAudioLibrary()) GTEST_SKIP() << "the audio converter library is not built";
+    if (!InstallAudioLibrary()) SKIP_OR_FAIL_IN_CI("the audio converter library is not built");
     WriteFileBytes(UserFile("tune.wav"), SquareWav(3));
     WriteFileBytes(UserFile("words.mp3"), "this is not music at all");
     EXPECT_EQ(g_Project.GetAudioFileSeconds(UserFile("tune.wav")), 3);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -231,3 +232,57 @@ TEST_F(EncoderLibrary, OpeningAgainFinishesTheFileStillOpenAndClosedFilesRefuseF
 }
 
 }  // namespace
+
+namespace {
+
+// Grain, panned `shift` pixels to the left: costly to code, but predictable from frame to frame.
+std::vector<uint8_t> Grain(int w, int h, int shift) {
+    std::vector<uint8_t> yuv(static_cast<size_t>(w) * h * 3 / 2);
+    const int planeHeight = h * 3 / 2;
+    for (int y = 0; y < planeHeight; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t v = static_cast<uint32_t>(y * 7919 + (x + shift) * 104729);
+            v = (v ^ (v >> 13)) * 2654435761u;
+            yuv[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(v >> 24);
+        }
+    return yuv;
+}
+
+// Which frames of a file's video are key frames, "1" or "0" each.
+std::string KeyFrames(const std::string& file) {
+    std::string keys;
+    for (const char c : RunCommand("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame -of csv=p=0 " +
+                                   ShellQuote(file)).out)
+        if (c == '0' || c == '1') keys += c;
+    return keys;
+}
+
+} // namespace
+
+// A key frame starts every second; where a still picture leaves the rate unused, extra key
+// frames spend it, without making every frame one.
+TEST_F(EncoderLibrary, KeyFramesEverySecondAndStillPicturesUseTheRate) {
+    constexpr int kFrames = 75; // 3 s at 25 frames per second
+    const std::string moving = dir.File("moving.avi"), still = dir.File("still.avi");
+    Profile p = kAvi;
+    p.videoRate = "200kb";
+    ASSERT_EQ(InitWith(enc, p, moving, ""), 0);
+    for (int i = 0; i < kFrames; ++i) ASSERT_EQ(enc.frame(Grain(320, 240, 2 * i).data()), 0);
+    ASSERT_EQ(enc.close(), 0);
+    std::string expected(kFrames, '0');
+    for (int i = 0; i < kFrames; i += 25) expected[static_cast<size_t>(i)] = '1';
+    EXPECT_EQ(KeyFrames(moving), expected);
+
+    p.videoRate = "3000kb";
+    ASSERT_EQ(InitWith(enc, p, still, ""), 0);
+    const std::vector<uint8_t> picture = Grain(320, 240, 0);
+    for (int i = 0; i < kFrames; ++i) ASSERT_EQ(enc.frame(picture.data()), 0);
+    ASSERT_EQ(enc.close(), 0);
+    const std::string keys = KeyFrames(still);
+    ASSERT_EQ(keys.size(), static_cast<size_t>(kFrames));
+    const auto keyCount = std::count(keys.begin(), keys.end(), '1');
+    EXPECT_GT(keyCount, 3);
+    EXPECT_LT(keyCount, kFrames / 2);
+    const auto video = ProbeStream(still, "v:0", "bit_rate");
+    EXPECT_NEAR(std::atof(video.at("bit_rate").c_str()), 3e6, 3e5);
+}

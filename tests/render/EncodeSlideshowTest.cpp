@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "tests/support/MissingDependency.h"
 #include "editor/AppDirectory.h"
 #include "model/CProject.h"
 #include "model/Log.h"
@@ -194,7 +195,7 @@ TEST_F(EncodeSlideshowTest, RefusedJobsReturnOneBeforeTheEncoderIsCalled) {
 TEST_F(EncodeSlideshowTest, EndToEndVideoFile) {
     const std::string program = PICREEL_PROGRAM_DIR;
     if (!std::filesystem::exists(program + "VelmorEncoder.so") || !ToolAvailable("ffprobe"))
-        GTEST_SKIP() << "encoder library or ffprobe missing";
+        SKIP_OR_FAIL_IN_CI("encoder library or ffprobe missing");
     COutputProfile profile = MakeProfile("320x240", "25");
     m_show = MakeSlideshow(m_dir, {{m_red, 8}, {m_blue, 0, 1, 1, 0, 0}, {m_red, 13, 1, 0, 5, 0}});
     m_show->m_strOutputFile = m_dir.File("show.avi");
