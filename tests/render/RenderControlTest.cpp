@@ -1,0 +1,276 @@
+// The preview threads under render control: pacing, end messages, stopping, restarting and the
+// music that a slideshow preview plays.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "model/CAudioItem.h"
+#include "model/CProject.h"
+#include "platform/win/MsgWindow.h"
+#include "platform/win/Tick.h"
+#include "render/PreviewThreads.h"
+#include "render/RenderControl.h"
+#include "render/SlideshowPreviewJob.h"
+#include "render/TransitionPreviewJob.h"
+#include "tests/render/RenderTestUtil.h"
+#include "tests/support/WavFile.h"
+
+using namespace rendertest;
+using Clock = CPreviewSurface::Clock;
+
+namespace {
+
+// Times of the frames a surface was shown.
+struct FrameLog {
+    explicit FrameLog(CPreviewSurface& surface) {
+        surface.SetListener([this](uint64_t, Clock::time_point at) {
+            std::lock_guard<std::mutex> lock(mutex);
+            times.push_back(at);
+        });
+    }
+    std::vector<double> Gaps(size_t from, size_t to) {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::vector<double> gaps;
+        for (size_t i = from + 1; i < to && i < times.size(); ++i)
+            gaps.push_back(std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
+        return gaps;
+    }
+    std::mutex mutex;
+    std::vector<Clock::time_point> times;
+};
+
+class RenderControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("PICREEL_SILENT_AUDIO", "1", 1);
+        g_Project.Clear();
+        g_Project.SetMainWindow(&main);
+        main.SetHandler([this](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (msg != WM_TIMER) seen.push_back({msg, wParam, lParam});
+            return 0;
+        });
+        WriteSolidPicture(dir.File("a.bmp"), 64, 48, 0xFFFF0000);
+        WriteSolidPicture(dir.File("b.bmp"), 64, 48, 0xFF0000FF);
+        transition = MakeTransition(0, false);
+        tjob.m_strFirstPicture = dir.File("a.bmp");
+        tjob.m_strSecondPicture = dir.File("b.bmp");
+        tjob.m_pTransition = transition.get();
+        tjob.m_pPreviewSurface = &tsurface;
+        control.SetLauncher([this](std::function<void()> run) {
+            return std::thread([this, run = std::move(run)] {
+                peak = std::max(peak.load(), ++live);
+                run();
+                --live;
+            });
+        });
+    }
+    void TearDown() override {
+        control.StopRender();
+        g_Project.StopAudioPreview();
+        g_Project.SetMainWindow(nullptr);
+        g_Project.Clear();
+    }
+    // A slideshow of two slides (the second shown 1 s after a 1 s transition), made the project's
+    // first, with a long tone as its music.
+    SlideshowPreviewJob& MakeShowJob() {
+        auto show = MakeSlideshow(dir, {{dir.File("a.bmp")}, {dir.File("b.bmp"), 20, 1, 1}});
+        WriteFileBytes(dir.File("tone.wav"), ToneWav(44100, 1, 44100 * 30));
+        show->m_arrAudio.push_back(std::make_unique<CAudioItem>(dir.File("tone.wav"), "tone", dir.File("t.mp2")));
+        sjob.m_pSlideshow = show.get();
+        g_Project.m_arrSlideshows.push_back(std::move(show));
+        sjob.m_hNotifyWindow = &notify;
+        sjob.m_pPreviewSurface = &ssurface;
+        sjob.m_nWidth = 64;
+        sjob.m_nHeight = 48;
+        return sjob;
+    }
+    // What the main window was sent, served or still waiting.
+    std::vector<Msg> TakeMainMessages() {
+        for (const Msg& m : main.TakePosted()) seen.push_back(m);
+        return std::exchange(seen, {});
+    }
+    template <class Done> bool PumpUntil(Done done, DWORD limitMs = 10000) {
+        for (const DWORD start = GetTickCount(); !done(); main.PumpOne(5))
+            if (GetTickCount() - start > limitMs) return false;
+        return true;
+    }
+
+    TempDir dir;
+    CMsgWindow main;
+    CMsgWindow notify;
+    std::vector<Msg> seen;
+    CRenderControl control{g_Project};
+    std::unique_ptr<TransitionSetting> transition;
+    TransitionPreviewJob tjob;
+    SlideshowPreviewJob sjob;
+    CPreviewSurface tsurface{TRANSITION_PREVIEW_WIDTH, TRANSITION_PREVIEW_HEIGHT_4_3};
+    CPreviewSurface ssurface{64, 48};
+    std::atomic<int> live{0};
+    std::atomic<int> peak{0};
+};
+
+TEST(PreviewThreads, SizesAndRates) {
+    EXPECT_EQ(TransitionPreviewHeight(0), 168);
+    EXPECT_EQ(TransitionPreviewHeight(1), 126);
+    EXPECT_EQ(TransitionPreviewHeight(7), 168); // not an empty frame
+    EXPECT_EQ(PreviewFramesPerSecond(1), 25);
+    EXPECT_EQ(PreviewFramesPerSecond(0), 30);
+    EXPECT_EQ(PreviewFrameInterval(1), 40u);
+    EXPECT_EQ(PreviewFrameInterval(0), 33u);
+}
+
+TEST_F(RenderControlTest, TransitionPreviewIsPacedBetweenItsTwoStills) {
+    for (const int32_t pal : {0, 1}) {
+        CPreviewSurface surface(TRANSITION_PREVIEW_WIDTH, TRANSITION_PREVIEW_HEIGHT_4_3);
+        FrameLog log(surface);
+        tjob.m_bPal = pal;
+        tjob.m_nSlideSeconds = 1;
+        tjob.m_nTransitionSeconds = 1;
+        tjob.m_pPreviewSurface = &surface;
+        ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+        ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
+        control.StopRender();
+        const size_t paced = static_cast<size_t>(2 * PreviewFramesPerSecond(pal));
+        EXPECT_EQ(surface.PresentedFrames(), paced + 2);
+        std::vector<double> gaps = log.Gaps(0, paced + 1);
+        ASSERT_EQ(gaps.size(), paced);
+        const double interval = PreviewFrameInterval(pal);
+        EXPECT_GE(*std::min_element(gaps.begin(), gaps.end()), interval - 1);
+        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+        EXPECT_NEAR(gaps[gaps.size() / 2], interval, interval * 0.1);
+        // The final still is the first picture again.
+        EXPECT_EQ(surface.GetPixel(112, 84) | 0xFF000000u, 0xFFFF0000u);
+    }
+}
+
+TEST_F(RenderControlTest, FinishedSlideshowPostsBothMessagesAndItsMusicStops) {
+    const int32_t fps = PreviewFramesPerSecond(MakeShowJob().m_bPal);
+    bool ended = false;
+    main.SetHandler([&](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
+        if (msg == WM_TIMER) g_Project.OnAudioPreviewTimer(wParam);
+        if (msg == WM_PREVIEW_ENDED && control.IsCurrentPreviewMessage(wParam)) {
+            g_Project.StopAudioPreview();
+            ended = true;
+        }
+        return 0;
+    });
+    ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
+    EXPECT_TRUE(g_Project.IsAudioPreviewPlaying());
+    ASSERT_TRUE(PumpUntil([&] { return ended; }));
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+    // The fade-in second, the second slide's 2 s, then the first picture as a still.
+    EXPECT_EQ(ssurface.PresentedFrames(), static_cast<uint64_t>(fps + 2 * fps + 1));
+    const std::vector<Msg> posted = notify.TakePosted();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].msg, WM_PREVIEW_COMPLETE);
+    EXPECT_EQ(posted[0].wParam, control.Generation());
+    EXPECT_EQ(posted[0].lParam, 0);
+}
+
+TEST_F(RenderControlTest, StoppedSlideshowPostsOnlyTheEndAndDrawsNoMore) {
+    MakeShowJob();
+    ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
+    // A stop during the opening pause ends it early.
+    DWORD start = GetTickCount();
+    control.StopRender();
+    EXPECT_LT(GetTickCount() - start, 300u);
+    const std::vector<Msg> first = TakeMainMessages();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].msg, WM_PREVIEW_ENDED);
+    EXPECT_EQ(ssurface.PresentedFrames(), 0u);
+
+    ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
+    EXPECT_FALSE(control.IsCurrentPreviewMessage(first[0].wParam)); // a restart makes it stale
+    ASSERT_TRUE(PumpUntil([&] { return ssurface.PresentedFrames() > 10; }));
+    start = GetTickCount();
+    control.StopRender();
+    EXPECT_LT(GetTickCount() - start, 40u + 200u);
+    EXPECT_FALSE(control.IsRendering());
+    EXPECT_FALSE(control.IsRenderStopping());
+    const uint64_t shown = ssurface.PresentedFrames();
+    Sleep(100);
+    EXPECT_EQ(ssurface.PresentedFrames(), shown);
+    EXPECT_TRUE(notify.TakePosted().empty());
+    const std::vector<Msg> second = TakeMainMessages();
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0].msg, WM_PREVIEW_ENDED);
+    EXPECT_TRUE(control.IsCurrentPreviewMessage(second[0].wParam));
+}
+
+TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
+    int32_t nested[3] = {-1, -1, -1};
+    main.SetHandler([&](UINT, WPARAM, LPARAM) -> LRESULT {
+        EXPECT_TRUE(control.IsRenderStopping());
+        nested[0] = control.StartTransitionPreview(&tjob);
+        nested[1] = control.StartSlideshowPreview(&MakeShowJob());
+        control.StopRender(); // returns at once
+        nested[2] = 0;
+        return 0;
+    });
+    tjob.m_nSlideSeconds = 5;
+    ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+    main.Post(WM_USER, 0, 0);
+    control.StopRender();
+    EXPECT_EQ(nested[0], 1);
+    EXPECT_EQ(nested[1], 1);
+    EXPECT_EQ(nested[2], 0);
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+    EXPECT_EQ(peak, 1);
+}
+
+TEST_F(RenderControlTest, RefusedAndFailedStartsLeaveNothingBehind) {
+    MakeShowJob();
+    for (const auto& [w, h] : {std::pair{0, 48}, {64, 0}, {-64, 48}}) {
+        sjob.m_nWidth = w, sjob.m_nHeight = h;
+        EXPECT_EQ(control.StartSlideshowPreview(&sjob), 1);
+    }
+    sjob.m_nWidth = 64, sjob.m_nHeight = 48;
+    control.SetLauncher([](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    EXPECT_EQ(control.StartSlideshowPreview(&sjob), 1);
+    EXPECT_EQ(control.StartTransitionPreview(&tjob), 1);
+    EXPECT_FALSE(control.IsRendering());
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+    control.StopRender();
+    EXPECT_TRUE(TakeMainMessages().empty());
+}
+
+TEST_F(RenderControlTest, RandomEffectIsDrawnOnceAndOtherAspectsGiveFourByThree) {
+    tjob.m_nSingleEffectId = 21;
+    tjob.m_nAspect = 7;
+    ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+    const int32_t drawn = tjob.m_nSingleEffectId;
+    EXPECT_GE(drawn, 0);
+    EXPECT_LE(drawn, 20);
+    ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
+    ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+    EXPECT_EQ(tjob.m_nSingleEffectId, drawn);
+    control.StopRender();
+    // The whole 224 x 168 area shows the first picture, down to its last row.
+    EXPECT_EQ(tsurface.GetPixel(112, 160) | 0xFF000000u, 0xFFFF0000u);
+}
+
+TEST_F(RenderControlTest, ManyStartsAndStopsKeepOneThreadAtMost) {
+    MakeShowJob();
+    tjob.m_nSlideSeconds = 0;
+    for (int i = 0; i < 200; ++i) {
+        tjob.m_nTransitionSeconds = i % 6 == 1 ? 1 : 0; // stopped while it draws
+        ASSERT_EQ(i % 5 == 4 ? control.StartSlideshowPreview(&sjob) : control.StartTransitionPreview(&tjob), 0);
+        if (i % 3 == 1) Sleep(static_cast<DWORD>(i % 7) * 5);
+        if (i % 3 == 2 && i % 5 != 4) PumpUntil([&] { return !control.IsRendering(); }); // a stop at the natural end
+        if (i % 4 != 3) control.StopRender(); // else the next start stops it
+    }
+    control.StopRender();
+    EXPECT_EQ(peak, 1);
+    EXPECT_EQ(live, 0);
+    EXPECT_FALSE(control.IsRendering());
+}
+
+} // namespace
