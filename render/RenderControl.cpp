@@ -51,7 +51,6 @@ bool CRenderControl::Launch(CRenderThread::Body body) {
 int32_t CRenderControl::StartTransitionPreview(TransitionPreviewJob* job) {
     if (!job || m_bRenderStopping) return 1;
     StopRender();
-    if (m_bRenderStopping) return 1;
     if (job->m_nSingleEffectId == SINGLE_EFFECT_RANDOM) job->m_nSingleEffectId = Rand() * 20 / RAND15_MAX;
     auto copy = std::make_shared<TransitionPreviewJob>(*job);
     std::shared_ptr<TransitionSetting> transition = CopyTransition(job->m_pTransition);
@@ -68,7 +67,6 @@ int32_t CRenderControl::StartSlideshowPreview(SlideshowPreviewJob* job) {
     if (m_bRenderStopping || !job || job->m_nWidth <= 0 || job->m_nHeight <= 0) return 1;
     m_project.StopAudioPreview();
     StopRender();
-    if (m_bRenderStopping) return 1;
     if (const CSlideShow* first = m_project.GetSlideshow(0)) m_project.PlayAudioPreview(first->m_arrAudio);
     const SlideshowPreviewJob copy = *job;
     CMsgWindow* mainWindow = m_project.GetMainWindow();

@@ -44,6 +44,9 @@ struct CPreviewWindow::Sdl {
         if (renderer) SDL_DestroyRenderer(renderer);
         if (window) SDL_DestroyWindow(window);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        // Only a full quit releases what the video drivers set up on the side (the desktop bus
+        // connection); the sound sink holds its own subsystem count, so wait until it is gone.
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
     }
 };
 

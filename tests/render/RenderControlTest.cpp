@@ -13,6 +13,7 @@
 #include "model/CAudioItem.h"
 #include "model/CProject.h"
 #include "platform/win/MsgWindow.h"
+#include "platform/win/Random.h"
 #include "platform/win/Tick.h"
 #include "render/PreviewThreads.h"
 #include "render/RenderControl.h"
@@ -77,13 +78,14 @@ protected:
         g_Project.Clear();
     }
     // A slideshow of two slides (the second shown 1 s after a 1 s transition), made the project's
-    // first, with a long tone as its music.
+    // second; the first holds a long tone as its music, which plays whichever is previewed.
     SlideshowPreviewJob& MakeShowJob() {
-        auto show = MakeSlideshow(dir, {{dir.File("a.bmp")}, {dir.File("b.bmp"), 20, 1, 1}});
+        auto first = MakeSlideshow(dir, {{dir.File("b.bmp")}});
         WriteFileBytes(dir.File("tone.wav"), ToneWav(44100, 1, 44100 * 30));
-        show->m_arrAudio.push_back(std::make_unique<CAudioItem>(dir.File("tone.wav"), "tone", dir.File("t.mp2")));
-        sjob.m_pSlideshow = show.get();
-        g_Project.m_arrSlideshows.push_back(std::move(show));
+        first->m_arrAudio.push_back(std::make_unique<CAudioItem>(dir.File("tone.wav"), "tone", dir.File("t.mp2")));
+        g_Project.m_arrSlideshows.push_back(std::move(first));
+        g_Project.m_arrSlideshows.push_back(MakeSlideshow(dir, {{dir.File("a.bmp")}, {dir.File("b.bmp"), 20, 1, 1}}));
+        sjob.m_pSlideshow = g_Project.m_arrSlideshows.back().get();
         sjob.m_hNotifyWindow = &notify;
         sjob.m_pPreviewSurface = &ssurface;
         sjob.m_nWidth = 64;
@@ -226,6 +228,8 @@ TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
 
 TEST_F(RenderControlTest, RefusedAndFailedStartsLeaveNothingBehind) {
     MakeShowJob();
+    EXPECT_EQ(control.StartSlideshowPreview(nullptr), 1);
+    EXPECT_EQ(control.StartTransitionPreview(nullptr), 1);
     for (const auto& [w, h] : {std::pair{0, 48}, {64, 0}, {-64, 48}}) {
         sjob.m_nWidth = w, sjob.m_nHeight = h;
         EXPECT_EQ(control.StartSlideshowPreview(&sjob), 1);
@@ -245,10 +249,11 @@ TEST_F(RenderControlTest, RefusedAndFailedStartsLeaveNothingBehind) {
 TEST_F(RenderControlTest, RandomEffectIsDrawnOnceAndOtherAspectsGiveFourByThree) {
     tjob.m_nSingleEffectId = 21;
     tjob.m_nAspect = 7;
+    SRand(1);
+    Rand(); // 41; then 18467, which draws 18467 x 20 / 32767 = 11
     ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
     const int32_t drawn = tjob.m_nSingleEffectId;
-    EXPECT_GE(drawn, 0);
-    EXPECT_LE(drawn, 20);
+    EXPECT_EQ(drawn, 11);
     ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
     ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
     EXPECT_EQ(tjob.m_nSingleEffectId, drawn);
