@@ -21,6 +21,7 @@ TEST(PreviewCommand, KindsAndSizes) {
                                                      {"", -1},      {"fade", -1}, {"-1", -1}};
     for (const auto& [text, kind] : kinds) EXPECT_EQ(CPreviewCommand::FindKind(text), kind) << text;
     int32_t w = 0, h = 0;
+    EXPECT_TRUE(CPreviewCommand::ParseSize("16x16", w, h));
     EXPECT_TRUE(CPreviewCommand::ParseSize("720x480", w, h));
     EXPECT_EQ(w * 1000 + h, 720480);
     for (const char* bad : {"720", "0x480", "15x100", "4097x100", "x480", "720x", "7e2x480", "720x480x3"})
