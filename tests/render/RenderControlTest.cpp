@@ -219,6 +219,11 @@ TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
     ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
     main.Post(WM_USER, 0, 0);
     control.StopRender();
+    // The first picture went back before the stop returned; nothing is drawn after it.
+    const uint64_t shown = tsurface.PresentedFrames();
+    Sleep(60);
+    EXPECT_EQ(tsurface.PresentedFrames(), shown);
+    EXPECT_EQ(tsurface.GetPixel(112, 84) | 0xFF000000u, 0xFFFF0000u);
     EXPECT_EQ(nested[0], 1);
     EXPECT_EQ(nested[1], 1);
     EXPECT_EQ(nested[2], 0);
