@@ -72,7 +72,8 @@ bool ParseNumber(const std::string& text, int32_t top, int32_t& value) {
 std::string KindKey(const std::string& text) {
     std::string key;
     for (const char c : text)
-        if (c != ' ' && c != '-' && c != '_') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != ' ' && c != '-' && c != '_')
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return key;
 }
 
@@ -92,7 +93,9 @@ public:
         });
         m_project.SetMainWindow(&m_main);
         if (!headless) m_window = CPreviewWindow::Create(title, surface.Width(), surface.Height());
-        if (m_window) m_surface.SetListener([](uint64_t, CPreviewSurface::Clock::time_point) { CPreviewWindow::Wake(); });
+        if (m_window)
+            m_surface.SetListener(
+                [](uint64_t, CPreviewSurface::Clock::time_point) { CPreviewWindow::Wake(); });
     }
     ~PreviewLoop() {
         CRenderControl::Instance().StopRender();
@@ -161,8 +164,8 @@ bool CPreviewCommand::Parse(const std::vector<std::string>& args, Options& o, st
     std::vector<std::string> plain;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue =
-            arg == "--slideshow" || arg == "--size" || arg == "--transition" || arg == "--param1" || arg == "--param2";
+        const bool takesValue = arg == "--slideshow" || arg == "--size" || arg == "--transition" ||
+                                arg == "--param1" || arg == "--param2";
         if (takesValue && i + 1 >= args.size()) {
             error = arg + " needs a value (see picreel preview --help)";
             return false;
@@ -222,7 +225,8 @@ bool CPreviewCommand::Parse(const std::vector<std::string>& args, Options& o, st
 }
 
 int CPreviewCommand::Run(const std::vector<std::string>& args) {
-    if (std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; })) {
+    if (std::any_of(args.begin(), args.end(),
+                    [](const std::string& a) { return a == "--help" || a == "-h"; })) {
         std::fputs(kHelp, stdout);
         return CPicreelCommands::kOk;
     }
@@ -251,8 +255,8 @@ int CPreviewCommand::PlaySlideshow(const Options& o) {
     CSlideShow* show = project.GetSlideshow(o.slideshow);
     if (!show) {
         CPicreelCommands::TidyRunFolders(runWorking, runTemp);
-        return CPicreelCommands::Fail("the project has no slideshow " + std::to_string(o.slideshow) + " (it has " +
-                                      std::to_string(project.GetSlideshowCount()) + ")");
+        return CPicreelCommands::Fail("the project has no slideshow " + std::to_string(o.slideshow) +
+                                      " (it has " + std::to_string(project.GetSlideshowCount()) + ")");
     }
     CPreviewSurface surface(o.width, o.height);
     int status = CPicreelCommands::kOk;

