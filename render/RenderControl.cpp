@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "model/CProject.h"
+#include "model/CSlideShow.h"
 #include "model/EffectNames.h"
 #include "model/TransitionFactory.h"
 #include "platform/win/MsgWindow.h"

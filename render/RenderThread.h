@@ -27,7 +27,6 @@ public:
     bool Start(Body body, const Launcher& launcher);
 
     void RequestStop() { m_stop.Set(); }
-    bool IsDone() { return m_done.Wait(0); }
     // Waits until the body has returned, serving the window's messages and timers meanwhile
     // (null: just waits), then joins the thread.
     void WaitAndJoin(CMsgWindow* window);
