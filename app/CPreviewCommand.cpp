@@ -48,8 +48,8 @@ const char* const kHelp =
     "                    Circle, Clock, Cube fly, Diagonal sweep, Door, Flip, Fly, Polygon,\n"
     "                    Rotate in, Shutter, Spin, Sweep, Twist, Wipe, Zoom, Random\n"
     "  --param1 V, --param2 V\n"
-    "                    the kind's parameters, as its setting dialog numbers them\n"
-    "                    (default: the kind's defaults)\n"
+    "                    the kind's first and second parameter, as a project file holds\n"
+    "                    them, 0 to 1000 (default: the kind's defaults)\n"
     "  --pal             25 frames a second (default 30)\n"
     "  --wide            a 16:9 transition preview (default 4:3)\n"
     "  --headless        show nothing, even with a display\n";
