@@ -42,13 +42,12 @@ int32_t TransitionPreviewHeight(int32_t aspect) {
     return aspect == 1 ? TRANSITION_PREVIEW_HEIGHT_16_9 : TRANSITION_PREVIEW_HEIGHT_4_3;
 }
 
-int32_t TransitionPreviewThread(const TransitionPreviewJob& preview, CEvent& stop) {
+int32_t TransitionPreviewThread(TransitionPreviewJob& preview, CEvent& stop) {
     RenderCanvas canvas(TRANSITION_PREVIEW_WIDTH, TransitionPreviewHeight(preview.m_nAspect),
                         Gdiplus::PixelFormat32bppARGB);
     RenderJob job;
     SetUpPreview(job, canvas, RENDER_TRANSITION_PREVIEW, preview.m_bPal, stop, preview.m_pPreviewSurface);
-    // The renderers only read the job record.
-    job.m_pTransitionJob = const_cast<TransitionPreviewJob*>(&preview);
+    job.m_pTransitionJob = &preview;
     ShowFirstSlide(job);
     const int32_t fps = PreviewFramesPerSecond(preview.m_bPal);
     const int32_t transition = FramesForSeconds(fps, preview.m_nTransitionSeconds);
@@ -60,7 +59,7 @@ int32_t TransitionPreviewThread(const TransitionPreviewJob& preview, CEvent& sto
     return result;
 }
 
-int32_t SlideshowPreviewThread(const SlideshowPreviewJob& preview, CEvent& stop) {
+int32_t SlideshowPreviewThread(SlideshowPreviewJob& preview, CEvent& stop) {
     {
         CWaitCursor wait;
         if (stop.Wait(kSlideshowOpeningPauseMs)) return 2;
@@ -68,7 +67,7 @@ int32_t SlideshowPreviewThread(const SlideshowPreviewJob& preview, CEvent& stop)
     RenderCanvas canvas(preview.m_nWidth, preview.m_nHeight, Gdiplus::PixelFormat32bppARGB);
     RenderJob job;
     SetUpPreview(job, canvas, RENDER_SLIDESHOW_PREVIEW, preview.m_bPal, stop, preview.m_pPreviewSurface);
-    job.m_pSlideshowJob = const_cast<SlideshowPreviewJob*>(&preview);
+    job.m_pSlideshowJob = &preview;
     const int32_t result = RenderSlideshow(job, preview.m_pSlideshow, PreviewFramesPerSecond(preview.m_bPal));
     ShowFirstSlideStill(job);
     return result;

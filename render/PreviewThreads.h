@@ -1,6 +1,6 @@
 // The two preview renders that run on a render thread: one transition between two pictures, and
 // a whole slideshow. Each fills a render context of its own and calls the renderers; frames go
-// to the job's preview surface at the job's frame rate.
+// to the job's preview surface at the job's frame rate. The renderers only read the job record.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +23,8 @@ int32_t TransitionPreviewHeight(int32_t aspect);
 // The first picture as a still, the transition into the second picture with its single effect,
 // then the first picture again. The effect id must be resolved (not random). 0 when every frame
 // was shown, 2 on a stop.
-int32_t TransitionPreviewThread(const TransitionPreviewJob& job, CEvent& stop);
+int32_t TransitionPreviewThread(TransitionPreviewJob& job, CEvent& stop);
 
 // A one-second pause (cut short by a stop), the slideshow from the first slide's fade-in to its
 // last slide, then its first picture as a still. 0 when every frame was shown, 2 on a stop.
-int32_t SlideshowPreviewThread(const SlideshowPreviewJob& job, CEvent& stop);
+int32_t SlideshowPreviewThread(SlideshowPreviewJob& job, CEvent& stop);

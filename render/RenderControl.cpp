@@ -71,10 +71,10 @@ int32_t CRenderControl::StartSlideshowPreview(SlideshowPreviewJob* job) {
     m_project.StopAudioPreview();
     StopRender();
     if (const CSlideShow* first = m_project.GetSlideshow(0)) m_project.PlayAudioPreview(first->m_arrAudio);
-    const SlideshowPreviewJob copy = *job;
+    SlideshowPreviewJob copy = *job;
     CMsgWindow* mainWindow = m_project.GetMainWindow();
     const uint32_t generation = ++m_nGeneration;
-    const bool started = Launch([this, copy, mainWindow, generation](CEvent& stop) {
+    const bool started = Launch([this, copy, mainWindow, generation](CEvent& stop) mutable {
         if (SlideshowPreviewThread(copy, stop) != 2)
             PostMessage(copy.m_hNotifyWindow, WM_PREVIEW_COMPLETE, generation, 0);
         m_bRendering = false;

@@ -95,7 +95,8 @@ TEST_F(PicreelPreview, ErrorsAreOneLineAndHelpIsThere) {
              "preview " + missing, "preview --transition nothing",
              "preview " + ShellQuote(m_project) + " --size 10x10",
              "preview " + ShellQuote(m_project) + " --slideshow 3",
-             "preview --transition 0 " + missing + " " + missing, std::string("preview --bogus")}) {
+             "preview --transition 0 " + missing + " " + missing,
+             "preview " + ShellQuote(m_project) + " --size", std::string("preview --bogus")}) {
         const Outcome failed = Picreel(args);
         EXPECT_EQ(failed.status, 1) << args;
         EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << args << ": " << failed.err;
