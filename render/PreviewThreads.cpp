@@ -14,16 +14,13 @@ namespace {
 
 constexpr uint32_t kSlideshowOpeningPauseMs = 1000;
 
-// Fills the preview context: frame, animator, stop event, pacing.
+// Fills the preview context (frame index, frame counts and last tick start at 0): frame,
+// animator, stop event, pacing.
 void SetUpPreview(RenderJob& job, RenderCanvas& canvas, RenderMode mode, int32_t pal, CEvent& stop,
                   CPreviewSurface* surface) {
     canvas.Attach(job);
     job.m_nMode = mode;
-    job.m_nFrameIndex = 0;
-    job.m_nSlideFrames = 0;
-    job.m_nTransitionFrames = 0;
     job.m_pStopEvent = &stop;
-    job.m_nLastTick = 0;
     job.m_nFrameInterval = PreviewFrameInterval(pal);
     job.m_pPreviewSurface = surface;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include "model/CAudioItem.h"
@@ -114,7 +115,9 @@ protected:
 };
 
 TEST_F(RenderControlTest, TransitionPreviewIsPacedBetweenItsTwoStills) {
-    for (const int32_t pal : {0, 1}) {
+    for (const auto& [pal, fps, interval] : {std::tuple{0, 30, 33.0}, {1, 25, 40.0}}) {
+        EXPECT_EQ(PreviewFramesPerSecond(pal), fps);
+        EXPECT_EQ(PreviewFrameInterval(pal), interval);
         CPreviewSurface surface(TRANSITION_PREVIEW_WIDTH, TRANSITION_PREVIEW_HEIGHT_4_3);
         std::vector<double> ms; // when each frame was shown
         surface.SetListener([&ms](uint64_t, Clock::time_point at) {
@@ -127,12 +130,11 @@ TEST_F(RenderControlTest, TransitionPreviewIsPacedBetweenItsTwoStills) {
         ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
         control.StopRender();
         // The still, two seconds of paced frames, the still again.
-        const size_t paced = static_cast<size_t>(2 * PreviewFramesPerSecond(pal));
+        const size_t paced = static_cast<size_t>(2 * fps);
         ASSERT_EQ(ms.size(), paced + 2);
         std::vector<double> gaps(paced);
         for (size_t i = 0; i < paced; ++i)
             gaps[i] = ms[i + 1] - ms[i];
-        const double interval = PreviewFrameInterval(pal);
         EXPECT_GE(*std::min_element(gaps.begin(), gaps.end()), interval - 1);
         std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
         EXPECT_NEAR(gaps[gaps.size() / 2], interval, interval * 0.1);
@@ -141,7 +143,8 @@ TEST_F(RenderControlTest, TransitionPreviewIsPacedBetweenItsTwoStills) {
 }
 
 TEST_F(RenderControlTest, FinishedSlideshowPostsBothMessagesAndItsMusicStops) {
-    const int32_t fps = PreviewFramesPerSecond(MakeShowJob().m_bPal);
+    MakeShowJob();
+    const int32_t fps = 30; // not PAL
     ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
     EXPECT_TRUE(g_Project.IsAudioPreviewPlaying());
     ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
