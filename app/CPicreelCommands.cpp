@@ -10,6 +10,7 @@
 
 #include "app/CCommandLineUiHandler.h"
 #include "app/CInterruptWatcher.h"
+#include "app/CPreviewCommand.h"
 #include "app/CTabBurn.h"
 #include "app/CTerminalProgress.h"
 #include "editor/AppDirectory.h"
@@ -32,6 +33,8 @@ const char* const kUsageText =
     "                      make a project of one slideshow from pictures (and music)\n"
     "  make PROJECT.prg [--output DIR] [--profile GROUP/PROFILE]\n"
     "                      make one video file per slideshow of a project\n"
+    "  preview PROJECT.prg [--slideshow N] | --transition KIND\n"
+    "                      play a slideshow with its music, or one transition, in a window\n"
     "  profiles            list the output profiles\n"
     "\n"
     "Run 'picreel COMMAND --help' for the options of a command.\n"
@@ -120,6 +123,8 @@ int CPicreelCommands::Run(int argc, char** argv) {
         return New(args);
     if (command == "make")
         return Make(args);
+    if (command == "preview")
+        return CPreviewCommand().Run(args);
     if (command == "profiles")
         return Profiles(args);
     std::fprintf(stderr, "picreel: unknown command '%s' (try picreel --help)\n", command.c_str());
@@ -129,6 +134,29 @@ int CPicreelCommands::Run(int argc, char** argv) {
 int CPicreelCommands::Fail(const std::string& message) {
     std::fprintf(stderr, "picreel: %s\n", message.c_str());
     return kError;
+}
+
+bool CPicreelCommands::LoadProjectFile(CProject& project, CCommandLineUiHandler& ui, const std::string& file,
+                                       std::string& reason) {
+    project.DeleteAllSlideshows();
+    project.m_Config.m_strProjectFile = file;
+    ui.BeginCollecting();
+    const BOOL loaded = project.LoadProject();
+    const std::vector<std::string> loadTexts = ui.EndCollecting();
+    if (!loaded || project.GetSlideshowCount() == 0) {
+        reason = loaded ? "it holds no slideshow with a readable picture" : "it is not a project file";
+        if (!loadTexts.empty())
+            reason += " (" + Join(loadTexts) + ")";
+        return false;
+    }
+    for (const std::string& text : loadTexts) std::fprintf(stderr, "%s\n", text.c_str());
+    return true;
+}
+
+void CPicreelCommands::TidyRunFolders(const std::string& working, const std::string& temp) {
+    RemoveIfEmpty(temp);
+    RemoveIfEmpty(working + "/Output");
+    RemoveIfEmpty(working);
 }
 
 std::string CPicreelCommands::ProgramFolder() {
@@ -326,11 +354,7 @@ int CPicreelCommands::Make(const std::vector<std::string>& args) {
     // project then works there, and its videos may be in its output folder).
     const std::string runWorking = project.m_Config.m_strWorkingFolder;
     const std::string runTemp = project.m_Settings.m_strTempPath;
-    auto tidyRunFolders = [&] {
-        RemoveIfEmpty(runTemp);
-        RemoveIfEmpty(runWorking + "/Output");
-        RemoveIfEmpty(runWorking);
-    };
+    auto tidyRunFolders = [&] { TidyRunFolders(runWorking, runTemp); };
     CMsgWindow mainWindow;
     project.SetMainWindow(&mainWindow);
 
@@ -349,19 +373,11 @@ int CPicreelCommands::Make(const std::vector<std::string>& args) {
         return Fail(error);
     }
 
-    project.DeleteAllSlideshows();
-    project.m_Config.m_strProjectFile = projectFile;
-    ui->BeginCollecting();
-    const BOOL loaded = project.LoadProject();
-    const std::vector<std::string> loadTexts = ui->EndCollecting();
-    if (!loaded || project.GetSlideshowCount() == 0) {
+    std::string reason;
+    if (!LoadProjectFile(project, *ui, projectFile, reason)) {
         tidyRunFolders();
-        std::string reason = loaded ? "it holds no slideshow with a readable picture" : "it is not a project file";
-        if (!loadTexts.empty())
-            reason += " (" + Join(loadTexts) + ")";
         return Fail("cannot use the project file '" + projectArg + "': " + reason);
     }
-    for (const std::string& text : loadTexts) std::fprintf(stderr, "%s\n", text.c_str());
 
     UseProfile(project, group, profile);
     if (!outputArg.empty())

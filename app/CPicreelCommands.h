@@ -1,5 +1,6 @@
 // The commands of the picreel front end: "new" builds a project file from pictures and music,
-// "make" makes its videos, "profiles" lists the output profiles. Every error is one line on
+// "make" makes its videos, "preview" plays a slideshow or a transition, "profiles" lists the
+// output profiles. Every error is one line on
 // standard error and a non-zero exit status.
 #pragma once
 
@@ -7,8 +8,10 @@
 #include <string>
 #include <vector>
 
+class CCommandLineUiHandler;
 class COutputProfile;
 class COutputProfileGroupList;
+class CProject;
 
 class CPicreelCommands {
 public:
@@ -30,11 +33,19 @@ public:
     static bool CollectPictures(const std::vector<std::string>& args, std::vector<std::string>& pictures,
                                 std::string& error);
 
+    // Loads a project file into the initialised project; the texts shown while loading go to
+    // standard error. False with the reason when it holds no usable slideshow.
+    static bool LoadProjectFile(CProject& project, CCommandLineUiHandler& ui, const std::string& file,
+                                std::string& reason);
+    // Removes the working and temp folders that Init made for this run when they are empty.
+    static void TidyRunFolders(const std::string& working, const std::string& temp);
+
+    // One line "picreel: message" on standard error; kError.
+    static int Fail(const std::string& message);
+    static std::string ProgramFolder();
+
 private:
     int New(const std::vector<std::string>& args);
     int Make(const std::vector<std::string>& args);
     int Profiles(const std::vector<std::string>& args);
-
-    static int Fail(const std::string& message);
-    static std::string ProgramFolder();
 };

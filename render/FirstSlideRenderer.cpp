@@ -32,7 +32,7 @@ void ShowStill(RenderJob& job, const std::string& path) {
         }
     }
     job.m_nLastTick = GetTickCount();
-    if (job.m_pScreenGraphics && job.m_pFrameBitmap) job.m_pScreenGraphics->DrawImage(job.m_pFrameBitmap, 0, 0);
+    ShowFrameOnScreen(job);
 }
 
 } // namespace

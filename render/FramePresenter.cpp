@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gdiplus/Bitmap.h"
+#include "platform/media/PreviewSurface.h"
 #include "platform/win/Event.h"
 #include "platform/win/Tick.h"
 #include "render/EncodeJob.h"
@@ -28,7 +29,7 @@ int32_t PresentPreviewFrame(RenderJob& job) {
     const DWORD elapsed = GetTickCount() - job.m_nLastTick;
     if (elapsed < job.m_nFrameInterval) Sleep(job.m_nFrameInterval - elapsed);
     job.m_nLastTick = GetTickCount();
-    if (job.m_pScreenGraphics && job.m_pFrameBitmap) job.m_pScreenGraphics->DrawImage(job.m_pFrameBitmap, 0, 0);
+    ShowFrameOnScreen(job);
     return TestStop(GetRenderStopEvent(job));
 }
 
@@ -102,6 +103,10 @@ int32_t PresentEncodedFrame(RenderJob& job) {
 int32_t PresentFrame(RenderJob& job) {
     if (job.m_nMode == RENDER_ENCODE) return PresentEncodedFrame(job);
     return PresentPreviewFrame(job);
+}
+
+void ShowFrameOnScreen(RenderJob& job) {
+    if (job.m_pPreviewSurface && job.m_pFrameBitmap) job.m_pPreviewSurface->Present(*job.m_pFrameBitmap);
 }
 
 int32_t FinishEncodedFrames(RenderJob& job) {

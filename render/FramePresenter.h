@@ -12,6 +12,9 @@ struct RenderJob;
 // encoder library's non-zero frame result.
 int32_t PresentFrame(RenderJob& job);
 
+// Previews: shows the frame bitmap on the preview surface now, unpaced (nothing without one).
+void ShowFrameOnScreen(RenderJob& job);
+
 // With an encode pipeline: collects the frame still in flight after the last renderer and gives
 // what PresentFrame would have given for it (0, 2 or the encoder's result); 0 without one.
 int32_t FinishEncodedFrames(RenderJob& job);

@@ -11,6 +11,7 @@
 #include "platform/gdiplus/Graphics.h"
 
 class CEvent;
+class CPreviewSurface;
 class CSlideItem;
 class CSlideShow;
 class EncodePipeline;
@@ -39,7 +40,7 @@ struct RenderJob {
     int32_t m_nFrameWidth = 0;
     int32_t m_nFrameHeight = 0;
     Gdiplus::Graphics* m_pFrameGraphics = nullptr;
-    Gdiplus::Graphics* m_pScreenGraphics = nullptr; // previews only; may be null (nothing shown)
+    CPreviewSurface* m_pPreviewSurface = nullptr; // the preview area; previews only, may be null (nothing shown)
     // The slide being rendered when a renderer starts; then the animator's frame index, one up
     // per frame.
     uint32_t m_nFrameIndex = 0;

@@ -2,13 +2,12 @@
 // sample pictures, the single effect of the second and the transition between them.
 #pragma once
 
-#include <cairo.h>
-
 #include <cstdint>
 #include <string>
 
 #include "platform/gdiplus/GdiplusTypes.h"
 
+class CPreviewSurface;
 class TransitionSetting;
 
 struct TransitionPreviewJob {
@@ -20,6 +19,6 @@ struct TransitionPreviewJob {
     int32_t m_nSlideSeconds = 0;
     const TransitionSetting* m_pTransition = nullptr;
     int32_t m_nTransitionSeconds = 0;
-    cairo_surface_t* m_pPreviewSurface = nullptr; // the preview area
+    CPreviewSurface* m_pPreviewSurface = nullptr; // the preview area
     Gdiplus::ARGB m_Background = 0xFF000000;
 };

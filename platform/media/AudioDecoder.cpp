@@ -137,13 +137,14 @@ bool CAudioDecoder::Convert(const AVFrame* frame, std::vector<int16_t>& samples)
     const int channels = frame->ch_layout.nb_channels;
     if (channels <= 0 || frame->sample_rate <= 0) return false;
     if (!m_resampler || frame->format != m_inFormat || frame->sample_rate != m_inRate || channels != m_inChannels) {
-        AVChannelLayout in;
+        // Copying into a layout first releases what it holds: it must start empty.
+        AVChannelLayout in{};
         if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
             av_channel_layout_default(&in, channels);
         } else if (av_channel_layout_copy(&in, &frame->ch_layout) < 0) {
             return false;
         }
-        AVChannelLayout out;
+        AVChannelLayout out{};
         av_channel_layout_default(&out, kSinkChannels);
         SwrContext* raw = nullptr;
         const int made = swr_alloc_set_opts2(&raw, &out, AV_SAMPLE_FMT_S16, kSinkSampleRate, &in,

@@ -1,5 +1,5 @@
 // The renderers in the transition preview (mode 0) and slideshow preview (mode 1), drawing onto
-// a screen bitmap without pacing.
+// a preview surface without pacing.
 #include <gtest/gtest.h>
 
 #include "render/AlphaTransitionRenderer.h"

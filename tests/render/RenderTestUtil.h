@@ -14,6 +14,7 @@
 #include "model/TransitionFactory.h"
 #include "model/TransitionSetting.h"
 #include "platform/gdiplus/Gdiplus.h"
+#include "platform/media/PreviewSurface.h"
 #include "platform/win/Event.h"
 #include "render/EncodeJob.h"
 #include "render/EncoderFrameBuffers.h"
@@ -130,24 +131,25 @@ public:
     EncoderFrameBuffers m_buffers;
 };
 
-// A preview-mode context of w x h whose frames are shown on a screen bitmap, unpaced.
+// A preview-mode context of w x h whose frames are shown on a preview surface, unpaced.
 struct PreviewHarness {
     PreviewHarness(int32_t w, int32_t h, int32_t mode)
-        : canvas(w, h, Gdiplus::PixelFormat32bppARGB), screen(w, h, Gdiplus::PixelFormat32bppARGB) {
+        : canvas(w, h, Gdiplus::PixelFormat32bppARGB), screen(w, h) {
         job.m_nMode = mode;
         canvas.Attach(job);
-        job.m_pScreenGraphics = &screenGraphics;
+        job.m_pPreviewSurface = &screen;
         job.m_pStopEvent = &stop;
         job.m_nFrameInterval = 0;
         canvas.FrameGraphics()->Clear(Gdiplus::Color(Gdiplus::Color::Black));
     }
 
     RenderCanvas canvas;
-    Gdiplus::Bitmap screen;
-    Gdiplus::Graphics screenGraphics{&screen};
+    CPreviewSurface screen;
     CEvent stop;
     RenderJob job;
 };
+
+inline Gdiplus::ARGB OpaquePixel(const CPreviewSurface& s, int32_t x, int32_t y) { return s.GetPixel(x, y) | 0xFF000000u; }
 
 inline Gdiplus::ARGB OpaquePixel(Gdiplus::Bitmap& b, int32_t x, int32_t y) {
     Gdiplus::Color c;
