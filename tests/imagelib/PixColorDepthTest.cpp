@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "imagelib/PixImage.h"
 #include "tests/imagelib/ImageTestUtil.h"
 #include "tests/imagelib/PixOpsTestUtil.h"
@@ -62,7 +65,8 @@ TEST(PixColorDepth, FailedGreyOrDitherLeavesThePictureAsItWas) {
     const RGBQUAD entry = four.GetPaletteColor(9);
     EXPECT_TRUE(imgtest::HoldsWithoutMemory(2u << 20, [&] {
         return !four.GrayScale() && four.GetBpp() == 4 && imgtest::SameRgba(four.GetPaletteColor(9), entry) &&
-               !four.Dither(0) && four.GetBpp() == 4 && four.GetPixelIndex(5, 0) == 5;
+               !four.Dither(0) && !four.IncreaseBpp(8) && !four.DecreaseBpp(4, true, nullptr, 7) &&
+               four.GetBpp() == 4 && four.GetPixelIndex(5, 0) == 5;
     }));
 }
 
@@ -139,6 +143,8 @@ TEST(PixColorDepth, DecreaseBppPicksNearestEntries) {
     CPixImage two(src);
     ASSERT_TRUE(two.DecreaseBpp(1, false, pal));
     EXPECT_EQ(Rgb(two, 0, 47), RGB(0, 200, 0));
+    ASSERT_TRUE(two.DecreaseBpp(1, false, pal, 2)) << "requantised at its own depth";
+    EXPECT_EQ(Rgb(two, 0, 47), RGB(255, 255, 255)) << "a 1-bit result is black and white";
 }
 
 TEST(PixColorDepth, DecreaseBppErrorDiffusionKeepsTheMeanColour) {
@@ -177,6 +183,60 @@ TEST(PixColorDepth, DitherMethods) {
     white = 0;
     imgtest::ForEachPixel(light, [&](long x, long y) { white += light.GetPixelIndex(x, y); });
     EXPECT_NEAR(white, 256 * 200 / 255, 8);
+}
+
+// The dithering as the method table reads: weights per row from x - 3 to x + 3, rows y .. y + 3.
+std::vector<int> ReferenceDither(std::vector<int> g, long w, long h, long method) {
+    static const int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    static const int kT[16] = {0, 192, 48, 240, 128, 64, 176, 112, 32, 224, 16, 208, 160, 96, 144, 80};
+    struct Weights {
+        int row[4][7];
+        int divisor;
+    };
+    static const Weights kFloyd = {{{0, 0, 0, 0, 7, 0, 0}, {0, 0, 3, 5, 1, 0, 0}}, 16};
+    static const Weights kTables[7] = {
+        kFloyd, kFloyd,
+        {{{0, 0, 0, 0, 8, 4, 0}, {0, 2, 4, 8, 4, 2, 0}}, 32},
+        {{{0, 0, 0, 0, 8, 4, 0}, {0, 2, 4, 8, 4, 2, 0}, {0, 1, 2, 4, 2, 1, 0}}, 42},
+        {{{0, 0, 0, 0, 7, 5, 0}, {0, 3, 5, 7, 5, 3, 0}, {0, 1, 3, 5, 3, 1, 0}}, 48},
+        {{{0, 0, 0, 0, 5, 3, 0}, {0, 2, 4, 5, 4, 2, 0}, {0, 0, 2, 3, 2, 0, 0}}, 32},
+        {{{0, 0, 0, 0, 0, 32, 0}, {12, 0, 26, 0, 30, 0, 16}, {0, 12, 0, 26, 0, 12, 0}, {5, 0, 12, 0, 12, 0, 5}}, 200}};
+    std::vector<int> out(g.size());
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) {
+            const int v = g[y * w + x];
+            if (method == 1 || method == 7) {
+                const int level = v * 16 / 255;
+                out[y * w + x] = method == 1 ? (level == 16 || level % 16 > kBayer[y % 4][x % 4]) : v > kT[x % 4 + 4 * (y % 4)];
+                continue;
+            }
+            out[y * w + x] = v > 128;
+            const int error = v > 128 ? v - 255 : v;
+            const Weights& t = kTables[method >= 0 && method < 7 ? method : 0];
+            for (int r = 0; r < 4; ++r)
+                for (int k = 0; k < 7; ++k)
+                    if (t.row[r][k] && y + r < h && x + k - 3 >= 0 && x + k - 3 < w) {
+                        int& n = g[(y + r) * w + x + k - 3];
+                        n = std::clamp(n + error * t.row[r][k] / t.divisor, 0, 255);
+                    }
+        }
+    return out;
+}
+
+TEST(PixColorDepth, DitherFollowsTheMethodTables) {
+    const long w = 13, h = 9;
+    std::vector<int> grey;
+    CPixImage src = imgtest::Picture(w, h, [&](long x, long y) {
+        const BYTE v = static_cast<BYTE>((x * 41 + y * 67 + x * y * 5) % 256);
+        return RGB(v, v, v);
+    });
+    imgtest::ForEachPixel(src, [&](long x, long y) { grey.push_back(src.GetPixelGray(x, y)); });
+    for (long method = -1; method <= 8; ++method) {
+        const std::vector<int> want = ReferenceDither(grey, w, h, method);
+        CPixImage img(src);
+        ASSERT_TRUE(img.Dither(method));
+        imgtest::ForEachPixel(img, [&](long x, long y) { ASSERT_EQ(img.GetPixelIndex(x, y), want[y * w + x]) << method << " at " << x << "," << y; });
+    }
 }
 
 } // namespace
