@@ -141,9 +141,11 @@ TEST(PixColorDepth, DecreaseBppPicksNearestEntries) {
 
     RGBQUAD pal[2] = {Quad(0, 0, 80), Quad(0, 200, 0)};
     CPixImage two(src);
+    two.SetTransIndex(-1);
     ASSERT_TRUE(two.DecreaseBpp(1, false, pal));
     EXPECT_EQ(Rgb(two, 0, 47), RGB(0, 200, 0));
     ASSERT_TRUE(two.DecreaseBpp(1, false, pal, 2)) << "requantised at its own depth";
+    EXPECT_EQ(two.GetTransIndex(), -1);
     EXPECT_EQ(Rgb(two, 0, 47), RGB(255, 255, 255)) << "a 1-bit result is black and white";
 }
 
@@ -224,19 +226,22 @@ std::vector<int> ReferenceDither(std::vector<int> g, long w, long h, long method
 }
 
 TEST(PixColorDepth, DitherFollowsTheMethodTables) {
-    const long w = 13, h = 9;
-    std::vector<int> grey;
-    CPixImage src = imgtest::Picture(w, h, [&](long x, long y) {
-        const BYTE v = static_cast<BYTE>((x * 41 + y * 67 + x * y * 5) % 256);
-        return RGB(v, v, v);
-    });
-    imgtest::ForEachPixel(src, [&](long x, long y) { grey.push_back(src.GetPixelGray(x, y)); });
-    for (long method = -1; method <= 8; ++method) {
+    auto expectSame = [](CPixImage src, long method) {
+        const long w = static_cast<long>(src.GetWidth()), h = static_cast<long>(src.GetHeight());
+        std::vector<int> grey;
+        imgtest::ForEachPixel(src, [&](long x, long y) { grey.push_back(src.GetPixelGray(x, y)); });
         const std::vector<int> want = ReferenceDither(grey, w, h, method);
-        CPixImage img(src);
-        ASSERT_TRUE(img.Dither(method));
-        imgtest::ForEachPixel(img, [&](long x, long y) { ASSERT_EQ(img.GetPixelIndex(x, y), want[y * w + x]) << method << " at " << x << "," << y; });
-    }
+        ASSERT_TRUE(src.Dither(method));
+        imgtest::ForEachPixel(src, [&](long x, long y) { ASSERT_EQ(src.GetPixelIndex(x, y), want[y * w + x]) << method << " at " << x << "," << y; });
+    };
+    for (long method = -1; method <= 8; ++method)
+        expectSame(imgtest::Picture(41, 27, [](long x, long y) {
+            const BYTE v = static_cast<BYTE>((x * 41 + y * 67 + x * y * 5) % 256);
+            return RGB(v, v, v);
+        }), method);
+    for (int v = 0; v < 256; ++v) // every level against every threshold
+        for (long method : {1L, 7L})
+            expectSame(imgtest::Picture(4, 4, [v](long, long) { return RGB(v, v, v); }), method);
 }
 
 } // namespace
