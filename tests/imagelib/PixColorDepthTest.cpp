@@ -106,6 +106,7 @@ TEST(PixColorDepth, IncreaseBppTable) {
         CPixImage before(img);
         EXPECT_EQ(img.IncreaseBpp(c.to), c.ok);
         EXPECT_EQ(img.GetBpp(), c.bpp);
+        EXPECT_FALSE(img.AlphaIsValid()) << "no alpha in the palette, none in a plane";
         if (c.from < 24)
             imgtest::ForEachPixel(img, [&](long x, long y) { ASSERT_EQ(Rgb(img, x, y), Rgb(before, x, y)); });
     }
