@@ -105,10 +105,10 @@ bool CPixImage::CropRotatedRectangle(long topx, long topy, long width, long heig
 
     // The box around all four turned corners, whichever way the rectangle turns.
     const double c = std::cos(angle), s = std::sin(angle);
-    const double cornerX[4] = {0, c * width, -s * height, c * width - s * height};
-    const double cornerY[4] = {0, s * width, c * height, s * width + c * height};
-    long minX = 0, maxX = 0, minY = 0, maxY = 0;
-    for (int i = 1; i < 4; ++i) {
+    const double cornerX[3] = {c * width, -s * height, c * width - s * height};
+    const double cornerY[3] = {s * width, c * height, s * width + c * height};
+    long minX = 0, maxX = 0, minY = 0, maxY = 0; // the corner at (topx, topy)
+    for (int i = 0; i < 3; ++i) {
         minX = std::min(minX, TruncatedOffset(cornerX[i]));
         maxX = std::max(maxX, TruncatedOffset(cornerX[i]));
         minY = std::min(minY, TruncatedOffset(cornerY[i]));

@@ -34,6 +34,7 @@ TEST(PixCrop, CropCornersInAnyOrder) {
         CPixImage img = CodedPicture(200, 100), out;
         ASSERT_EQ(img.Crop(c.l, c.t, c.r, c.b, &out), c.ok);
         EXPECT_EQ(img.GetWidth(), 200u);
+        EXPECT_EQ(img.GetProgress(), c.ok ? 100 * (99 - c.r0) / (100 - c.r0) : 0);
         if (!c.ok)
             continue;
         ASSERT_EQ(out.GetWidth(), static_cast<DWORD>(c.w));
@@ -87,11 +88,16 @@ TEST(PixCrop, ExpandEveryDepth) {
 
 TEST(PixCrop, ExpandRefusesWhatCannotBeHeld) {
     CPixImage img = CodedPicture(4, 4);
-    for (long m : {-1L, 40000L, LONG_MAX, (1L << 32) - 2})
+    for (long m : {-1L, 40000L, LONG_MAX, (1L << 32) - 2}) {
         EXPECT_FALSE(img.Expand(m, 0, m, 1, Quad(0, 0, 0))) << m;
+        EXPECT_FALSE(img.Expand(0, 0, 1, m, Quad(0, 0, 0))) << m;
+    }
     EXPECT_FALSE(img.Expand(3L, 30L, Quad(0, 0, 0)));
     EXPECT_FALSE(img.Thumbnail(50000, 10, Quad(0, 0, 0)));
     EXPECT_EQ(img.GetWidth(), 4u);
+    CPixImage out;
+    ASSERT_TRUE(img.Expand(0, 0, 0, 7, Quad(0, 0, 0), &out));
+    EXPECT_EQ(img.GetProgress(), 75) << "progress counts the picture's rows, not the new ones";
 }
 
 TEST(PixCrop, ThumbnailFitsAndCentres) {
