@@ -380,6 +380,8 @@ private:
     // --- helpers of the colour depth, crop and rotation operations ------------------------------
     // Copies this image's selection and alpha plane into out (same size); false when one cannot be made.
     bool CarryPlanes(CPixImage& out);
+    // An empty image of this size and info at another depth; false (reason set here) when it cannot be made.
+    bool NewDepth(CPixImage& out, DWORD bpp);
     // The 8-bit grey image of this one (index = grey level), with its selection and alpha.
     bool GrayInto(CPixImage& out);
     // The palette entry of the transparent index; false when there is none or it lies past the palette.

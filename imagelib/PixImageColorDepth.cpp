@@ -144,14 +144,21 @@ bool CPixImage::TransparentEntry(RGBQUAD& c)
     return true;
 }
 
-bool CPixImage::GrayInto(CPixImage& out)
+bool CPixImage::NewDepth(CPixImage& out, DWORD bpp)
 {
-    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     out.CopyInfo(*this);
-    if (!out.Create(GetWidth(), GetHeight(), 8, GetType())) {
+    if (!out.Create(GetWidth(), GetHeight(), bpp, GetType())) {
         SetLastError(out.GetLastError());
         return false;
     }
+    return true;
+}
+
+bool CPixImage::GrayInto(CPixImage& out)
+{
+    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
+    if (!NewDepth(out, 8))
+        return false;
     out.SetGrayPalette();
     if (!CarryPlanes(out)) {
         SetLastError("CPixImage::GrayScale can't allocate memory");
@@ -240,11 +247,8 @@ bool CPixImage::IncreaseBpp(DWORD nbit)
 
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     CPixImage out;
-    out.CopyInfo(*this);
-    if (!out.Create(GetWidth(), GetHeight(), nbit, GetType())) {
-        SetLastError(out.GetLastError());
+    if (!NewDepth(out, nbit))
         return false;
-    }
     bool planes = CarryPlanes(out);
     if (nbit == 24) {
         RGBQUAD entry;
@@ -309,11 +313,8 @@ bool CPixImage::DecreaseBpp(DWORD nbit, bool errordiffusion, RGBQUAD* ppal, DWOR
 
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     CPixImage out;
-    out.CopyInfo(*this);
-    if (!out.Create(GetWidth(), GetHeight(), nbit, GetType())) {
-        SetLastError(out.GetLastError());
+    if (!NewDepth(out, nbit))
         return false;
-    }
     if (clrimportant)
         out.SetClrImportant(clrimportant);
     if (!CarryPlanes(out)) {
@@ -422,17 +423,14 @@ bool CPixImage::Dither(long method)
     if (!GrayInto(grey))
         return false;
     CPixImage out;
-    out.CopyInfo(grey);
-    if (!out.Create(GetWidth(), GetHeight(), 1, GetType())) {
-        SetLastError(out.GetLastError());
+    if (!NewDepth(out, 1))
         return false;
-    }
     if (!CarryPlanes(out)) {
         SetLastError("CPixImage::Dither can't allocate memory");
         return false;
     }
-    if (out.info.transIndex > 1)
-        out.info.transIndex = -1; // a grey level past the two entries
+    // The transparent grey level, unless it lies past the two entries.
+    out.info.transIndex = grey.info.transIndex <= 1 ? grey.info.transIndex : -1;
 
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     const size_t stride = static_cast<size_t>(w) + 2 * kMargin;

@@ -15,6 +15,37 @@ double HoldNear(double v, long size)
     return std::clamp(v, -kOutside, static_cast<double>(size) + kOutside);
 }
 
+// A warp's copy takes the source's index (palettes) or colour, and its alpha, at (sx, sy).
+void TakePixel(CPixImage& src, CPixImage& work, long x, long y, long sx, long sy)
+{
+    if (src.IsIndexed())
+        work.SetPixelIndex(x, y, src.GetPixelIndex(sx, sy));
+    else
+        work.SetPixelColor(x, y, src.GetPixelColor(sx, sy), false);
+    if (src.AlphaIsValid())
+        work.AlphaSet(x, y, src.AlphaGet(sx, sy));
+}
+
+// Runs map(work, x, y) for every selected pixel of the area, row by row, on a copy of src
+// (pixels copied only when a selection keeps some of them) that then replaces it.
+template <class Map>
+bool WarpSelected(CPixImage& src, const RECT& area, Map map)
+{
+    CPixImage work(src, src.SelectionIsValid(), true, true);
+    if (!work.IsValid() || (src.AlphaIsValid() && !work.AlphaIsValid()))
+        return false;
+    const long h = static_cast<long>(src.GetHeight());
+    for (long y = area.bottom; y < area.top; ++y) {
+        src.SetProgress(static_cast<long>(100 * static_cast<int64_t>(y) / h));
+        if (src.GetEscape())
+            break;
+        for (long x = area.left; x < area.right; ++x)
+            if (src.SelectionIsInside(x, y))
+                map(work, x, y);
+    }
+    return src.Transfer(work);
+}
+
 } // namespace
 
 RECT CPixImage::ProcessingArea()
@@ -35,47 +66,25 @@ bool CPixImage::Skew(float xgain, float ygain, long xpivot, long ypivot, bool bE
 {
     if (!dib || !std::isfinite(xgain) || !std::isfinite(ygain))
         return false;
-    CPixImage work(*this, selection != nullptr, true, true);
-    if (!work.IsValid() || (alpha && !work.AlphaIsValid()))
-        return false;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
-    const RECT area = ProcessingArea();
-    const bool pal = header.biClrUsed != 0;
-    for (long y = area.bottom; y < area.top; ++y) {
-        info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / h);
-        if (info.escape)
-            break;
-        const double dy = static_cast<double>(y) - static_cast<double>(ypivot);
-        for (long x = area.left; x < area.right; ++x) {
-            if (!SelectionIsInside(x, y))
-                continue;
-            const double nx = HoldNear(x + xgain * dy, w);
-            const double ny = HoldNear(y + ygain * (static_cast<double>(x) - static_cast<double>(xpivot)), h);
-            if (bEnableInterpolation) {
-                const RGBQUAD c = GetPixelColorInterpolated(static_cast<float>(nx), static_cast<float>(ny),
-                                                            IM_BILINEAR, OM_BACKGROUND);
-                work.SetPixelColor(x, y, c, true);
-                continue;
-            }
-            const long sx = static_cast<long>(nx), sy = static_cast<long>(ny);
-            if (pal)
-                work.SetPixelIndex(x, y, GetPixelIndex(sx, sy));
-            else
-                work.SetPixelColor(x, y, GetPixelColor(sx, sy), false);
-            if (alpha)
-                work.AlphaSet(x, y, AlphaGet(sx, sy));
+    return WarpSelected(*this, ProcessingArea(), [&](CPixImage& work, long x, long y) {
+        const double nx = HoldNear(x + xgain * (static_cast<double>(y) - static_cast<double>(ypivot)), w);
+        const double ny = HoldNear(y + ygain * (static_cast<double>(x) - static_cast<double>(xpivot)), h);
+        if (!bEnableInterpolation) {
+            TakePixel(*this, work, x, y, static_cast<long>(nx), static_cast<long>(ny));
+            return;
         }
-    }
-    return Transfer(work);
+        work.SetPixelColor(x, y,
+                           GetPixelColorInterpolated(static_cast<float>(nx), static_cast<float>(ny), IM_BILINEAR,
+                                                     OM_BACKGROUND),
+                           true);
+    });
 }
 
 bool CPixImage::CircleTransform(int type, long rmax, float Koeff)
 {
     // No mapping is defined for a negative type.
     if (!dib || type < 0 || !std::isfinite(Koeff))
-        return false;
-    CPixImage work(*this, selection != nullptr, true, true);
-    if (!work.IsValid() || (alpha && !work.AlphaIsValid()))
         return false;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     const RECT area = ProcessingArea();
@@ -87,44 +96,30 @@ bool CPixImage::CircleTransform(int type, long rmax, float Koeff)
     if (Koeff == 0)
         Koeff = 1;
     const double r = static_cast<double>(rmax);
-    const bool pal = header.biClrUsed != 0;
-    for (long y = area.bottom; y < area.top; ++y) {
-        info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / h);
-        if (info.escape)
-            break;
-        for (long x = area.left; x < area.right; ++x) {
-            if (!SelectionIsInside(x, y))
-                continue;
-            const double dx = static_cast<double>(xmid - x), dy = static_cast<double>(ymid - y);
-            const double radius = std::sqrt(dx * dx + dy * dy);
-            long nx = -1, ny = -1;
-            if (radius < r && type >= 4) {
-                nx = x + (x % 32) - 16;
-                ny = y;
-            } else if (radius < r) {
-                double angle = std::atan2(dy, dx);
-                if (type == 3) {
-                    nx = static_cast<long>(std::fabs(angle * area.right * 0.15915494580678602));
-                    ny = static_cast<long>(std::fabs(radius * area.top / r));
-                } else {
-                    double newr = radius;
-                    if (type == 0)
-                        newr = radius * radius / r;
-                    else if (type == 1)
-                        newr = std::sqrt(radius * r);
-                    else
-                        angle += radius / Koeff;
-                    nx = xmid + static_cast<long>(std::cos(angle) * newr);
-                    ny = ymid - static_cast<long>(std::sin(angle) * newr);
-                }
+    return WarpSelected(*this, area, [&](CPixImage& work, long x, long y) {
+        const double dx = static_cast<double>(xmid - x), dy = static_cast<double>(ymid - y);
+        const double radius = std::sqrt(dx * dx + dy * dy);
+        long nx = -1, ny = -1; // outside the picture
+        if (radius < r && type >= 4) {
+            nx = x + (x % 32) - 16;
+            ny = y;
+        } else if (radius < r) {
+            double angle = std::atan2(dy, dx);
+            if (type == 3) {
+                nx = static_cast<long>(std::fabs(angle * area.right * 0.15915494580678602));
+                ny = static_cast<long>(std::fabs(radius * area.top / r));
+            } else {
+                double newr = radius;
+                if (type == 0)
+                    newr = radius * radius / r;
+                else if (type == 1)
+                    newr = std::sqrt(radius * r);
+                else
+                    angle += radius / Koeff;
+                nx = xmid + static_cast<long>(std::cos(angle) * newr);
+                ny = ymid - static_cast<long>(std::sin(angle) * newr);
             }
-            if (pal)
-                work.SetPixelIndex(x, y, GetPixelIndex(nx, ny));
-            else
-                work.SetPixelColor(x, y, GetPixelColor(nx, ny), false);
-            if (alpha)
-                work.AlphaSet(x, y, AlphaGet(nx, ny));
         }
-    }
-    return Transfer(work);
+        TakePixel(*this, work, x, y, nx, ny);
+    });
 }

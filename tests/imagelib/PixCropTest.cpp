@@ -172,4 +172,24 @@ TEST(PixWarp, SkewAndCircleTransform) {
     EXPECT_FALSE(circle.CircleTransform(2, 0, NAN));
 }
 
+TEST(PixWarp, OnlySelectedPixelsChangeWithinAnyBox) {
+    CPixImage img = CodedPicture(12, 8);
+    struct Case {
+        const char* name;
+        bool (*run)(CPixImage&);
+    } cases[] = {{"Negative", [](CPixImage& i) { return i.Negative(); }},
+                 {"Skew", [](CPixImage& i) { return i.Skew(1, 0, 0, 0, false); }},
+                 {"CircleTransform", [](CPixImage& i) { return i.CircleTransform(4, 100, 1); }}};
+    for (const Case& c : cases)
+        for (RECT box : {RECT{2, 6, 9, 3}, RECT{-50, 900, 900, -50}}) {
+            imgtest::SelectedImage sel(img);
+            sel.Select(3, 3, 8, 5, box);
+            ASSERT_TRUE(c.run(sel)) << c.name;
+            imgtest::ForEachPixel(sel, [&](long x, long y) {
+                const bool selected = x >= 3 && x < 8 && y >= 3 && y < 5;
+                ASSERT_EQ(Rgb(sel, x, y) != Rgb(img, x, y), selected) << c.name << " " << x << "," << y;
+            });
+        }
+}
+
 } // namespace

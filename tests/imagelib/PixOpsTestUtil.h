@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "imagelib/PixImage.h"
 
@@ -32,6 +33,21 @@ inline CPixImage Indexed4(long w, long h) {
             img.SetPixelIndex(x, y, static_cast<BYTE>((x + 3 * y) % 16));
     return img;
 }
+
+// A picture whose selection a test sets directly: the pixels x0 <= x < x1, y0 <= y < y1 are
+// selected and the box is whatever the test gives, also past the picture.
+class SelectedImage : public CPixImage {
+public:
+    explicit SelectedImage(const CPixImage& img) : CPixImage(img) {}
+    void Select(long x0, long y0, long x1, long y1, RECT box) {
+        std::free(selection);
+        selection = static_cast<BYTE*>(std::calloc(PlaneSize(), 1));
+        for (long y = y0; y < y1; ++y)
+            for (long x = x0; x < x1; ++x)
+                selection[x + y * GetWidth()] = 255;
+        info.selectionBox = box;
+    }
+};
 
 // Runs check() in a child process whose address space may grow by at most `room` bytes, so that
 // the next large allocation fails; true when check() returned true there. Sanitizer builds
