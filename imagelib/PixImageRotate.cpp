@@ -159,8 +159,9 @@ bool CPixImage::Rotate2(float angle, CPixImage* iDst, InterpolationMethod inMeth
             const float sx = static_cast<float>(px * cos_a + py * sin_a + shiftX);
             const float sy = static_cast<float>(py * cos_a - px * sin_a + shiftY);
             const size_t at = static_cast<size_t>(j) * newW + static_cast<size_t>(i);
+            BYTE noAlpha = 0;
             if (fast && BilinearInside(info.bits, info.effWidth, alpha, w, h, sx, sy, row + 3 * i,
-                                       outAlpha ? outAlpha[at] : repl.rgbReserved))
+                                       outAlpha ? outAlpha[at] : noAlpha))
                 continue;
             const RGBQUAD c = GetPixelColorInterpolated(sx, sy, inMethod, ofMethod, &repl);
             if (pal) {
