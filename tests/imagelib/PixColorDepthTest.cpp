@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "imagelib/PixImage.h"
@@ -150,12 +151,33 @@ TEST(PixColorDepth, DecreaseBppPicksNearestEntries) {
     EXPECT_EQ(Rgb(two, 0, 47), RGB(255, 255, 255)) << "a 1-bit result is black and white";
 }
 
-TEST(PixColorDepth, DecreaseBppErrorDiffusionKeepsTheMeanColour) {
-    CPixImage img = imgtest::Picture(40, 40, [](long, long) { return RGB(100, 100, 100); });
+TEST(PixColorDepth, DecreaseBppErrorDiffusionSpreadsAsWeighted) {
+    const long w = 11, h = 7;
+    CPixImage img = imgtest::Picture(w, h, [](long x, long y) { return RGB(x * 23, 90 + y * 20, (x * y * 13) % 256); });
+    // Black or white by the nearer, the error to (x + 1, y) 7/16 and to the next row 2/16, 4/16, 1/16.
+    std::vector<std::array<int, 3>> px;
+    imgtest::ForEachPixel(img, [&](long x, long y) {
+        const RGBQUAD c = img.GetPixelColor(x, y);
+        px.push_back({c.rgbRed, c.rgbGreen, c.rgbBlue});
+    });
+    std::vector<int> want(px.size());
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) {
+            const auto c = px[y * w + x];
+            int dark = 0, light = 0;
+            for (int v : c)
+                dark += v * v, light += (255 - v) * (255 - v);
+            want[y * w + x] = light < dark;
+            const struct { long dx, dy; int k; } taps[] = {{1, 0, 7}, {-1, 1, 2}, {0, 1, 4}, {1, 1, 1}};
+            for (auto t : taps)
+                if (x + t.dx >= 0 && x + t.dx < w && y + t.dy < h)
+                    for (int k = 0; k < 3; ++k) {
+                        int& n = px[(y + t.dy) * w + x + t.dx][k];
+                        n = std::clamp(n + (c[k] - (light < dark ? 255 : 0)) * t.k / 16, 0, 255);
+                    }
+        }
     ASSERT_TRUE(img.DecreaseBpp(1, true));
-    long white = 0;
-    imgtest::ForEachPixel(img, [&](long x, long y) { white += img.GetPixelIndex(x, y); });
-    EXPECT_NEAR(white / 1600.0, 100 / 255.0, 0.06);
+    imgtest::ForEachPixel(img, [&](long x, long y) { ASSERT_EQ(img.GetPixelIndex(x, y), want[y * w + x]) << x << "," << y; });
 }
 
 TEST(PixColorDepth, DitherMethods) {
