@@ -165,12 +165,15 @@ bool CPixImage::Rotate2(float angle, CPixImage* iDst, InterpolationMethod inMeth
                 continue;
             const RGBQUAD c = GetPixelColorInterpolated(sx, sy, inMethod, ofMethod, &repl);
             if (pal) {
+                // The sample's fourth byte is the palette's; the plane's value comes from the nearest pixel.
                 out.SetPixelColor(i, j, c, false);
-            } else {
-                row[3 * i] = c.rgbBlue;
-                row[3 * i + 1] = c.rgbGreen;
-                row[3 * i + 2] = c.rgbRed;
+                if (outAlpha)
+                    outAlpha[at] = AlphaGet(static_cast<long>(std::floor(sx + 0.5f)), static_cast<long>(std::floor(sy + 0.5f)));
+                continue;
             }
+            row[3 * i] = c.rgbBlue;
+            row[3 * i + 1] = c.rgbGreen;
+            row[3 * i + 2] = c.rgbRed;
             if (outAlpha)
                 outAlpha[at] = c.rgbReserved;
         }
