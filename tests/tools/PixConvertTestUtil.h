@@ -8,17 +8,14 @@
 #include <string>
 
 #include "imagelib/PixImage.h"
+#include "tests/imagelib/PixOpsTestUtil.h"
 #include "tests/support/ShellCommand.h"
 
 namespace tooltest {
 
 // A smooth w x h picture, as photographs mostly are.
 inline CPixImage Smooth(long w, long h) {
-    CPixImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), 24);
-    for (long y = 0; y < h; ++y)
-        for (long x = 0; x < w; ++x)
-            img.SetPixelColor(x, y, RGB(40 + 2 * x, 128 + 100 * std::sin(0.09 * x + 0.05 * y), 30 + 2 * y));
-    return img;
+    return imgtest::Picture(w, h, [](long x, long y) { return RGB(40 + 2 * x, 128 + 100 * std::sin(0.09 * x + 0.05 * y), 30 + 2 * y); });
 }
 
 inline CommandResult PixConvert(const std::string& args) {
