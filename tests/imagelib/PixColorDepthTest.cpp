@@ -176,7 +176,10 @@ TEST(PixColorDepth, DitherFollowsTheMethodTables) {
         });
     };
     for (long method = -1; method <= 8; ++method)
-        expectSame(imgtest::Picture(41, 27, [](long x, long y) { return RGB(0, (x * 41 + y * 67 + x * y * 5) % 256, 0); }), method);
+        expectSame(imgtest::Picture(41, 27, [](long x, long y) {
+            const long v = (x * 41 + y * 67 + x * y * 5) % 256;
+            return RGB(v, v, v);
+        }), method);
     for (int v = 0; v < 256; ++v) // every level against every threshold
         for (long method : {1L, 7L})
             expectSame(imgtest::Picture(4, 4, [v](long, long) { return RGB(v, v, v); }), method);
