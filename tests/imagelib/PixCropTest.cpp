@@ -70,7 +70,7 @@ TEST(PixCrop, ExpandEveryDepth) {
     for (long m : {-1L, 40000L, LONG_MAX, (1L << 32) - 2})
         EXPECT_FALSE(odd.Expand(m, 0, m, 1, Quad(0, 0, 0)) || odd.Expand(0, 0, 1, m, Quad(0, 0, 0))) << m;
     EXPECT_FALSE(odd.Expand(3L, 30L, Quad(0, 0, 0)) || odd.Thumbnail(50000, 10, Quad(0, 0, 0)));
-    ASSERT_TRUE(odd.GetWidth() == 11 && odd.Expand(0, 0, 0, 7, Quad(0, 0, 0), &out));
+    ASSERT_TRUE(odd.GetWidth() == 11 && odd.Expand(0, 7, 0, 0, Quad(0, 0, 0), &out));
     EXPECT_EQ(odd.GetProgress(), 90) << "progress counts the picture's rows, not the new ones";
 }
 
