@@ -300,7 +300,8 @@ public:
     static float KernelCatrom(float x);
 
     // --- colour depth, crop and expand, warps, free rotation -----------------------------------
-    // Each builds its result apart and replaces this image (or fills iDst) only on success.
+    // Those that build a new image replace this one (or fill iDst) only when it could be made;
+    // Negative and the grey scale of an 8-bit image work in place.
     bool GrayScale();
     bool Negative();
     bool IncreaseBpp(DWORD nbit);
