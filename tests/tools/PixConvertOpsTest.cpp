@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "imagelib/PixImage.h"
+#include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/PixConvertTestUtil.h"
+#include "tools/ops/PixOps.h"
+
+namespace {
+
+TEST(PixConvertOps, ChainRunsInOrderAndRefusalsSayWhy) {
+    TempDir dir;
+    CPixImage src = tooltest::Smooth(20, 10), want(src);
+    ASSERT_TRUE(src.Save(dir.File("in.png").c_str(), PIXFORMAT_PNG));
+    const std::string files = dir.File("in.png") + " " + dir.File("out.png") + " ";
+    const CommandResult ok = tooltest::PixConvert(files + "--op Crop 2 1 12 9 --op Expand 12 9 '#FF0000' --op Negative");
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    ASSERT_TRUE(want.Crop(2, 1, 12, 9) && want.Expand(12L, 9L, imgtest::Quad(255, 0, 0)) && want.Negative());
+    CPixImage got(dir.File("out.png").c_str(), PIXFORMAT_PNG);
+    ASSERT_EQ(got.GetWidth(), 12u);
+    EXPECT_EQ(imgtest::MaxDifference(got, want), 0);
+
+    const struct { const char* args; const char* says; } refused[] = {
+        {"--op Blur 3", "unknown operation Blur"},           {"--op Crop 1 2 3", "wrong number of arguments"},
+        {"--op Dither x", "method must be number"},          {"--op Expand 12 9 red", "canvascolor must be #RRGGBB"},
+        {"--op Rotate nan", "angle must be real"},           {"--op AlphaSet 256", "level must be 0..255"},
+        {"--op Negative --op Expand -1 0 0 0 '#000000'", "Expand failed"}};
+    std::filesystem::remove(dir.File("out.png"));
+    for (const auto& c : refused) {
+        const CommandResult r = tooltest::PixConvert(files + c.args);
+        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.png")));
+    EXPECT_NE(tooltest::PixConvert("--ops").out.find("Rotate2 angle:real inMethod:number"), std::string::npos);
+}
+
+TEST(PixConvertOps, EveryOperationRunsOnEveryDepth) {
+    for (DWORD bpp : {1u, 4u, 8u, 24u})
+        for (const PixOp& op : PixOperations()) {
+            CPixImage img = tooltest::Smooth(9, 7);
+            ASSERT_TRUE(bpp == 24 || img.DecreaseBpp(bpp, false));
+            std::vector<std::string> args;
+            for (const PixOpParam& p : op.params)
+                args.push_back(p.kind == PixArgKind::Float ? "0.5" : p.kind == PixArgKind::Colour ? "#3060C0" : "1");
+            std::string error;
+            RunPixOp(img, op.name, args, error); // some refuse these values; none may crash
+            EXPECT_TRUE(img.IsValid()) << op.name << " at " << bpp << ": " << error;
+        }
+}
+
+} // namespace
