@@ -257,6 +257,25 @@ public:
     bool AlphaPaletteIsValid();
     void AlphaPaletteClear();
 
+    // --- selection: a plane of width x height bytes (non-zero = selected) and its box ----------
+    bool SelectionIsValid() const { return selection != nullptr; }
+    void SelectionGetBox(RECT& r) const { r = info.selectionBox; }
+    bool SelectionCreate();
+    bool SelectionDelete();
+    bool SelectionClear();
+    bool SelectionIsInside(long x, long y);
+    bool SelectionInvert();
+    bool SelectionCopy(CPixImage& from);
+    bool SelectionAddRect(RECT r);
+    bool SelectionAddEllipse(RECT r);
+    // Points of one or more closed outlines, separated by entries whose x is -1.
+    bool SelectionAddPolygon(POINT* points, long npoints);
+    bool SelectionAddColor(RGBQUAD c);
+    bool SelectionAddPixel(int x, int y);
+    bool SelectionSplit(CPixImage* dest);
+    // ORs the selected runs into region, in top-down device rows.
+    bool SelectionToHRGN(HRGN& region);
+
     // --- flips, mirror, right-angle rotations ---------------------------------------------------
     bool Flip();
     bool Mirror();
