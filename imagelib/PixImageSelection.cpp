@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imagelib/PixImage.h"
+#include "platform/gdi/Gdi.h"
 
 namespace {
 
@@ -411,4 +412,34 @@ bool CPixImage::SelectionSplit(CPixImage* dest)
     for (DWORD y = 0; y < GetHeight(); ++y)
         std::memcpy(tmp.GetBits(y), selection + y * w, w);
     return dest->Transfer(tmp);
+}
+
+bool CPixImage::SelectionToHRGN(HRGN& region)
+{
+    if (!selection || !region)
+        return false;
+    // Runs of each plane row, top row first, in device rows that count down from the top.
+    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
+    std::vector<RECT> runs;
+    for (long y = h - 1; y >= 0; --y) {
+        const BYTE* row = selection + static_cast<size_t>(y) * static_cast<size_t>(w);
+        const LONG top = static_cast<LONG>(h - 1 - y);
+        for (long x = 0; x < w;) {
+            if (row[x] <= 254) {
+                ++x;
+                continue;
+            }
+            long end = x;
+            while (end < w && row[end] > 254)
+                ++end;
+            runs.push_back(RECT{static_cast<LONG>(x), top, static_cast<LONG>(end), top + 1});
+            x = end;
+        }
+    }
+    HRGN rows = CreateRgnFromRects(runs.data(), runs.size());
+    if (!rows)
+        return false;
+    const bool ok = CombineRgn(region, region, rows, RGN_OR) != RGN_ERROR;
+    DeleteObject(rows);
+    return ok;
 }

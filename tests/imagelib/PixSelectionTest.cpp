@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "ImageTestUtil.h"
+#include "platform/gdi/Gdi.h"
 
 using namespace imgtest;
 
@@ -208,4 +209,20 @@ TEST(PixSelection, CopyAndSplit) {
     EXPECT_TRUE(grey.IsGrayScale());
     EXPECT_EQ(grey.GetPixelIndex(2, 1), 255);
     EXPECT_EQ(grey.GetPixelIndex(1, 1), 0);
+}
+
+TEST(PixSelection, RegionKeepsTheTopRowOnTop) {
+    CPixImage img(4, 3, 24);
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_FALSE(img.SelectionToHRGN(rgn));
+    ASSERT_TRUE(img.SelectionAddRect(Rc(0, 3, 4, 1))); // the two top rows
+    ASSERT_TRUE(img.SelectionAddPixel(0, 0));
+    HRGN none = nullptr;
+    EXPECT_FALSE(img.SelectionToHRGN(none));
+    ASSERT_TRUE(img.SelectionToHRGN(rgn));
+    HRGN want = CreateRectRgn(0, 0, 4, 2), corner = CreateRectRgn(0, 2, 1, 3);
+    CombineRgn(want, want, corner, RGN_OR);
+    EXPECT_TRUE(EqualRgn(rgn, want));
+    for (HRGN r : {rgn, want, corner})
+        DeleteObject(r);
 }
