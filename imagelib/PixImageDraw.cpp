@@ -122,6 +122,18 @@ RECT OnPicture(int64_t l, int64_t t, int64_t r, int64_t b, int64_t w, int64_t h)
 
 constexpr int kMaxFontHeight = GDI_MAX_FONT_PIXELS;
 
+// Refusals shared by the draws, and negative sizes as the picture's own; false: nothing to draw.
+bool DrawSize(bool drawable, HDC hdc, DWORD width, DWORD height, long& cx, long& cy)
+{
+    if (!drawable || !hdc || cx == 0 || cy == 0)
+        return false;
+    if (cx < 0)
+        cx = static_cast<long>(width);
+    if (cy < 0)
+        cy = static_cast<long>(height);
+    return true;
+}
+
 } // namespace
 
 long CPixImage::Draw(HDC hdc, const RECT& rect, RECT* pClipRect, bool bSmooth)
@@ -131,13 +143,9 @@ long CPixImage::Draw(HDC hdc, const RECT& rect, RECT* pClipRect, bool bSmooth)
 
 long CPixImage::Draw(HDC hdc, long x, long y, long cx, long cy, RECT* pClipRect, bool bSmooth)
 {
-    if (!dib || !hdc || cx == 0 || cy == 0 || !info.enabled)
+    if (!DrawSize(dib != nullptr && info.enabled, hdc, GetWidth(), GetHeight(), cx, cy))
         return 0;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
-    if (cx < 0)
-        cx = w;
-    if (cy < 0)
-        cy = h;
 
     // The caller's clip comes back as it was, whatever it held.
     HRGN saved = nullptr;
@@ -290,13 +298,9 @@ long CPixImage::Draw2(HDC hdc, const RECT& rect)
 
 long CPixImage::Draw2(HDC hdc, long x, long y, long cx, long cy)
 {
-    if (!dib || !hdc || cx == 0 || cy == 0 || !info.enabled)
+    if (!DrawSize(dib != nullptr && info.enabled, hdc, GetWidth(), GetHeight(), cx, cy))
         return 0;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
-    if (cx < 0)
-        cx = w;
-    if (cy < 0)
-        cy = h;
     BITMAPINFO mine = InfoOf(header, GetPalette());
     if (info.transIndex < 0) {
         SetStretchBltMode(hdc, COLORONCOLOR);

@@ -148,6 +148,13 @@ TEST(PixSelection, PolygonsFillOutlineAndInterior) {
                                                                        "..####\n"
                                                                        ".#####\n"
                                                                        "######\n"},
+        // a slanted edge through the bottom of the picture is cut where it crosses
+        {{{1, -4}, {5, 4}, {5, -4}}, "......\n"
+                                     ".....#\n"
+                                     "....##\n"
+                                     "....##\n"
+                                     "...###\n"
+                                     "...###\n"},
         {{{20, 20}, {30, 20}, {30, 30}}, "......\n......\n......\n......\n......\n......\n"},
     };
     for (auto& c : cases) {
@@ -155,6 +162,11 @@ TEST(PixSelection, PolygonsFillOutlineAndInterior) {
         ASSERT_TRUE(img.SelectionAddPolygon(c.pts.data(), static_cast<long>(c.pts.size())));
         EXPECT_EQ(Mask(img), c.mask);
     }
+    CPixImage square(8, 8, 24);
+    POINT sq[4] = {{3, 3}, {5, 3}, {5, 5}, {3, 5}};
+    ASSERT_TRUE(square.SelectionAddPolygon(sq, 4));
+    EXPECT_EQ(CountSelected(square), 9);
+    ExpectBox(square, 2, 7, 7, 2);
     CPixImage img(6, 6, 24);
     POINT tri[3] = {{1, 1}, {5, 1}, {1, 5}};
     ASSERT_TRUE(img.SelectionAddPolygon(tri, 3));
@@ -170,6 +182,11 @@ TEST(PixSelection, ColourBoxHoldsLastRowAndColumn) {
     ExpectBox(img, 1, 4, 4, 2);
     CPixImage none(5, 4, 24);
     ASSERT_TRUE(none.SelectionAddColor(Quad(1, 2, 3)));
+    ExpectBox(none, 5, 0, 0, 4);
+    none.SetPixelColor(2, 1, Quad(1, 2, 3));
+    ASSERT_TRUE(none.SelectionAddColor(Quad(1, 2, 3)));
+    ExpectBox(none, 2, 2, 3, 1);
+    none.SelectionDelete();
     ExpectBox(none, 5, 0, 0, 4);
 }
 
