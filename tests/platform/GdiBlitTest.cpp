@@ -252,5 +252,18 @@ TEST(GdiBlit, DibitsRefusalsAndTopDownRows) {
     ASSERT_EQ(GetDIBits(nullptr, bmp, 0, 3, rows.data(), &out, DIB_RGB_COLORS), 3);
     EXPECT_EQ(rows[2], GetRValue(Ramp(0, 0)));
     EXPECT_EQ(rows[16 + 1], GetGValue(Ramp(0, 2)));
+    // rows from the second from the bottom, bottom-up
+    out.bmiHeader.biHeight = 3;
+    ASSERT_EQ(GetDIBits(nullptr, bmp, 1, 1, rows.data(), &out, DIB_RGB_COLORS), 1);
+    EXPECT_EQ(rows[1], GetGValue(Ramp(0, 1)));
+    // a source rectangle starting above the source leaves those target rows alone
+    HDC src = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(src, bmp);
+    GdiCanvas c2(2, 3, RGB(5, 5, 5));
+    ASSERT_TRUE(BitBlt(c2.dc(), 0, 0, 2, 3, src, 0, -1, SRCCOPY));
+    EXPECT_EQ(c2.At(0, 0), RGB(5, 5, 5));
+    EXPECT_EQ(c2.At(0, 1), Ramp(0, 0));
+    SelectObject(src, old);
+    DeleteDC(src);
     DeleteObject(bmp);
 }
