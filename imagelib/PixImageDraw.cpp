@@ -122,6 +122,15 @@ RECT OnPicture(int64_t l, int64_t t, int64_t r, int64_t b, int64_t w, int64_t h)
 
 constexpr int kMaxFontHeight = GDI_MAX_FONT_PIXELS;
 
+// Sets the lit pixels of a text mask over area (top-down picture coordinates) to c.
+void PaintLit(CPixImage& img, const std::vector<BYTE>& lit, const RECT& area, RGBQUAD c, bool setAlpha)
+{
+    const long aw = area.right - area.left, h = static_cast<long>(img.GetHeight());
+    for (size_t i = 0; i < lit.size(); ++i)
+        if (lit[i])
+            img.SetPixelColor(area.left + static_cast<long>(i % aw), h - 1 - (area.top + static_cast<long>(i / aw)), c, setAlpha);
+}
+
 // Refusals shared by the draws, and negative sizes as the picture's own; false: nothing to draw.
 bool DrawSize(bool drawable, HDC hdc, DWORD width, DWORD height, long& cx, long& cy)
 {
@@ -407,11 +416,7 @@ long CPixImage::DrawString(HDC hdc, long x, long y, const char* text, RGBQUAD co
     rc.right = rc.left + static_cast<LONG>(tw);
     rc.bottom = rc.top + static_cast<LONG>(th);
     const std::vector<BYTE> lit = tdc.Render(s, rc, 0, area);
-    const long aw = area.right - area.left;
-    for (size_t i = 0; i < lit.size(); ++i)
-        if (lit[i])
-            SetPixelColor(area.left + static_cast<long>(i % aw), static_cast<long>(h - 1 - (area.top + static_cast<long>(i / aw))),
-                          color, bSetAlpha);
+    PaintLit(*this, lit, area, color, bSetAlpha);
     return 1;
 }
 
@@ -517,10 +522,6 @@ long CPixImage::DrawStringEx(HDC hdc, long x, long y, tagPixTextInfo* pTextType,
     const UINT align = t.align == 0 ? DT_LEFT : t.align == 1 ? DT_CENTER : DT_RIGHT;
     const std::vector<BYTE> lit = tdc.Render(s, rc, align | DT_NOPREFIX, area);
     const RGBQUAD fore{GetBValue(t.textColor), GetGValue(t.textColor), GetRValue(t.textColor), 255};
-    const long aw = area.right - area.left;
-    for (size_t i = 0; i < lit.size(); ++i)
-        if (lit[i])
-            SetPixelColor(area.left + static_cast<long>(i % aw), static_cast<long>(h - 1 - (area.top + static_cast<long>(i / aw))),
-                          fore, bSetAlpha);
+    PaintLit(*this, lit, area, fore, bSetAlpha);
     return 1;
 }
