@@ -257,6 +257,10 @@ public:
     bool AlphaPaletteIsValid();
     void AlphaPaletteClear();
 
+    // --- negative (used by the icon codec) ------------------------------------------------------
+    // Inverts the colours: the pixels of a 24-bit or grey picture, else the palette.
+    bool Negative();
+
     // --- flips, mirror, right-angle rotations ---------------------------------------------------
     bool Flip();
     bool Mirror();

@@ -2,8 +2,13 @@
 
 // Codec headers go here, one per codec.
 #include "imagelib/codecs/PixImageBMP.h"
+#include "imagelib/codecs/PixImageGIF.h"
+#include "imagelib/codecs/PixImageICO.h"
 #include "imagelib/codecs/PixImageJPG.h"
+#include "imagelib/codecs/PixImagePCX.h"
 #include "imagelib/codecs/PixImagePNG.h"
+#include "imagelib/codecs/PixImageTGA.h"
+#include "imagelib/codecs/PixImageWBMP.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -19,7 +24,14 @@ const std::vector<PixCodecEntry>& PixCodecTable()
     static const std::vector<PixCodecEntry> table = {
         PixCodec<CPixImageBMP>(PIXFORMAT_BMP),
         PixCodec<CPixImageJPG>(PIXFORMAT_JPG),
+        PixCodec<CPixImageICO>(PIXFORMAT_ICO),
+        {PIXFORMAT_GIF, PIXFORMAT_GIF, PixCreate<CPixImageGIF>, PixDecode<CPixImageGIF>, PixEncode<CPixImageGIF>,
+         [](CPixImage& c, CPixFile* f, CPixImage** pages, int n) {
+             return static_cast<CPixImageGIF&>(c).Encode(f, pages, n, false); }},
         PixCodec<CPixImagePNG>(PIXFORMAT_PNG),
+        PixCodec<CPixImageTGA>(PIXFORMAT_TGA),
+        PixCodec<CPixImagePCX>(PIXFORMAT_PCX),
+        PixCodec<CPixImageWBMP>(PIXFORMAT_WBMP),
     };
     return table;
 }
