@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "imagelib/codecs/GifLzw.h"
 
@@ -16,6 +17,8 @@ constexpr DWORD kTileWidth = 17, kTileHeight = 15;
 // bound of the file are refused beyond this floor.
 constexpr uint64_t kFreePixels = uint64_t{1} << 24;
 constexpr uint64_t kPixelsPerByte = 4096 * 8 / 3 + 1;
+
+uint32_t ColourKey(RGBQUAD c) { return (uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue; }
 
 int TableColors(BYTE flags) { return 1 << ((flags & 7) + 1); }
 
@@ -373,16 +376,20 @@ void CPixImageGIF::EncodeRGB(ByteOut& out) {
         for (DWORD tx = 0; tx < width; tx += kTileWidth) {
             const DWORD w = std::min(kTileWidth, width - tx), h = std::min(kTileHeight, height - ty);
             CPixImage tile(w, h, 8, PIXFORMAT_GIF);
+            // Each pixel brings its colour into the table; equal colours share the first entry.
+            std::unordered_map<uint32_t, BYTE> entries;
             if (transparent) {
                 tile.SetPaletteColor(0, transColour);
                 tile.SetTransIndex(0);
+                entries[ColourKey(transColour)] = 0;
             }
             for (DWORD k = 0; k < h; ++k) {
                 for (DWORD j = 0; j < w; ++j) {
-                    RGBQUAD c = GetPixelColor(static_cast<long>(tx + j), static_cast<long>(height - 1 - ty - k), false);
-                    c.rgbReserved = 0;
-                    tile.SetPaletteColor(static_cast<BYTE>(1 + kTileWidth * k + j), c);
-                    tile.SetPixelIndex(static_cast<long>(j), static_cast<long>(h - 1 - k), tile.GetNearestIndex(c));
+                    const RGBQUAD c = GetPixelColor(static_cast<long>(tx + j), static_cast<long>(height - 1 - ty - k), false);
+                    const BYTE entry = static_cast<BYTE>(1 + kTileWidth * k + j);
+                    const BYTE index = entries.emplace(ColourKey(c), entry).first->second;
+                    if (index == entry) tile.SetPaletteColor(entry, c.rgbRed, c.rgbGreen, c.rgbBlue);
+                    tile.SetPixelIndex(static_cast<long>(j), static_cast<long>(h - 1 - k), index);
                 }
             }
             // Tiles show at once and stay: no delay, no disposal.
