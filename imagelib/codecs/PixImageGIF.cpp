@@ -12,6 +12,7 @@ using namespace codecbytes;
 namespace {
 
 const char kCorrupted[] = "corrupted GIF";
+const char kLoopName[] = "NETSCAPE2.0";
 constexpr DWORD kTileWidth = 17, kTileHeight = 15;
 // A code stream cannot give more than 4096 pixels for every 3 bits; screens larger than that
 // bound of the file are refused beyond this floor.
@@ -113,8 +114,8 @@ bool CPixImageGIF::DecodeExtension(CPixFile* hFile) {
         if (n < 0) return false;
         BYTE data[256];
         if (!ReadExact(hFile, data, static_cast<size_t>(n))) return false;
-        // Only a looping block (sub-block 1 with a 16-bit count) carries the loop count.
-        if (n >= 3 && data[0] == 1) m_LoopCount = Le16(data + 1);
+        // Only a looping block (its name, then sub-block 1 with a 16-bit count) carries the count.
+        if (std::memcmp(id + 1, kLoopName, 11) == 0 && n == 3 && data[0] == 1) m_LoopCount = Le16(data + 1);
         if (n == 0) return true;
     }
     SkipBlocks(hFile);
@@ -322,7 +323,7 @@ void CPixImageGIF::EncodeLoopExtension(ByteOut& out) {
     out.U8(0x21);
     out.U8(0xFF);
     out.U8(11);
-    out.Put("NETSCAPE2.0", 11);
+    out.Put(kLoopName, 11);
     out.U8(3);
     out.U8(1);
     out.Le16(static_cast<uint32_t>(std::max(0, m_LoopCount - 1)));

@@ -288,6 +288,7 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
          GifFile(2, 2, 2).Raw({',', 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 0}).Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done(), 2},
         {"code above the table", GifFile(2, 1, 2).Raw({',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0}).Done(), 1},
         {"long application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({255}).Raw(Bytes(255, 1)).Raw({0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"other application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({3, 1, 9, 0, 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
         {"broken extension", GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
         {"screen of gigabytes", [] {
              GifFile g(30000, 30000, 2);
@@ -302,6 +303,7 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
         if (ok) {
             EXPECT_EQ(img.GetNumFrames(), c.frames) << c.name;
             EXPECT_EQ(Top(img, 0, 0), c.frames == 2 ? 0 : 1) << c.name;
+            EXPECT_EQ(img.GetLoops(), 0) << c.name << ": only a looping block counts loops";
         }
     }
 }
