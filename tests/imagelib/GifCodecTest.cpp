@@ -243,6 +243,10 @@ TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
         CPixImageGIF back;
         ASSERT_TRUE(DecodeBytes(back, file));
         EXPECT_EQ(back.GetLoops(), c.written < 0 ? 0 : c.written);
+        char comment[256] = "";
+        back.GetComment(comment);
+        EXPECT_EQ(std::string(comment), std::string(255, 'c'));
+        back.GetComment(nullptr);
     }
 
     // A single picture is written at the origin whatever its offset.
@@ -253,6 +257,11 @@ TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
     ASSERT_EQ(one.images.size(), 1u);
     EXPECT_EQ(one.images[0].left + one.images[0].top, 0u);
     EXPECT_EQ(one.loops, -1);
+
+    CPixImageGIF alone;
+    CPixMemFile page;
+    page.Open();
+    EXPECT_TRUE(alone.Encode(&page, frames, 1)) << "one frame is an animation too";
 
     CPixImage deep(2, 2, 24);
     CPixImage* refused[] = {&a, &deep};
@@ -289,6 +298,8 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
         {"code above the table", GifFile(2, 1, 2).Raw({',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0}).Done(), 1},
         {"long application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({255}).Raw(Bytes(255, 1)).Raw({0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
         {"other application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({3, 1, 9, 0, 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"plain text extension of several sub-blocks",
+         GifFile(1, 1, 2).Raw({0x21, 0x01, 3, ',', ',', ',', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
         {"broken extension", GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
         {"screen of gigabytes", [] {
              GifFile g(30000, 30000, 2);
@@ -318,4 +329,18 @@ TEST(GifCodecTest, AFrameDeeperThanTheCanvasRaisesItsDepth) {
     EXPECT_EQ(Top(img, 1, 0), 201);
     EXPECT_EQ(Top(img, 1, 1), 1);
     EXPECT_EQ(Rgb(img, 1, 1), RGB(201, 146, 91)) << "the last frame's table";
+}
+
+TEST(GifCodecTest, OnlySeveralTilesMakeATrueColourPictureAndDecodingCanBeCancelled) {
+    // No global table, one frame smaller than the screen: still a palette picture.
+    const Bytes single = GifFile(4, 4, 0).Image(1, 1, 2, 2, {1, 2, 3, 4}, 16).Done();
+    CPixImageGIF img;
+    ASSERT_TRUE(DecodeBytes(img, single));
+    EXPECT_EQ(img.GetBpp(), 4);
+    EXPECT_EQ(Top(img, 2, 2), 4);
+
+    CPixImageGIF cancelled;
+    cancelled.SetEscape(1);
+    EXPECT_FALSE(DecodeBytes(cancelled, single));
+    EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
