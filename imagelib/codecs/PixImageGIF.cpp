@@ -1,9 +1,9 @@
 #include "imagelib/codecs/PixImageGIF.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
-#include <unordered_map>
 
 #include "imagelib/codecs/GifLzw.h"
 
@@ -20,6 +20,28 @@ constexpr uint64_t kFreePixels = uint64_t{1} << 24;
 constexpr uint64_t kPixelsPerByte = 4096 * 8 / 3 + 1;
 
 uint32_t ColourKey(RGBQUAD c) { return (uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue; }
+
+// The entries of one tile's table by colour: open addressing over twice the 256 entries.
+class TileColours {
+public:
+    // The entry holding colour key, or entry after storing it there.
+    BYTE Find(uint32_t key, BYTE entry) {
+        size_t i = (key * 2654435761u) >> 23;
+        while (m_used[i]) {
+            if (m_keys[i] == key) return m_entries[i];
+            i = (i + 1) & 511;
+        }
+        m_used[i] = true;
+        m_keys[i] = key;
+        m_entries[i] = entry;
+        return entry;
+    }
+
+private:
+    std::array<uint32_t, 512> m_keys{};
+    std::array<BYTE, 512> m_entries{};
+    std::array<bool, 512> m_used{};
+};
 
 int TableColors(BYTE flags) { return 1 << ((flags & 7) + 1); }
 
@@ -378,17 +400,17 @@ void CPixImageGIF::EncodeRGB(ByteOut& out) {
             const DWORD w = std::min(kTileWidth, width - tx), h = std::min(kTileHeight, height - ty);
             CPixImage tile(w, h, 8, PIXFORMAT_GIF);
             // Each pixel brings its colour into the table; equal colours share the first entry.
-            std::unordered_map<uint32_t, BYTE> entries;
+            TileColours entries;
             if (transparent) {
                 tile.SetPaletteColor(0, transColour);
                 tile.SetTransIndex(0);
-                entries[ColourKey(transColour)] = 0;
+                entries.Find(ColourKey(transColour), 0);
             }
             for (DWORD k = 0; k < h; ++k) {
                 for (DWORD j = 0; j < w; ++j) {
                     const RGBQUAD c = GetPixelColor(static_cast<long>(tx + j), static_cast<long>(height - 1 - ty - k), false);
                     const BYTE entry = static_cast<BYTE>(1 + kTileWidth * k + j);
-                    const BYTE index = entries.emplace(ColourKey(c), entry).first->second;
+                    const BYTE index = entries.Find(ColourKey(c), entry);
                     if (index == entry) tile.SetPaletteColor(entry, c.rgbRed, c.rgbGreen, c.rgbBlue);
                     tile.SetPixelIndex(static_cast<long>(j), static_cast<long>(h - 1 - k), index);
                 }

@@ -160,6 +160,13 @@ TEST(GifCodecTest, FramesAreCountedSelectedAndComposedByDisposal) {
         CPixImageGIF none;
         EXPECT_FALSE(DecodeFrame(none, file, 3));
     }
+    // Without a first transparent index, disposal 2 clears to index 0.
+    const Bytes opaque =
+        GifFile(2, 1, 4).Control(2, -1).Image(0, 0, 2, 1, {2, 2}, 0, false, 2).Image(1, 0, 1, 1, {1}, 0, false, 2).Done();
+    CPixImageGIF cleared;
+    ASSERT_TRUE(DecodeFrame(cleared, opaque, 1));
+    EXPECT_EQ(Top(cleared, 0, 0), 0);
+    EXPECT_EQ(Top(cleared, 1, 0), 1);
 }
 
 TEST(GifCodecTest, EveryCodeStreamKindRoundTrips) {
@@ -229,6 +236,7 @@ TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
     for (const auto& c : cases) {
         CPixImageGIF gif;
         gif.SetLoops(c.loops);
+        gif.SetDisposalMethod(2);
         gif.SetComment(std::string(300, 'c').c_str());
         CPixMemFile mem;
         mem.Open();
@@ -237,7 +245,11 @@ TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
         const Layout layout = Parse(file);
         EXPECT_EQ(layout.loops, c.written);
         EXPECT_EQ(layout.comment.size(), 255u);
+        EXPECT_EQ(file[10], 0xE7) << "global table of 256 entries";
         ASSERT_EQ(layout.images.size(), 2u);
+        EXPECT_FALSE(layout.images[0].local);
+        EXPECT_TRUE(layout.images[1].local);
+        EXPECT_EQ(layout.images[1].controlFlags & 0x1C, 2 << 2) << "disposal";
         EXPECT_EQ(layout.images[1].left, 1u);
         EXPECT_EQ(layout.images[1].controlFlags & 1, 1);
         CPixImageGIF back;
@@ -299,7 +311,7 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
         {"long application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({255}).Raw(Bytes(255, 1)).Raw({0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
         {"other application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({3, 1, 9, 0, 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
         {"plain text extension of several sub-blocks",
-         GifFile(1, 1, 2).Raw({0x21, 0x01, 3, ',', ',', ',', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+         GifFile(1, 1, 2).Raw({0x21, 0x01, 3, ',', ',', ',', 1, ',', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
         {"broken extension", GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
         {"screen of gigabytes", [] {
              GifFile g(30000, 30000, 2);
@@ -339,8 +351,10 @@ TEST(GifCodecTest, OnlySeveralTilesMakeATrueColourPictureAndDecodingCanBeCancell
     EXPECT_EQ(img.GetBpp(), 4);
     EXPECT_EQ(Top(img, 2, 2), 4);
 
-    CPixImageGIF cancelled;
-    cancelled.SetEscape(1);
-    EXPECT_FALSE(DecodeBytes(cancelled, single));
-    EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+    for (const Bytes& file : {single, GifFile(1, 1, 2).Control(0, -1).Done()}) {
+        CPixImageGIF cancelled;
+        cancelled.SetEscape(1);
+        EXPECT_FALSE(DecodeBytes(cancelled, file));
+        EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+    }
 }
