@@ -287,6 +287,10 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
             continue;
         }
         const BYTE* src = canvas.index.data() + static_cast<size_t>(y) * m_screenWidth;
+        if (canvas.depth == 8) {
+            std::memcpy(row, src, m_screenWidth);
+            continue;
+        }
         for (DWORD x = 0; x < m_screenWidth; ++x)
             SetPixelIndex(static_cast<long>(x), static_cast<long>(m_screenHeight - 1 - y), src[x]);
     }

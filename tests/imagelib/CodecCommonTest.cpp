@@ -14,25 +14,6 @@ using namespace imgtest;
 
 namespace {
 
-// Distinct palette entries and indices, or for a lossy codec a smooth grey or colour gradient.
-CPixImage Picture(DWORD bpp, bool smooth) {
-    CPixImage img(13, 9, bpp);
-    for (DWORD i = 0; i < img.GetNumColors(); ++i) {
-        const BYTE v = static_cast<BYTE>(i);
-        img.SetPaletteColor(v, smooth ? v : static_cast<BYTE>(i * 7), smooth ? v : static_cast<BYTE>(255 - i),
-                            smooth ? v : static_cast<BYTE>(i * 3));
-    }
-    ForEachPixel(img, [&](long x, long y) {
-        if (bpp <= 8)
-            img.SetPixelIndex(x, y, static_cast<BYTE>(smooth ? x * 19 : (x * 5 + y * 3) % img.GetNumColors()));
-        else if (smooth)
-            img.SetPixelColor(x, y, RGB(x * 8, y * 10, 128));
-        else
-            img.SetPixelColor(x, y, RGB(x * 19, y * 27, x * y));
-    });
-    return img;
-}
-
 const DWORD kFormats[] = {PIXFORMAT_BMP, PIXFORMAT_JPG, PIXFORMAT_PNG, PIXFORMAT_GIF,
                           PIXFORMAT_ICO, PIXFORMAT_TGA, PIXFORMAT_PCX, PIXFORMAT_WBMP};
 

@@ -201,6 +201,18 @@ TEST(GifCodecTest, EveryCodeStreamKindRoundTrips) {
     }
 }
 
+TEST(GifCodecTest, TheCompressingCodeStreamsShrinkOneColour) {
+    CPixImageGIF img;
+    ASSERT_TRUE(img.Create(300, 120, 8, PIXFORMAT_GIF));
+    size_t sizes[3];
+    for (DWORD mode : {0u, 1u, 2u}) {
+        img.SetCodecOption(mode, PIXFORMAT_GIF);
+        sizes[mode] = EncodeBytes(img).size();
+    }
+    EXPECT_LT(sizes[0] * 20, sizes[1]);
+    EXPECT_LT(sizes[2] * 4, sizes[1]);
+}
+
 TEST(GifCodecTest, TrueColourPicturesAreWrittenAsTilesAndReadBackWhole) {
     CPixImageGIF src;
     ASSERT_TRUE(src.Create(40, 20, 24, PIXFORMAT_GIF));
