@@ -7,12 +7,14 @@
 #include "imagelib/codecs/PixImageGIF.h"
 
 namespace {
-// Pictures written back stay below this: a true-colour one becomes thousands of tiles, each with
-// its own code tables, which takes seconds under the sanitizers at the general cap.
+// Pictures written back stay below these: a true-colour one becomes a tile of 255 pixels at a
+// time, each with its own code tables, which takes seconds under the sanitizers at the general cap.
 constexpr uint64_t kMaxEncodedPixels = uint64_t{1} << 20;
+constexpr uint64_t kMaxTiledPixels = uint64_t{1} << 17;
 
 bool SmallPicture(CPixImage& img) {
-    return uint64_t{img.GetWidth()} * img.GetHeight() <= kMaxEncodedPixels;
+    const uint64_t pixels = uint64_t{img.GetWidth()} * img.GetHeight();
+    return pixels <= (img.GetBpp() > 8 ? kMaxTiledPixels : kMaxEncodedPixels);
 }
 
 void EncodeBack(CPixImageGIF& img) {

@@ -1,6 +1,7 @@
 #include "imagelib/codecs/GifLzw.h"
 
 #include <algorithm>
+#include <array>
 
 #include "imagelib/PixFile.h"
 
@@ -151,8 +152,10 @@ void EncodeLzw(const uint8_t* px, size_t n, int initBits, CodeWriter& w) {
     constexpr int kHashShift = 4;
     const int clear = 1 << (initBits - 1);
     const int end = clear + 1;
-    std::vector<int32_t> keys(kHashSize, -1);
-    std::vector<uint16_t> codes(kHashSize, 0);
+    // On the stack: a true-colour picture codes one stream per tile, thousands of them.
+    std::array<int32_t, kHashSize> keys;
+    std::array<uint16_t, kHashSize> codes;
+    keys.fill(-1);
     int bits = initBits;
     int maxCode = (1 << bits) - 1;
     int next = clear + 2;

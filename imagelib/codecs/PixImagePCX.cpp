@@ -141,9 +141,10 @@ bool CPixImagePCX::Decode(CPixFile* hFile) {
         bpp = 24;
     else if (planes >= 2 && bits == 1)
         bpp = 4;
-    else if (planes == 0 || bits != 1)
-        return Fail(planes > 1 ? "Can't handle more than 1 bit per pixel"
-                               : "Can't handle packed pixels with more than 1 plane.");
+    else if (planes > 1)
+        return Fail("Can't handle more than 1 bit per pixel");
+    else
+        return Fail(kCorrupted);
     if (static_cast<uint64_t>(bytesPerLine) * 8 < static_cast<uint64_t>(width) * bits) return Fail(kCorrupted);
     // One count and one value byte give at most 63 bytes: a short stream cannot hold the picture.
     const uint64_t total = static_cast<uint64_t>(bytesPerLine) * planes * height;

@@ -91,6 +91,7 @@ TEST(PcxCodecTest, RefusesHostileFiles) {
         {"lines shorter than the width", Pcx(8, 3, 0, 9, 0, 4, Bytes(800, 1)), "corrupted PCX"},
         {"claims gigabytes", Pcx(8, 1, 0, 29999, 29999, 30000, Bytes(100, 0xFF)), "corrupted PCX"},
         {"two planes of 8 bits", Pcx(8, 2, 0, 0, 0, 2, Bytes(10, 1)), "Can't handle more than 1 bit per pixel"},
+        {"three-bit pixels", Pcx(3, 1, 0, 0, 0, 2, Bytes(10, 1)), "corrupted PCX"},
         {"five planes", Pcx(1, 5, 0, 0, 0, 2, Bytes(10, 1)), "Can't handle image with more than 4 planes"},
         {"count without value", Pcx(8, 3, 0, 3, 0, 4, {1, 2, 0xC3}), "corrupted PCX"},
         {"run past the image", Pcx(8, 3, 0, 1, 0, 2, {0xC7, 1, 0, 0}), "repeat count spans end of image"},
