@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
+
+#include "imagelib/PixFile.h"
 
 namespace codecbytes {
 
@@ -45,5 +48,36 @@ inline void CopyText(char (&dst)[N], const char* text) {
     std::memmove(dst, text, n);
     dst[n] = '\0';
 }
+
+// Bytes after the stream's position; 0 when the stream cannot tell.
+inline uint64_t BytesLeft(CPixFile* f) {
+    const long size = f->Size();
+    const long pos = f->Tell();
+    return (pos >= 0 && size > pos) ? static_cast<uint64_t>(size - pos) : 0;
+}
+
+// Reads exactly n bytes; false on a short read.
+inline bool ReadExact(CPixFile* f, void* p, size_t n) {
+    return n == 0 || f->Read(p, 1, n) == n;
+}
+
+// A file being built in memory, written to its stream in one piece and checked.
+struct ByteOut {
+    std::vector<uint8_t> b;
+    void U8(uint32_t v) { b.push_back(static_cast<uint8_t>(v)); }
+    void Le16(uint32_t v) {
+        U8(v);
+        U8(v >> 8);
+    }
+    void Le32(uint32_t v) {
+        Le16(v);
+        Le16(v >> 16);
+    }
+    void Put(const void* p, size_t n) {
+        const uint8_t* s = static_cast<const uint8_t*>(p);
+        b.insert(b.end(), s, s + n);
+    }
+    bool WriteTo(CPixFile* f) const { return b.empty() || f->Write(b.data(), 1, b.size()) == b.size(); }
+};
 
 } // namespace codecbytes

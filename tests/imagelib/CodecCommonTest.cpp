@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "imagelib/codecs/CodecTable.h"
@@ -13,26 +14,8 @@ using namespace imgtest;
 
 namespace {
 
-// Distinct palette entries and indices, or for a lossy codec a smooth grey or colour gradient.
-CPixImage Picture(DWORD bpp, bool smooth) {
-    CPixImage img(13, 9, bpp);
-    for (DWORD i = 0; i < img.GetNumColors(); ++i) {
-        const BYTE v = static_cast<BYTE>(i);
-        img.SetPaletteColor(v, smooth ? v : static_cast<BYTE>(i * 7), smooth ? v : static_cast<BYTE>(255 - i),
-                            smooth ? v : static_cast<BYTE>(i * 3));
-    }
-    ForEachPixel(img, [&](long x, long y) {
-        if (bpp <= 8)
-            img.SetPixelIndex(x, y, static_cast<BYTE>(smooth ? x * 19 : (x * 5 + y * 3) % img.GetNumColors()));
-        else if (smooth)
-            img.SetPixelColor(x, y, RGB(x * 8, y * 10, 128));
-        else
-            img.SetPixelColor(x, y, RGB(x * 19, y * 27, x * y));
-    });
-    return img;
-}
-
-const DWORD kFormats[] = {PIXFORMAT_BMP, PIXFORMAT_JPG, PIXFORMAT_PNG};
+const DWORD kFormats[] = {PIXFORMAT_BMP, PIXFORMAT_JPG, PIXFORMAT_PNG, PIXFORMAT_GIF,
+                          PIXFORMAT_ICO, PIXFORMAT_TGA, PIXFORMAT_PCX, PIXFORMAT_WBMP};
 
 } // namespace
 
@@ -50,6 +33,12 @@ TEST(CodecCommonTest, RoundTripsEveryDepthEachCodecWritesAndProbesItBack) {
         {PIXFORMAT_PNG, 8, 0, false, 0}, {PIXFORMAT_PNG, 24, 0, false, 0}, {PIXFORMAT_PNG, 1, 1, false, 0},
         {PIXFORMAT_PNG, 4, 1, false, 0}, {PIXFORMAT_PNG, 8, 1, false, 0}, {PIXFORMAT_PNG, 24, 1, false, 0},
         {PIXFORMAT_PNG, 24, 0, true, 0}, {PIXFORMAT_JPG, 8, 0, false, 12}, {PIXFORMAT_JPG, 24, 0, false, 12},
+        {PIXFORMAT_GIF, 1, 0, false, 0}, {PIXFORMAT_GIF, 4, 1, false, 0}, {PIXFORMAT_GIF, 8, 2, false, 0},
+        {PIXFORMAT_ICO, 1, 0, false, 0}, {PIXFORMAT_ICO, 4, 0, false, 0}, {PIXFORMAT_ICO, 8, 0, false, 0},
+        {PIXFORMAT_ICO, 24, 0, false, 0}, {PIXFORMAT_ICO, 24, 0, true, 0}, {PIXFORMAT_TGA, 8, 0, false, 0},
+        {PIXFORMAT_TGA, 24, 0, false, 0}, {PIXFORMAT_TGA, 24, 0, true, 0}, {PIXFORMAT_PCX, 1, 0, false, 0},
+        {PIXFORMAT_PCX, 4, 0, false, 0}, {PIXFORMAT_PCX, 8, 0, false, 0}, {PIXFORMAT_PCX, 24, 0, false, 0},
+        {PIXFORMAT_PCX, 24, 0, true, 0}, {PIXFORMAT_WBMP, 1, 0, false, 0},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -73,14 +62,23 @@ TEST(CodecCommonTest, RoundTripsEveryDepthEachCodecWritesAndProbesItBack) {
         ASSERT_EQ(back.GetBpp(), c.bpp);
         ASSERT_EQ(back.GetWidth(), 13u);
         ASSERT_EQ(back.GetHeight(), 9u);
-        EXPECT_EQ(back.GetXDPI(), 150);
-        EXPECT_EQ(back.GetYDPI(), 120);
-        EXPECT_EQ(back.GetCodecOption(c.type), c.option);
-        EXPECT_LE(MaxDifference(src, back), c.tolerance);
+        // Formats without a resolution field, or whose palette is fixed (black and white), keep
+        // only what they store.
+        const bool keepsDpi = c.type == PIXFORMAT_BMP || c.type == PIXFORMAT_JPG || c.type == PIXFORMAT_PNG ||
+                              c.type == PIXFORMAT_PCX;
+        const bool keepsPalette = c.type != PIXFORMAT_WBMP && !(c.type == PIXFORMAT_PCX && c.bpp == 1);
+        EXPECT_EQ(back.GetXDPI(), keepsDpi ? 150 : 96);
+        EXPECT_EQ(back.GetYDPI(), keepsDpi ? 120 : 96);
+        EXPECT_EQ(back.GetCodecOption(c.type), c.type == PIXFORMAT_PNG ? c.option : 0u);
+        if (keepsPalette) {
+            EXPECT_LE(MaxDifference(src, back), c.tolerance);
+        }
         if (c.bpp <= 8 && c.tolerance == 0) {
             ForEachPixel(src, [&](long x, long y) { ASSERT_EQ(back.GetPixelIndex(x, y), src.GetPixelIndex(x, y)); });
         }
         EXPECT_TRUE(c.tolerance == 0 || c.bpp == 24 || back.IsGrayScale());
+        if (c.type == PIXFORMAT_GIF)
+            src.SetCodecOption(0, c.type);
         ASSERT_EQ(back.AlphaIsValid(), c.alpha);
         if (c.alpha) {
             ForEachPixel(src, [&](long x, long y) { ASSERT_EQ(back.AlphaGet(x, y), src.AlphaGet(x, y)); });
@@ -90,7 +88,8 @@ TEST(CodecCommonTest, RoundTripsEveryDepthEachCodecWritesAndProbesItBack) {
 
 TEST(CodecCommonTest, EveryCodecRefusesAnEmptyImageAndReportsAFullDisk) {
     const char* fullDisk[] = {"Write error", "Output file write error --- out of disk space?",
-                              "Error saving PNG file"};
+                              "Error saving PNG file", "Write Error in GIF file", "Write error",
+                              "Write error", "cannot write PCX header", "Write error"};
     for (size_t i = 0; i < std::size(kFormats); ++i) {
         const PixCodecEntry* entry = PixFindCodec(kFormats[i]);
         ASSERT_NE(entry, nullptr) << kFormats[i];
@@ -103,27 +102,47 @@ TEST(CodecCommonTest, EveryCodecRefusesAnEmptyImageAndReportsAFullDisk) {
         FILE* full = std::fopen("/dev/full", "wb");
         if (!full)
             continue;
-        if (kFormats[i] == PIXFORMAT_PNG) // fail inside the codec, not only at the final flush
-            std::setvbuf(full, nullptr, _IONBF, 0);
-        CPixImage img(64, 64, 24); // more than the stream's buffer
+        // Unbuffered: the codec's own write fails, not only the final flush.
+        std::setvbuf(full, nullptr, _IONBF, 0);
+        CPixImage img(64, 64, kFormats[i] == PIXFORMAT_WBMP ? 1 : 24);
         EXPECT_FALSE(img.Encode(full, kFormats[i])) << kFormats[i];
-        EXPECT_STREQ(img.GetLastError(), fullDisk[i]);
+        EXPECT_STREQ(img.GetLastError(), fullDisk[i]) << kFormats[i];
         std::fclose(full);
     }
 }
 
 TEST(CodecCommonTest, FilesCutAnywhereDecodeSafely) {
-    // Checked for leaks and bad reads under the sanitizers; a cut PNG always fails.
-    for (DWORD type : {PIXFORMAT_BMP, PIXFORMAT_PNG}) {
-        CPixImage src = Picture(8, false);
+    // Checked for leaks and bad reads under the sanitizers; only a GIF (whose code streams may
+    // end early) and an icon (whose mask may be missing) may decode once cut, and only past
+    // their pictures' headers.
+    for (DWORD type : {PIXFORMAT_BMP, PIXFORMAT_PNG, PIXFORMAT_GIF, PIXFORMAT_ICO, PIXFORMAT_TGA, PIXFORMAT_PCX,
+                       PIXFORMAT_WBMP}) {
+        CPixImage src = Picture(type == PIXFORMAT_WBMP ? 1 : 8, false);
         const Bytes file = EncodeAs(src, type);
         for (size_t n = 0; n < file.size(); ++n) {
             CPixImage part;
             Bytes cut(file.begin(), file.begin() + static_cast<long>(n));
             const bool ok = part.Decode(cut.data(), static_cast<DWORD>(cut.size()), type);
-            if (type == PIXFORMAT_PNG) {
-                EXPECT_FALSE(ok) << n;
+            if (type != PIXFORMAT_BMP && (n < 40 || (type != PIXFORMAT_GIF && type != PIXFORMAT_ICO))) {
+                EXPECT_FALSE(ok) << type << " cut at " << n;
             }
+        }
+    }
+}
+
+TEST(CodecCommonTest, ProbingFindsTheFormatOfEveryVariantOfTheSeedFiles) {
+    const struct {
+        const char* folder;
+        DWORD type;
+    } formats[] = {{"fuzz_bmp", PIXFORMAT_BMP},  {"fuzz_png", PIXFORMAT_PNG}, {"fuzz_jpeg", PIXFORMAT_JPG},
+                   {"fuzz_gif", PIXFORMAT_GIF},  {"fuzz_ico", PIXFORMAT_ICO}, {"fuzz_tga", PIXFORMAT_TGA},
+                   {"fuzz_pcx", PIXFORMAT_PCX},  {"fuzz_wbmp", PIXFORMAT_WBMP}};
+    for (const auto& f : formats) {
+        const std::filesystem::path folder = std::filesystem::path(PICREEL_SOURCE_DIR) / "fuzz/corpus" / f.folder;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) {
+            CPixImage img;
+            ASSERT_TRUE(img.Load(e.path().c_str(), PIXFORMAT_UNKNOWN)) << e.path() << ": " << img.GetLastError();
+            EXPECT_EQ(img.GetType(), f.type) << e.path();
         }
     }
 }

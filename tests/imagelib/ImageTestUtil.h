@@ -49,6 +49,25 @@ void ForEachPixel(const CPixImage& img, F f) {
             f(x, y);
 }
 
+// Distinct palette entries and indices, or for a lossy codec a smooth grey or colour gradient.
+inline CPixImage Picture(DWORD bpp, bool smooth, DWORD width = 13, DWORD height = 9) {
+    CPixImage img(width, height, bpp);
+    for (DWORD i = 0; i < img.GetNumColors(); ++i) {
+        const BYTE v = static_cast<BYTE>(i);
+        img.SetPaletteColor(v, smooth ? v : static_cast<BYTE>(i * 7), smooth ? v : static_cast<BYTE>(255 - i),
+                            smooth ? v : static_cast<BYTE>(i * 3));
+    }
+    ForEachPixel(img, [&](long x, long y) {
+        if (bpp <= 8)
+            img.SetPixelIndex(x, y, static_cast<BYTE>(smooth ? x * 19 : (x * 5 + y * 3) % img.GetNumColors()));
+        else if (smooth)
+            img.SetPixelColor(x, y, RGB(x * 8, y * 10, 128));
+        else
+            img.SetPixelColor(x, y, RGB(x * 19, y * 27, x * y));
+    });
+    return img;
+}
+
 // Largest difference of any colour sample between two pictures of the same size.
 inline int MaxDifference(CPixImage& a, CPixImage& b) {
     int worst = 0;

@@ -1,0 +1,13 @@
+// Decodes PCX files from memory, then writes the picture back.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/FuzzImage.h"
+#include "imagelib/codecs/PixImagePCX.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (!fuzzimage::SmallEnough(data, size, PIXFORMAT_PCX)) return 0;
+    CPixImagePCX img;
+    fuzzimage::DecodeAndEncode(img, data, size);
+    return 0;
+}

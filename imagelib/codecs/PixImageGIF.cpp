@@ -1,0 +1,467 @@
+#include "imagelib/codecs/PixImageGIF.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+
+#include "imagelib/codecs/GifLzw.h"
+
+using namespace codecbytes;
+
+namespace {
+
+const char kCorrupted[] = "corrupted GIF";
+const char kLoopName[] = "NETSCAPE2.0";
+constexpr DWORD kTileWidth = 17, kTileHeight = 15;
+// A code stream cannot give more than 4096 pixels for every 3 bits; screens larger than that
+// bound of the file are refused beyond this floor.
+constexpr uint64_t kFreePixels = uint64_t{1} << 24;
+constexpr uint64_t kPixelsPerByte = 4096 * 8 / 3 + 1;
+
+uint32_t ColourKey(RGBQUAD c) { return (uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue; }
+
+// The entries of one tile's table by colour: open addressing over twice the 256 entries.
+class TileColours {
+public:
+    // The entry holding colour key, or entry after storing it there.
+    BYTE Find(uint32_t key, BYTE entry) {
+        size_t i = (key * 2654435761u) >> 23;
+        while (m_used[i]) {
+            if (m_keys[i] == key) return m_entries[i];
+            i = (i + 1) & 511;
+        }
+        m_used[i] = true;
+        m_keys[i] = key;
+        m_entries[i] = entry;
+        return entry;
+    }
+
+private:
+    std::array<uint32_t, 512> m_keys{};
+    std::array<BYTE, 512> m_entries{};
+    std::array<bool, 512> m_used{};
+};
+
+int TableColors(BYTE flags) { return 1 << ((flags & 7) + 1); }
+
+int DepthFor(int colors) { return colors <= 2 ? 1 : colors <= 16 ? 4 : 8; }
+
+bool ReadTable(CPixFile* f, int colors, std::vector<RGBQUAD>& table) {
+    std::vector<BYTE> raw(static_cast<size_t>(colors) * 3);
+    if (!ReadExact(f, raw.data(), raw.size())) return false;
+    table.assign(static_cast<size_t>(colors), RGBQUAD{});
+    for (int i = 0; i < colors; ++i) {
+        table[i].rgbRed = raw[i * 3];
+        table[i].rgbGreen = raw[i * 3 + 1];
+        table[i].rgbBlue = raw[i * 3 + 2];
+    }
+    return true;
+}
+
+// Skips sub-blocks up to the empty one or the end of data.
+void SkipBlocks(CPixFile* f) {
+    for (;;) {
+        const long n = f->GetC();
+        if (n <= 0 || !f->Seek(n, 1)) return;
+    }
+}
+
+// The picture row (from the top) of the n-th row stored; interlaced rows come in four passes.
+std::vector<DWORD> RowOrder(DWORD height, bool interlaced) {
+    std::vector<DWORD> order;
+    order.reserve(height);
+    if (!interlaced) {
+        for (DWORD y = 0; y < height; ++y)
+            order.push_back(y);
+        return order;
+    }
+    const DWORD starts[4] = {0, 4, 2, 1}, steps[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (DWORD y = starts[pass]; y < height; y += steps[pass])
+            order.push_back(y);
+    return order;
+}
+
+} // namespace
+
+// The screen as frames are composed: palette indices (normal mode) or colours (tiles).
+struct CPixImageGIF::Canvas {
+    bool trueColour = false;
+    bool started = false;
+    int depth = 1;
+    int keptTransIndex = -1;  // the first frame's transparent index
+    int prevDisposal = 0;
+    std::vector<BYTE> index;  // width x height, top row first
+    std::vector<BYTE> colour; // width x height x 3 (blue, green, red), top row first
+    std::vector<RGBQUAD> palette;
+    Control last;
+};
+
+bool CPixImageGIF::Fail(const char* text) {
+    SetLastError(text);
+    return false;
+}
+
+void CPixImageGIF::SetComment(const char* text) {
+    if (text) CopyText(m_CommentText, text);
+}
+
+void CPixImageGIF::GetComment(char* text) const {
+    if (text) std::memcpy(text, m_CommentText, std::strlen(m_CommentText) + 1);
+}
+
+bool CPixImageGIF::DecodeExtension(CPixFile* hFile) {
+    const long label = hFile->GetC();
+    if (label < 0) return false;
+    if (label == 0xF9) {
+        BYTE b[5];
+        if (!ReadExact(hFile, b, sizeof(b)) || b[0] != 4) return false;
+        m_control.transIndex = (b[1] & 1) ? b[4] : -1;
+        m_control.delay = Le16(b + 2);
+        m_control.disposal = (b[1] & 0x1C) >> 2;
+        info.transIndex = m_control.transIndex;
+        info.frameDelay = m_control.delay;
+    } else if (label == 0xFE) {
+        const long n = hFile->GetC();
+        if (n < 0) return false;
+        char text[256];
+        if (!ReadExact(hFile, text, static_cast<size_t>(n))) return false;
+        text[n] = '\0';
+        CopyText(m_CommentText, text);
+    } else if (label == 0xFF) {
+        BYTE id[12];
+        if (!ReadExact(hFile, id, sizeof(id)) || id[0] != 11) return false;
+        const long n = hFile->GetC();
+        if (n < 0) return false;
+        BYTE data[256];
+        if (!ReadExact(hFile, data, static_cast<size_t>(n))) return false;
+        // Only a looping block (its name, then sub-block 1 with a 16-bit count) carries the count.
+        if (std::memcmp(id + 1, kLoopName, 11) == 0 && n == 3 && data[0] == 1) m_LoopCount = Le16(data + 1);
+        if (n == 0) return true;
+    }
+    SkipBlocks(hFile);
+    return true;
+}
+
+int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
+    int frames = 0;
+    for (;;) {
+        if (info.escape > 0) return -1;
+        const long c = hFile->GetC();
+        if (c < 0 || c == ';') break;
+        if (c == '!') {
+            if (!DecodeExtension(hFile)) break;
+            continue;
+        }
+        if (c != ',') {
+            // Stray data: ignored up to the next 0 byte.
+            for (long b = c; b > 0;)
+                b = hFile->GetC();
+            continue;
+        }
+        BYTE d[9];
+        if (!ReadExact(hFile, d, sizeof(d))) break;
+        const DWORD left = Le16(d), top = Le16(d + 2), width = Le16(d + 4), height = Le16(d + 6);
+        const BYTE flags = d[8];
+        std::vector<RGBQUAD> local;
+        if ((flags & 0x80) && !ReadTable(hFile, TableColors(flags), local)) break;
+        const bool inside = width > 0 && height > 0 && left + width <= m_screenWidth && top + height <= m_screenHeight;
+        if (inside && frames == 0) m_firstCoversScreen = width == m_screenWidth && height == m_screenHeight;
+        if (!inside || !canvas) {
+            // Empty and off-screen frames are skipped with their data; counting skips all.
+            if (!CGifLzw::Skip(hFile)) {
+                if (inside) ++frames;
+                break;
+            }
+            if (inside) ++frames;
+            continue;
+        }
+
+        const std::vector<RGBQUAD>& table = (flags & 0x80) ? local : m_globalTable;
+        const int colors = (flags & 0x80) ? TableColors(flags) : m_globalColors;
+        std::vector<BYTE> px;
+        try {
+            px.assign(static_cast<size_t>(width) * height, 0);
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        int bad = 0;
+        CGifLzw::Decode(hFile, px, bad);
+        if (info.escape > 0) return -1;
+
+        // Stored rows to picture rows, then onto the canvas.
+        const std::vector<DWORD> order = RowOrder(height, (flags & 0x40) != 0);
+        const Control& ctl = m_control;
+        if (canvas->trueColour) {
+            for (DWORD n = 0; n < height; ++n) {
+                const BYTE* src = px.data() + static_cast<size_t>(n) * width;
+                BYTE* dst = canvas->colour.data() + ((static_cast<size_t>(top) + order[n]) * m_screenWidth + left) * 3;
+                for (DWORD x = 0; x < width; ++x) {
+                    const RGBQUAD q = src[x] < table.size() ? table[src[x]] : RGBQUAD{};
+                    dst[x * 3] = q.rgbBlue;
+                    dst[x * 3 + 1] = q.rgbGreen;
+                    dst[x * 3 + 2] = q.rgbRed;
+                }
+            }
+            canvas->palette = table;
+        } else {
+            const int depth = DepthFor(colors);
+            if (!canvas->started) {
+                canvas->index.assign(static_cast<size_t>(m_screenWidth) * m_screenHeight,
+                                     static_cast<BYTE>(ctl.transIndex < 0 ? 0 : ctl.transIndex));
+                canvas->keptTransIndex = ctl.transIndex;
+                canvas->depth = depth;
+                canvas->started = true;
+            } else if (canvas->prevDisposal == 2) {
+                std::fill(canvas->index.begin(), canvas->index.end(),
+                          static_cast<BYTE>(canvas->keptTransIndex < 0 ? 0 : canvas->keptTransIndex));
+            }
+            // A frame deeper than the canvas raises the canvas's depth.
+            canvas->depth = std::max(canvas->depth, depth);
+            for (DWORD n = 0; n < height; ++n) {
+                const BYTE* src = px.data() + static_cast<size_t>(n) * width;
+                BYTE* dst = canvas->index.data() + (static_cast<size_t>(top) + order[n]) * m_screenWidth + left;
+                for (DWORD x = 0; x < width; ++x)
+                    if (src[x] != ctl.transIndex) dst[x] = src[x];
+            }
+            // Entries past the table are white, so a transparent index beyond it shows nothing.
+            canvas->palette.assign(256, RGBQUAD{255, 255, 255, 0});
+            std::copy(table.begin(), table.end(), canvas->palette.begin());
+        }
+        canvas->prevDisposal = ctl.disposal;
+        canvas->last = ctl;
+        if (frames == target) return frames + 1;
+        ++frames;
+    }
+    return frames;
+}
+
+bool CPixImageGIF::Decode(CPixFile* hFile) {
+    if (!hFile) return false;
+    BYTE h[13];
+    if (!ReadExact(hFile, h, sizeof(h)) || std::memcmp(h, "GIF8", 4) != 0) return false;
+    m_screenWidth = Le16(h + 6);
+    m_screenHeight = Le16(h + 8);
+    const BYTE flags = h[10];
+    if (info.escape == -1) {
+        header.biWidth = static_cast<LONG>(m_screenWidth);
+        header.biHeight = static_cast<LONG>(m_screenHeight);
+        return true;
+    }
+    m_globalColors = TableColors(flags);
+    m_globalTable.clear();
+    if ((flags & 0x80) && !ReadTable(hFile, m_globalColors, m_globalTable)) return Fail(kCorrupted);
+    const uint64_t screen = static_cast<uint64_t>(m_screenWidth) * m_screenHeight;
+    if (screen == 0 || m_screenWidth > PIXIMAGE_MAX_SIDE || m_screenHeight > PIXIMAGE_MAX_SIDE ||
+        screen > std::max(kFreePixels, BytesLeft(hFile) * kPixelsPerByte))
+        return Fail(kCorrupted);
+
+    const long start = hFile->Tell();
+    const int count = Walk(hFile, -1, nullptr);
+    if (count < 0) return Fail("Cancelled");
+    info.numFrames = count;
+    if (info.frame < 0 || info.frame >= count) return false;
+    hFile->Seek(start, 0);
+    const int requested = info.frame;
+
+    Canvas canvas;
+    canvas.trueColour = m_globalTable.empty() && count > 1 && !m_firstCoversScreen;
+    if (canvas.trueColour && screen * 3 > PIXIMAGE_MAX_PIXEL_BYTES) return Fail(kCorrupted);
+    try {
+        if (canvas.trueColour) canvas.colour.assign(static_cast<size_t>(screen) * 3, 0);
+    } catch (const std::bad_alloc&) {
+        return Fail("CPixImage::Create can't allocate memory");
+    }
+    m_control = Control();
+    if (Walk(hFile, canvas.trueColour ? count - 1 : requested, &canvas) < 0) return Fail("Cancelled");
+    if (!canvas.trueColour && !canvas.started) return Fail(kCorrupted);
+
+    if (!Create(m_screenWidth, m_screenHeight, canvas.trueColour ? 24 : static_cast<DWORD>(canvas.depth), PIXFORMAT_GIF))
+        return false;
+    for (DWORD y = 0; y < m_screenHeight; ++y) {
+        BYTE* row = GetBits(m_screenHeight - 1 - y);
+        if (canvas.trueColour) {
+            std::memcpy(row, canvas.colour.data() + static_cast<size_t>(y) * m_screenWidth * 3,
+                        static_cast<size_t>(m_screenWidth) * 3);
+            continue;
+        }
+        const BYTE* src = canvas.index.data() + static_cast<size_t>(y) * m_screenWidth;
+        if (canvas.depth == 8) {
+            std::memcpy(row, src, m_screenWidth);
+            continue;
+        }
+        for (DWORD x = 0; x < m_screenWidth; ++x)
+            SetPixelIndex(static_cast<long>(x), static_cast<long>(m_screenHeight - 1 - y), src[x]);
+    }
+    info.frameDelay = canvas.last.delay;
+    if (canvas.trueColour) {
+        info.transIndex = -1;
+        if (canvas.last.transIndex >= 0) {
+            const size_t t = static_cast<size_t>(canvas.last.transIndex);
+            info.transColor = t < canvas.palette.size() ? canvas.palette[t] : RGBQUAD{};
+            info.transIndex = 0;
+        }
+    } else {
+        SetPalette(canvas.palette.data(), static_cast<DWORD>(canvas.palette.size()));
+        info.transIndex = canvas.keptTransIndex;
+    }
+    info.frame = requested;
+    return true;
+}
+
+bool CPixImageGIF::WriteOut(CPixFile* hFile, const ByteOut& out) {
+    if (!out.WriteTo(hFile) || !hFile->Flush() || hFile->Error() != 0) return Fail("Write Error in GIF file");
+    return true;
+}
+
+void CPixImageGIF::EncodeHeader(ByteOut& out, CPixImage& img) {
+    out.Put("GIF89a", 6);
+    out.Le16(img.GetWidth());
+    out.Le16(img.GetHeight());
+    const DWORD bpp = img.GetBpp();
+    if (!img.IsIndexed()) {
+        out.U8(0x11);
+    } else {
+        out.U8(0x80 | (((bpp + 7) * 32) & 0xFF) | (bpp - 1));
+    }
+    out.U8(0);
+    out.U8(0);
+    for (DWORD i = 0; i < img.GetNumColors(); ++i) {
+        const RGBQUAD c = img.GetPaletteColor(static_cast<BYTE>(i));
+        out.U8(c.rgbRed);
+        out.U8(c.rgbGreen);
+        out.U8(c.rgbBlue);
+    }
+}
+
+void CPixImageGIF::EncodeExtension(ByteOut& out, CPixImage& img, int disposal) {
+    out.U8(0x21);
+    out.U8(0xF9);
+    out.U8(4);
+    out.U8(((disposal & 7) << 2) | (img.GetTransIndex() >= 0 ? 1 : 0));
+    out.Le16(img.GetFrameDelay());
+    out.U8(static_cast<uint32_t>(img.GetTransIndex() >= 0 ? img.GetTransIndex() : 0));
+    out.U8(0);
+}
+
+void CPixImageGIF::EncodeLoopExtension(ByteOut& out) {
+    out.U8(0x21);
+    out.U8(0xFF);
+    out.U8(11);
+    out.Put(kLoopName, 11);
+    out.U8(3);
+    out.U8(1);
+    out.Le16(static_cast<uint32_t>(std::max(0, m_LoopCount - 1)));
+    out.U8(0);
+}
+
+void CPixImageGIF::EncodeComment(ByteOut& out) {
+    const size_t n = std::strlen(m_CommentText);
+    if (n == 0) return;
+    out.U8(0x21);
+    out.U8(0xFE);
+    out.U8(static_cast<uint32_t>(n));
+    out.Put(m_CommentText, n);
+    out.U8(0);
+}
+
+void CPixImageGIF::EncodeBody(ByteOut& out, CPixImage& img, bool localTable, long left, long top) {
+    const DWORD width = img.GetWidth(), height = img.GetHeight(), bpp = img.GetBpp();
+    out.U8(',');
+    out.Le16(static_cast<uint32_t>(left));
+    out.Le16(static_cast<uint32_t>(top));
+    out.Le16(width);
+    out.Le16(height);
+    out.U8(localTable ? 0x80 | (bpp - 1) : 0);
+    if (localTable) {
+        for (DWORD i = 0; i < img.GetNumColors(); ++i) {
+            const RGBQUAD c = img.GetPaletteColor(static_cast<BYTE>(i));
+            out.U8(c.rgbRed);
+            out.U8(c.rgbGreen);
+            out.U8(c.rgbBlue);
+        }
+    }
+    // Pixel indices from the top row down.
+    std::vector<BYTE> px(static_cast<size_t>(width) * height);
+    for (DWORD y = 0; y < height; ++y)
+        for (DWORD x = 0; x < width; ++x)
+            px[static_cast<size_t>(y) * width + x] =
+                img.GetPixelIndex(static_cast<long>(x), static_cast<long>(height - 1 - y));
+    const DWORD option = GetCodecOption(PIXFORMAT_GIF);
+    const CGifLzw::Mode mode = option == 1 ? CGifLzw::kUncompressed : option == 2 ? CGifLzw::kRunLength : CGifLzw::kLzw;
+    CGifLzw::Encode(px.data(), px.size(), bpp == 1 ? 2 : static_cast<int>(bpp), mode, out.b);
+}
+
+void CPixImageGIF::EncodeRGB(ByteOut& out) {
+    EncodeHeader(out, *this);
+    EncodeComment(out);
+    const DWORD width = GetWidth(), height = GetHeight();
+    const bool transparent = IsTransparent();
+    const RGBQUAD transColour = GetTransColor();
+    for (DWORD ty = 0; ty < height; ty += kTileHeight) {
+        for (DWORD tx = 0; tx < width; tx += kTileWidth) {
+            const DWORD w = std::min(kTileWidth, width - tx), h = std::min(kTileHeight, height - ty);
+            CPixImage tile(w, h, 8, PIXFORMAT_GIF);
+            // Each pixel brings its colour into the table; equal colours share the first entry.
+            TileColours entries;
+            if (transparent) {
+                tile.SetPaletteColor(0, transColour);
+                tile.SetTransIndex(0);
+                entries.Find(ColourKey(transColour), 0);
+            }
+            for (DWORD k = 0; k < h; ++k) {
+                for (DWORD j = 0; j < w; ++j) {
+                    const RGBQUAD c = GetPixelColor(static_cast<long>(tx + j), static_cast<long>(height - 1 - ty - k), false);
+                    const BYTE entry = static_cast<BYTE>(1 + kTileWidth * k + j);
+                    const BYTE index = entries.Find(ColourKey(c), entry);
+                    if (index == entry) tile.SetPaletteColor(entry, c.rgbRed, c.rgbGreen, c.rgbBlue);
+                    tile.SetPixelIndex(static_cast<long>(j), static_cast<long>(h - 1 - k), index);
+                }
+            }
+            // Tiles show at once and stay: no delay, no disposal.
+            tile.SetFrameDelay(0);
+            EncodeExtension(out, tile, 0);
+            EncodeBody(out, tile, true, static_cast<long>(tx), static_cast<long>(ty));
+        }
+    }
+    out.U8(';');
+}
+
+bool CPixImageGIF::Encode(CPixFile* hFile) {
+    if (EncodeSafeCheck(hFile)) return false;
+    ByteOut out;
+    if (GetBpp() > 8) {
+        EncodeRGB(out);
+    } else {
+        EncodeHeader(out, *this);
+        EncodeExtension(out, *this, m_DisposalMethod);
+        EncodeComment(out);
+        EncodeBody(out, *this, false, 0, 0);
+        out.U8(';');
+    }
+    return WriteOut(hFile, out);
+}
+
+bool CPixImageGIF::Encode(CPixFile* hFile, CPixImage** pImages, int pagecount, bool localColorTables) {
+    if (!hFile) return Fail("invalid file pointer");
+    if (!pImages || pagecount <= 0 || !pImages[0]) return Fail("multipage GIF, no images!");
+    for (int i = 0; i < pagecount; ++i) {
+        if (!pImages[i] || !pImages[i]->IsValid()) return Fail("Bad image pointer");
+        if (pImages[i]->GetBpp() > 8) return Fail("multipage GIF, frames must have 8 bits per pixel or less");
+    }
+    ByteOut out;
+    CPixImage& first = *pImages[0];
+    EncodeHeader(out, first);
+    if (m_LoopCount != 1) EncodeLoopExtension(out);
+    for (int i = 0; i < pagecount; ++i) {
+        CPixImage& frame = *pImages[i];
+        long left = 0, top = 0;
+        frame.GetOffset(&left, &top);
+        EncodeExtension(out, frame, m_DisposalMethod);
+        if (i == 0) EncodeComment(out);
+        EncodeBody(out, frame, i > 0 && localColorTables, left, top);
+    }
+    out.U8(';');
+    return WriteOut(hFile, out);
+}

@@ -1,0 +1,372 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "imagelib/codecs/GifLzw.h"
+#include "imagelib/codecs/PixImageGIF.h"
+#include "tests/imagelib/ImageTestUtil.h"
+
+using namespace imgtest;
+
+namespace {
+
+// A GIF file put together block by block.
+struct GifFile {
+    Bytes b;
+    GifFile(uint32_t w, uint32_t h, int globalColours) {
+        b = {'G', 'I', 'F', '8', '9', 'a'};
+        PutLE(b, w, 2);
+        PutLE(b, h, 2);
+        b.push_back(globalColours ? static_cast<BYTE>(0x80 | TableBits(globalColours)) : 0);
+        b.push_back(0);
+        b.push_back(0);
+        Table(globalColours);
+    }
+    static int TableBits(int colours) {
+        int bits = 0;
+        while ((2 << bits) < colours)
+            ++bits;
+        return bits;
+    }
+    // Entry i is (i, 2i, 3i).
+    void Table(int colours) {
+        for (int i = 0; i < colours; ++i)
+            b.insert(b.end(), {static_cast<BYTE>(i), static_cast<BYTE>(2 * i), static_cast<BYTE>(3 * i)});
+    }
+    GifFile& Control(int disposal, int trans) {
+        b.insert(b.end(), {0x21, 0xF9, 4, static_cast<BYTE>((disposal << 2) | (trans >= 0 ? 1 : 0)), 0, 0,
+                           static_cast<BYTE>(trans >= 0 ? trans : 0), 0});
+        return *this;
+    }
+    // Pixels in stored order; codes written without string matching.
+    GifFile& Image(uint32_t left, uint32_t top, uint32_t w, uint32_t h, const Bytes& px, int localColours = 0,
+                   bool interlaced = false, int minCode = 8) {
+        b.push_back(',');
+        for (uint32_t v : {left, top, w, h})
+            PutLE(b, v, 2);
+        b.push_back(static_cast<BYTE>((localColours ? 0x80 | TableBits(localColours) : 0) | (interlaced ? 0x40 : 0)));
+        Table(localColours);
+        CGifLzw::Encode(px.data(), px.size(), minCode, CGifLzw::kUncompressed, b);
+        return *this;
+    }
+    GifFile& Raw(const Bytes& bytes) {
+        b.insert(b.end(), bytes.begin(), bytes.end());
+        return *this;
+    }
+    Bytes Done() {
+        b.push_back(';');
+        return b;
+    }
+};
+
+// What a file holds: each image's descriptor and the control extension before it.
+struct Block {
+    uint32_t left, top, w, h;
+    bool local;
+    BYTE controlFlags;
+    uint32_t delay;
+};
+struct Layout {
+    std::vector<Block> images;
+    int loops = -1; // -1: no looping extension
+    std::string comment;
+};
+
+Layout Parse(const Bytes& f) {
+    Layout out;
+    size_t p = 13;
+    if (f[10] & 0x80) p += 3u << ((f[10] & 7) + 1);
+    auto skipBlocks = [&] {
+        while (p < f.size() && f[p]) p += f[p] + 1u;
+        ++p;
+    };
+    BYTE flags = 0;
+    uint32_t delay = 0;
+    while (p < f.size() && f[p] != ';') {
+        if (f[p] == 0x21) {
+            const BYTE label = f[p + 1];
+            if (label == 0xF9) {
+                flags = f[p + 3];
+                delay = f[p + 4] | (f[p + 5] << 8);
+            }
+            if (label == 0xFF) out.loops = f[p + 16] | (f[p + 17] << 8);
+            if (label == 0xFE) out.comment.assign(reinterpret_cast<const char*>(&f[p + 3]), f[p + 2]);
+            p += 2;
+            skipBlocks();
+            continue;
+        }
+        const BYTE* d = &f[p + 1];
+        out.images.push_back({uint32_t(d[0] | d[1] << 8), uint32_t(d[2] | d[3] << 8), uint32_t(d[4] | d[5] << 8),
+                              uint32_t(d[6] | d[7] << 8), (d[8] & 0x80) != 0, flags, delay});
+        p += 10;
+        if (d[8] & 0x80) p += 3u << ((d[8] & 7) + 1);
+        ++p;
+        skipBlocks();
+    }
+    return out;
+}
+
+// Decodes a frame; the picture's top-row-first indices.
+bool DecodeFrame(CPixImageGIF& img, const Bytes& file, long frame) {
+    img.SetFrame(frame);
+    return DecodeBytes(img, file);
+}
+
+BYTE Top(CPixImage& img, long x, long yFromTop) {
+    return img.GetPixelIndex(x, static_cast<long>(img.GetHeight()) - 1 - yFromTop);
+}
+
+} // namespace
+
+TEST(GifCodecTest, InterlacedRowsLandInPlaceForEveryHeight) {
+    for (uint32_t h : {1u, 2u, 3u, 4u, 5u, 9u, 17u}) {
+        std::vector<uint32_t> order;
+        for (uint32_t pass = 0, starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2}; pass < 4; ++pass)
+            for (uint32_t y = starts[pass]; y < h; y += steps[pass])
+                order.push_back(y);
+        Bytes px;
+        for (uint32_t row : order)
+            px.insert(px.end(), {static_cast<BYTE>(row), static_cast<BYTE>(row)});
+        px.resize(px.size() + 40, 7); // surplus data past the picture
+        CPixImageGIF img;
+        ASSERT_TRUE(DecodeBytes(img, GifFile(2, h, 256).Image(0, 0, 2, h, px, 0, true).Done())) << h;
+        for (uint32_t y = 0; y < h; ++y)
+            EXPECT_EQ(Top(img, 1, static_cast<long>(y)), y) << "height " << h;
+    }
+}
+
+TEST(GifCodecTest, FramesAreCountedSelectedAndComposedByDisposal) {
+    for (int disposal : {1, 2}) {
+        const Bytes file = GifFile(4, 1, 4)
+                               .Control(disposal, 3)
+                               .Image(0, 0, 4, 1, {0, 0, 0, 0}, 0, false, 2)
+                               .Control(0, -1)
+                               .Image(1, 0, 1, 1, {1}, 0, false, 2)
+                               .Image(2, 0, 1, 1, {2}, 0, false, 2)
+                               .Done();
+        CPixImageGIF img;
+        ASSERT_TRUE(DecodeFrame(img, file, 1));
+        EXPECT_EQ(img.GetNumFrames(), 3);
+        const BYTE rest = disposal == 2 ? 3 : 0;
+        EXPECT_EQ(Top(img, 0, 0), rest);
+        EXPECT_EQ(Top(img, 1, 0), 1);
+        EXPECT_EQ(img.GetTransIndex(), 3);
+        CPixImageGIF third;
+        ASSERT_TRUE(DecodeFrame(third, file, 2));
+        EXPECT_EQ(Top(third, 2, 0), 2);
+        EXPECT_EQ(Top(third, 1, 0), 1);
+        CPixImageGIF none;
+        EXPECT_FALSE(DecodeFrame(none, file, 3));
+    }
+    // Without a first transparent index, disposal 2 clears to index 0.
+    const Bytes opaque =
+        GifFile(2, 1, 4).Control(2, -1).Image(0, 0, 2, 1, {2, 2}, 0, false, 2).Image(1, 0, 1, 1, {1}, 0, false, 2).Done();
+    CPixImageGIF cleared;
+    ASSERT_TRUE(DecodeFrame(cleared, opaque, 1));
+    EXPECT_EQ(Top(cleared, 0, 0), 0);
+    EXPECT_EQ(Top(cleared, 1, 0), 1);
+}
+
+TEST(GifCodecTest, EveryCodeStreamKindRoundTrips) {
+    std::mt19937 rng(7);
+    for (DWORD bpp : {1u, 4u, 8u}) {
+        CPixImageGIF src;
+        ASSERT_TRUE(src.Create(300, 120, bpp, PIXFORMAT_GIF));
+        for (DWORD i = 0; i < src.GetNumColors(); ++i)
+            src.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 9);
+        // Runs of every length, some of thousands of pixels, then noise.
+        long x = 0, y = 0;
+        while (y < 100) {
+            const int run = static_cast<int>(rng() % (rng() % 4 ? 40 : 5000)) + 1;
+            const BYTE v = static_cast<BYTE>(rng() % src.GetNumColors());
+            for (int i = 0; i < run && y < 100; ++i) {
+                src.SetPixelIndex(x, y, v);
+                if (++x == 300) x = 0, ++y;
+            }
+        }
+        for (; y < 120; ++y)
+            for (x = 0; x < 300; ++x)
+                src.SetPixelIndex(x, y, static_cast<BYTE>(rng() % src.GetNumColors()));
+        for (DWORD mode : {0u, 1u, 2u}) {
+            src.SetCodecOption(mode, PIXFORMAT_GIF);
+            CPixImageGIF back;
+            ASSERT_TRUE(DecodeBytes(back, EncodeBytes(src))) << bpp << "/" << mode;
+            ASSERT_EQ(back.GetBpp(), bpp);
+            ForEachPixel(src, [&](long px, long py) {
+                ASSERT_EQ(back.GetPixelIndex(px, py), src.GetPixelIndex(px, py)) << bpp << "/" << mode;
+            });
+        }
+    }
+}
+
+TEST(GifCodecTest, TheCompressingCodeStreamsShrinkOneColour) {
+    CPixImageGIF img;
+    ASSERT_TRUE(img.Create(300, 120, 8, PIXFORMAT_GIF));
+    size_t sizes[3];
+    for (DWORD mode : {0u, 1u, 2u}) {
+        img.SetCodecOption(mode, PIXFORMAT_GIF);
+        sizes[mode] = EncodeBytes(img).size();
+    }
+    EXPECT_LT(sizes[0] * 20, sizes[1]);
+    EXPECT_LT(sizes[2] * 4, sizes[1]);
+}
+
+TEST(GifCodecTest, TrueColourPicturesAreWrittenAsTilesAndReadBackWhole) {
+    CPixImageGIF src;
+    ASSERT_TRUE(src.Create(40, 20, 24, PIXFORMAT_GIF));
+    ForEachPixel(src, [&](long x, long y) { src.SetPixelColor(x, y, RGB(x * 6, y * 12, x * y)); });
+    src.SetFrameDelay(50);
+    const Bytes file = EncodeBytes(src);
+    const Layout layout = Parse(file);
+    ASSERT_EQ(layout.images.size(), 6u);
+    const uint32_t widths[] = {17, 17, 6, 17, 17, 6}, heights[] = {15, 15, 15, 5, 5, 5};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(layout.images[i].w, widths[i]);
+        EXPECT_EQ(layout.images[i].h, heights[i]);
+        EXPECT_EQ(layout.images[i].left, (i % 3) * 17);
+        EXPECT_TRUE(layout.images[i].local);
+        EXPECT_EQ(layout.images[i].delay, 0u) << "tiles show at once";
+        EXPECT_EQ(layout.images[i].controlFlags & 0x1C, 0);
+    }
+    CPixImageGIF back;
+    ASSERT_TRUE(DecodeBytes(back, file));
+    ASSERT_EQ(back.GetBpp(), 24);
+    EXPECT_EQ(MaxDifference(src, back), 0);
+}
+
+TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
+    CPixImage a(4, 3, 8), b(2, 2, 8);
+    b.SetOffset(1, 1);
+    b.SetTransIndex(5);
+    CPixImage* frames[] = {&a, &b};
+    const struct {
+        int loops;
+        int written;
+    } cases[] = {{0, 0}, {3, 2}, {1, -1}};
+    for (const auto& c : cases) {
+        CPixImageGIF gif;
+        gif.SetLoops(c.loops);
+        gif.SetDisposalMethod(2);
+        gif.SetComment(std::string(300, 'c').c_str());
+        CPixMemFile mem;
+        mem.Open();
+        ASSERT_TRUE(gif.Encode(&mem, frames, 2, true));
+        const Bytes file(mem.GetBuffer(false), mem.GetBuffer(false) + mem.Size());
+        const Layout layout = Parse(file);
+        EXPECT_EQ(layout.loops, c.written);
+        EXPECT_EQ(layout.comment.size(), 255u);
+        EXPECT_EQ(file[10], 0xE7) << "global table of 256 entries";
+        ASSERT_EQ(layout.images.size(), 2u);
+        EXPECT_FALSE(layout.images[0].local);
+        EXPECT_TRUE(layout.images[1].local);
+        EXPECT_EQ(layout.images[1].controlFlags & 0x1C, 2 << 2) << "disposal";
+        EXPECT_EQ(layout.images[1].left, 1u);
+        EXPECT_EQ(layout.images[1].controlFlags & 1, 1);
+        CPixImageGIF back;
+        ASSERT_TRUE(DecodeBytes(back, file));
+        EXPECT_EQ(back.GetLoops(), c.written < 0 ? 0 : c.written);
+        char comment[256] = "";
+        back.GetComment(comment);
+        EXPECT_EQ(std::string(comment), std::string(255, 'c'));
+        back.GetComment(nullptr);
+    }
+
+    // A single picture is written at the origin whatever its offset.
+    CPixImageGIF single;
+    ASSERT_TRUE(single.Create(3, 3, 4, PIXFORMAT_GIF));
+    single.SetOffset(5, 6);
+    const Layout one = Parse(EncodeBytes(single));
+    ASSERT_EQ(one.images.size(), 1u);
+    EXPECT_EQ(one.images[0].left + one.images[0].top, 0u);
+    EXPECT_EQ(one.loops, -1);
+
+    CPixImageGIF alone;
+    CPixMemFile page;
+    page.Open();
+    EXPECT_TRUE(alone.Encode(&page, frames, 1)) << "one frame is an animation too";
+
+    CPixImage deep(2, 2, 24);
+    CPixImage* refused[] = {&a, &deep};
+    CPixImageGIF gif;
+    CPixMemFile mem;
+    mem.Open();
+    EXPECT_FALSE(gif.Encode(&mem, refused, 2));
+    EXPECT_FALSE(gif.Encode(&mem, nullptr, 2));
+    EXPECT_STREQ(gif.GetLastError(), "multipage GIF, no images!");
+    EXPECT_FALSE(gif.Encode(nullptr, frames, 2));
+    EXPECT_STREQ(gif.GetLastError(), "invalid file pointer");
+}
+
+TEST(GifCodecTest, HostileFilesEndSafely) {
+    const Bytes commaTable(12, ','); // a local table of four entries made of introducers
+    const struct {
+        const char* name;
+        Bytes file;
+        int frames; // -1: the decode fails
+    } cases[] = {
+        {"only a header", GifFile(2, 2, 2).b, -1},
+        {"stray bytes, no end", GifFile(2, 2, 2).Raw({0x55, 0x2C, 0x2C, 1}).b, -1},
+        {"off-screen image made of introducers",
+         GifFile(2, 2, 2)
+             .Raw({',', 5, 0, 0, 0, 2, 0, 2, 0, 0x81})
+             .Raw(commaTable)
+             .Raw({2, 3, ',', ',', ',', 0})
+             .Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2)
+             .Done(),
+         1},
+        {"zero-size frame", GifFile(2, 2, 2).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done(), 1},
+        {"empty sub-block ends the codes",
+         GifFile(2, 2, 2).Raw({',', 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 0}).Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done(), 2},
+        {"code above the table", GifFile(2, 1, 2).Raw({',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0}).Done(), 1},
+        {"long application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({255}).Raw(Bytes(255, 1)).Raw({0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"other application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({3, 1, 9, 0, 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"plain text extension of several sub-blocks",
+         GifFile(1, 1, 2).Raw({0x21, 0x01, 3, ',', ',', ',', 1, ',', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"broken extension", GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
+        {"screen of gigabytes", [] {
+             GifFile g(30000, 30000, 2);
+             g.b.resize(100, 0);
+             return g.b;
+         }(), -1},
+    };
+    for (const auto& c : cases) {
+        CPixImageGIF img;
+        const bool ok = DecodeBytes(img, c.file);
+        EXPECT_EQ(ok, c.frames > 0) << c.name;
+        if (ok) {
+            EXPECT_EQ(img.GetNumFrames(), c.frames) << c.name;
+            EXPECT_EQ(Top(img, 0, 0), c.frames == 2 ? 0 : 1) << c.name;
+            EXPECT_EQ(img.GetLoops(), 0) << c.name << ": only a looping block counts loops";
+        }
+    }
+}
+
+TEST(GifCodecTest, AFrameDeeperThanTheCanvasRaisesItsDepth) {
+    Bytes big(4, 200);
+    const Bytes file = GifFile(2, 2, 2).Image(0, 0, 2, 2, {1, 0, 0, 1}, 0, false, 2).Image(0, 0, 2, 1, {200, 201}, 256).Done();
+    CPixImageGIF img;
+    ASSERT_TRUE(DecodeFrame(img, file, 1));
+    EXPECT_EQ(img.GetBpp(), 8);
+    EXPECT_EQ(Top(img, 0, 0), 200);
+    EXPECT_EQ(Top(img, 1, 0), 201);
+    EXPECT_EQ(Top(img, 1, 1), 1);
+    EXPECT_EQ(Rgb(img, 1, 1), RGB(201, 146, 91)) << "the last frame's table";
+}
+
+TEST(GifCodecTest, OnlySeveralTilesMakeATrueColourPictureAndDecodingCanBeCancelled) {
+    // No global table, one frame smaller than the screen: still a palette picture.
+    const Bytes single = GifFile(4, 4, 0).Image(1, 1, 2, 2, {1, 2, 3, 4}, 16).Done();
+    CPixImageGIF img;
+    ASSERT_TRUE(DecodeBytes(img, single));
+    EXPECT_EQ(img.GetBpp(), 4);
+    EXPECT_EQ(Top(img, 2, 2), 4);
+
+    for (const Bytes& file : {single, GifFile(1, 1, 2).Control(0, -1).Done()}) {
+        CPixImageGIF cancelled;
+        cancelled.SetEscape(1);
+        EXPECT_FALSE(DecodeBytes(cancelled, file));
+        EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+    }
+}

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "imagelib/codecs/PixImageWBMP.h"
+#include "tests/imagelib/ImageTestUtil.h"
+
+using namespace imgtest;
+
+TEST(WbmpCodecTest, ReadsRowsTopDownAndWritesThemBack) {
+    // 10 x 3: rows of 2 bytes, the first one the top row.
+    const Bytes file = {0, 0, 10, 3, 0x80, 0x40, 0x00, 0x00, 0xFF, 0xC0};
+    CPixImageWBMP img;
+    ASSERT_TRUE(DecodeBytes(img, file)) << img.GetLastError();
+    EXPECT_EQ(img.GetWidth(), 10u);
+    EXPECT_EQ(img.GetPixelIndex(0, 2), 1);
+    EXPECT_EQ(img.GetPixelIndex(9, 2), 1);
+    EXPECT_EQ(img.GetPixelIndex(8, 2), 0);
+    EXPECT_EQ(img.GetPixelIndex(9, 0), 1);
+    EXPECT_EQ(Rgb(img, 0, 2), RGB(255, 255, 255));
+    EXPECT_EQ(EncodeBytes(img), file);
+}
+
+TEST(WbmpCodecTest, SizesAreMultiByteIntegersAndOldSingleByteFilesStayReadable) {
+    CPixImageWBMP wide;
+    ASSERT_TRUE(wide.Create(300, 2, 1, PIXFORMAT_WBMP));
+    wide.SetGrayPalette();
+    wide.SetPixelIndex(299, 1, 1);
+    const Bytes file = EncodeBytes(wide);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 5), (Bytes{0, 0, 0x82, 0x2C, 2}));
+    CPixImageWBMP back;
+    ASSERT_TRUE(DecodeBytes(back, file)) << back.GetLastError();
+    EXPECT_EQ(back.GetWidth(), 300u);
+    EXPECT_EQ(back.GetPixelIndex(299, 1), 1);
+
+    // Width 200 written as one byte: only the single-byte reading fits the data.
+    Bytes old = {0, 0, 200, 2};
+    old.resize(4 + 25 * 2, 0xFF);
+    CPixImageWBMP legacy;
+    ASSERT_TRUE(DecodeBytes(legacy, old)) << legacy.GetLastError();
+    EXPECT_EQ(legacy.GetWidth(), 200u);
+    EXPECT_EQ(legacy.GetHeight(), 2u);
+}
+
+TEST(WbmpCodecTest, RefusesHostileFilesAndWrongDepths) {
+    const struct {
+        Bytes file;
+        const char* error;
+    } cases[] = {
+        {{0, 0, 5}, "Not a WBMP"},
+        {{1, 0, 1, 1, 0}, "Unsupported WBMP type"},
+        {{0, 0, 5, 5}, "Corrupted WBMP"},          // no rows at all
+        {{0, 0, 16, 3, 1, 2, 3, 4}, "Corrupted WBMP"}, // short rows
+        {{0, 0, 0, 1, 0}, "Corrupted WBMP"},
+        {{0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 1}, "Corrupted WBMP"}, // past 32 bits
+    };
+    for (const auto& c : cases) {
+        CPixImageWBMP img;
+        EXPECT_FALSE(DecodeBytes(img, c.file));
+        EXPECT_STREQ(img.GetLastError(), c.error);
+    }
+    CPixImageWBMP grey;
+    ASSERT_TRUE(grey.Create(2, 2, 8, PIXFORMAT_WBMP));
+    EncodeBytes(grey, false);
+    EXPECT_STREQ(grey.GetLastError(), "Can't save this image as WBMP");
+}
+
+TEST(WbmpCodecTest, WritesWhiteAsSetBitsWhateverThePaletteOrderAndClearsFillBits) {
+    CPixImageWBMP img;
+    ASSERT_TRUE(img.Create(3, 1, 1, PIXFORMAT_WBMP));
+    img.SetPaletteColor(0, RGB(255, 255, 255));
+    img.SetPaletteColor(1, RGB(0, 0, 0));
+    img.SetPixelIndex(1, 0, 1); // black between two whites
+    EXPECT_EQ(EncodeBytes(img), (Bytes{0, 0, 3, 1, 0xA0}));
+}
