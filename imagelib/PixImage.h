@@ -316,7 +316,7 @@ public:
     bool Rotate180(CPixImage* iDst = nullptr);
 
     // --- resampling and interpolation ----------------------------------------------------------
-    bool Resample(long newx, long newy, int mode = 1, CPixImage* iDst = nullptr);
+    bool Resample(long newx, long newy, int mode = 0, CPixImage* iDst = nullptr);
     bool Resample2(long newx, long newy, InterpolationMethod inMethod = IM_BICUBIC2,
                    OverflowMethod ofMethod = OM_REPEAT, CPixImage* iDst = nullptr, bool disableAveraging = false);
     bool QIShrink(long newx, long newy, CPixImage* iDst = nullptr);
@@ -333,8 +333,8 @@ public:
     static float KernelBSpline(float x);
     static float KernelLinear(float t);
     static float KernelCubic(float t);
-    static float KernelGeneralizedCubic(float t, float a = -1);
-    static float KernelLanczosSinc(float t, float r = 3);
+    static float KernelGeneralizedCubic(float t, float a = -0.5f);
+    static float KernelLanczosSinc(float t, float r = 6);
     static float KernelBox(float x);
     static float KernelHermite(float x);
     static float KernelHamming(float x);

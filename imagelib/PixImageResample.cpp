@@ -346,7 +346,9 @@ bool CPixImage::QIShrink(long newx, long newy, CPixImage* iDst)
             if (hasAlpha)
                 c.a += BlindAlphaGet(x, y);
             ++c.n;
-            if (colAcc > width) {
+            // At the full width every pixel is its own cell (the strict test would leave the last
+            // cell without pixels).
+            if (colAcc > width || newx == width) {
                 colAcc -= width;
                 ++cell;
             }

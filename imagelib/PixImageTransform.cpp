@@ -66,7 +66,7 @@ enum class Turn { Left, Right };
 
 // Builds the quarter-turned picture in a new image of the same depth, palette, info and alpha.
 static bool TurnInto(CPixImage& out, Turn turn, long w, long h, int bpp, BYTE* bits, size_t eff,
-                     const BYTE* alphaPlane, long* progress)
+                     const BYTE* alphaPlane, int32_t* progress)
 {
     const long nw = h;
     const long nh = w;
@@ -92,7 +92,7 @@ static bool TurnInto(CPixImage& out, Turn turn, long w, long h, int bpp, BYTE* b
         const long ex = bx + kBlock < nw ? bx + kBlock : nw;
         for (long by = 0; by < nh; by += kBlock) {
             const long ey = by + kBlock < nh ? by + kBlock : nh;
-            *progress = static_cast<long>(100 * static_cast<int64_t>(turn == Turn::Right ? by : bx) /
+            *progress = static_cast<int32_t>(100 * static_cast<int64_t>(turn == Turn::Right ? by : bx) /
                                           (turn == Turn::Right ? nh : nw));
             for (long x = bx; x < ex; ++x) {
                 for (long y = by; y < ey; ++y) {
@@ -147,10 +147,9 @@ bool CPixImage::RotateQuarter(bool right, CPixImage* iDst)
     CPixImage turned;
     if (!NewTurned(turned, static_cast<DWORD>(h), static_cast<DWORD>(w)))
         return false;
-    long progress = 0;
+    // Progress goes to this image's own field while the turn runs, so a watcher sees it move.
     TurnInto(turned, right ? Turn::Right : Turn::Left, w, h, GetBpp(), info.bits, info.effWidth, alpha,
-             &progress);
-    info.progress = static_cast<int32_t>(progress);
+             &info.progress);
     turned.info.progress = info.progress;
     return (iDst ? iDst : this)->Transfer(turned);
 }

@@ -6,6 +6,7 @@
 
 #include "model/CCropData.h"
 #include "model/CImageOverlayData.h"
+#include "model/Log.h"
 #include "model/CPreferenceFile.h"
 #include "model/CProject.h"
 #include "model/CTextOverlayData.h"
@@ -295,8 +296,14 @@ CProjectFile::ReadResult CProjectFile::ReadPicture(CProject& project, CSlideShow
     CSlideItem& slide = *show.m_arrSlides.back();
 
     std::string shown;
-    // The turned copy is only taken while it is there; otherwise the slide shows its original.
-    if (Next(xml, "m_strTempFile", shown) && (shown == original || IsRegularFile(shown))) slide.m_strTempFile = shown;
+    // The turned copy is only taken while it is there; otherwise the slide shows its original, and
+    // the log says so (a temp folder emptied by hand loses the turn, not the slide).
+    if (Next(xml, "m_strTempFile", shown)) {
+        if (shown == original || IsRegularFile(shown))
+            slide.m_strTempFile = shown;
+        else
+            WriteLog("Picture '" + shown + "' is missing; showing '" + original + "'");
+    }
 
     CEffectSetting& effect = slide.m_Settings.m_Effect;
     const int32_t display = effect.m_nSingleEffectTime;

@@ -29,6 +29,13 @@ inline void PutLe32(uint8_t* p, uint32_t v) {
     p[3] = static_cast<uint8_t>(v >> 24);
 }
 
+inline void PutBe32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v >> 24);
+    p[1] = static_cast<uint8_t>(v >> 16);
+    p[2] = static_cast<uint8_t>(v >> 8);
+    p[3] = static_cast<uint8_t>(v);
+}
+
 // Copies text into a fixed field, cut to fit and always NUL-terminated.
 template <size_t N>
 inline void CopyText(char (&dst)[N], const char* text) {

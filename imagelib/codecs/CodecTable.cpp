@@ -2,8 +2,10 @@
 
 // Codec headers go here, one per codec.
 #include "imagelib/codecs/PixImageBMP.h"
+#include "imagelib/codecs/PixImageJ2K.h"
 #include "imagelib/codecs/PixImageJPG.h"
 #include "imagelib/codecs/PixImagePNG.h"
+#include "imagelib/codecs/PixImageTIF.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -20,6 +22,15 @@ const std::vector<PixCodecEntry>& PixCodecTable()
         PixCodec<CPixImageBMP>(PIXFORMAT_BMP),
         PixCodec<CPixImageJPG>(PIXFORMAT_JPG),
         PixCodec<CPixImagePNG>(PIXFORMAT_PNG),
+        {PIXFORMAT_TIF, PIXFORMAT_TIF, PixCreate<CPixImageTIF>, PixDecode<CPixImageTIF>,
+         [](CPixImage& c, CPixFile* f, DWORD) { return static_cast<CPixImageTIF&>(c).Encode(f, false); },
+         [](CPixImage& c, CPixFile* f, CPixImage** pages, int n) {
+             return static_cast<CPixImageTIF&>(c).Encode(f, pages, n);
+         }},
+        // One entry serves JP2, J2K, PGX, PNM and Sun raster (ids 11 to 15).
+        {PIXFORMAT_JP2, PIXFORMAT_RAS, PixCreate<CPixImageJ2K>,
+         [](CPixImage& c, CPixFile* f, DWORD t) { return static_cast<CPixImageJ2K&>(c).Decode(f, t); },
+         [](CPixImage& c, CPixFile* f, DWORD t) { return static_cast<CPixImageJ2K&>(c).Encode(f, t); }, nullptr},
     };
     return table;
 }

@@ -25,26 +25,38 @@ uint64_t RowBytes(const BITMAPINFOHEADER& bih) {
 }
 
 // One channel of a bit-field pixel: the mask's lowest contiguous run of set bits, scaled to 8 bits.
-// Masks with gaps keep only that run, masks wider than 8 bits keep their top 8 bits, a zero mask
-// gives 0, so no mask from a file can shift by a negative or oversized amount.
+// Narrow channels are widened by repeating their bits, so a full 5- or 6-bit value is 255; wider
+// channels keep their top 8 bits. Masks with gaps keep only that run, and a zero mask gives 0, so
+// no mask from a file can shift by a negative or oversized amount.
 struct Channel {
     uint32_t shift = 0;
     uint32_t width = 0;
-    explicit Channel(uint32_t mask) {
-        if (mask == 0) return;
-        shift = static_cast<uint32_t>(std::countr_zero(mask));
-        width = static_cast<uint32_t>(std::countr_one(mask >> shift));
+    uint32_t mask = 0;
+    BYTE wide[256] = {};
+    explicit Channel(uint32_t bits) {
+        if (bits == 0) return;
+        shift = static_cast<uint32_t>(std::countr_zero(bits));
+        width = static_cast<uint32_t>(std::countr_one(bits >> shift));
+        mask = width >= 32 ? 0xFFFFFFFFu : ((1u << width) - 1);
+        if (width >= 8) return;
+        for (uint32_t v = 0; v <= mask; ++v) {
+            uint32_t r = 0, filled = 0;
+            for (; filled < 8; filled += width) r = (r << width) | v;
+            wide[v] = static_cast<BYTE>(r >> (filled - 8));
+        }
     }
     BYTE Get(uint32_t pixel) const {
         if (width == 0) return 0;
-        uint32_t v = (pixel >> shift) & ((width >= 32) ? 0xFFFFFFFFu : ((1u << width) - 1));
-        return static_cast<BYTE>(width >= 8 ? (v >> (width - 8)) : (v << (8 - width)));
+        const uint32_t v = (pixel >> shift) & mask;
+        return width >= 8 ? static_cast<BYTE>(v >> (width - 8)) : wide[v];
     }
 };
 
 } // namespace
 
+// A failed decode keeps no half-filled picture.
 bool CPixImageBMP::Fail(const char* text) {
+    Destroy();
     SetLastError(text);
     return false;
 }
@@ -162,6 +174,26 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
         return Fail("bit count not supported");
     }
 
+    // Masks of a 40-byte header follow it; newer headers carried them inside.
+    const bool masksFollow = (bpp == 16 || bpp == 32) && comp == BI_BITFIELDS && !extras.hasMasks && bih.biSize == 40;
+    const uint32_t entrySize = extras.coreHeader ? 3 : 4;
+    const bool rle = comp == BI_RLE8 || comp == BI_RLE4;
+
+    // The pixel bytes the header declares must be in the stream before anything is allocated: a
+    // short file must not claim gigabytes. Uncompressed rows are read only up to biSizeImage.
+    const uint64_t rowBytes = bpp == 16   ? ((static_cast<uint64_t>(width) + 1) / 2) * 4
+                              : bpp == 32 ? static_cast<uint64_t>(width) * 4
+                                          : RowBytes(bih);
+    uint64_t pixelBytes = rowBytes * height;
+    if (bpp <= 8 || bpp == 24) pixelBytes = std::min<uint64_t>(pixelBytes, bih.biSizeImage);
+    const int64_t here = hFile->Tell();
+    const int64_t dataStart =
+        offBits ? start + static_cast<int64_t>(offBits)
+                : here + (masksFollow ? 12 : 0) + static_cast<int64_t>(bih.biClrUsed) * (bpp <= 8 ? entrySize : 4);
+    const int64_t available = static_cast<int64_t>(hFile->Size()) - dataStart;
+    if (here < 0 || available < (rle ? 2 : static_cast<int64_t>(std::min<uint64_t>(pixelBytes, INT64_MAX))))
+        return Fail("Error reading BMP pixels");
+
     if (!Create(width, height, bpp, 1)) return Fail("Can't allocate memory");
 
     info.xDpi = PpmToDpi(bih.biXPelsPerMeter);
@@ -172,101 +204,69 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
 
     if (info.escape) return Fail("Cancelled");
 
-    // Masks of a 40-byte header follow it; newer headers carried them inside.
     uint32_t masks[3] = {0x7C00, 0x3E0, 0x1F};
     if (bpp == 32) {
         masks[0] = 0xFF0000;
         masks[1] = 0xFF00;
         masks[2] = 0xFF;
     }
-    if ((bpp == 16 || bpp == 32) && comp == BI_BITFIELDS) {
-        if (extras.hasMasks) {
-            std::copy(extras.masks, extras.masks + 3, masks);
-        } else if (bih.biSize == 40) {
-            uint8_t m[12];
-            if (hFile->Read(m, 1, 12) != 12) return Fail("Error reading BMP info");
-            masks[0] = Le32(m);
-            masks[1] = Le32(m + 4);
-            masks[2] = Le32(m + 8);
-        }
+    if (extras.hasMasks && comp == BI_BITFIELDS) {
+        std::copy(extras.masks, extras.masks + 3, masks);
+    } else if (masksFollow) {
+        uint8_t m[12];
+        if (hFile->Read(m, 1, 12) != 12) return Fail("Error reading BMP info");
+        masks[0] = Le32(m);
+        masks[1] = Le32(m + 4);
+        masks[2] = Le32(m + 8);
     }
 
     if (bpp <= 8) {
         // The file's palette may claim more entries than the image has: read what fits, skip the rest.
-        const uint32_t entrySize = extras.coreHeader ? 3 : 4;
         const uint32_t fileColors = bih.biClrUsed;
-        const uint32_t imageColors = header.biClrUsed;
-        const uint32_t n = std::min(fileColors, imageColors);
-        std::vector<uint8_t> raw(static_cast<size_t>(n) * entrySize);
-        const size_t got = n ? hFile->Read(raw.data(), 1, raw.size()) : 0;
-        raw.resize(got);
+        const uint32_t n = std::min(fileColors, header.biClrUsed);
+        uint8_t raw[256 * 4];
+        if (n && hFile->Read(raw, entrySize, n) != n) return Fail("Error reading BMP info");
         uint8_t* pal = static_cast<uint8_t*>(static_cast<void*>(dib)) + sizeof(BITMAPINFOHEADER);
-        for (uint32_t i = 0; i < n && (i + 1) * entrySize <= got; ++i) {
+        for (uint32_t i = 0; i < n; ++i) {
             pal[i * 4 + 0] = raw[i * entrySize + 0];
             pal[i * 4 + 1] = raw[i * entrySize + 1];
             pal[i * 4 + 2] = raw[i * entrySize + 2];
             pal[i * 4 + 3] = 0;
         }
-        if (fileColors > n && offBits == 0)
-            hFile->Seek(static_cast<long>(static_cast<uint64_t>(fileColors - n) * entrySize), 1);
         if (info.escape) return Fail("Cancelled");
-    } else if (offBits == 0 && bih.biClrUsed != 0) {
-        // A bare DIB of more than 8 bits may still list an optimisation palette before its rows.
-        hFile->Seek(static_cast<long>(std::min<uint64_t>(static_cast<uint64_t>(bih.biClrUsed) * 4, 0x7FFFFFFF)), 1);
     }
 
-    if (offBits) hFile->Seek(static_cast<long>(start + static_cast<int64_t>(offBits)), 0);
+    // Rows start at the file header's offset, or right after the palette of a bare DIB (a DIB of
+    // more than 8 bits may still list an optimisation palette there).
+    if (hFile->Tell() != dataStart && !hFile->Seek(static_cast<long>(dataStart), 0))
+        return Fail("Error reading BMP pixels");
 
-    BYTE* bits = GetBits();
-    const DWORD eff = info.effWidth;
-    switch (bpp) {
-    case 1: case 4: case 8:
-        if (comp == BI_RLE8) {
-            ExpandRle(hFile, 8);
-        } else if (comp == BI_RLE4) {
-            ExpandRle(hFile, 4);
-        } else {
-            hFile->Read(bits, 1, static_cast<size_t>(eff) * height);
-        }
-        break;
-    case 16:
-    case 32: {
-        const uint64_t rowBytes = bpp == 16 ? ((static_cast<uint64_t>(width) + 1) / 2) * 4
-                                            : static_cast<uint64_t>(width) * 4;
-        std::vector<uint8_t> src;
-        try {
-            src.assign(static_cast<size_t>(rowBytes * height), 0);
-        } catch (const std::bad_alloc&) {
-            return Fail("can't allocate memory");
-        }
-        hFile->Read(src.data(), 1, src.size());
-        ConvertBitfields(src.data(), static_cast<uint32_t>(rowBytes), bpp, masks);
-        break;
+    if (rle) {
+        ExpandRle(hFile, bpp);
+        if (topDown && !Flip()) return Fail("Can't allocate memory");
+        return true;
     }
-    case 24:
-        hFile->Read(bits, 1, static_cast<size_t>(eff) * height);
-        break;
-    }
-
-    if (topDown && !Flip()) return Fail("Can't allocate memory");
-    return true;
-}
-
-void CPixImageBMP::ConvertBitfields(const uint8_t* src, uint32_t srcRowBytes, int srcBpp, const uint32_t masks[3]) {
-    const DWORD width = static_cast<DWORD>(header.biWidth);
-    const DWORD height = static_cast<DWORD>(header.biHeight);
-    const uint32_t limit = srcBpp == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+    // Rows are read one at a time straight into their place, so a top-down file needs no second
+    // copy of the picture.
+    const bool bitfields = bpp == 16 || bpp == 32;
+    std::vector<uint8_t> row(bitfields ? static_cast<size_t>(rowBytes) : 0);
+    const uint32_t limit = bpp == 16 ? 0xFFFFu : 0xFFFFFFFFu;
     const Channel red(masks[0] & limit), green(masks[1] & limit), blue(masks[2] & limit);
-    for (DWORD y = 0; y < height; ++y) {
-        const uint8_t* s = src + static_cast<size_t>(y) * srcRowBytes;
-        BYTE* d = GetBits(y);
+    uint64_t left = pixelBytes;
+    for (DWORD i = 0; i < height && left > 0; ++i) {
+        BYTE* dst = GetBits(topDown ? height - 1 - i : i);
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, rowBytes));
+        left -= n;
+        if (hFile->Read(bitfields ? row.data() : dst, 1, n) != n) return Fail("Error reading BMP pixels");
+        if (!bitfields) continue;
         for (DWORD x = 0; x < width; ++x) {
-            const uint32_t px = srcBpp == 16 ? Le16(s + x * 2) : Le32(s + static_cast<size_t>(x) * 4);
-            d[x * 3 + 0] = blue.Get(px);
-            d[x * 3 + 1] = green.Get(px);
-            d[x * 3 + 2] = red.Get(px);
+            const uint32_t px = bpp == 16 ? Le16(&row[x * 2]) : Le32(&row[static_cast<size_t>(x) * 4]);
+            dst[x * 3 + 0] = blue.Get(px);
+            dst[x * 3 + 1] = green.Get(px);
+            dst[x * 3 + 2] = red.Get(px);
         }
     }
+    return true;
 }
 
 // Windows RLE8 and RLE4: runs, end of line, end of bitmap, deltas and literals. Positions count

@@ -220,6 +220,8 @@ bool CPixImageJPG::RunDecompress(DecodeJob& job) {
             }
         }
         SetPalette(pal, static_cast<DWORD>(n));
+        // The palette keeps its 256 entries; only the colours made count for nearest-colour lookups.
+        SetClrImportant(static_cast<DWORD>(n));
     }
 
     const DWORD height = cinfo->output_height;

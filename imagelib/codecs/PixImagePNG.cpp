@@ -347,19 +347,21 @@ bool CPixImagePNG::RunWrite(WriteJob& job) {
         png_set_IHDR(png, pinfo, width, height, bpp, PNG_COLOR_TYPE_PALETTE, interlace,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_set_PLTE(png, pinfo, plte, static_cast<int>(written));
+        // Palette alpha writes every entry's own alpha; otherwise only the transparent entry is clear.
         if (AlphaPaletteIsEnabled()) {
-            if (transIndex >= 0) alphas[0] = 0;
             png_set_tRNS(png, pinfo, alphas, static_cast<int>(written), nullptr);
         } else if (transIndex >= 0) {
             png_byte zero = 0;
             png_set_tRNS(png, pinfo, &zero, 1, nullptr);
         }
-        if (transIndex >= 0) {
-            png_color_16 bg;
-            std::memset(&bg, 0, sizeof(bg));
-            bg.index = 0;
-            png_set_bKGD(png, pinfo, &bg);
+        // The background is the transparent entry, or else the written entry nearest to white.
+        png_color_16 bg;
+        std::memset(&bg, 0, sizeof(bg));
+        if (transIndex < 0) {
+            const DWORD white = mapIndex(GetNearestIndex(RGBQUAD{255, 255, 255, 0}));
+            bg.index = static_cast<png_byte>(white < written ? white : 0);
         }
+        png_set_bKGD(png, pinfo, &bg);
         png_write_info(png, pinfo);
         const int passes = png_set_interlace_handling(png);
         const DWORD eff = GetEffWidth();

@@ -130,12 +130,13 @@ TEST(BmpCodecTest, DecodesEveryLayout) {
           .pixels = {0x40, 0, 0, 0}},
          1, {{0, 0, RGB(30, 20, 10)}, {1, 0, RGB(100, 150, 200)}},
          [](CPixImageBMP& img) { EXPECT_EQ(img.GetPalette()[1].rgbReserved, 0); }},
-        {"16-bit 5-5-5", {.width = 2, .bpp = 16, .pixels = Le({0x7C00, 0x03E0}, 2)}, 24,
-         {{0, 0, RGB(248, 0, 0)}, {1, 0, RGB(0, 248, 0)}}, {}},
+        // Narrow channels are widened by repeating their bits: full is 255, 16 of 31 is 132.
+        {"16-bit 5-5-5", {.width = 3, .bpp = 16, .pixels = Le({0x7C00, 0x03E0, 0x4211, 0}, 2)}, 24,
+         {{0, 0, RGB(255, 0, 0)}, {1, 0, RGB(0, 255, 0)}, {2, 0, RGB(132, 132, 140)}}, {}},
         {"16-bit 5-6-5 fields",
          {.width = 2, .bpp = 16, .compression = 3, .afterHeader = Le({0xF800, 0x07E0, 0x001F}, 4),
           .pixels = Le({0x07E0, 0x0020}, 2)},
-         24, {{0, 0, RGB(0, 252, 0)}, {1, 0, RGB(0, 4, 0)}}, {}},
+         24, {{0, 0, RGB(0, 255, 0)}, {1, 0, RGB(0, 4, 0)}}, {}},
         // Masks from a file are sanitised: zero, out of range or with gaps give defined colours.
         {"odd masks",
          {.width = 2, .bpp = 16, .compression = 3, .afterHeader = Le({0, 0xFFFF0000u, 0x0505}, 4),
@@ -215,6 +216,12 @@ TEST(BmpCodecTest, RefusesWhatItCannotDecode) {
         {{.headerSize = 50, .compression = 3}, 0, "Error reading BMP info"}, // neither known nor plain
         {{.width = -3}, 0, "Error reading BMP info"},
         {{}, 14 + 20, "Error reading BMP info"},
+        // Headers that claim more pixel bytes than the file holds are refused before allocating.
+        {{.width = 8000, .height = 8000, .bpp = 32}, 0, "Error reading BMP pixels"},
+        {{.width = 8000, .height = -8000, .bpp = 24}, 0, "Error reading BMP pixels"},
+        {{.width = 4, .height = 4, .bpp = 16}, 14 + 40 + 20, "Error reading BMP pixels"},
+        {{.width = 4, .height = 4}, 14 + 40 + 47, "Error reading BMP pixels"},
+        {{.width = 2, .bpp = 8, .clrUsed = 16}, 14 + 40 + 30, "Error reading BMP info"}, // palette cut short
     };
     for (const Case& c : cases) {
         BmpLayout s = c.layout;

@@ -141,6 +141,12 @@ TEST(JpegCodecTest, DecodeOptionsAndCmyk) {
     ASSERT_TRUE(DecodeBytes(quant, file)) << quant.GetLastError();
     EXPECT_EQ(quant.GetBpp(), 8);
     EXPECT_FALSE(quant.IsGrayScale());
+    // Only the colours made are in use, and every pixel indexes one of them.
+    EXPECT_GE(quant.GetClrImportant(), 2u);
+    EXPECT_LE(quant.GetClrImportant(), 16u);
+    for (long y = 0; y < static_cast<long>(quant.GetHeight()); ++y)
+        for (long x = 0; x < static_cast<long>(quant.GetWidth()); ++x)
+            ASSERT_LT(quant.GetPixelIndex(x, y), quant.GetClrImportant());
 
     CPixImageJPG plain;
     plain.SetCodecOption(0x800, 3);

@@ -205,6 +205,21 @@ TEST(PixResample, QIShrinkBoxes) {
     EXPECT_EQ(out.GetPixelColor(1, 0).rgbRed, 150);
     EXPECT_FALSE(row.QIShrink(6, 1));
     EXPECT_STREQ(row.GetLastError(), "QIShrink can't enlarge image");
+
+    // Keeping one side: every column (or row) is a cell of its own, the last one included.
+    CPixImage square(5, 2, 24);
+    for (long x = 0; x < 5; ++x)
+        for (long y = 0; y < 2; ++y)
+            square.SetPixelColor(x, y, RGB(v[x], static_cast<BYTE>(10 + 100 * y), 0));
+    CPixImage thin, flat;
+    ASSERT_TRUE(square.QIShrink(5, 1, &thin));
+    ASSERT_TRUE(square.QIShrink(1, 2, &flat));
+    for (long x = 0; x < 5; ++x) {
+        EXPECT_EQ(thin.GetPixelColor(x, 0).rgbRed, v[x]) << x;
+        EXPECT_EQ(thin.GetPixelColor(x, 0).rgbGreen, 60) << x;
+    }
+    EXPECT_EQ(flat.GetPixelColor(0, 0).rgbRed, 78);
+    EXPECT_EQ(flat.GetPixelColor(0, 1).rgbGreen, 110);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "imagelib/PixImage.h"
 
@@ -112,6 +114,29 @@ TEST(PixTransform, EmptyImagesRefuse) {
     for (const Operation& op : kOperations) {
         CPixImage empty;
         EXPECT_FALSE(op.run(empty)) << op.name;
+    }
+}
+
+// A watcher polling the image sees the progress move while a turn runs, not only at its end.
+TEST(PixTransform, TurnsReportProgressWhileTheyRun) {
+    for (const Operation& op : kOperations) {
+        if (op.name == std::string("Flip") || op.name == std::string("Mirror"))
+            continue;
+        CPixImage img(4000, 3000, 8, PIXFORMAT_BMP);
+        ASSERT_TRUE(img.IsValid());
+        std::atomic<bool> done{false};
+        long seen = -1;
+        std::thread watcher([&] {
+            while (!done.load()) {
+                const long p = img.GetProgress();
+                if (p > 0 && p < 100)
+                    seen = p;
+            }
+        });
+        EXPECT_TRUE(op.run(img));
+        done = true;
+        watcher.join();
+        EXPECT_GT(seen, 0) << op.name;
     }
 }
 

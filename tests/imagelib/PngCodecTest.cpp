@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -63,14 +65,20 @@ Bytes WritePng(const PngSpec& s) {
 }
 
 // Length of the first chunk of a type, straight from the file; -1 when absent.
-int ChunkLength(const Bytes& png, const char* type) {
+// The data of the first chunk of a type; absent gives nullopt.
+std::optional<Bytes> Chunk(const Bytes& png, const char* type) {
     for (size_t pos = 8; pos + 8 <= png.size();) {
         const uint32_t len = (png[pos] << 24) | (png[pos + 1] << 16) | (png[pos + 2] << 8) | png[pos + 3];
         if (std::memcmp(&png[pos + 4], type, 4) == 0)
-            return static_cast<int>(len);
+            return Bytes(png.begin() + static_cast<long>(pos) + 8, png.begin() + static_cast<long>(pos + 8 + len));
         pos += 12 + len;
     }
-    return -1;
+    return std::nullopt;
+}
+
+int ChunkLength(const Bytes& png, const char* type) {
+    const std::optional<Bytes> data = Chunk(png, type);
+    return data ? static_cast<int>(data->size()) : -1;
 }
 
 void FillIndices(CPixImage& img, int modulo) {
@@ -125,6 +133,25 @@ TEST(PngCodecTest, TransparencyOnSaveLeavesTheImageAlone) {
     EXPECT_EQ(back3.GetTransIndex(), 0);
     EXPECT_EQ(Rgb(back3.GetPaletteColor(0)), entry5);
     EXPECT_EQ(MaxDifference(pal, back3), 0);
+}
+
+TEST(PngCodecTest, PaletteBackgroundAndEntryAlphas) {
+    // Without a transparent index the background is the entry nearest to white.
+    CPixImage img(8, 8, 8, PIXFORMAT_PNG);
+    for (int i = 0; i < 256; ++i)
+        img.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i / 2), static_cast<BYTE>(i / 2), static_cast<BYTE>(i / 2));
+    img.SetPaletteColor(3, 250, 250, 250);
+    FillIndices(img, 4);
+    EXPECT_EQ(Chunk(EncodeAs(img, PIXFORMAT_PNG), "bKGD"), Bytes{3});
+
+    // Palette alpha writes each entry's own alpha, the transparent entry (moved to 0) included.
+    img.SetTransIndex(2);
+    for (int i = 0; i < 4; ++i)
+        img.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i * 60), 0, 0, static_cast<BYTE>(100 + i));
+    img.AlphaPaletteEnable(true);
+    const Bytes file = EncodeAs(img, PIXFORMAT_PNG);
+    EXPECT_EQ(Chunk(file, "tRNS"), (Bytes{102, 101, 100, 103}));
+    EXPECT_EQ(Chunk(file, "bKGD"), Bytes{0});
 }
 
 TEST(PngCodecTest, WritesOnlyThePaletteEntriesUsed) {

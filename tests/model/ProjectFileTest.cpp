@@ -1,8 +1,11 @@
+#include <gmock/gmock.h>
+
 #include <cstring>
 
 #include "model/CCropData.h"
 #include "model/CImageOverlayData.h"
 #include "model/CTextOverlayData.h"
+#include "model/Log.h"
 #include "model/TransitionFactory.h"
 #include "model/XmlDoc.h"
 #include "tests/model/ProjectTestEnv.h"
@@ -239,6 +242,24 @@ TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
     EXPECT_EQ(text.italic, 1);
     const auto& cut = dynamic_cast<const CTextOverlayData&>(*g_Project.GetSlideshow(0)->m_arrSlides[1]->m_lstEdits[0]);
     EXPECT_EQ(std::string(cut.faceName), faces.substr(0, 30));
+}
+
+TEST_F(ProjectFileTest, MissingTurnedCopyShowsTheOriginalAndIsLogged) {
+    const std::string a = MakePicture("a.bmp"), b = MakePicture("b.bmp");
+    REQUIRE_PICTURE(!a.empty() && !b.empty());
+    const std::string gone = m_dir.File("temp/turned.bmp");
+    auto withShown = [](std::string pic, const std::string& shown) {
+        const std::string end = "</strOriginalFile>\r\n";
+        return pic.insert(pic.find(end) + end.size(), "<m_strTempFile>" + shown + "</m_strTempFile>\r\n");
+    };
+    const std::string log = m_dir.File("log.txt");
+    SetLogFilePath(log);
+    ASSERT_TRUE(Reopen(WriteProject("p.prg", ProjectText(Show("s", "0", withShown(Pic(a), gone) + withShown(Pic(b), a))))));
+    SetLogFilePath("");
+    const CSlideShow& show = *g_Project.GetSlideshow(0);
+    EXPECT_EQ(show.m_arrSlides[0]->m_strTempFile, a);
+    EXPECT_EQ(show.m_arrSlides[1]->m_strTempFile, a);
+    EXPECT_THAT(ReadFileBytes(log), ::testing::HasSubstr("Picture '" + gone + "' is missing; showing '" + a + "'"));
 }
 
 TEST_F(ProjectFileTest, HugeCountsStopAtTheSlideshowLimit) {
