@@ -29,5 +29,4 @@ protected:
 
 private:
     bool Fail(const char* text);
-    void ConvertBitfields(const uint8_t* src, uint32_t srcRowBytes, int srcBpp, const uint32_t masks[3]);
 };
