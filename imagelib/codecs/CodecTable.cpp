@@ -6,6 +6,7 @@
 #include "imagelib/codecs/PixImageJPG.h"
 #include "imagelib/codecs/PixImagePNG.h"
 #include "imagelib/codecs/PixImageTIF.h"
+#include "imagelib/codecs/PixImageWMF.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -27,6 +28,9 @@ const std::vector<PixCodecEntry>& PixCodecTable()
          [](CPixImage& c, CPixFile* f, CPixImage** pages, int n) {
              return static_cast<CPixImageTIF&>(c).Encode(f, pages, n);
          }},
+        {PIXFORMAT_WMF, PIXFORMAT_WMF, PixCreate<CPixImageWMF>,
+         [](CPixImage& c, CPixFile* f, DWORD) { return static_cast<CPixImageWMF&>(c).Decode(f, 0, 0); },
+         PixEncode<CPixImageWMF>, nullptr},
         // One entry serves JP2, J2K, PGX, PNM and Sun raster (ids 11 to 15).
         {PIXFORMAT_JP2, PIXFORMAT_RAS, PixCreate<CPixImageJ2K>,
          [](CPixImage& c, CPixFile* f, DWORD t) { return static_cast<CPixImageJ2K&>(c).Decode(f, t); },
