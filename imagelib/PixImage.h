@@ -288,6 +288,8 @@ public:
     HANDLE CopyToHandle();
     bool CreateFromHANDLE(HANDLE hMem);
     bool CreateFromHBITMAP(HBITMAP hbmp, HPALETTE hpal = nullptr);
+    // The colour bitmap, with alpha 0 where the mask is set.
+    bool CreateFromHICON(HICON hicon);
 
     // --- selection: a plane of width x height bytes (non-zero = selected) and its box ----------
     bool SelectionIsValid() const { return selection != nullptr; }

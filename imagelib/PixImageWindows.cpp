@@ -232,3 +232,32 @@ bool CPixImage::CreateFromHANDLE(HANDLE hMem)
     }
     return Transfer(work);
 }
+
+bool CPixImage::CreateFromHICON(HICON hicon)
+{
+    ICONINFO ii;
+    if (info.ghostOf || !hicon || !GetIconInfo(hicon, &ii))
+        return false;
+    CPixImage work, mask;
+    work.info = info;
+    work.info.numLayers = 0;
+    const bool ok = work.CreateFromHBITMAP(ii.hbmColor) && mask.CreateFromHBITMAP(ii.hbmMask);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    if (!ok) {
+        SetLastError(work.GetLastError());
+        return false;
+    }
+    // The mask's set (white) pixels are transparent: alpha is the negative of its grey level.
+    CPixImage level;
+    if (level.Create(mask.GetWidth(), mask.GetHeight(), 8, 0)) {
+        level.SetGrayPalette();
+        for (DWORD y = 0; y < mask.GetHeight(); ++y) {
+            BYTE* row = level.GetBits(y);
+            for (DWORD x = 0; x < mask.GetWidth(); ++x)
+                row[x] = static_cast<BYTE>(255 - mask.GetPixelGray(static_cast<long>(x), static_cast<long>(y)));
+        }
+        work.AlphaSet(level);
+    }
+    return Transfer(work);
+}

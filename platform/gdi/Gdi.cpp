@@ -7,6 +7,7 @@
 
 #include "platform/gdi/GdiDC.h"
 #include "platform/gdi/GdiGlobal.h"
+#include "platform/gdi/GdiIcon.h"
 
 namespace {
 
@@ -399,6 +400,44 @@ BOOL SetRectRgn(HRGN rgn, int left, int top, int right, int bottom)
 HFONT CreateFontIndirect(const LOGFONT* lf)
 {
     return lf ? GdiFont::Make(*lf).release() : nullptr;
+}
+
+// --- icons ----------------------------------------------------------------------------------
+
+HICON CreateIconIndirect(const ICONINFO* ii)
+{
+    if (!ii || !ii->hbmColor || !ii->hbmMask || ii->hbmColor->width != ii->hbmMask->width ||
+        ii->hbmColor->height != ii->hbmMask->height)
+        return nullptr;
+    auto icon = std::make_unique<GdiIcon>();
+    icon->info = *ii;
+    icon->color = ii->hbmColor->Clone();
+    icon->mask = ii->hbmMask->Clone();
+    if (!icon->color || !icon->mask)
+        return nullptr;
+    icon->info.hbmColor = icon->info.hbmMask = nullptr;
+    return icon.release();
+}
+
+BOOL GetIconInfo(HICON icon, ICONINFO* ii)
+{
+    if (!icon || !ii)
+        return FALSE;
+    auto color = icon->color->Clone(), mask = icon->mask->Clone();
+    if (!color || !mask)
+        return FALSE;
+    *ii = icon->info;
+    ii->hbmColor = color.release();
+    ii->hbmMask = mask.release();
+    return TRUE;
+}
+
+BOOL DestroyIcon(HICON icon)
+{
+    if (!icon)
+        return FALSE;
+    delete icon;
+    return TRUE;
 }
 
 // --- global memory ----------------------------------------------------------------------------

@@ -138,6 +138,13 @@ HFONT CreateFontIndirect(const LOGFONT* lf);
 // Lines break at CR, LF and CR LF; returns the text height, 0 on failure.
 int DrawText(HDC hdc, const char* text, int len, RECT* rc, UINT format);
 
+// --- icons ----------------------------------------------------------------------------------
+// An icon keeps its own copies of a colour bitmap and a mask of the same size.
+HICON CreateIconIndirect(const ICONINFO* ii);
+// Fills ii with new copies of the icon's bitmaps, which the caller deletes.
+BOOL GetIconInfo(HICON icon, ICONINFO* ii);
+BOOL DestroyIcon(HICON icon);
+
 // --- global memory ----------------------------------------------------------------------------
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
 void* GlobalLock(HGLOBAL mem);

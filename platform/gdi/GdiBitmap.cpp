@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <new>
 
 #include "platform/gdi/Gdi.h"
@@ -40,6 +41,18 @@ std::unique_ptr<GdiBitmap> GdiBitmap::Make(int width, int height, int bpp, bool 
         }
     }
     return bmp;
+}
+
+std::unique_ptr<GdiBitmap> GdiBitmap::Clone() const
+{
+    auto copy = Make(width, height, bpp, dib, topDown);
+    if (!copy)
+        return nullptr;
+    copy->pixels = pixels;
+    copy->stride = stride;
+    std::copy(colors, colors + 256, copy->colors);
+    copy->numColors = numColors;
+    return copy;
 }
 
 PixelView GdiBitmap::View() const

@@ -15,6 +15,8 @@ struct GdiBitmap final : GdiObject {
     // Null when the size is not positive or exceeds the layer's cap, or bpp is not served.
     static std::unique_ptr<GdiBitmap> Make(int width, int height, int bpp, bool dib, bool topDown);
 
+    // A copy of pixels, layout and colour table; null when memory runs out.
+    std::unique_ptr<GdiBitmap> Clone() const;
     PixelView View() const;
     BYTE* MemoryRow(int row) { return pixels.data() + stride * static_cast<size_t>(row); }
     BYTE* DeviceRow(int y) { return MemoryRow(topDown ? y : height - 1 - y); }

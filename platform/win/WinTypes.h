@@ -112,6 +112,16 @@ using HDC = GdiDC*;
 using HGLOBAL = GdiGlobal*;
 using HANDLE = GdiGlobal*; // the only handles passed around as plain HANDLEs are global memory
 using HPALETTE = void*;    // palettes are never realised: accepted and ignored
+struct GdiIcon;
+using HICON = GdiIcon*;
+
+struct ICONINFO {
+    BOOL fIcon = TRUE;
+    DWORD xHotspot = 0;
+    DWORD yHotspot = 0;
+    HBITMAP hbmMask = nullptr;  // 1 where the icon is transparent
+    HBITMAP hbmColor = nullptr;
+};
 
 struct BITMAP {
     LONG bmType = 0;

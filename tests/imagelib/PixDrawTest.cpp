@@ -157,8 +157,9 @@ TEST(PixDrawString, TextRisesFromTheGivenRow) {
     CPixImage top(120, 40, 24);
     top.DrawString(nullptr, 2, 0, "Hello_", ink, "Arial", -30);
     ForEachPixel(top, [&](long x, long y) {
-        if (y < 39)
+        if (y < 39) {
             ASSERT_NE(Rgb(top, x, y), RGB(255, 0, 0)) << x << "," << y;
+        }
     });
     // unbounded requests cost no more than the picture: huge font, long text, far corners
     std::string longText(5000, 'W');

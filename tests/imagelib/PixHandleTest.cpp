@@ -173,3 +173,34 @@ TEST(PixHandle, BitmapsRoundTrip) {
     EXPECT_EQ(back.GetWidth(), 3u);
     EXPECT_EQ(CPixImage().MakeBitmap(), nullptr);
 }
+
+TEST(PixHandle, IconMaskBecomesAlpha) {
+    CPixImage colour(3, 2, 24), mask(3, 2, 1);
+    colour.SetPixelColor(1, 0, RGB(10, 20, 30));
+    mask.SetPaletteColor(1, 255, 255, 255);
+    mask.SetPixelIndex(0, 0, 1); // transparent there
+    ICONINFO ii;
+    ii.hbmColor = colour.MakeBitmap();
+    ii.hbmMask = mask.MakeBitmap();
+    HICON icon = CreateIconIndirect(&ii);
+    ASSERT_NE(icon, nullptr);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    CPixImage img(7, 7, 8);
+    ASSERT_TRUE(img.CreateFromHICON(icon));
+    EXPECT_EQ(img.GetWidth(), 3u);
+    ASSERT_TRUE(img.AlphaIsValid());
+    EXPECT_EQ(img.AlphaGet(0, 0), 0);
+    EXPECT_EQ(img.AlphaGet(1, 0), 255);
+    EXPECT_EQ(Rgb(img, 1, 0), RGB(10, 20, 30));
+    EXPECT_TRUE(DestroyIcon(icon));
+    EXPECT_FALSE(img.CreateFromHICON(nullptr));
+    EXPECT_EQ(img.GetWidth(), 3u);
+    // colour and mask of different sizes make no icon
+    CPixImage big(4, 4, 1);
+    ii.hbmColor = colour.MakeBitmap();
+    ii.hbmMask = big.MakeBitmap();
+    EXPECT_EQ(CreateIconIndirect(&ii), nullptr);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+}

@@ -180,7 +180,7 @@ TEST(GdiBlit, DibSectionsAndDibitsRoundTrip) {
     out.bmiHeader.biWidth = 3;
     out.bmiHeader.biHeight = 2;
     out.bmiHeader.biBitCount = 24;
-    std::vector<BYTE> rows(16);
+    std::vector<BYTE> rows(24); // two rows of 3 pixels, padded to 12 bytes
     EXPECT_EQ(GetDIBits(nullptr, sec, 0, 2, rows.data(), &out, DIB_RGB_COLORS), 2);
     EXPECT_EQ(rows[2], 255);      // bottom-left red
     EXPECT_EQ(rows[12 + 6 + 1], 255); // top-right green
@@ -225,4 +225,32 @@ TEST(GdiGlobal, BlocksKnowTheirSize) {
     HGLOBAL empty = GlobalAlloc(GHND, 0);
     EXPECT_EQ(GlobalLock(empty), nullptr);
     GlobalFree(empty);
+}
+
+TEST(GdiBlit, DibitsRefusalsAndTopDownRows) {
+    Dib24 dib(2, 3, Ramp);
+    GdiCanvas c(4, 4);
+    EXPECT_EQ(SetDIBitsToDevice(c.dc(), 0, 0, 2, 3, 0, 0, 1, 3, dib.bits.data(), &dib.bmi, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(SetDIBitsToDevice(c.dc(), 0, 0, 2, 3, 0, 0, 0, 2, dib.bits.data(), &dib.bmi, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(SetDIBitsToDevice(c.dc(), 0, 0, 2, 3, 0, 0, 0, 3, dib.bits.data(), nullptr, DIB_RGB_COLORS), 0);
+
+    HBITMAP bmp = CreateBitmap(2, 3, 1, 32, nullptr);
+    EXPECT_EQ(SetDIBits(nullptr, bmp, 0, 3, dib.bits.data(), &dib.bmi, DIB_RGB_COLORS), 3);
+    Dib24 narrow(1, 3, Ramp);
+    EXPECT_EQ(SetDIBits(nullptr, bmp, 0, 3, narrow.bits.data(), &narrow.bmi, DIB_RGB_COLORS), 0);
+    BITMAPINFO out{};
+    EXPECT_EQ(GetDIBits(nullptr, bmp, 0, 3, nullptr, nullptr, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(GetDIBits(nullptr, nullptr, 0, 3, nullptr, &out, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(GetDIBits(nullptr, bmp, 0, 3, nullptr, &out, 1), 0);
+    EXPECT_EQ(GetDIBits(nullptr, bmp, 0, 3, nullptr, &out, DIB_RGB_COLORS), 3); // the header only
+    EXPECT_EQ(out.bmiHeader.biBitCount, 32);
+    EXPECT_EQ(out.bmiHeader.biSizeImage, 24u);
+    // a top-down request gets the top row first
+    out.bmiHeader.biHeight = -3;
+    out.bmiHeader.biBitCount = 24;
+    std::vector<BYTE> rows(24);
+    ASSERT_EQ(GetDIBits(nullptr, bmp, 0, 3, rows.data(), &out, DIB_RGB_COLORS), 3);
+    EXPECT_EQ(rows[2], GetRValue(Ramp(0, 0)));
+    EXPECT_EQ(rows[16 + 1], GetGValue(Ramp(0, 2)));
+    DeleteObject(bmp);
 }

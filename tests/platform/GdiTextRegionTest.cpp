@@ -128,10 +128,12 @@ TEST(GdiText, DrawsOpaqueBoxesAndAlignsInTheClip) {
             }
         EXPECT_GT(white, 40) << k.format;
         EXPECT_EQ(black > 100, k.bkMode == OPAQUE) << k.format;
-        if (k.format == DT_LEFT)
+        if (k.format == DT_LEFT) {
             EXPECT_GT(leftHalf, 0);
-        if (k.format == DT_RIGHT)
+        }
+        if (k.format == DT_RIGHT) {
             EXPECT_EQ(leftHalf, 0);
+        }
         SelectObject(c.dc(), old);
         DeleteObject(f);
     }
