@@ -11,6 +11,7 @@
 #include "imagelib/codecs/PixImageTGA.h"
 #include "imagelib/codecs/PixImageTIF.h"
 #include "imagelib/codecs/PixImageWBMP.h"
+#include "imagelib/codecs/PixImageWMF.h"
 
 namespace {
 const std::vector<PixCodecEntry>* g_override = nullptr;
@@ -39,6 +40,9 @@ const std::vector<PixCodecEntry>& PixCodecTable()
         PixCodec<CPixImageTGA>(PIXFORMAT_TGA),
         PixCodec<CPixImagePCX>(PIXFORMAT_PCX),
         PixCodec<CPixImageWBMP>(PIXFORMAT_WBMP),
+        {PIXFORMAT_WMF, PIXFORMAT_WMF, PixCreate<CPixImageWMF>,
+         [](CPixImage& c, CPixFile* f, DWORD) { return static_cast<CPixImageWMF&>(c).Decode(f, 0, 0); },
+         PixEncode<CPixImageWMF>, nullptr},
         // One entry serves JP2, J2K, PGX, PNM and Sun raster (ids 11 to 15).
         {PIXFORMAT_JP2, PIXFORMAT_RAS, PixCreate<CPixImageJ2K>,
          [](CPixImage& c, CPixFile* f, DWORD t) { return static_cast<CPixImageJ2K&>(c).Decode(f, t); },
