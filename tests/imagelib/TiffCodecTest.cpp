@@ -3,6 +3,7 @@
 #include <tiffio.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -130,6 +131,24 @@ TEST(TiffCodecTest, GreyRampsSaveAsGreyAndOptionsChooseCompression) {
     ASSERT_TRUE(DecodeBytes(notFax, EncodeAs(grey, PIXFORMAT_TIF)));
     EXPECT_EQ(notFax.GetCodecOption(PIXFORMAT_TIF), static_cast<DWORD>(COMPRESSION_LZW));
     EXPECT_EQ(MaxDifference(grey, back), 0);
+
+    // Differencing helps LZW on 8-bit rows.
+    {
+        TempDir dir;
+        CPixImage pattern = Pattern(8, 8, 8);
+        const Bytes file = EncodeAs(pattern, PIXFORMAT_TIF);
+        const std::string path = dir.File("p.tif");
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+        TIFF* t = TIFFOpen(path.c_str(), "r");
+        ASSERT_NE(t, nullptr);
+        uint16_t predictor = 0;
+        TIFFGetFieldDefaulted(t, TIFFTAG_PREDICTOR, &predictor);
+        EXPECT_EQ(predictor, PREDICTOR_HORIZONTAL);
+        TIFFClose(t);
+    }
 
     CPixImage colour = Pattern(16, 16, 24);
     CPixImageTIF jpeg, plain;
@@ -338,6 +357,17 @@ TEST(TiffCodecTest, DecodesSampleLayoutsOfOtherWriters) {
             for (int shift : {0, 8, 16})
                 EXPECT_NEAR((got[i] >> shift) & 255, (want[i] >> shift) & 255, c.tolerance) << c.name << " pixel " << i;
     }
+    // Four samples of ink are no alpha.
+    CPixImageTIF ink;
+    ASSERT_TRUE(DecodeBytes(ink, cmyk));
+    EXPECT_FALSE(ink.AlphaIsValid());
+    // Strips of three rows each, the last one short.
+    const Bytes strips = LibTiff([](TIFF* t) { Basic(t, 4, 10, 1, 8, PHOTOMETRIC_MINISBLACK); }, 10,
+                                 [](uint32_t r, auto& l) { std::fill(l.begin(), l.end(), static_cast<uint8_t>(r * 20)); });
+    CPixImageTIF striped;
+    ASSERT_TRUE(DecodeBytes(striped, strips));
+    for (long y : {0L, 4L, 9L})
+        EXPECT_EQ(Shown(striped, 3, y), RGB(y * 20, y * 20, y * 20)) << y;
     CPixImageTIF alpha, none;
     ASSERT_TRUE(DecodeBytes(alpha, unassociated));
     EXPECT_NEAR(alpha.AlphaGet(0, 0), 128, 1);
