@@ -31,7 +31,50 @@ constexpr TransitionRenderer kRenderers[TRANSITION_RENDERER_COUNT] = {
     RenderCrossFadeTransition, // Zoom
 };
 
+// How each kind brings the incoming slide in, indexed by kind id like the renderers.
+enum class IncomingRule : uint8_t {
+    Live,
+    Frozen,
+    LiveForParam1Of1,   // frozen otherwise (Fly: fly in frozen, fly out live)
+    FrozenForParam1Of1, // live otherwise (Door: open live, close frozen)
+    LiveForParam2Of1,   // frozen otherwise (Polygon: by its direction)
+};
+
+constexpr IncomingRule kIncoming[TRANSITION_RENDERER_COUNT] = {
+    IncomingRule::Live,               // Alpha
+    IncomingRule::Frozen,             // Accordion
+    IncomingRule::Live,               // Blinds
+    IncomingRule::Live,               // Circle
+    IncomingRule::Live,               // Clock
+    IncomingRule::Frozen,             // Cube fly
+    IncomingRule::Live,               // Diagonal sweep
+    IncomingRule::FrozenForParam1Of1, // Door
+    IncomingRule::Frozen,             // Flip
+    IncomingRule::LiveForParam1Of1,   // Fly
+    IncomingRule::LiveForParam2Of1,   // Polygon
+    IncomingRule::Frozen,             // Rotate in
+    IncomingRule::Live,               // Shutter
+    IncomingRule::Live,               // Spin
+    IncomingRule::Live,               // Sweep
+    IncomingRule::Frozen,             // Twist
+    IncomingRule::Live,               // Wipe
+    IncomingRule::Live,               // Zoom
+};
+
 } // namespace
+
+TransitionPass::Incoming GetTransitionIncoming(int32_t kind, const TransitionPass& pass) {
+    using Incoming = TransitionPass::Incoming;
+    if (kind < 0 || kind >= TRANSITION_RENDERER_COUNT) return Incoming::Live;
+    switch (kIncoming[kind]) {
+    case IncomingRule::Live: return Incoming::Live;
+    case IncomingRule::Frozen: return Incoming::Frozen;
+    case IncomingRule::LiveForParam1Of1: return pass.Param1() == 1 ? Incoming::Live : Incoming::Frozen;
+    case IncomingRule::FrozenForParam1Of1: return pass.Param1() == 1 ? Incoming::Frozen : Incoming::Live;
+    case IncomingRule::LiveForParam2Of1: return pass.Param2() == 1 ? Incoming::Live : Incoming::Frozen;
+    }
+    return Incoming::Live;
+}
 
 TransitionRenderer GetTransitionRenderer(int32_t kind) {
     if (kind < 0 || kind >= TRANSITION_RENDERER_COUNT) return nullptr;
