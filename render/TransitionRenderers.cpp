@@ -4,6 +4,11 @@
 #include "render/AlphaTransitionRenderer.h"
 #include "render/CrossFadeTransitionRenderer.h"
 #include "render/RenderJob.h"
+#include "render/transitions/CircleTransitionRenderer.h"
+#include "render/transitions/ClockTransitionRenderer.h"
+#include "render/transitions/DiagonalSweepTransitionRenderer.h"
+#include "render/transitions/ShutterTransitionRenderer.h"
+#include "render/transitions/SweepTransitionRenderer.h"
 
 namespace {
 
@@ -14,18 +19,18 @@ constexpr TransitionRenderer kRenderers[TRANSITION_RENDERER_COUNT] = {
     RenderAlphaTransition,     // Alpha
     RenderCrossFadeTransition, // Accordion
     RenderCrossFadeTransition, // Blinds
-    RenderCrossFadeTransition, // Circle
-    RenderCrossFadeTransition, // Clock
+    RenderCircleTransition, // Circle
+    RenderClockTransition, // Clock
     RenderCrossFadeTransition, // Cube fly
-    RenderCrossFadeTransition, // Diagonal sweep
+    RenderDiagonalSweepTransition, // Diagonal sweep
     RenderCrossFadeTransition, // Door
     RenderCrossFadeTransition, // Flip
     RenderCrossFadeTransition, // Fly
     RenderCrossFadeTransition, // Polygon
     RenderCrossFadeTransition, // Rotate in
-    RenderCrossFadeTransition, // Shutter
+    RenderShutterTransition, // Shutter
     RenderCrossFadeTransition, // Spin
-    RenderCrossFadeTransition, // Sweep
+    RenderSweepTransition, // Sweep
     RenderCrossFadeTransition, // Twist
     RenderCrossFadeTransition, // Wipe
     RenderCrossFadeTransition, // Zoom
