@@ -4,11 +4,15 @@
 #include "render/AlphaTransitionRenderer.h"
 #include "render/CrossFadeTransitionRenderer.h"
 #include "render/RenderJob.h"
+#include "render/transitions/AccordionTransitionRenderer.h"
+#include "render/transitions/BlindsTransitionRenderer.h"
 #include "render/transitions/CircleTransitionRenderer.h"
 #include "render/transitions/ClockTransitionRenderer.h"
 #include "render/transitions/DiagonalSweepTransitionRenderer.h"
 #include "render/transitions/ShutterTransitionRenderer.h"
 #include "render/transitions/SweepTransitionRenderer.h"
+#include "render/transitions/WipeTransitionRenderer.h"
+#include "render/transitions/ZoomTransitionRenderer.h"
 
 namespace {
 
@@ -16,24 +20,24 @@ namespace {
 // sweep, 7 Door, 8 Flip, 9 Fly, 10 Polygon, 11 Rotate in, 12 Shutter, 13 Spin, 14 Sweep,
 // 15 Twist, 16 Wipe, 17 Zoom.
 constexpr TransitionRenderer kRenderers[TRANSITION_RENDERER_COUNT] = {
-    RenderAlphaTransition,     // Alpha
-    RenderCrossFadeTransition, // Accordion
-    RenderCrossFadeTransition, // Blinds
-    RenderCircleTransition, // Circle
-    RenderClockTransition, // Clock
-    RenderCrossFadeTransition, // Cube fly
+    RenderAlphaTransition,         // Alpha
+    RenderAccordionTransition,     // Accordion
+    RenderBlindsTransition,        // Blinds
+    RenderCircleTransition,        // Circle
+    RenderClockTransition,         // Clock
+    RenderCrossFadeTransition,     // Cube fly
     RenderDiagonalSweepTransition, // Diagonal sweep
-    RenderCrossFadeTransition, // Door
-    RenderCrossFadeTransition, // Flip
-    RenderCrossFadeTransition, // Fly
-    RenderCrossFadeTransition, // Polygon
-    RenderCrossFadeTransition, // Rotate in
-    RenderShutterTransition, // Shutter
-    RenderCrossFadeTransition, // Spin
-    RenderSweepTransition, // Sweep
-    RenderCrossFadeTransition, // Twist
-    RenderCrossFadeTransition, // Wipe
-    RenderCrossFadeTransition, // Zoom
+    RenderCrossFadeTransition,     // Door
+    RenderCrossFadeTransition,     // Flip
+    RenderCrossFadeTransition,     // Fly
+    RenderCrossFadeTransition,     // Polygon
+    RenderCrossFadeTransition,     // Rotate in
+    RenderShutterTransition,       // Shutter
+    RenderCrossFadeTransition,     // Spin
+    RenderSweepTransition,         // Sweep
+    RenderCrossFadeTransition,     // Twist
+    RenderWipeTransition,          // Wipe
+    RenderZoomTransition,          // Zoom
 };
 
 // How each kind brings the incoming slide in, indexed by kind id like the renderers.
@@ -72,11 +76,16 @@ TransitionPass::Incoming GetTransitionIncoming(int32_t kind, const TransitionPas
     using Incoming = TransitionPass::Incoming;
     if (kind < 0 || kind >= TRANSITION_RENDERER_COUNT) return Incoming::Live;
     switch (kIncoming[kind]) {
-    case IncomingRule::Live: return Incoming::Live;
-    case IncomingRule::Frozen: return Incoming::Frozen;
-    case IncomingRule::LiveForParam1Of1: return pass.Param1() == 1 ? Incoming::Live : Incoming::Frozen;
-    case IncomingRule::FrozenForParam1Of1: return pass.Param1() == 1 ? Incoming::Frozen : Incoming::Live;
-    case IncomingRule::LiveForParam2Of1: return pass.Param2() == 1 ? Incoming::Live : Incoming::Frozen;
+    case IncomingRule::Live:
+        return Incoming::Live;
+    case IncomingRule::Frozen:
+        return Incoming::Frozen;
+    case IncomingRule::LiveForParam1Of1:
+        return pass.Param1() == 1 ? Incoming::Live : Incoming::Frozen;
+    case IncomingRule::FrozenForParam1Of1:
+        return pass.Param1() == 1 ? Incoming::Frozen : Incoming::Live;
+    case IncomingRule::LiveForParam2Of1:
+        return pass.Param2() == 1 ? Incoming::Live : Incoming::Frozen;
     }
     return Incoming::Live;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,17 +63,28 @@ public:
     uint8_t At(int32_t k, int32_t x, int32_t y) const { return Frame(k)[Index(x, y)]; }
     size_t Index(int32_t x, int32_t y) const { return static_cast<size_t>(y) * static_cast<size_t>(m_w) + x; }
 
+    // Pixels whose luma lies in the old texture's range, in the new one's, or is the background:
+    // a picture moved or stretched stays in its range, a blend of the two falls between them.
     PixelShares Shares(int32_t k) const {
+        const auto [oldLo, oldHi] = std::minmax_element(oldY.begin(), oldY.end());
+        const auto [newLo, newHi] = std::minmax_element(newY.begin(), newY.end());
         const Plane& f = Frame(k);
         PixelShares s;
-        for (size_t i = 0; i < f.size(); ++i) {
-            if (f[i] == oldY[i]) s.old += 1;
-            else if (f[i] == newY[i]) s.fresh += 1;
-            else if (f[i] == background) s.background += 1;
+        for (const uint8_t v : f) {
+            if (v >= *oldLo && v <= *oldHi) s.old += 1;
+            else if (v >= *newLo && v <= *newHi) s.fresh += 1;
+            else if (v == background) s.background += 1;
         }
         const double n = static_cast<double>(f.size());
         s.old /= n, s.fresh /= n, s.background /= n;
         return s;
+    }
+    // Share of the frame's pixels exactly equal to the new picture's.
+    double ExactNewShare(int32_t k) const {
+        const Plane& f = Frame(k);
+        size_t same = 0;
+        for (size_t i = 0; i < f.size(); ++i) same += f[i] == newY[i];
+        return static_cast<double>(same) / static_cast<double>(f.size());
     }
     bool IsOld(int32_t k, int32_t x, int32_t y) const { return At(k, x, y) == oldY[Index(x, y)]; }
     bool IsNew(int32_t k, int32_t x, int32_t y) const { return At(k, x, y) == newY[Index(x, y)]; }

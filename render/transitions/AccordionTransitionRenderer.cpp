@@ -1,0 +1,133 @@
+#include "render/transitions/AccordionTransitionRenderer.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "model/TransitionSetting.h"
+#include "platform/gdiplus/SolidBrush.h"
+#include "render/RenderJob.h"
+#include "render/TransitionPass.h"
+#include "render/TransitionRenderers.h"
+#include "render/transitions/StripLayout.h"
+
+using namespace Gdiplus;
+
+namespace {
+
+constexpr int32_t kStrips = 6;
+constexpr REAL kSkew = 0.2f; // of the height
+
+using Corners = PointF[3]; // upper-left, upper-right, lower-left
+
+// An odd strip, shaded every frame: refilled from its picture, then darkened.
+struct ShadedStrip {
+    std::unique_ptr<Bitmap> bitmap;
+    std::unique_ptr<Graphics> graphics;
+};
+
+struct Fold {
+    Strip strip;
+    Corners oldAt;
+    Corners newAt;
+    ShadedStrip oldShaded, newShaded; // odd strips only
+};
+
+// Moves a parallelogram by the offsets of its two edges; the skewed corners move by `skew`.
+void Move(Corners& c, REAL left, REAL right, bool even, REAL skew) {
+    c[0].X += left;
+    c[2].X = c[0].X;
+    c[1].X += right;
+    if (even) {
+        c[1].Y += skew;
+    } else {
+        c[0].Y += skew;
+        c[2].Y += skew;
+    }
+}
+
+ShadedStrip MakeShaded(const Strip& s) {
+    ShadedStrip shaded;
+    shaded.bitmap = std::make_unique<Bitmap>(s.width, s.height, PixelFormat24bppRGB);
+    shaded.graphics = std::make_unique<Graphics>(shaded.bitmap.get());
+    return shaded;
+}
+
+void Shade(ShadedStrip& shaded, const Strip& s, Bitmap* picture, const SolidBrush& brush) {
+    if (!picture) return;
+    shaded.graphics->DrawImage(picture, static_cast<REAL>(-s.x), 0.0f);
+    shaded.graphics->FillRectangle(&brush, 0, 0, s.width, s.height);
+}
+
+} // namespace
+
+int32_t RenderAccordionTransition(RenderJob& job) {
+    TransitionPass pass(job);
+    Graphics* g = pass.FrameGraphics();
+    const int32_t frames = pass.TransitionFrames();
+    const int32_t w = pass.Width(), h = pass.Height();
+    const bool fromRight = pass.Param1() == 1;
+    const auto t = static_cast<REAL>(frames);
+    const REAL hf = static_cast<REAL>(h);
+
+    std::array<Fold, kStrips> folds;
+    // Edge offsets per frame: the old strips move to the far edge, the new ones from the near one.
+    std::array<REAL, kStrips + 1> oldOffset{}, newOffset{};
+    REAL shadeStep = 0, skewStep = 0;
+    if (frames > 0) {
+        std::array<REAL, kStrips> speed{};
+        for (int32_t i = 0; i < kStrips; ++i) {
+            folds[i].strip = LayStrip(w, h, kStrips, i);
+            speed[i] = static_cast<REAL>(folds[i].strip.width) / t;
+        }
+        for (int32_t i = 0; i <= kStrips; ++i) {
+            REAL before = 0, after = 0;
+            for (int32_t j = 0; j < i; ++j)
+                before += speed[j];
+            for (int32_t j = i; j < kStrips; ++j)
+                after += speed[j];
+            oldOffset[i] = fromRight ? -before : after;
+            newOffset[i] = fromRight ? -after : before;
+        }
+        const REAL start = fromRight ? static_cast<REAL>(w) : 0.0f;
+        for (int32_t i = 0; i < kStrips; ++i) {
+            Fold& f = folds[i];
+            const auto x = static_cast<REAL>(f.strip.x), right = static_cast<REAL>(f.strip.x + f.strip.width);
+            f.oldAt[0] = PointF(x, 0), f.oldAt[1] = PointF(right, 0), f.oldAt[2] = PointF(x, hf);
+            if (i % 2 == 0)
+                f.newAt[0] = PointF(start, 0), f.newAt[1] = PointF(start, kSkew * hf),
+                f.newAt[2] = PointF(start, hf);
+            else
+                f.newAt[0] = PointF(start, kSkew * hf), f.newAt[1] = PointF(start, 0),
+                f.newAt[2] = PointF(start, (1 + kSkew) * hf);
+            if (i % 2 == 1) f.oldShaded = MakeShaded(f.strip), f.newShaded = MakeShaded(f.strip);
+        }
+        shadeStep = 255.0f / t;
+        skewStep = kSkew * hf / t;
+    }
+    SolidBrush darken(Color(0, 0, 0, 0)), lighten(Color(0, 0, 0, 0));
+    return pass.Run(GetTransitionIncoming(TRANSITION_ACCORDION, pass), [&](int32_t k) {
+        if (!g) return;
+        const auto shade =
+            static_cast<BYTE>(std::min(static_cast<int32_t>(static_cast<REAL>(k + 1) * shadeStep), 255));
+        darken.SetColor(Color(shade, 0, 0, 0));
+        lighten.SetColor(Color(static_cast<BYTE>(255 - shade), 0, 0, 0));
+        g->Clear(pass.Background());
+        for (int32_t i = 0; i < kStrips; ++i) {
+            Fold& f = folds[i];
+            const bool even = i % 2 == 0;
+            Move(f.oldAt, oldOffset[i], oldOffset[i + 1], even, skewStep);
+            Move(f.newAt, newOffset[i], newOffset[i + 1], even, -skewStep);
+            if (even) {
+                f.strip.Draw(*g, pass.OldPicture(), f.oldAt);
+                f.strip.Draw(*g, pass.EffectFrame(), f.newAt);
+            } else {
+                // The old odd strips darken towards black, the new ones come out of it.
+                Shade(f.oldShaded, f.strip, pass.OldPicture(), darken);
+                Shade(f.newShaded, f.strip, pass.EffectFrame(), lighten);
+                g->DrawImage(f.oldShaded.bitmap.get(), f.oldAt, 3);
+                g->DrawImage(f.newShaded.bitmap.get(), f.newAt, 3);
+            }
+        }
+    });
+}
