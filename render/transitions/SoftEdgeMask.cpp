@@ -12,15 +12,15 @@ namespace {
 
 constexpr int32_t kNeverEntered = std::numeric_limits<int32_t>::max();
 
-// The opaque blend of old over new at opacity a (0..255), channel by channel.
+// The opaque blend of old over new at opacity a (0..255): red and blue in one word, green in
+// another, each divided by 255 exactly (rounded), so opacity 255 gives the old pixel and 0 the new.
 inline uint32_t Blend(uint32_t oldPx, uint32_t newPx, uint32_t a) {
     const uint32_t b = 255 - a;
-    uint32_t out = 0xFF000000u;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const uint32_t t = ((oldPx >> shift) & 0xFF) * a + ((newPx >> shift) & 0xFF) * b + 128;
-        out |= ((t + (t >> 8)) >> 8) << shift;
-    }
-    return out;
+    uint32_t rb = (oldPx & 0xFF00FFu) * a + (newPx & 0xFF00FFu) * b + 0x800080u;
+    uint32_t g = ((oldPx >> 8) & 0xFFu) * a + ((newPx >> 8) & 0xFFu) * b + 0x80u;
+    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
+    g = ((g + (g >> 8)) >> 8) & 0xFFu;
+    return 0xFF000000u | rb | (g << 8);
 }
 
 } // namespace
@@ -64,7 +64,7 @@ void SoftEdgeMask::IndexRows() {
 }
 
 void SoftEdgeMask::MakeOpacityTable(double decay) {
-    m_opacity.clear();
+    m_opacity.assign(1, 255);
     double opacity = 1.0;
     // Ages beyond the last sub-step never occur.
     for (size_t age = 0; age < m_thresholds.size(); ++age) {
@@ -73,6 +73,7 @@ void SoftEdgeMask::MakeOpacityTable(double decay) {
         if (a == 0) break;
         m_opacity.push_back(a);
     }
+    m_opacity.push_back(0);
 }
 
 int32_t SoftEdgeMask::Run(int32_t kind, int32_t subStepsPerFrame) {
@@ -87,29 +88,36 @@ void SoftEdgeMask::Compose(int64_t subSteps) {
     NativePixels newPx(m_pass.EffectFrame(), NativePixels::Access::Read);
     for (const NativePixels* p : {&out, &oldPx, &newPx})
         if (!p->IsValid() || p->Width() < m_width || p->Height() < m_height) return;
-    const int64_t fadedBefore = subSteps - static_cast<int64_t>(m_opacity.size());
+    // Pixels entered after `entered` are old; those entered at `faded` or before are new.
+    const auto entered = static_cast<int32_t>(std::clamp<int64_t>(subSteps, 0, kNeverEntered - 1));
+    const auto faded = static_cast<int32_t>(std::max<int64_t>(entered - (static_cast<int64_t>(m_opacity.size()) - 2), -1));
     // Rows wholly old or wholly new are copied; the alpha byte is set, as the frame may have one.
-    auto copy = [w = m_width](uint32_t* d, const uint32_t* s) {
+    auto copy = [w = m_width](uint32_t* __restrict d, const uint32_t* __restrict s) {
         for (int32_t x = 0; x < w; ++x) d[x] = s[x] | 0xFF000000u;
     };
+    const int32_t w = m_width;
+    const uint8_t* opacity = m_opacity.data();
     for (int32_t y = 0; y < m_height; ++y) {
-        uint32_t* d = out.Row(y);
-        const uint32_t* o = oldPx.Row(y);
-        const uint32_t* n = newPx.Row(y);
-        if (m_rowFirst[static_cast<size_t>(y)] > subSteps) {
+        uint32_t* __restrict d = out.Row(y);
+        const uint32_t* __restrict o = oldPx.Row(y);
+        const uint32_t* __restrict n = newPx.Row(y);
+        if (m_rowFirst[static_cast<size_t>(y)] > entered) {
             copy(d, o);
             continue;
         }
-        if (m_rowLast[static_cast<size_t>(y)] <= fadedBefore) {
+        if (m_rowLast[static_cast<size_t>(y)] <= faded) {
             copy(d, n);
             continue;
         }
-        const int32_t* entry = &m_entry[static_cast<size_t>(y) * static_cast<size_t>(m_width)];
-        for (int32_t x = 0; x < m_width; ++x) {
-            const int64_t e = entry[x];
-            if (e > subSteps) d[x] = o[x] | 0xFF000000u;
-            else if (e <= fadedBefore) d[x] = n[x] | 0xFF000000u;
-            else d[x] = Blend(o[x], n[x], m_opacity[static_cast<size_t>(subSteps - e)]);
+        // First each pixel as old or new, which vectorises; then the few in the fading band.
+        const int32_t* __restrict entry = &m_entry[static_cast<size_t>(y) * static_cast<size_t>(m_width)];
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t isOld = 0u - static_cast<uint32_t>(entry[x] > entered);
+            d[x] = (o[x] & isOld) | (n[x] & ~isOld) | 0xFF000000u;
+        }
+        for (int32_t x = 0; x < w; ++x) {
+            const int32_t e = entry[x];
+            if (e > faded && e <= entered) d[x] = Blend(o[x], n[x], opacity[entered - e + 1]);
         }
     }
 }

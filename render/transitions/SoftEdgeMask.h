@@ -66,6 +66,7 @@ private:
     std::vector<int32_t> m_entry;
     std::vector<int32_t> m_rowFirst; // earliest entry of each row
     std::vector<int32_t> m_rowLast;  // latest entry of each row
-    // Opacity (0..255) of a pixel entered `age` sub-steps before the last; 0 from the end on.
+    // Opacity (0..255) by slot: 255 for a pixel not entered yet, then for ages 0, 1, ... (the
+    // sub-steps since its entry) as long as it is above 0, then 0 for every older one.
     std::vector<uint8_t> m_opacity;
 };
