@@ -3,6 +3,7 @@
 // the nearest sound value.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 
 #include "model/TransitionSetting.h"
@@ -85,6 +86,14 @@ TEST(StripAndRevealMend, SoftEdgesLeaveNoResidueBehindTheBand) {
     ASSERT_EQ(f.Render(TRANSITION_SWEEP, 0, 40, 10, 12), 0);
     for (int32_t y = 0; y < 600; y += 10)
         for (int32_t x = 0; x < 600; x += 10) ASSERT_TRUE(f.IsNew(9, x, y)) << x << "," << y;
+    // In the band a pixel d behind the edge keeps 0.2 to the power d / width of the old picture.
+    const double edge = 5 * 840.0 / 10; // after frame 4 of 10, the edge travelling W + width
+    for (double d : {-10.0, 10.0, 20.0, 40.0, 60.0}) {
+        const auto x = static_cast<int32_t>(edge - d);
+        const double a = d < 0 ? 1.0 : std::pow(0.2, d / 40);
+        const size_t i = f.Index(x, 300);
+        EXPECT_NEAR(f.At(4, x, 300), a * f.oldY[i] + (1 - a) * f.newY[i], 2.5) << d;
+    }
     ASSERT_EQ(f.Render(TRANSITION_CIRCLE, 0, 80, 10, 12), 0);
     EXPECT_TRUE(f.IsNew(9, 400, 300));
     EXPECT_TRUE(f.IsNew(5, 400, 300));
