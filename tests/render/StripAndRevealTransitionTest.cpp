@@ -185,6 +185,14 @@ TEST(StripAndRevealTransition, AccordionUnfoldsFromTheNearEdge) {
         EXPECT_TRUE(f.IsNew(T - 1, x, H / 2)) << direction;
         EXPECT_FALSE(f.IsNew(2, direction == 0 ? W - 4 : 3, H / 2)) << direction;
     }
+    // Half way (frame 4 of 10, from the left): old strip 0 stands at x 400..467, its top edge
+    // sloping down to 0.1 H; new strip 1 at x 67..133, shaded half way out of black.
+    ASSERT_EQ(f.Render(TRANSITION_ACCORDION, 0, 0, T, S), 0);
+    EXPECT_EQ(f.At(4, 450, 41), f.background);
+    EXPECT_GE(f.At(4, 450, 49), *std::min_element(f.oldY.begin(), f.oldY.end()));
+    const double shaded = f.At(4, 100, H / 2), kept = 127.0 / 255;
+    EXPECT_GT(shaded, 16 + (*std::min_element(f.newY.begin(), f.newY.end()) - 16) * kept - 2);
+    EXPECT_LT(shaded, 16 + (*std::max_element(f.newY.begin(), f.newY.end()) - 16) * kept + 2);
 }
 
 TEST(StripAndRevealTransition, ZoomScalesAboutTheCentreAndFades) {
