@@ -1,5 +1,7 @@
 #include "render/transitions/ZoomTransitionRenderer.h"
 
+#include <memory>
+
 #include "model/TransitionSetting.h"
 #include "platform/gdiplus/ImageAttributes.h"
 #include "render/RenderJob.h"
@@ -15,7 +17,8 @@ enum ZoomMode : int32_t { ZoomIn = 0, ZoomOut = 1 };
 } // namespace
 
 int32_t RenderZoomTransition(RenderJob& job) {
-    TransitionPass pass(job);
+    // A 32-bit source takes the drawing layer's fast path for scaled drawing with an opacity.
+    TransitionPass pass(job, TransitionPass::OldCopy::Argb32);
     Graphics* g = pass.FrameGraphics();
     const int32_t frames = pass.TransitionFrames();
     const int32_t mode = pass.Param1();
@@ -32,6 +35,14 @@ int32_t RenderZoomTransition(RenderJob& job) {
         zoom = RectF(-2 * w, -2 * h, 5 * w, 5 * h);
         dx = 2 * w / t, dy = 2 * h / t;
     }
+    // The incoming slide is copied into a 32-bit bitmap before it is scaled, for the same reason.
+    std::unique_ptr<Bitmap> incoming;
+    std::unique_ptr<Graphics> incomingGraphics;
+    if (frames > 0 && mode == ZoomOut) {
+        incoming = std::make_unique<Bitmap>(pass.Width(), pass.Height(), PixelFormat32bppARGB);
+        incomingGraphics = std::make_unique<Graphics>(incoming.get());
+        incomingGraphics->SetCompositingMode(CompositingModeSourceCopy);
+    }
     ImageAttributes attributes;
     ColorMatrix matrix;
     auto drawZoomed = [&](Bitmap* picture, REAL alpha) {
@@ -47,8 +58,12 @@ int32_t RenderZoomTransition(RenderJob& job) {
             g->DrawImage(pass.EffectFrame(), 0, 0);
             drawZoomed(pass.OldPicture(), 0.85f * (1 - progress));
         } else {
+            // The old picture is opaque: copied, not blended.
+            g->SetCompositingMode(CompositingModeSourceCopy);
             g->DrawImage(pass.OldPicture(), 0, 0);
-            drawZoomed(pass.EffectFrame(), 0.85f * progress);
+            g->SetCompositingMode(CompositingModeSourceOver);
+            if (pass.EffectFrame()) incomingGraphics->DrawImage(pass.EffectFrame(), 0, 0);
+            drawZoomed(incoming.get(), 0.85f * progress);
         }
     });
 }
