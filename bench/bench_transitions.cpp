@@ -79,7 +79,6 @@ void BM_TransitionFrame(benchmark::State& state) {
         CEffectSetting& e = slide->m_Settings.m_Effect;
         e.m_nSingleEffectId = 8; // zoom centre in: the incoming slide moves
         e.m_pTransition = MakeTransition(kind, false);
-        if (getenv("P1")) e.m_pTransition->m_nParam1 = atoi(getenv("P1"));
         show.m_arrSlides.push_back(std::move(slide));
     }
     EncodeJob encode;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 
 #include "model/TransitionSetting.h"
-#include "platform/gdiplus/SolidBrush.h"
+#include "platform/gdiplus/NativePixels.h"
 #include "render/RenderJob.h"
 #include "render/TransitionPass.h"
 #include "render/TransitionRenderers.h"
+#include "render/transitions/ShearedStrip.h"
 #include "render/transitions/StripLayout.h"
 
 using namespace Gdiplus;
@@ -20,17 +20,10 @@ constexpr REAL kSkew = 0.2f; // of the height
 
 using Corners = PointF[3]; // upper-left, upper-right, lower-left
 
-// An odd strip, shaded every frame: refilled from its picture, then darkened.
-struct ShadedStrip {
-    std::unique_ptr<Bitmap> bitmap;
-    std::unique_ptr<Graphics> graphics;
-};
-
 struct Fold {
     Strip strip;
     Corners oldAt;
     Corners newAt;
-    ShadedStrip oldShaded, newShaded; // odd strips only
 };
 
 // Moves a parallelogram by the offsets of its two edges; the skewed corners move by `skew`.
@@ -44,19 +37,6 @@ void Move(Corners& c, REAL left, REAL right, bool even, REAL skew) {
         c[0].Y += skew;
         c[2].Y += skew;
     }
-}
-
-ShadedStrip MakeShaded(const Strip& s) {
-    ShadedStrip shaded;
-    shaded.bitmap = std::make_unique<Bitmap>(s.width, s.height, PixelFormat24bppRGB);
-    shaded.graphics = std::make_unique<Graphics>(shaded.bitmap.get());
-    return shaded;
-}
-
-void Shade(ShadedStrip& shaded, const Strip& s, Bitmap* picture, const SolidBrush& brush) {
-    if (!picture) return;
-    shaded.graphics->DrawImage(picture, static_cast<REAL>(-s.x), 0.0f);
-    shaded.graphics->FillRectangle(&brush, 0, 0, s.width, s.height);
 }
 
 } // namespace
@@ -100,34 +80,25 @@ int32_t RenderAccordionTransition(RenderJob& job) {
             else
                 f.newAt[0] = PointF(start, kSkew * hf), f.newAt[1] = PointF(start, 0),
                 f.newAt[2] = PointF(start, (1 + kSkew) * hf);
-            if (i % 2 == 1) f.oldShaded = MakeShaded(f.strip), f.newShaded = MakeShaded(f.strip);
         }
         shadeStep = 255.0f / t;
         skewStep = kSkew * hf / t;
     }
-    SolidBrush darken(Color(0, 0, 0, 0)), lighten(Color(0, 0, 0, 0));
     return pass.Run(GetTransitionIncoming(TRANSITION_ACCORDION, pass), [&](int32_t k) {
         if (!g) return;
-        const auto shade =
-            static_cast<BYTE>(std::min(static_cast<int32_t>(static_cast<REAL>(k + 1) * shadeStep), 255));
-        darken.SetColor(Color(shade, 0, 0, 0));
-        lighten.SetColor(Color(static_cast<BYTE>(255 - shade), 0, 0, 0));
+        const auto shade = static_cast<uint32_t>(std::min(static_cast<int32_t>(static_cast<REAL>(k + 1) * shadeStep), 255));
         g->Clear(pass.Background());
+        const NativePixels frame(job.m_pFrameBitmap, NativePixels::Access::ReadWrite);
+        const NativePixels oldPicture(pass.OldPicture(), NativePixels::Access::Read);
+        const NativePixels newPicture(pass.EffectFrame(), NativePixels::Access::Read);
         for (int32_t i = 0; i < kStrips; ++i) {
             Fold& f = folds[i];
             const bool even = i % 2 == 0;
             Move(f.oldAt, oldOffset[i], oldOffset[i + 1], even, skewStep);
             Move(f.newAt, newOffset[i], newOffset[i + 1], even, -skewStep);
-            if (even) {
-                f.strip.Draw(*g, pass.OldPicture(), f.oldAt);
-                f.strip.Draw(*g, pass.EffectFrame(), f.newAt);
-            } else {
-                // The old odd strips darken towards black, the new ones come out of it.
-                Shade(f.oldShaded, f.strip, pass.OldPicture(), darken);
-                Shade(f.newShaded, f.strip, pass.EffectFrame(), lighten);
-                g->DrawImage(f.oldShaded.bitmap.get(), f.oldAt, 3);
-                g->DrawImage(f.newShaded.bitmap.get(), f.newAt, 3);
-            }
+            // The old odd strips darken towards black by the shade, the new ones come out of it.
+            DrawShearedStrip(frame, oldPicture, f.strip, f.oldAt, even ? 255 : 255 - shade);
+            DrawShearedStrip(frame, newPicture, f.strip, f.newAt, even ? 255 : shade);
         }
     });
 }

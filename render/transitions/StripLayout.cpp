@@ -8,12 +8,6 @@ void Strip::Draw(Graphics& g, Bitmap* picture, const RectF& dest) const {
                     static_cast<REAL>(height), UnitPixel);
 }
 
-void Strip::Draw(Graphics& g, Bitmap* picture, const PointF (&dest)[3]) const {
-    if (picture)
-        g.DrawImage(picture, dest, 3, static_cast<REAL>(x), 0, static_cast<REAL>(width),
-                    static_cast<REAL>(height), UnitPixel);
-}
-
 Strip LayStrip(int32_t w, int32_t h, int32_t count, int32_t i) {
     const int32_t q = w / count, r = w % count;
     Strip s;

@@ -1,7 +1,6 @@
 // Vertical strips that share the frame width between them (Accordion, Blinds): with q = W div N
 // and r = W mod N, the first r strips are q + 1 wide and the others q, side by side from x = 0.
-// A strip is drawn straight from the whole picture by a source-rectangle draw, so no strip needs
-// a bitmap of its own.
+// A strip is drawn straight from the whole picture, so no strip needs a bitmap of its own.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +19,8 @@ struct Strip {
     Gdiplus::REAL Center() const {
         return static_cast<Gdiplus::REAL>(x) + 0.5f * static_cast<Gdiplus::REAL>(width);
     }
-    // The strip of `picture` stretched into a rectangle, or onto the parallelogram of three points.
+    // The strip of `picture` stretched into a rectangle.
     void Draw(Gdiplus::Graphics& g, Gdiplus::Bitmap* picture, const Gdiplus::RectF& dest) const;
-    void Draw(Gdiplus::Graphics& g, Gdiplus::Bitmap* picture, const Gdiplus::PointF (&dest)[3]) const;
 };
 
 // Strip i of `count` (count >= 1) across a w x h frame.
