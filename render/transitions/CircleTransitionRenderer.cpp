@@ -24,16 +24,10 @@ int32_t RenderCircleTransition(RenderJob& job) {
         const double t = travel / frames;
         m = SoftEdgeMask::SubSteps(t, w, h);
         const auto r = static_cast<float>(t / m);
-        const auto steps = static_cast<size_t>(frames) * static_cast<size_t>(m);
-        std::vector<float> radius;
-        radius.reserve(steps);
         if (direction == 0) {
             // The ellipse rectangle grows by r on every side from the centre.
-            float ellipseWidth = 0;
-            for (size_t j = 0; j < steps; ++j) {
-                ellipseWidth += 2 * r;
-                radius.push_back(ellipseWidth * 0.5f);
-            }
+            std::vector<float> radius = SoftEdgeMask::Travel(frames, m, 2 * r);
+            for (float& d : radius) d *= 0.5f;
             mask.Sweep(radius, SoftEdgeMask::Decay(r, width), [cx = w * 0.5, cy = h * 0.5](double x, double y) {
                 return std::hypot(x - cx, y - cy);
             });
@@ -43,6 +37,9 @@ int32_t RenderCircleTransition(RenderJob& job) {
             const auto outer = static_cast<float>(halfDiagonal);
             const int32_t cx = w / 2, cy = h / 2;
             float ellipseX = static_cast<float>(cx) - outer, ellipseWidth = 2 * outer;
+            const auto steps = static_cast<size_t>(frames) * static_cast<size_t>(m);
+            std::vector<float> radius;
+            radius.reserve(steps);
             for (size_t j = 0; j < steps; ++j) {
                 ellipseX += r;
                 ellipseWidth -= 2 * r;

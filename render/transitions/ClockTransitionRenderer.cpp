@@ -28,14 +28,7 @@ int32_t RenderClockTransition(RenderJob& job) {
         const float total = smooth ? sector * 1.05f : sector;
         const float step = total / static_cast<float>(frames) / static_cast<float>(m);
         const double decay = smooth ? std::pow(0.2, 1.0 / (15.0 * (fingers == 0 ? 1 : fingers))) : 0.0;
-        const auto steps = static_cast<size_t>(frames) * static_cast<size_t>(m);
-        std::vector<float> swept;
-        swept.reserve(steps);
-        float angle = 0;
-        for (size_t j = 0; j < steps; ++j) {
-            angle += step;
-            swept.push_back(angle);
-        }
+        const std::vector<float> swept = SoftEdgeMask::Travel(frames, m, step);
         // A pixel's reach is its angle clockwise from the nearest hand's start (12 o'clock for
         // the first); the hands' sectors never overlap, so none cancels another.
         const double cx = pass.Width() * 0.5, cy = pass.Height() * 0.5;

@@ -19,15 +19,8 @@ int32_t RenderDiagonalSweepTransition(RenderJob& job) {
         const double t = (width + 2.0 * w) / frames;
         m = SoftEdgeMask::SubSteps(t, w, h);
         const auto r = static_cast<float>(t / m);
-        const auto steps = static_cast<size_t>(frames) * static_cast<size_t>(m);
         // The leading edge's top point, measured from the corner it starts at.
-        std::vector<float> edge;
-        edge.reserve(steps);
-        float top = 0;
-        for (size_t j = 0; j < steps; ++j) {
-            top += r;
-            edge.push_back(top);
-        }
+        const std::vector<float> edge = SoftEdgeMask::Travel(frames, m, r);
         // The edge keeps the slope of the frame's other diagonal: W across per H down.
         const double slope = h > 0 ? static_cast<double>(w) / h : 0.0;
         mask.Sweep(edge, SoftEdgeMask::Decay(r, 3 * width), [fromRight, slope, w](double x, double y) {

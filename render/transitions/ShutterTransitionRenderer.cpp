@@ -22,15 +22,10 @@ int32_t RenderShutterTransition(RenderJob& job) {
         const double t = static_cast<double>(side) * overshoot / frames * 0.5;
         m = SoftEdgeMask::SubSteps(t, w, h);
         const auto r = static_cast<float>(t / m);
-        const auto steps = static_cast<size_t>(frames) * static_cast<size_t>(m);
-        std::vector<float> panel;
-        panel.reserve(steps);
-        float panelWidth = 0;
-        for (size_t j = 0; j < steps; ++j) {
-            panelWidth += 2 * r;
-            // Once the panels meet the whole frame is swept.
-            panel.push_back(panelWidth < static_cast<float>(side) * 0.5f ? panelWidth : SoftEdgeMask::kEverything);
-        }
+        // Each panel grows by 2r per sub-step; once the panels meet the whole frame is swept.
+        std::vector<float> panel = SoftEdgeMask::Travel(frames, m, 2 * r);
+        for (float& p : panel)
+            if (!(p < static_cast<float>(side) * 0.5f)) p = SoftEdgeMask::kEverything;
         // A pixel's reach is its distance from the nearer of the two edges the panels start at.
         mask.Sweep(panel, SoftEdgeMask::Decay(r, width), [direction, side](double x, double y) {
             const double p = direction == 0 ? x : y;

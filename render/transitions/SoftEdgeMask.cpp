@@ -41,6 +41,13 @@ double SoftEdgeMask::Decay(float subStepTravel, double width) {
     return std::pow(0.2, std::fabs(static_cast<double>(subStepTravel)) / width);
 }
 
+std::vector<float> SoftEdgeMask::Travel(int32_t frames, int32_t subSteps, float step) {
+    std::vector<float> positions(static_cast<size_t>(std::max(frames, 0)) * static_cast<size_t>(std::max(subSteps, 0)));
+    float position = 0;
+    for (float& p : positions) p = position += step;
+    return positions;
+}
+
 SoftEdgeMask::SoftEdgeMask(TransitionPass& pass)
     : m_pass(pass), m_width(std::max(pass.Width(), 0)), m_height(std::max(pass.Height(), 0)),
       m_entry(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), kNeverEntered),

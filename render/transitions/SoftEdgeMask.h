@@ -33,6 +33,10 @@ public:
     // 0.2 to the power (|r| / width); 0 (a hard edge) for a width of 0.
     static double Decay(float subStepTravel, double width);
 
+    // The positions after sub-steps 1..frames x subSteps of an edge leaving 0 by `step` per
+    // sub-step, added up in single precision.
+    static std::vector<float> Travel(int32_t frames, int32_t subSteps, float step);
+
     explicit SoftEdgeMask(TransitionPass& pass);
 
     // Sets the shape: thresholds for sub-steps 1..n (taken as a running maximum, as the swept

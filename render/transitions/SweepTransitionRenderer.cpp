@@ -27,15 +27,8 @@ int32_t RenderSweepTransition(RenderJob& job) {
         const double t = (side + width) / frames;
         m = SoftEdgeMask::SubSteps(t, w, h);
         const auto r = static_cast<float>(t / m);
-        const auto steps = static_cast<size_t>(frames) * static_cast<size_t>(m);
         // The clip rectangle's moving edge, measured from the side it starts at.
-        std::vector<float> edge;
-        edge.reserve(steps);
-        float position = 0;
-        for (size_t j = 0; j < steps; ++j) {
-            position += r;
-            edge.push_back(position);
-        }
+        const std::vector<float> edge = SoftEdgeMask::Travel(frames, m, r);
         const bool fromFar = direction == RightToLeft || direction == BottomToUp;
         mask.Sweep(edge, SoftEdgeMask::Decay(r, width), [across, fromFar, side](double x, double y) {
             const double p = across ? x : y;
