@@ -54,11 +54,32 @@ SoftEdgeMask::SoftEdgeMask(TransitionPass& pass)
       m_rowFirst(static_cast<size_t>(m_height), kNeverEntered), m_rowLast(static_cast<size_t>(m_height), kNeverEntered) {}
 
 void SoftEdgeMask::SetEntry(int32_t x, int32_t y, double reach) {
-    const auto it = std::lower_bound(m_thresholds.begin(), m_thresholds.end(), reach,
+    // Neighbouring pixels enter at nearby sub-steps: search outwards from the last answer.
+    const size_t n = m_thresholds.size();
+    auto below = [&](size_t i) { return static_cast<double>(m_thresholds[i]) < reach; };
+    size_t lo = 0, hi = n; // the first threshold not below the reach lies in [lo, hi]
+    size_t at = std::min(m_lastEntry, n);
+    if (at < n && below(at)) {
+        lo = at + 1;
+        for (size_t step = 1; lo < n && below(lo); step *= 2) {
+            at = lo;
+            lo = std::min(n, lo + step);
+        }
+        hi = lo, lo = at + 1;
+    } else {
+        hi = at;
+        for (size_t step = 1; hi > 0 && !below(hi - 1); step *= 2) {
+            at = hi;
+            hi = hi > step ? hi - step : 0;
+        }
+        lo = hi, hi = at;
+    }
+    const auto it = std::lower_bound(m_thresholds.begin() + static_cast<ptrdiff_t>(lo),
+                                     m_thresholds.begin() + static_cast<ptrdiff_t>(hi), reach,
                                      [](float threshold, double r) { return static_cast<double>(threshold) < r; });
-    if (it != m_thresholds.end())
-        m_entry[static_cast<size_t>(y) * static_cast<size_t>(m_width) + x] =
-            static_cast<int32_t>(it - m_thresholds.begin()) + 1;
+    m_lastEntry = static_cast<size_t>(it - m_thresholds.begin());
+    if (m_lastEntry < n)
+        m_entry[static_cast<size_t>(y) * static_cast<size_t>(m_width) + x] = static_cast<int32_t>(m_lastEntry) + 1;
 }
 
 void SoftEdgeMask::IndexRows() {

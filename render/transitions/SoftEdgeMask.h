@@ -66,6 +66,7 @@ private:
     int32_t m_width;
     int32_t m_height;
     std::vector<float> m_thresholds;
+    size_t m_lastEntry = 0; // where the last pixel's search ended
     // Per pixel the first sub-step (1-based) whose shape covers it; kNeverEntered when none does.
     std::vector<int32_t> m_entry;
     std::vector<int32_t> m_rowFirst; // earliest entry of each row
