@@ -31,6 +31,7 @@ TransitionPass::TransitionPass(RenderJob& job, OldCopy copy) : m_job(job) {
 
 int32_t TransitionPass::Param1() const { return m_pTransition ? m_pTransition->m_nParam1 : 0; }
 int32_t TransitionPass::Param2() const { return m_pTransition ? m_pTransition->m_nParam2 : 0; }
+bool TransitionPass::Flag2() const { return (static_cast<uint32_t>(Param2()) & 0xFFu) != 0; }
 
 Bitmap* TransitionPass::EffectFrame() const { return m_job.m_pAnimator ? m_job.m_pAnimator->EffectBitmap() : nullptr; }
 

@@ -49,6 +49,9 @@ public:
     const TransitionSetting* Transition() const { return m_pTransition; }
     int32_t Param1() const;
     int32_t Param2() const;
+    // The second parameter where it is a flag (Wipe's push, Clock's smooth): its low byte, set
+    // when non-zero, as the flag is stored in one byte.
+    bool Flag2() const;
     int32_t EffectId() const { return m_nEffectId; }
     const Gdiplus::Color& Background() const { return m_Background; }
     // The background colour with its alpha byte cleared: cleared piece bitmaps draw only their

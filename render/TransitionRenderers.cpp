@@ -4,6 +4,15 @@
 #include "render/AlphaTransitionRenderer.h"
 #include "render/CrossFadeTransitionRenderer.h"
 #include "render/RenderJob.h"
+#include "render/transitions/AccordionTransitionRenderer.h"
+#include "render/transitions/BlindsTransitionRenderer.h"
+#include "render/transitions/CircleTransitionRenderer.h"
+#include "render/transitions/ClockTransitionRenderer.h"
+#include "render/transitions/DiagonalSweepTransitionRenderer.h"
+#include "render/transitions/ShutterTransitionRenderer.h"
+#include "render/transitions/SweepTransitionRenderer.h"
+#include "render/transitions/WipeTransitionRenderer.h"
+#include "render/transitions/ZoomTransitionRenderer.h"
 
 namespace {
 
@@ -11,27 +20,75 @@ namespace {
 // sweep, 7 Door, 8 Flip, 9 Fly, 10 Polygon, 11 Rotate in, 12 Shutter, 13 Spin, 14 Sweep,
 // 15 Twist, 16 Wipe, 17 Zoom.
 constexpr TransitionRenderer kRenderers[TRANSITION_RENDERER_COUNT] = {
-    RenderAlphaTransition,     // Alpha
-    RenderCrossFadeTransition, // Accordion
-    RenderCrossFadeTransition, // Blinds
-    RenderCrossFadeTransition, // Circle
-    RenderCrossFadeTransition, // Clock
-    RenderCrossFadeTransition, // Cube fly
-    RenderCrossFadeTransition, // Diagonal sweep
-    RenderCrossFadeTransition, // Door
-    RenderCrossFadeTransition, // Flip
-    RenderCrossFadeTransition, // Fly
-    RenderCrossFadeTransition, // Polygon
-    RenderCrossFadeTransition, // Rotate in
-    RenderCrossFadeTransition, // Shutter
-    RenderCrossFadeTransition, // Spin
-    RenderCrossFadeTransition, // Sweep
-    RenderCrossFadeTransition, // Twist
-    RenderCrossFadeTransition, // Wipe
-    RenderCrossFadeTransition, // Zoom
+    RenderAlphaTransition,         // Alpha
+    RenderAccordionTransition,     // Accordion
+    RenderBlindsTransition,        // Blinds
+    RenderCircleTransition,        // Circle
+    RenderClockTransition,         // Clock
+    RenderCrossFadeTransition,     // Cube fly
+    RenderDiagonalSweepTransition, // Diagonal sweep
+    RenderCrossFadeTransition,     // Door
+    RenderCrossFadeTransition,     // Flip
+    RenderCrossFadeTransition,     // Fly
+    RenderCrossFadeTransition,     // Polygon
+    RenderCrossFadeTransition,     // Rotate in
+    RenderShutterTransition,       // Shutter
+    RenderCrossFadeTransition,     // Spin
+    RenderSweepTransition,         // Sweep
+    RenderCrossFadeTransition,     // Twist
+    RenderWipeTransition,          // Wipe
+    RenderZoomTransition,          // Zoom
+};
+
+// How each kind brings the incoming slide in, indexed by kind id like the renderers.
+enum class IncomingRule : uint8_t {
+    Live,
+    Frozen,
+    LiveForParam1Of1,   // frozen otherwise (Fly: fly in frozen, fly out live)
+    FrozenForParam1Of1, // live otherwise (Door: open live, close frozen)
+    LiveForParam2Of1,   // frozen otherwise (Polygon: by its direction)
+};
+
+constexpr IncomingRule kIncoming[TRANSITION_RENDERER_COUNT] = {
+    IncomingRule::Live,               // Alpha
+    IncomingRule::Frozen,             // Accordion
+    IncomingRule::Live,               // Blinds
+    IncomingRule::Live,               // Circle
+    IncomingRule::Live,               // Clock
+    IncomingRule::Frozen,             // Cube fly
+    IncomingRule::Live,               // Diagonal sweep
+    IncomingRule::FrozenForParam1Of1, // Door
+    IncomingRule::Frozen,             // Flip
+    IncomingRule::LiveForParam1Of1,   // Fly
+    IncomingRule::LiveForParam2Of1,   // Polygon
+    IncomingRule::Frozen,             // Rotate in
+    IncomingRule::Live,               // Shutter
+    IncomingRule::Live,               // Spin
+    IncomingRule::Live,               // Sweep
+    IncomingRule::Frozen,             // Twist
+    IncomingRule::Live,               // Wipe
+    IncomingRule::Live,               // Zoom
 };
 
 } // namespace
+
+TransitionPass::Incoming GetTransitionIncoming(int32_t kind, const TransitionPass& pass) {
+    using Incoming = TransitionPass::Incoming;
+    if (kind < 0 || kind >= TRANSITION_RENDERER_COUNT) return Incoming::Live;
+    switch (kIncoming[kind]) {
+    case IncomingRule::Live:
+        return Incoming::Live;
+    case IncomingRule::Frozen:
+        return Incoming::Frozen;
+    case IncomingRule::LiveForParam1Of1:
+        return pass.Param1() == 1 ? Incoming::Live : Incoming::Frozen;
+    case IncomingRule::FrozenForParam1Of1:
+        return pass.Param1() == 1 ? Incoming::Frozen : Incoming::Live;
+    case IncomingRule::LiveForParam2Of1:
+        return pass.Param2() == 1 ? Incoming::Live : Incoming::Frozen;
+    }
+    return Incoming::Live;
+}
 
 TransitionRenderer GetTransitionRenderer(int32_t kind) {
     if (kind < 0 || kind >= TRANSITION_RENDERER_COUNT) return nullptr;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "render/TransitionPass.h"
+
 struct RenderJob;
 
 using TransitionRenderer = int32_t (*)(RenderJob& job);
@@ -17,6 +19,11 @@ TransitionRenderer GetTransitionRenderer(int32_t kind);
 // True when the kind's table entry is a renderer of its own, not the stand-in cross-fade (false
 // for a kind outside the table). Replacing a stand-in entry makes it true.
 bool HasOwnTransitionRenderer(int32_t kind);
+
+// How the renderer of `kind` brings the incoming slide in for the pass's parameters: live, or
+// frozen at the end of the transition. Polygon, Door and Fly choose by a parameter; an unknown
+// parameter value counts as the kind's first value. Live for a kind outside the table.
+TransitionPass::Incoming GetTransitionIncoming(int32_t kind, const TransitionPass& pass);
 
 // Renders the slide set up in the context with the renderer of `kind`; a kind without a renderer
 // renders no frame and returns 0.

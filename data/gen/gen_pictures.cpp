@@ -1,10 +1,9 @@
 // Draws the pictures of the program folder: the two preview pictures of the effects page, the
-// demo sample pictures, the TV and menu backgrounds, the default picture and one drawn cover
-// picture per transition kind. Every picture is painted here from procedural shapes and noise
-// with fixed seeds, so two runs write the same files. The covers go to a folder of their own;
-// gen_covers copies into the program folder those of the kinds it cannot render yet.
+// demo sample pictures, the TV and menu backgrounds and the default picture. Every picture is
+// painted here from procedural shapes and noise with fixed seeds, so two runs write the same
+// files. The transition covers are rendered from the two preview pictures by gen_covers.
 //
-// Usage: gen_pictures <program folder> <cover folder>
+// Usage: gen_pictures <program folder>
 
 #include <algorithm>
 #include <cmath>
@@ -159,16 +158,6 @@ struct Canvas {
     Color& At(int x, int y) { return px[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
     Color At(int x, int y) const {
         return px[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-    }
-
-    // Bilinear sample at u, v in 0..1 (edges repeat).
-    Color Sample(float u, float v) const {
-        const float fx = Clamp01(u) * static_cast<float>(width - 1);
-        const float fy = Clamp01(v) * static_cast<float>(height - 1);
-        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
-        const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
-        const float tx = fx - static_cast<float>(x0), ty = fy - static_cast<float>(y0);
-        return Mix(Mix(At(x0, y0), At(x1, y0), tx), Mix(At(x0, y1), At(x1, y1), tx), ty);
     }
 
     // Mean of factor x factor blocks.
@@ -588,111 +577,6 @@ Color DefaultPicture(const View& w, float x, float v) {
     return c;
 }
 
-// ---- transition covers ------------------------------------------------------------------------
-
-// What a cover shows at (u, v): how much of the incoming picture, and where in it to look.
-struct CoverSample {
-    float mask;
-    float u, v;
-    float shade = 1.0f;
-};
-
-using CoverMask = std::function<CoverSample(float u, float v)>;
-
-// The incoming picture scaled by s around (cx, cy) and turned by angle; 0 outside it.
-CoverSample Placed(float u, float v, float cx, float cy, float s, float angle, float aspect) {
-    const float dx = (u - cx) * aspect, dy = v - cy;
-    const float ca = std::cos(-angle), sa = std::sin(-angle);
-    const float ru = (dx * ca - dy * sa) / aspect / s + 0.5f, rv = (dx * sa + dy * ca) / s + 0.5f;
-    const float inside = (ru >= 0.0f && ru <= 1.0f && rv >= 0.0f && rv <= 1.0f) ? 1.0f : 0.0f;
-    return {inside, ru, rv};
-}
-
-struct Cover {
-    const char* file;
-    CoverMask mask;
-};
-
-std::vector<Cover> Covers(float aspect) {
-    const auto step = [](float t, float edge) { return t < edge ? 1.0f : 0.0f; };
-    return {
-        {"random.jpg", [](float u, float v) {
-             const int32_t cx = static_cast<int32_t>(u * 8.0f), cy = static_cast<int32_t>(v * 6.0f);
-             return CoverSample{Rnd(cx, cy, 141) < 0.5f ? 1.0f : 0.0f, u, v};
-         }},
-        {"alpha.jpg", [](float u, float v) { return CoverSample{0.5f, u, v}; }},
-        {"accordion.jpg", [](float u, float v) {
-             // The incoming picture unfolding from the left in pleats, alternately lit and shaded.
-             if (u > 0.6f)
-                 return CoverSample{0.0f, u, v};
-             const float t = std::fmod(u * 10.0f, 1.0f);
-             const bool lit = static_cast<int>(u * 10.0f) % 2 == 0;
-             return CoverSample{1.0f, u / 0.6f, v, lit ? 1.1f - 0.3f * t : 0.65f + 0.3f * t};
-         }},
-        {"blinds.jpg", [step](float u, float v) { return CoverSample{step(std::fmod(v * 6.0f, 1.0f), 0.5f), u, v}; }},
-        {"circle.jpg", [aspect](float u, float v) {
-             return CoverSample{std::hypot((u - 0.5f) * aspect, v - 0.5f) < 0.32f ? 1.0f : 0.0f, u, v};
-         }},
-        {"clock.jpg", [aspect](float u, float v) {
-             const float angle = std::atan2((u - 0.5f) * aspect, 0.5f - v); // 0 at twelve, clockwise
-             return CoverSample{(angle >= 0.0f ? angle : angle + 2.0f * kPi) < 1.3f * kPi ? 1.0f : 0.0f, u, v};
-         }},
-        {"cubefly.jpg", [](float u, float v) {
-             // A cube face turning in from the right: a trapezoid narrowing to the right.
-             if (u < 0.45f || u > 0.95f)
-                 return CoverSample{0.0f, u, v};
-             const float t = (u - 0.45f) / 0.5f;
-             const float half = 0.42f - 0.14f * t;
-             return CoverSample{std::fabs(v - 0.5f) < half ? 1.0f : 0.0f, t, (v - 0.5f) / (2.0f * half) + 0.5f};
-         }},
-        {"diagonalsweep.jpg", [step](float u, float v) { return CoverSample{step(u + v, 1.0f), u, v}; }},
-        {"door.jpg", [](float u, float v) {
-             return CoverSample{std::fabs(u - 0.5f) < 0.28f ? 1.0f : 0.0f, u, v};
-         }},
-        {"flip.jpg", [](float u, float v) {
-             // Half way through the flip: the incoming picture narrowed to the middle.
-             const float half = 0.22f;
-             return CoverSample{std::fabs(u - 0.5f) < half ? 1.0f : 0.0f, (u - 0.5f) / (2.0f * half) + 0.5f, v};
-         }},
-        {"fly.jpg", [aspect](float u, float v) { return Placed(u, v, 0.62f, 0.60f, 0.6f, 0.0f, aspect); }},
-        {"polygon.jpg", [aspect](float u, float v) {
-             const float dx = (u - 0.5f) * aspect, dy = v - 0.5f;
-             const float angle = std::atan2(dy, dx), sector = 2.0f * kPi / 6.0f;
-             const float local = std::fmod(angle + 2.0f * kPi, sector) - sector / 2.0f;
-             const float r = 0.34f * std::cos(sector / 2.0f) / std::cos(local);
-             return CoverSample{std::hypot(dx, dy) < r ? 1.0f : 0.0f, u, v};
-         }},
-        {"rotatein.jpg", [aspect](float u, float v) { return Placed(u, v, 0.5f, 0.5f, 0.6f, 0.45f, aspect); }},
-        {"shutter.jpg", [step](float u, float v) { return CoverSample{step(std::fmod(u * 6.0f, 1.0f), 0.5f), u, v}; }},
-        {"spin.jpg", [aspect](float u, float v) {
-             const float angle = std::atan2(v - 0.5f, (u - 0.5f) * aspect) + kPi;
-             const bool blade = static_cast<int>(std::floor(angle / (kPi / 4.0f))) % 2 == 0;
-             return CoverSample{blade ? 1.0f : 0.0f, u, v};
-         }},
-        {"sweep.jpg", [](float u, float v) { return CoverSample{Smooth(0.62f, 0.42f, u), u, v}; }},
-        {"twist.jpg", [](float u, float v) {
-             return CoverSample{u < 0.5f + 0.14f * std::sin(v * 2.0f * kPi * 1.5f) ? 1.0f : 0.0f, u, v};
-         }},
-        {"wipe.jpg", [step](float u, float v) { return CoverSample{step(v, 0.5f), u, v}; }},
-        {"zoom.jpg", [aspect](float u, float v) { return Placed(u, v, 0.5f, 0.5f, 0.5f, 0.0f, aspect); }},
-    };
-}
-
-// Mixes the outgoing and the incoming picture through a kind's mask, drawn at three times the
-// cover size and shrunk for smooth edges.
-Canvas RenderCover(const Canvas& from, const Canvas& to, const CoverMask& mask) {
-    Canvas big(from.width, from.height);
-    ForEachRow(big.height, [&](int y) {
-        for (int x = 0; x < big.width; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(big.width);
-            const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(big.height);
-            const CoverSample s = mask(u, v);
-            big.At(x, y) = s.mask > 0.0f ? Mix(from.At(x, y), to.Sample(s.u, s.v) * s.shade, s.mask) : from.At(x, y);
-        }
-    });
-    return big.Shrink(3);
-}
-
 // ---- the program folder -----------------------------------------------------------------------
 
 struct Picture {
@@ -702,17 +586,14 @@ struct Picture {
     Color (*shader)(const View&, float, float);
 };
 
-constexpr int kCoverWidth = 120, kCoverHeight = 90;
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: gen_pictures <program folder> <cover folder>\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gen_pictures <program folder>\n");
         return 2;
     }
     const std::filesystem::path root = argv[1];
-    const std::filesystem::path coverFolder = argv[2];
     const Picture pictures[] = {
         {"menu_pic/0.jpg", 640, 480, PIXFORMAT_JPG, Lake},
         {"menu_pic/1.jpg", 640, 480, PIXFORMAT_JPG, Sunset},
@@ -731,11 +612,5 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const Picture& p : pictures)
         ok = Save(Render(p.width, p.height, p.shader), root / p.file, p.format) && ok;
-
-    // Covers show the two preview pictures half way through each kind of transition.
-    const Canvas from = Render(kCoverWidth * 3, kCoverHeight * 3, Lake);
-    const Canvas to = Render(kCoverWidth * 3, kCoverHeight * 3, Sunset);
-    for (const Cover& cover : Covers(static_cast<float>(kCoverWidth) / static_cast<float>(kCoverHeight)))
-        ok = Save(RenderCover(from, to, cover.mask), coverFolder / cover.file, PIXFORMAT_JPG) && ok;
     return ok ? 0 : 1;
 }

@@ -1,6 +1,5 @@
-# Pictures of the program folder (preview and sample pictures, backgrounds, the default picture)
-# and the drawn transition covers, painted by our own generator. The covers go to a folder of the
-# build tree; covers.cmake puts them into the program folder.
+# Pictures of the program folder (preview and sample pictures, backgrounds, the default picture),
+# painted by our own generator.
 include_guard(DIRECTORY)
 add_executable(gen_pictures ${CMAKE_CURRENT_LIST_DIR}/gen_pictures.cpp)
 target_link_libraries(gen_pictures PRIVATE imagelib Threads::Threads)
@@ -16,18 +15,10 @@ set(gen_pictures_files
     samples/01.jpg samples/02.jpg samples/03.jpg samples/04.jpg samples/05.png samples/06.jpg)
 list(TRANSFORM gen_pictures_files PREPEND ${PICREEL_PROGRAM_DIR}/ OUTPUT_VARIABLE gen_pictures_outputs)
 
-set(gen_pictures_cover_dir ${CMAKE_BINARY_DIR}/gen/drawn_covers)
-set(gen_pictures_cover_files)
-foreach(kind random alpha accordion blinds circle clock cubefly diagonalsweep door flip fly polygon
-             rotatein shutter spin sweep twist wipe zoom)
-    list(APPEND gen_pictures_cover_files ${kind}.jpg)
-endforeach()
-list(TRANSFORM gen_pictures_cover_files PREPEND ${gen_pictures_cover_dir}/ OUTPUT_VARIABLE gen_pictures_cover_outputs)
-
-add_custom_command(OUTPUT ${gen_pictures_outputs} ${gen_pictures_cover_outputs}
-    COMMAND gen_pictures ${PICREEL_PROGRAM_DIR} ${gen_pictures_cover_dir}
+add_custom_command(OUTPUT ${gen_pictures_outputs}
+    COMMAND gen_pictures ${PICREEL_PROGRAM_DIR}
     DEPENDS gen_pictures
     COMMENT "Generating program-folder pictures"
     VERBATIM)
-add_custom_target(gen_picture_data DEPENDS ${gen_pictures_outputs} ${gen_pictures_cover_outputs})
+add_custom_target(gen_picture_data DEPENDS ${gen_pictures_outputs})
 add_dependencies(program_data gen_picture_data)

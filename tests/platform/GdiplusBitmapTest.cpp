@@ -6,6 +6,7 @@
 #include "GdiplusTestUtil.h"
 #include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/Graphics.h"
+#include "platform/gdiplus/NativePixels.h"
 
 using namespace Gdiplus;
 using namespace gdiplus_test;
@@ -130,4 +131,34 @@ TEST(GdiplusBitmap, LockBits32ConvertsPremultipliedPixels) {
     ASSERT_EQ(bmp.UnlockBits(&data), Ok);
     EXPECT_TRUE(Near(PixelAt(bmp, 0, 0), Color::MakeARGB(128, 200, 80, 40), 1));
     EXPECT_EQ(PixelAt(bmp, 1, 0), 0u);
+}
+
+TEST(GdiplusBitmap, NativePixelsSeeDrawingAndAreSeenByIt) {
+    for (PixelFormat format : {PixelFormat24bppRGB, PixelFormat32bppARGB}) {
+        Bitmap bmp(6, 4, format);
+        {
+            Graphics g(&bmp);
+            g.Clear(Color(0xFF102030));
+        }
+        {
+            NativePixels px(&bmp, NativePixels::Access::ReadWrite);
+            ASSERT_TRUE(px.IsValid());
+            ASSERT_EQ(px.Width(), 6);
+            ASSERT_EQ(px.Height(), 4);
+            EXPECT_EQ(px.Row(3)[5] & 0xFFFFFFu, 0x102030u);
+            px.Row(2)[1] = 0xFFA0B0C0u;
+        }
+        EXPECT_EQ(PixelAt(bmp, 1, 2), 0xFFA0B0C0u);
+        // Drawing after the change starts from it.
+        Bitmap copy(6, 4, format);
+        Graphics g(&copy);
+        g.DrawImage(&bmp, 0, 0);
+        EXPECT_EQ(PixelAt(copy, 1, 2), 0xFFA0B0C0u);
+    }
+    Bitmap bad(0, 0, PixelFormat24bppRGB);
+    NativePixels none(&bad, NativePixels::Access::Read);
+    EXPECT_FALSE(none.IsValid());
+    EXPECT_EQ(none.Height(), 0);
+    NativePixels null(nullptr, NativePixels::Access::ReadWrite);
+    EXPECT_FALSE(null.IsValid());
 }

@@ -78,6 +78,7 @@ struct SlidePlan {
     int32_t transition = 1;
     int32_t kind = 0;
     int32_t param1 = 0;
+    int32_t param2 = 0;
 };
 
 inline std::unique_ptr<CSlideShow> MakeSlideshow(const TempDir& dir, const std::vector<SlidePlan>& plans) {
@@ -96,7 +97,10 @@ inline std::unique_ptr<CSlideShow> MakeSlideshow(const TempDir& dir, const std::
         e.m_nSingleEffectTime = plan.display;
         e.m_nTransitionTime = plan.transition;
         e.m_pTransition = MakeTransition(plan.kind, false);
-        if (e.m_pTransition) e.m_pTransition->m_nParam1 = plan.param1;
+        if (e.m_pTransition) {
+            e.m_pTransition->m_nParam1 = plan.param1;
+            e.m_pTransition->m_nParam2 = plan.param2;
+        }
         show->m_arrSlides.push_back(std::move(slide));
     }
     show->RecalcTiming();
