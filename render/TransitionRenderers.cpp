@@ -4,6 +4,14 @@
 #include "render/AlphaTransitionRenderer.h"
 #include "render/CrossFadeTransitionRenderer.h"
 #include "render/RenderJob.h"
+#include "render/transitions/CubeFlyTransitionRenderer.h"
+#include "render/transitions/DoorTransitionRenderer.h"
+#include "render/transitions/FlipTransitionRenderer.h"
+#include "render/transitions/FlyTransitionRenderer.h"
+#include "render/transitions/PolygonTransitionRenderer.h"
+#include "render/transitions/RotateInTransitionRenderer.h"
+#include "render/transitions/SpinTransitionRenderer.h"
+#include "render/transitions/TwistTransitionRenderer.h"
 
 namespace {
 
@@ -16,17 +24,17 @@ constexpr TransitionRenderer kRenderers[TRANSITION_RENDERER_COUNT] = {
     RenderCrossFadeTransition, // Blinds
     RenderCrossFadeTransition, // Circle
     RenderCrossFadeTransition, // Clock
-    RenderCrossFadeTransition, // Cube fly
+    RenderCubeFlyTransition, // Cube fly
     RenderCrossFadeTransition, // Diagonal sweep
-    RenderCrossFadeTransition, // Door
-    RenderCrossFadeTransition, // Flip
-    RenderCrossFadeTransition, // Fly
-    RenderCrossFadeTransition, // Polygon
-    RenderCrossFadeTransition, // Rotate in
+    RenderDoorTransition, // Door
+    RenderFlipTransition, // Flip
+    RenderFlyTransition, // Fly
+    RenderPolygonTransition, // Polygon
+    RenderRotateInTransition, // Rotate in
     RenderCrossFadeTransition, // Shutter
-    RenderCrossFadeTransition, // Spin
+    RenderSpinTransition, // Spin
     RenderCrossFadeTransition, // Sweep
-    RenderCrossFadeTransition, // Twist
+    RenderTwistTransition, // Twist
     RenderCrossFadeTransition, // Wipe
     RenderCrossFadeTransition, // Zoom
 };
