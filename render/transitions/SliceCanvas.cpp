@@ -27,7 +27,6 @@ SliceCanvas::SliceCanvas(int32_t width, int32_t height, Slices slices)
     m_canvas = std::make_unique<Bitmap>(m_width, m_height, PixelFormat32bppARGB);
     if (!m_canvas->IsValid()) return; // too large a frame: the canvas stays empty
     const size_t pixels = static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
-    m_pixels.assign(pixels, 0);
     m_pictures[Old].assign(pixels, 0);
     m_pictures[New].assign(pixels, 0);
 }
@@ -52,8 +51,21 @@ std::optional<float> SliceCanvas::TaperStep(float farEdge, float nearEdge) const
     return t;
 }
 
+bool SliceCanvas::Begin() {
+    if (m_pixels) return true;
+    if (!m_canvas || !m_canvas->IsValid()) return false;
+    const Rect rect(0, 0, m_width, m_height);
+    if (m_canvas->LockBits(&rect, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppPARGB, &m_lock) != Ok)
+        return false;
+    m_pixels = static_cast<uint32_t*>(m_lock.Scan0);
+    m_stride = static_cast<size_t>(m_lock.Stride) / 4;
+    return true;
+}
+
 void SliceCanvas::Clear(const Color& color) {
-    std::fill(m_pixels.begin(), m_pixels.end(), detail::Premultiply(color.GetValue()));
+    if (!Begin()) return;
+    const uint32_t value = detail::Premultiply(color.GetValue());
+    for (int32_t y = 0; y < m_height; ++y) std::fill_n(m_pixels + static_cast<size_t>(y) * m_stride, m_width, value);
 }
 
 void SliceCanvas::DrawSlices(Picture which, float t, bool fromEnd) {
@@ -68,32 +80,35 @@ void SliceCanvas::DrawSlices(Picture which, float t, bool fromEnd) {
 void SliceCanvas::DrawSlice(Picture which, int32_t l, float start, float length) {
     const std::vector<uint32_t>& picture = m_pictures[which];
     const int32_t len = SliceLength();
-    if (picture.empty() || l < 0 || l >= Count()) return;
+    if (l < 0 || l >= Count() || !Begin()) return;
     if (!std::isfinite(start) || !std::isfinite(length) || length < kMinLength) return;
     const double a = start, b = static_cast<double>(start) + length;
     if (b <= 0 || a >= len) return;
 
     const bool columns = m_slices == Slices::Columns;
-    const size_t step = columns ? static_cast<size_t>(m_width) : 1;
-    const size_t origin = columns ? static_cast<size_t>(l) : static_cast<size_t>(l) * static_cast<size_t>(m_width);
-    const uint32_t* src = picture.data() + origin;
-    uint32_t* dst = m_pixels.data() + origin;
+    const size_t srcStep = columns ? static_cast<size_t>(m_width) : 1, dstStep = columns ? m_stride : 1;
+    const uint32_t* src = picture.data() + (columns ? static_cast<size_t>(l) : static_cast<size_t>(l) * m_width);
+    uint32_t* dst = m_pixels + (columns ? static_cast<size_t>(l) : static_cast<size_t>(l) * m_stride);
     const double scale = len / static_cast<double>(length); // source pixels per canvas pixel
-    const double lastSource = len - 1;
-    auto source = [&](double pos) { return src[static_cast<size_t>(std::clamp(pos, 0.0, lastSource)) * step]; };
+    const int64_t lastSource = len - 1;
 
-    // Whole pixels inside [a, b), then the partly covered pixels at either end.
+    // Whole pixels inside [a, b), the source position stepped in 16.16 fixed point...
     const int32_t first = static_cast<int32_t>(std::clamp(std::ceil(a), 0.0, static_cast<double>(len)));
     const int32_t last = static_cast<int32_t>(std::clamp(std::floor(b), 0.0, static_cast<double>(len)));
-    double pos = (first + 0.5 - a) * scale;
-    for (int32_t p = first; p < last; ++p, pos += scale) dst[static_cast<size_t>(p) * step] = source(pos);
+    auto pos = static_cast<int64_t>(std::min((first + 0.5 - a) * scale, static_cast<double>(len)) * 65536);
+    const auto step = static_cast<int64_t>(scale * 65536);
+    for (int32_t p = first; p < last; ++p, pos += step)
+        dst[static_cast<size_t>(p) * dstStep] = src[static_cast<size_t>(std::min(pos >> 16, lastSource)) * srcStep];
+
+    // ...then the partly covered pixels at either end.
     auto blendEdge = [&](double p) {
         if (p < 0 || p >= len || (p >= first && p < last)) return; // outside, or drawn whole
         const double cover = std::min(p + 1, b) - std::max(p, a);
         if (cover <= 0) return;
-        const auto alpha = static_cast<uint32_t>(std::clamp(cover, 0.0, 1.0) * 256);
-        uint32_t& d = dst[static_cast<size_t>(p) * step];
-        d = Mix(source((p + 0.5 - a) * scale), d, alpha);
+        const auto alpha = static_cast<uint32_t>(std::min(cover, 1.0) * 256);
+        const auto from = static_cast<size_t>(std::clamp((p + 0.5 - a) * scale, 0.0, static_cast<double>(lastSource)));
+        uint32_t& d = dst[static_cast<size_t>(p) * dstStep];
+        d = Mix(src[from * srcStep], d, alpha);
     };
     const double head = std::floor(a), tail = std::floor(b);
     blendEdge(head);
@@ -101,12 +116,9 @@ void SliceCanvas::DrawSlice(Picture which, int32_t l, float start, float length)
 }
 
 Bitmap* SliceCanvas::Canvas() {
-    if (m_pixels.empty()) return m_canvas.get();
-    BitmapData data;
-    data.Scan0 = m_pixels.data();
-    data.Stride = m_width * 4;
-    const Rect rect(0, 0, m_width, m_height);
-    if (m_canvas->LockBits(&rect, ImageLockModeWrite | ImageLockModeUserInputBuf, PixelFormat32bppPARGB, &data) == Ok)
-        m_canvas->UnlockBits(&data);
+    if (m_pixels) {
+        m_canvas->UnlockBits(&m_lock);
+        m_pixels = nullptr;
+    }
     return m_canvas.get();
 }

@@ -4,8 +4,8 @@
 // holds a trapezoid, and the canvas is then drawn into a moving rectangle.
 //
 // The slices are kept as the picture's pixels (sized from the frame: any frame size, no table
-// limit) and drawn by one loop per frame instead of one drawing call per slice; a slice's ends
-// are blended by their pixel coverage.
+// limit) and drawn straight into the canvas's pixels by one loop per frame instead of one drawing
+// call per slice; a slice's ends are blended by their pixel coverage.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,7 @@ public:
     // near edge of zero, numbers that are not finite): the caller keeps the last canvas.
     std::optional<float> TaperStep(float farEdge, float nearEdge) const;
 
+    // Starts a canvas: every pixel the colour.
     void Clear(const Gdiplus::Color& color);
     // Every slice l with inset e_l = l x t (fromEnd false) or (count - l) x t (fromEnd true),
     // drawn into (e_l, length - 2 e_l) along its line.
@@ -49,10 +50,15 @@ public:
     Gdiplus::Bitmap* Canvas();
 
 private:
+    // Locks the canvas's pixels for drawing, once per canvas; false when there is no canvas.
+    bool Begin();
+
     int32_t m_width;
     int32_t m_height;
     Slices m_slices;
     std::vector<uint32_t> m_pictures[2]; // premultiplied pixels, row by row
-    std::vector<uint32_t> m_pixels;      // the canvas being drawn
     std::unique_ptr<Gdiplus::Bitmap> m_canvas;
+    Gdiplus::BitmapData m_lock;
+    uint32_t* m_pixels = nullptr; // the canvas's own pixels while it is being drawn
+    size_t m_stride = 0;          // in pixels
 };
