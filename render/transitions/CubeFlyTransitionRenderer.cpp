@@ -52,7 +52,8 @@ Cube DrawnBack(const Cube& start, bool oldFarIsHigh, float along, float across) 
 Cube StepsBetween(const Cube& from, const Cube& to, int32_t frames) {
     Cube s;
     auto steps = [&](const Edge& a, const Edge& b) {
-        return Edge{PerFrame(b.at - a.at, frames), PerFrame(b.from - a.from, frames), PerFrame(b.to - a.to, frames)};
+        return Edge{PerFrame(b.at - a.at, frames), PerFrame(b.from - a.from, frames),
+                    PerFrame(b.to - a.to, frames)};
     };
     s.low = steps(from.low, to.low);
     s.high = steps(from.high, to.high);
@@ -76,7 +77,8 @@ int32_t RenderCubeFlyTransition(RenderJob& job) {
     const int32_t frames = pass.TransitionFrames();
     const int32_t h1 = static_cast<int32_t>(static_cast<float>(frames) * 0.6f), h2 = frames - h1;
 
-    SliceCanvas canvas(pass.Width(), pass.Height(), rows ? SliceCanvas::Slices::Rows : SliceCanvas::Slices::Columns);
+    SliceCanvas canvas(pass.Width(), pass.Height(),
+                       rows ? SliceCanvas::Slices::Rows : SliceCanvas::Slices::Columns);
     canvas.TakeSlices(SliceCanvas::Old, pass.OldPicture());
     pass.Freeze();
     canvas.TakeSlices(SliceCanvas::New, pass.EffectFrame());
@@ -97,7 +99,8 @@ int32_t RenderCubeFlyTransition(RenderJob& job) {
         if (!t) return;
         canvas.Clear(pass.Background());
         canvas.DrawSlices(face, *t, fromEnd);
-        const RectF r = rows ? RectF(m.from, lo, m.Extent(), hi - lo) : RectF(lo, m.from, hi - lo, m.Extent());
+        const RectF r =
+            rows ? RectF(m.from, lo, m.Extent(), hi - lo) : RectF(lo, m.from, hi - lo, m.Extent());
         g->DrawImage(canvas.Canvas(), r);
     };
 

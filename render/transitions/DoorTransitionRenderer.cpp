@@ -1,23 +1,47 @@
 #include "render/transitions/DoorTransitionRenderer.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "render/RenderJob.h"
 #include "render/TransitionPass.h"
 #include "render/transitions/FrameSteps.h"
+#include "render/transitions/SliceCanvas.h"
 
 using namespace Gdiplus;
-using transition::Advance;
 using transition::PerFrame;
 
 namespace {
 
 enum DoorMode : int32_t { kOpen = 0, kClose = 1 };
 
-// Upper-left, upper-right and lower-left corner of a door; `moving` marks the corners that step.
+// A door's upper-left and upper-right corners; the one on the moving edge steps. Its lower-left
+// corner stays the frame height below the upper-left one.
 struct Door {
-    PointF corner[3];
-    bool moving[3];
+    PointF left, right;
+    bool leftMoves;
     PointF step;
+    void Advance() { transition::Advance(leftMoves ? left : right, step); }
 };
+
+// A door's left edge stays upright and as high as the frame, so the parallelogram is a column
+// shear: every frame column between its left and right edge shows one of the door's `count`
+// picture columns from `first`, starting on the sloping top edge.
+void DrawDoor(SliceCanvas& canvas, SliceCanvas::Picture picture, const Door& door, int32_t first,
+              int32_t count, float height) {
+    const PointF& left = door.left;
+    const PointF& right = door.right;
+    const float span = right.X - left.X;
+    if (!(span > 0) || count <= 0) return;
+    const float frameWidth = static_cast<float>(canvas.Count());
+    const auto from = static_cast<int32_t>(std::ceil(std::clamp(left.X - 0.5f, 0.0f, frameWidth)));
+    const auto to = static_cast<int32_t>(std::ceil(std::clamp(right.X - 0.5f, 0.0f, frameWidth)));
+    for (int32_t x = from; x < to; ++x) {
+        const float f = (static_cast<float>(x) + 0.5f - left.X) / span;
+        const int32_t u = std::clamp(static_cast<int32_t>(std::clamp(f, 0.0f, 1.0f) * count), 0, count - 1);
+        canvas.DrawSlice(picture, first + u, x, left.Y + f * (right.Y - left.Y), height);
+    }
+}
 
 } // namespace
 
@@ -31,37 +55,35 @@ int32_t RenderDoorTransition(RenderJob& job) {
 
     const float w = static_cast<float>(pass.Width()), h = static_cast<float>(pass.Height());
     const int32_t frames = pass.TransitionFrames();
-    const INT half = pass.Width() / 2;
+    const int32_t half = pass.Width() / 2;
     const float halfX = static_cast<float>(half);
-    Bitmap left(half, pass.Height(), PixelFormat24bppRGB), right(half, pass.Height(), PixelFormat24bppRGB);
-    const auto fill = [&](Bitmap* picture) {
-        if (!picture) return;
-        Graphics(&left).DrawImage(picture, 0, 0);
-        Graphics(&right).DrawImage(picture, -w * 0.5f, 0.0f);
-    };
+    SliceCanvas canvas(pass.Width(), pass.Height(), SliceCanvas::Slices::Columns);
 
     const float dx = PerFrame(0.5f * w, frames), dy = PerFrame(0.3f * h, frames);
     Door l, r;
     Bitmap* behind = nullptr;
+    SliceCanvas::Picture doors = SliceCanvas::Old;
     if (mode == kOpen) {
-        fill(pass.OldPicture());
+        canvas.TakeSlices(doors, pass.OldPicture());
         behind = pass.EffectFrame();
-        l = {{{0, 0}, {halfX, 0}, {0, h}}, {false, true, false}, {-dx, dy}};
-        r = {{{halfX, 0}, {w, 0}, {halfX, h}}, {true, false, true}, {dx, dy}};
+        l = {{0, 0}, {halfX, 0}, false, {-dx, dy}};
+        r = {{halfX, 0}, {w, 0}, true, {dx, dy}};
     } else {
         pass.Freeze();
-        fill(pass.EffectFrame()); // frozen: the same halves in every frame
+        doors = SliceCanvas::New;
+        canvas.TakeSlices(doors, pass.EffectFrame()); // frozen: the same halves in every frame
         behind = pass.OldPicture();
-        l = {{{0, 0}, {0, 0.3f * h}, {0, h}}, {false, true, false}, {dx, -dy}};
-        r = {{{w, 0.3f * h}, {w, 0}, {w, 1.3f * h}}, {true, false, true}, {-dx, -dy}};
+        l = {{0, 0}, {0, 0.3f * h}, false, {dx, -dy}};
+        r = {{w, 0.3f * h}, {w, 0}, true, {-dx, -dy}};
     }
 
     return pass.Run(incoming, [&](int32_t) {
-        for (Door* d : {&l, &r})
-            for (int i = 0; i < 3; ++i)
-                if (d->moving[i]) Advance(d->corner[i], d->step);
+        l.Advance();
+        r.Advance();
+        canvas.Clear(pass.TransparentBackground());
+        DrawDoor(canvas, doors, l, 0, half, h);
+        DrawDoor(canvas, doors, r, pass.Width() - half, half, h);
         if (behind) g->DrawImage(behind, 0, 0);
-        g->DrawImage(&left, l.corner, 3);
-        g->DrawImage(&right, r.corner, 3);
+        g->DrawImage(canvas.Canvas(), 0, 0);
     });
 }

@@ -17,7 +17,8 @@ struct Card {
     PointF p[4];
     PointF step[4];
     void Advance() {
-        for (int i = 0; i < 4; ++i) transition::Advance(p[i], step[i]);
+        for (int i = 0; i < 4; ++i)
+            transition::Advance(p[i], step[i]);
     }
 };
 
@@ -26,7 +27,9 @@ struct Card {
 // on the centre line; phase 2 starts edge-on with the sides exchanged and opens to the frame.
 Card PhaseStart(bool second, float w, float h) {
     if (!second) return {{{0, 0}, {w, 0}, {w, h}, {0, h}}, {}};
-    return {{{w * 0.5f, 0.35f * h}, {w * 0.5f, -0.15f * h}, {w * 0.5f, h + 0.15f * h}, {w * 0.5f, h - 0.35f * h}}, {}};
+    return {
+        {{w * 0.5f, 0.35f * h}, {w * 0.5f, -0.15f * h}, {w * 0.5f, h + 0.15f * h}, {w * 0.5f, h - 0.35f * h}},
+        {}};
 }
 
 void SetSteps(Card& card, bool second, float w, float h, int32_t frames) {
@@ -53,7 +56,8 @@ int32_t RenderFlipTransition(RenderJob& job) {
     const float w = static_cast<float>(horizontal ? pass.Height() : pass.Width());
     const float h = static_cast<float>(horizontal ? pass.Width() : pass.Height());
 
-    SliceCanvas canvas(pass.Width(), pass.Height(), horizontal ? SliceCanvas::Slices::Rows : SliceCanvas::Slices::Columns);
+    SliceCanvas canvas(pass.Width(), pass.Height(),
+                       horizontal ? SliceCanvas::Slices::Rows : SliceCanvas::Slices::Columns);
     canvas.TakeSlices(SliceCanvas::Old, pass.OldPicture());
     pass.Freeze();
     canvas.TakeSlices(SliceCanvas::New, pass.EffectFrame());

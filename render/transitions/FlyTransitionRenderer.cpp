@@ -62,7 +62,8 @@ int32_t RenderFlyTransition(RenderJob& job) {
     } else {
         const PointF centre(w * 0.5f, h * 0.5f);
         page = {{centre, centre, centre, centre},
-                {PerFrame(-0.25f * w, h1), PerFrame(0.25f * h, h1), PerFrame(-0.5f * w, h1), PerFrame(0.5f * h, h1)}};
+                {PerFrame(-0.25f * w, h1), PerFrame(0.25f * h, h1), PerFrame(-0.5f * w, h1),
+                 PerFrame(0.5f * h, h1)}};
     }
     Bitmap* shown = nullptr;
     return pass.Run(incoming, [&](int32_t k) {

@@ -45,7 +45,8 @@ int32_t RenderPolygonTransition(RenderJob& job) {
     TransitionPass pass(job);
     const int32_t direction = pass.Param2();
     // Flying in, the new picture's pieces are cut once from the frozen slide.
-    const auto incoming = direction == kFlyIn ? TransitionPass::Incoming::Frozen : TransitionPass::Incoming::Live;
+    const auto incoming =
+        direction == kFlyIn ? TransitionPass::Incoming::Frozen : TransitionPass::Incoming::Live;
     Graphics* g = pass.FrameGraphics();
     if ((direction != kFlyIn && direction != kFlyOut) || !g) return pass.Run(incoming, nullptr);
 
@@ -69,7 +70,8 @@ int32_t RenderPolygonTransition(RenderJob& job) {
         half.AddPie(pie, start, 180.0f);
         piece.region.Union(&half);
         const double heading = std::trunc(start + 90.0f) * std::numbers::pi / 180.0;
-        piece.velocity = PointF(speed * static_cast<float>(std::cos(heading)), speed * static_cast<float>(std::sin(heading)));
+        piece.velocity = PointF(speed * static_cast<float>(std::cos(heading)),
+                                speed * static_cast<float>(std::sin(heading)));
         start += sector;
     }
 
@@ -79,7 +81,8 @@ int32_t RenderPolygonTransition(RenderJob& job) {
         behind = pass.EffectFrame();
     } else {
         for (Piece& piece : pieces) {
-            piece.offset = PointF(static_cast<float>(frames) * piece.velocity.X, static_cast<float>(frames) * piece.velocity.Y);
+            piece.offset = PointF(static_cast<float>(frames) * piece.velocity.X,
+                                  static_cast<float>(frames) * piece.velocity.Y);
             piece.velocity = PointF(-piece.velocity.X, -piece.velocity.Y);
         }
         pass.Freeze();

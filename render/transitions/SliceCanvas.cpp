@@ -39,7 +39,8 @@ void SliceCanvas::TakeSlices(Picture which, Bitmap* picture) {
     BitmapData data;
     data.Scan0 = pixels.data();
     data.Stride = m_width * 4;
-    if (picture->LockBits(&rect, ImageLockModeRead | ImageLockModeUserInputBuf, PixelFormat32bppPARGB, &data) == Ok)
+    if (picture->LockBits(&rect, ImageLockModeRead | ImageLockModeUserInputBuf, PixelFormat32bppPARGB,
+                          &data) == Ok)
         picture->UnlockBits(&data);
 }
 
@@ -55,7 +56,8 @@ bool SliceCanvas::Begin() {
     if (m_pixels) return true;
     if (!m_canvas || !m_canvas->IsValid()) return false;
     const Rect rect(0, 0, m_width, m_height);
-    if (m_canvas->LockBits(&rect, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppPARGB, &m_lock) != Ok)
+    if (m_canvas->LockBits(&rect, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppPARGB, &m_lock) !=
+        Ok)
         return false;
     m_pixels = static_cast<uint32_t*>(m_lock.Scan0);
     m_stride = static_cast<size_t>(m_lock.Stride) / 4;
@@ -65,7 +67,8 @@ bool SliceCanvas::Begin() {
 void SliceCanvas::Clear(const Color& color) {
     if (!Begin()) return;
     const uint32_t value = detail::Premultiply(color.GetValue());
-    for (int32_t y = 0; y < m_height; ++y) std::fill_n(m_pixels + static_cast<size_t>(y) * m_stride, m_width, value);
+    for (int32_t y = 0; y < m_height; ++y)
+        std::fill_n(m_pixels + static_cast<size_t>(y) * m_stride, m_width, value);
 }
 
 void SliceCanvas::DrawSlices(Picture which, float t, bool fromEnd) {
@@ -77,18 +80,19 @@ void SliceCanvas::DrawSlices(Picture which, float t, bool fromEnd) {
     }
 }
 
-void SliceCanvas::DrawSlice(Picture which, int32_t l, float start, float length) {
+void SliceCanvas::DrawSlice(Picture which, int32_t l, int32_t line, float start, float length) {
     const std::vector<uint32_t>& picture = m_pictures[which];
     const int32_t len = SliceLength();
-    if (l < 0 || l >= Count() || !Begin()) return;
+    if (l < 0 || l >= Count() || line < 0 || line >= Count() || !Begin()) return;
     if (!std::isfinite(start) || !std::isfinite(length) || length < kMinLength) return;
     const double a = start, b = static_cast<double>(start) + length;
     if (b <= 0 || a >= len) return;
 
     const bool columns = m_slices == Slices::Columns;
     const size_t srcStep = columns ? static_cast<size_t>(m_width) : 1, dstStep = columns ? m_stride : 1;
-    const uint32_t* src = picture.data() + (columns ? static_cast<size_t>(l) : static_cast<size_t>(l) * m_width);
-    uint32_t* dst = m_pixels + (columns ? static_cast<size_t>(l) : static_cast<size_t>(l) * m_stride);
+    const uint32_t* src =
+        picture.data() + (columns ? static_cast<size_t>(l) : static_cast<size_t>(l) * m_width);
+    uint32_t* dst = m_pixels + (columns ? static_cast<size_t>(line) : static_cast<size_t>(line) * m_stride);
     const double scale = len / static_cast<double>(length); // source pixels per canvas pixel
     const int64_t lastSource = len - 1;
 
@@ -98,7 +102,8 @@ void SliceCanvas::DrawSlice(Picture which, int32_t l, float start, float length)
     auto pos = static_cast<int64_t>(std::min((first + 0.5 - a) * scale, static_cast<double>(len)) * 65536);
     const auto step = static_cast<int64_t>(scale * 65536);
     for (int32_t p = first; p < last; ++p, pos += step)
-        dst[static_cast<size_t>(p) * dstStep] = src[static_cast<size_t>(std::min(pos >> 16, lastSource)) * srcStep];
+        dst[static_cast<size_t>(p) * dstStep] =
+            src[static_cast<size_t>(std::min(pos >> 16, lastSource)) * srcStep];
 
     // ...then the partly covered pixels at either end.
     auto blendEdge = [&](double p) {
@@ -106,7 +111,8 @@ void SliceCanvas::DrawSlice(Picture which, int32_t l, float start, float length)
         const double cover = std::min(p + 1, b) - std::max(p, a);
         if (cover <= 0) return;
         const auto alpha = static_cast<uint32_t>(std::min(cover, 1.0) * 256);
-        const auto from = static_cast<size_t>(std::clamp((p + 0.5 - a) * scale, 0.0, static_cast<double>(lastSource)));
+        const auto from =
+            static_cast<size_t>(std::clamp((p + 0.5 - a) * scale, 0.0, static_cast<double>(lastSource)));
         uint32_t& d = dst[static_cast<size_t>(p) * dstStep];
         d = Mix(src[from * srcStep], d, alpha);
     };

@@ -43,8 +43,12 @@ public:
     // Every slice l with inset e_l = l x t (fromEnd false) or (count - l) x t (fromEnd true),
     // drawn into (e_l, length - 2 e_l) along its line.
     void DrawSlices(Picture which, float t, bool fromEnd);
-    // Slice l stretched into [start, start + length) along its line.
-    void DrawSlice(Picture which, int32_t l, float start, float length);
+    // Slice l stretched into [start, start + length) along its own line of the canvas, or along
+    // line `line`.
+    void DrawSlice(Picture which, int32_t l, float start, float length) {
+        DrawSlice(which, l, l, start, length);
+    }
+    void DrawSlice(Picture which, int32_t l, int32_t line, float start, float length);
 
     // The canvas bitmap holding what was drawn since the last Clear.
     Gdiplus::Bitmap* Canvas();

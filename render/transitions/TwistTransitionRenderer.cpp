@@ -61,7 +61,8 @@ int32_t RenderTwistTransition(RenderJob& job) {
             return std::isfinite(s) ? s : 0.0f;
         };
         canvas.Clear(pass.Background());
-        for (int32_t i = 0; i < b1; ++i) canvas.DrawSlice(before, i, 0, h);
+        for (int32_t i = 0; i < b1; ++i)
+            canvas.DrawSlice(before, i, 0, h);
         for (int32_t i = b1; i < b2; ++i) {
             const float s = squeezed(line - static_cast<float>(i));
             canvas.DrawSlice(before, i, middle - s, 2 * s);
@@ -70,7 +71,8 @@ int32_t RenderTwistTransition(RenderJob& job) {
             const float s = squeezed(static_cast<float>(i) - line);
             canvas.DrawSlice(after, i, middle - s, 2 * s);
         }
-        for (int32_t i = b3; i < width; ++i) canvas.DrawSlice(after, i, 0, h);
+        for (int32_t i = b3; i < width; ++i)
+            canvas.DrawSlice(after, i, 0, h);
         if (g) g->DrawImage(canvas.Canvas(), 0, 0);
     });
 }

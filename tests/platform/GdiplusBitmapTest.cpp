@@ -131,3 +131,17 @@ TEST(GdiplusBitmap, LockBits32ConvertsPremultipliedPixels) {
     EXPECT_TRUE(Near(PixelAt(bmp, 0, 0), Color::MakeARGB(128, 200, 80, 40), 1));
     EXPECT_EQ(PixelAt(bmp, 1, 0), 0u);
 }
+
+TEST(GdiplusBitmap, PremultipliedLockOfAnAlphaBitmapHandsOutItsOwnPixels) {
+    Bitmap bmp(3, 2, PixelFormat32bppARGB);
+    BitmapData data;
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppPARGB, &data), Ok);
+    void* const pixels = data.Scan0;
+    static_cast<uint32_t*>(data.Scan0)[data.Stride / 4 + 2] = 0x80402010u; // (2, 1), half opaque
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    EXPECT_TRUE(Near(PixelAt(bmp, 2, 1), Color::MakeARGB(128, 0x80, 0x40, 0x20), 1));
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), Ok);
+    EXPECT_EQ(data.Scan0, pixels);
+    EXPECT_EQ(static_cast<uint32_t*>(data.Scan0)[data.Stride / 4 + 2], 0x80402010u);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+}

@@ -22,7 +22,8 @@ using Frame = std::vector<uint8_t>;
 // The pictures are grey textures whose luma ranges do not meet, over a black background.
 class GeoRender {
 public:
-    GeoRender(const TempDir& dir, int32_t kind, int32_t p1, int32_t p2, int32_t w, int32_t h, int32_t t) : m_w(w) {
+    GeoRender(const TempDir& dir, int32_t kind, int32_t p1, int32_t p2, int32_t w, int32_t h, int32_t t)
+        : m_w(w) {
         const std::string oldPath = dir.File("old" + std::to_string(w) + ".bmp");
         const std::string newPath = dir.File("new" + std::to_string(w) + ".bmp");
         WritePicture(oldPath, w, h, [](int32_t x, int32_t y) { return Grey(60 + (x * 13 + y * 7) % 40); });
@@ -81,6 +82,7 @@ struct KindCase {
     std::vector<Probe> probes;
 };
 
+// clang-format off
 const std::vector<KindCase>& Cases() {
     static const std::vector<KindCase> cases = {
         {"polygon in", 10, 4, 0, true, 4, {{80, 60, Px::Old}, {2, 2, Px::New}}},
@@ -113,6 +115,7 @@ const std::vector<KindCase>& Cases() {
     };
     return cases;
 }
+// clang-format on
 
 class TransitionGeometryBTest : public ::testing::Test {
 protected:
@@ -166,7 +169,8 @@ TEST_F(TransitionGeometryBTest, SliceKindsServeFramesWiderThanTheirOldTables) {
 TEST_F(TransitionGeometryBTest, ShortTransitionsEndOnTheNewPicture) {
     // One frame: Spin's first half has none, Fly and Cube fly start their second from the first's end.
     for (const int32_t t : {0, 1, 2, 3}) {
-        for (const KindCase& c : Cases()) ExpectEndsOnNew(GeoRender(m_dir, c.kind, c.p1, c.p2, 64, 48, t), t, c.name);
+        for (const KindCase& c : Cases())
+            ExpectEndsOnNew(GeoRender(m_dir, c.kind, c.p1, c.p2, 64, 48, t), t, c.name);
     }
 }
 
@@ -197,7 +201,8 @@ TEST_F(TransitionGeometryBTest, UnknownValuesActAsTheFirstOrDrawNothingNew) {
     // A door or a flight of pieces in no known direction leaves the last frame up.
     for (const auto& [kind, p1, p2] : {std::tuple{7, 2, 0}, std::tuple{10, 4, 2}}) {
         const GeoRender r(m_dir, kind, p1, p2, 64, 48, 6);
-        for (int32_t k = 0; k < 6; ++k) EXPECT_EQ(r.frames[static_cast<size_t>(k)], r.m_old) << kind;
+        for (int32_t k = 0; k < 6; ++k)
+            EXPECT_EQ(r.frames[static_cast<size_t>(k)], r.m_old) << kind;
     }
 }
 
@@ -214,15 +219,20 @@ TEST(SliceCanvasTest, TaperAndSlicesStayFiniteAndInside) {
     canvas.TakeSlices(SliceCanvas::Old, &picture);
     canvas.Clear(Color(Color::Blue));
     canvas.DrawSlice(SliceCanvas::Old, 799, 300, 300);
-    for (const auto& [start, length] : {std::pair{NAN, 10.0f}, {0.0f, INFINITY}, {1e30f, 1e30f}, {-1e30f, 5.0f},
-                                        {10.0f, -5.0f}, {10.0f, 1e-9f}})
+    for (const auto& [start, length] : {std::pair{NAN, 10.0f},
+                                        {0.0f, INFINITY},
+                                        {1e30f, 1e30f},
+                                        {-1e30f, 5.0f},
+                                        {10.0f, -5.0f},
+                                        {10.0f, 1e-9f}})
         canvas.DrawSlice(SliceCanvas::Old, 0, start, length);
     canvas.DrawSlice(SliceCanvas::Old, 800, 0, 600);
     Gdiplus::Bitmap* b = canvas.Canvas();
     EXPECT_EQ(OpaquePixel(*b, 799, 299), 0xFF0000FFu);
     EXPECT_EQ(OpaquePixel(*b, 799, 300), 0xFFFF0000u);
     EXPECT_EQ(OpaquePixel(*b, 799, 599), 0xFFFF0000u);
-    for (int32_t y : {0, 300, 599}) EXPECT_EQ(OpaquePixel(*b, 0, y), 0xFF0000FFu) << y;
+    for (int32_t y : {0, 300, 599})
+        EXPECT_EQ(OpaquePixel(*b, 0, y), 0xFF0000FFu) << y;
 
     // The canvas rule: the far column is inset by (count - 1) x t = 79.9 at either end, its end
     // pixels covered by a tenth.
@@ -234,5 +244,6 @@ TEST(SliceCanvasTest, TaperAndSlicesStayFiniteAndInside) {
     EXPECT_EQ(OpaquePixel(*b, 799, 80), 0xFFFF0000u);
     EXPECT_EQ(OpaquePixel(*b, 799, 519), 0xFFFF0000u);
     EXPECT_EQ(OpaquePixel(*b, 799, 521), 0xFF0000FFu);
-    for (int32_t y : {79, 520}) EXPECT_NEAR(static_cast<int>((OpaquePixel(*b, 799, y) >> 16) & 0xFF), 26, 8) << y;
+    for (int32_t y : {79, 520})
+        EXPECT_NEAR(static_cast<int>((OpaquePixel(*b, 799, y) >> 16) & 0xFF), 26, 8) << y;
 }
