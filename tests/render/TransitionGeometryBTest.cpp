@@ -247,3 +247,37 @@ TEST(SliceCanvasTest, TaperAndSlicesStayFiniteAndInside) {
     for (int32_t y : {79, 520})
         EXPECT_NEAR(static_cast<int>((OpaquePixel(*b, 799, y) >> 16) & 0xFF), 26, 8) << y;
 }
+
+TEST(SliceCanvasTest, SlicesSampleTheirOwnPixelsAndStayOnTheirLine) {
+    using Gdiplus::Color;
+    EXPECT_EQ(SliceCanvas(0, 0, SliceCanvas::Slices::Columns).Count(), 0);
+    // Row y of the picture has blue y: a column shows where each canvas pixel samples from.
+    Gdiplus::Bitmap picture(4, 200, Gdiplus::PixelFormat24bppRGB);
+    for (int32_t y = 0; y < 200; ++y)
+        for (int32_t x = 0; x < 4; ++x)
+            picture.SetPixel(x, y, Color(0, 0, static_cast<uint8_t>(y)));
+    SliceCanvas columns(4, 200, SliceCanvas::Slices::Columns);
+    columns.TakeSlices(SliceCanvas::New, &picture);
+    columns.Clear(Color(Color::White));
+    columns.DrawSlice(SliceCanvas::New, 0, 0, 200);   // as it is
+    columns.DrawSlice(SliceCanvas::New, 1, 100, 100); // squeezed into the lower half
+    columns.DrawSlice(SliceCanvas::New, 2, 0, 1.5f);  // a pixel and a half
+    const auto blue = [&](int32_t x, int32_t y) {
+        return static_cast<int>(OpaquePixel(*columns.Canvas(), x, y) & 0xFF);
+    };
+    for (int32_t y : {0, 1, 99, 199})
+        EXPECT_EQ(blue(0, y), y);
+    for (int32_t j : {0, 1, 50, 99})
+        EXPECT_EQ(blue(1, 100 + j), 2 * j + 1);
+    EXPECT_EQ(blue(2, 0), 66);
+    EXPECT_NEAR(blue(2, 1), (255 + 199) / 2, 2); // half white, half the picture's last row
+
+    // A row reaching half a pixel past its end leaves the next row alone.
+    SliceCanvas rows(4, 200, SliceCanvas::Slices::Rows);
+    rows.TakeSlices(SliceCanvas::Old, &picture);
+    rows.Clear(Color(Color::White));
+    rows.DrawSlice(SliceCanvas::Old, 0, 0.25f, 4.0f);
+    rows.DrawSlice(SliceCanvas::Old, 2, 0.25f, 0.5f); // inside its first pixel
+    EXPECT_EQ(OpaquePixel(*rows.Canvas(), 0, 1), 0xFFFFFFFFu);
+    EXPECT_NEAR(static_cast<int>(OpaquePixel(*rows.Canvas(), 0, 2) >> 8 & 0xFF), 128, 2);
+}
