@@ -251,6 +251,7 @@ TEST(SliceCanvasTest, TaperAndSlicesStayFiniteAndInside) {
 TEST(SliceCanvasTest, SlicesSampleTheirOwnPixelsAndStayOnTheirLine) {
     using Gdiplus::Color;
     EXPECT_EQ(SliceCanvas(0, 0, SliceCanvas::Slices::Columns).Count(), 0);
+    EXPECT_EQ(SliceCanvas(0, 0, SliceCanvas::Slices::Rows).Count(), 0);
     // Row y of the picture has blue y: a column shows where each canvas pixel samples from.
     Gdiplus::Bitmap picture(4, 200, Gdiplus::PixelFormat24bppRGB);
     for (int32_t y = 0; y < 200; ++y)
@@ -277,7 +278,7 @@ TEST(SliceCanvasTest, SlicesSampleTheirOwnPixelsAndStayOnTheirLine) {
     rows.TakeSlices(SliceCanvas::Old, &picture);
     rows.Clear(Color(Color::White));
     rows.DrawSlice(SliceCanvas::Old, 0, 0.25f, 4.0f);
-    rows.DrawSlice(SliceCanvas::Old, 2, 0.25f, 0.5f); // inside its first pixel
+    rows.DrawSlice(SliceCanvas::Old, 2, 0.0f, 0.5f); // half its first pixel
     EXPECT_EQ(OpaquePixel(*rows.Canvas(), 0, 1), 0xFFFFFFFFu);
     EXPECT_NEAR(static_cast<int>(OpaquePixel(*rows.Canvas(), 0, 2) >> 8 & 0xFF), 128, 2);
 }
