@@ -107,8 +107,8 @@ const std::vector<KindCase>& Cases() {
         // The line at x = 80, the squeezed band 40..120.
         {"twist", 15, 0, 0, true, 4, {{20, 2, Px::New}, {140, 2, Px::Old}, {80, 60, Px::Back}, {60, 60, Px::New}, {60, 10, Px::Back}, {100, 60, Px::Old}, {100, 10, Px::Back}}},
         {"twist back", 15, 1, 0, true, 4, {{20, 2, Px::Old}, {140, 2, Px::New}, {60, 60, Px::Old}, {100, 60, Px::New}}},
-        // The common edge half-way, the old face's far edge drawn back by a sixth of the height.
-        {"cube up", 5, 0, 0, true, 4, {{80, 56, Px::Old}, {80, 64, Px::New}, {80, 14, Px::Back}, {3, 64, Px::Back}}},
+        // The common edge half-way, the old face's far edge drawn back to y = 20 and narrowed.
+        {"cube up", 5, 0, 0, true, 4, {{80, 56, Px::Old}, {80, 64, Px::New}, {80, 14, Px::Back}, {3, 64, Px::Back}, {80, 21, Px::Old}, {10, 21, Px::Back}}},
         {"cube down", 5, 1, 0, true, 4, {{80, 56, Px::New}, {80, 64, Px::Old}, {80, 106, Px::Back}, {3, 56, Px::Back}}},
         {"cube right", 5, 2, 0, true, 4, {{76, 60, Px::New}, {84, 60, Px::Old}, {140, 60, Px::Back}, {76, 2, Px::Back}}},
         {"cube left", 5, 3, 0, true, 4, {{76, 60, Px::Old}, {84, 60, Px::New}, {20, 60, Px::Back}, {84, 2, Px::Back}}},
@@ -193,7 +193,7 @@ TEST_F(TransitionGeometryBTest, UnknownValuesActAsTheFirstOrDrawNothingNew) {
     // Polygon's piece number is held to 1..9.
     const Same same[] = {{10, 11, 1, 9, 1}, {10, 1000000000, 0, 9, 0}, {10, 0, 1, 1, 1}, {10, -1, 0, 1, 0},
                          {8, 99, 0, 0, 0},  {11, 99, 0, 0, 0},         {9, 99, 0, 0, 0}, {15, 99, 0, 0, 0},
-                         {5, 99, 0, 0, 0},  {5, -1, 0, 0, 0}};
+                         {5, 99, 0, 0, 0},  {5, -1, 0, 0, 0},          {5, 4, 0, 0, 0}};
     for (const Same& s : same) {
         const GeoRender a(m_dir, s.kind, s.p1, s.p2, 64, 48, 6), b(m_dir, s.kind, s.asP1, s.asP2, 64, 48, 6);
         EXPECT_EQ(a.frames, b.frames) << s.kind << " " << s.p1;
