@@ -227,6 +227,8 @@ TEST(SliceCanvasTest, TaperAndSlicesStayFiniteAndInside) {
                                         {10.0f, 1e-9f}})
         canvas.DrawSlice(SliceCanvas::Old, 0, start, length);
     canvas.DrawSlice(SliceCanvas::Old, 800, 0, 600);
+    canvas.DrawSlice(SliceCanvas::Old, 0, 800, 0, 600);
+    canvas.TakeSlices(SliceCanvas::Old, nullptr);
     Gdiplus::Bitmap* b = canvas.Canvas();
     EXPECT_EQ(OpaquePixel(*b, 799, 299), 0xFF0000FFu);
     EXPECT_EQ(OpaquePixel(*b, 799, 300), 0xFFFF0000u);
