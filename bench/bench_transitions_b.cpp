@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchPhoto.h"
 #include "model/TransitionFactory.h"
 #include "model/TransitionSetting.h"
 #include "platform/gdiplus/Gdiplus.h"
@@ -25,7 +26,7 @@ namespace {
 
 constexpr int32_t kW = 720, kH = 480, kFrames = 30;
 
-// A 1280x960 picture with gradients and a checker, written once into a folder removed at exit.
+// The benchmarks' photo shrunk to 1280x960, written once into a folder removed at exit.
 struct PhotoFile {
     std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("bench_transitions_b_" + std::to_string(getpid()));
@@ -36,22 +37,10 @@ struct PhotoFile {
     }
     static std::string Write(const std::filesystem::path& folder) {
         std::filesystem::create_directories(folder);
-        const int32_t w = 1280, h = 960;
-        Gdiplus::Bitmap picture(w, h, Gdiplus::PixelFormat24bppRGB);
-        Gdiplus::BitmapData d;
-        const Gdiplus::Rect r(0, 0, w, h);
-        picture.LockBits(&r, Gdiplus::ImageLockModeWrite, Gdiplus::PixelFormat24bppRGB, &d);
-        for (int32_t y = 0; y < h; ++y) {
-            auto* row = static_cast<uint8_t*>(d.Scan0) + static_cast<ptrdiff_t>(y) * d.Stride;
-            for (int32_t x = 0; x < w; ++x) {
-                row[3 * x] = static_cast<uint8_t>(x * 255 / w);
-                row[3 * x + 1] = static_cast<uint8_t>(y * 255 / h + ((x / 16 + y / 16) % 2) * 30);
-                row[3 * x + 2] = static_cast<uint8_t>((x + y) * 128 / (w + h));
-            }
-        }
-        picture.UnlockBits(&d);
         const std::string file = (folder / "photo.bmp").string();
-        picture.Save(file, "image/bmp");
+        CPixImage photo;
+        BenchPhoto().QIShrink(1280, 960, &photo);
+        photo.Save(file.c_str(), PIXFORMAT_BMP);
         return file;
     }
 };
