@@ -130,7 +130,8 @@ Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, Bitmap
     lock.rect = r;
     lock.flags = flags;
     lock.format = format;
-    const bool direct = !(flags & ImageLockModeUserInputBuf) && format == PixelFormat32bppPARGB && HasAlpha(m_format);
+    const bool direct =
+        !(flags & ImageLockModeUserInputBuf) && format == PixelFormat32bppPARGB && HasAlpha(m_format);
     if (direct) {
         // The surface's own pixels are premultiplied ARGB already: no copy either way.
         cairo_surface_flush(m_surface.get());

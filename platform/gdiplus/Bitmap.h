@@ -51,9 +51,9 @@ public:
     // Without ImageLockModeUserInputBuf the buffer is the bitmap's own, Stride a multiple of 4;
     // with it the caller supplies Scan0 and Stride in `data` (a negative Stride lays rows
     // bottom-up). With ImageLockModeRead the buffer receives the pixels; with
-    // ImageLockModeWrite UnlockBits stores the buffer back. One lock at a time. A
-    // bitmap with alpha locked as 32bppPARGB without a caller's buffer hands out its own pixels
-    // (no copy; the caller keeps colours within alpha).
+    // ImageLockModeWrite UnlockBits stores the buffer back. One lock at a time. A bitmap with
+    // alpha locked as 32bppPARGB without a caller's buffer hands out its own pixels (no copy; the
+    // caller keeps colours within alpha).
     Status LockBits(const Rect* rect, UINT flags, PixelFormat format, BitmapData* data);
     Status UnlockBits(BitmapData* data);
 
