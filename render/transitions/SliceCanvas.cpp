@@ -25,15 +25,13 @@ SliceCanvas::SliceCanvas(int32_t width, int32_t height, Slices slices)
     : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_slices(slices) {
     if (m_width == 0 || m_height == 0) return;
     m_canvas = std::make_unique<Bitmap>(m_width, m_height, PixelFormat32bppARGB);
-    if (!m_canvas->IsValid()) return; // too large a frame: the canvas stays empty
-    const size_t pixels = static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
-    m_pictures[Old].assign(pixels, 0);
-    m_pictures[New].assign(pixels, 0);
 }
 
 void SliceCanvas::TakeSlices(Picture which, Bitmap* picture) {
+    if (!m_canvas || !m_canvas->IsValid()) return; // too large a frame: nothing is drawn
     std::vector<uint32_t>& pixels = m_pictures[which];
-    if (pixels.empty() || !picture || !picture->IsValid()) return;
+    pixels.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
+    if (!picture || !picture->IsValid()) return;
     const Rect rect(0, 0, std::min<INT>(m_width, static_cast<INT>(picture->GetWidth())),
                     std::min<INT>(m_height, static_cast<INT>(picture->GetHeight())));
     BitmapData data;
@@ -83,7 +81,7 @@ void SliceCanvas::DrawSlices(Picture which, float t, bool fromEnd) {
 void SliceCanvas::DrawSlice(Picture which, int32_t l, int32_t line, float start, float length) {
     const std::vector<uint32_t>& picture = m_pictures[which];
     const int32_t len = SliceLength();
-    if (l < 0 || l >= Count() || line < 0 || line >= Count() || !Begin()) return;
+    if (picture.empty() || l < 0 || l >= Count() || line < 0 || line >= Count() || !Begin()) return;
     if (!std::isfinite(start) || !std::isfinite(length) || length < kMinLength) return;
     const double a = start, b = static_cast<double>(start) + length;
     if (b <= 0 || a >= len) return;

@@ -228,7 +228,7 @@ TEST(SliceCanvasTest, TaperAndSlicesStayFiniteAndInside) {
         canvas.DrawSlice(SliceCanvas::Old, 0, start, length);
     canvas.DrawSlice(SliceCanvas::Old, 800, 0, 600);
     canvas.DrawSlice(SliceCanvas::Old, 0, 800, 0, 600);
-    canvas.TakeSlices(SliceCanvas::Old, nullptr);
+    canvas.TakeSlices(SliceCanvas::New, nullptr);
     Gdiplus::Bitmap* b = canvas.Canvas();
     EXPECT_EQ(OpaquePixel(*b, 799, 299), 0xFF0000FFu);
     EXPECT_EQ(OpaquePixel(*b, 799, 300), 0xFFFF0000u);
