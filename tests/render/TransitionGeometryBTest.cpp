@@ -265,6 +265,7 @@ TEST(SliceCanvasTest, SlicesSampleTheirOwnPixelsAndStayOnTheirLine) {
     columns.DrawSlice(SliceCanvas::New, 0, 0, 200);   // as it is
     columns.DrawSlice(SliceCanvas::New, 1, 100, 100); // squeezed into the lower half
     columns.DrawSlice(SliceCanvas::New, 2, 0, 1.5f);  // a pixel and a half
+    columns.DrawSlice(SliceCanvas::Old, 3, 0, 200);   // a picture never given draws nothing
     const auto blue = [&](int32_t x, int32_t y) {
         return static_cast<int>(OpaquePixel(*columns.Canvas(), x, y) & 0xFF);
     };
@@ -273,6 +274,7 @@ TEST(SliceCanvasTest, SlicesSampleTheirOwnPixelsAndStayOnTheirLine) {
     for (int32_t j : {0, 1, 50, 99})
         EXPECT_EQ(blue(1, 100 + j), 2 * j + 1);
     EXPECT_EQ(blue(2, 0), 66);
+    EXPECT_EQ(blue(3, 100), 255);
     EXPECT_NEAR(blue(2, 1), (255 + 199) / 2, 2); // half white, half the picture's last row
 
     // A row reaching half a pixel past its end leaves the next row alone.
