@@ -99,7 +99,6 @@ void BM_TransitionFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(RenderTransitionOfKind(job, kind));
     }
     state.SetItemsProcessed(state.iterations() * kFrames);
-    state.SetLabel(HasOwnTransitionRenderer(kind) ? "own" : "stand-in");
 }
 
 } // namespace

@@ -2,15 +2,22 @@
 
 #include "model/TransitionSetting.h"
 #include "render/AlphaTransitionRenderer.h"
-#include "render/CrossFadeTransitionRenderer.h"
 #include "render/RenderJob.h"
 #include "render/transitions/AccordionTransitionRenderer.h"
 #include "render/transitions/BlindsTransitionRenderer.h"
 #include "render/transitions/CircleTransitionRenderer.h"
 #include "render/transitions/ClockTransitionRenderer.h"
+#include "render/transitions/CubeFlyTransitionRenderer.h"
 #include "render/transitions/DiagonalSweepTransitionRenderer.h"
+#include "render/transitions/DoorTransitionRenderer.h"
+#include "render/transitions/FlipTransitionRenderer.h"
+#include "render/transitions/FlyTransitionRenderer.h"
+#include "render/transitions/PolygonTransitionRenderer.h"
+#include "render/transitions/RotateInTransitionRenderer.h"
 #include "render/transitions/ShutterTransitionRenderer.h"
+#include "render/transitions/SpinTransitionRenderer.h"
 #include "render/transitions/SweepTransitionRenderer.h"
+#include "render/transitions/TwistTransitionRenderer.h"
 #include "render/transitions/WipeTransitionRenderer.h"
 #include "render/transitions/ZoomTransitionRenderer.h"
 
@@ -25,17 +32,17 @@ constexpr TransitionRenderer kRenderers[TRANSITION_RENDERER_COUNT] = {
     RenderBlindsTransition,        // Blinds
     RenderCircleTransition,        // Circle
     RenderClockTransition,         // Clock
-    RenderCrossFadeTransition,     // Cube fly
+    RenderCubeFlyTransition,       // Cube fly
     RenderDiagonalSweepTransition, // Diagonal sweep
-    RenderCrossFadeTransition,     // Door
-    RenderCrossFadeTransition,     // Flip
-    RenderCrossFadeTransition,     // Fly
-    RenderCrossFadeTransition,     // Polygon
-    RenderCrossFadeTransition,     // Rotate in
+    RenderDoorTransition,          // Door
+    RenderFlipTransition,          // Flip
+    RenderFlyTransition,           // Fly
+    RenderPolygonTransition,       // Polygon
+    RenderRotateInTransition,      // Rotate in
     RenderShutterTransition,       // Shutter
-    RenderCrossFadeTransition,     // Spin
+    RenderSpinTransition,          // Spin
     RenderSweepTransition,         // Sweep
-    RenderCrossFadeTransition,     // Twist
+    RenderTwistTransition,         // Twist
     RenderWipeTransition,          // Wipe
     RenderZoomTransition,          // Zoom
 };
@@ -46,7 +53,7 @@ enum class IncomingRule : uint8_t {
     Frozen,
     LiveForParam1Of1,   // frozen otherwise (Fly: fly in frozen, fly out live)
     FrozenForParam1Of1, // live otherwise (Door: open live, close frozen)
-    LiveForParam2Of1,   // frozen otherwise (Polygon: by its direction)
+    FrozenForParam2Of0, // live otherwise (Polygon: fly in frozen, fly out or unknown live)
 };
 
 constexpr IncomingRule kIncoming[TRANSITION_RENDERER_COUNT] = {
@@ -60,7 +67,7 @@ constexpr IncomingRule kIncoming[TRANSITION_RENDERER_COUNT] = {
     IncomingRule::FrozenForParam1Of1, // Door
     IncomingRule::Frozen,             // Flip
     IncomingRule::LiveForParam1Of1,   // Fly
-    IncomingRule::LiveForParam2Of1,   // Polygon
+    IncomingRule::FrozenForParam2Of0, // Polygon
     IncomingRule::Frozen,             // Rotate in
     IncomingRule::Live,               // Shutter
     IncomingRule::Live,               // Spin
@@ -84,8 +91,8 @@ TransitionPass::Incoming GetTransitionIncoming(int32_t kind, const TransitionPas
         return pass.Param1() == 1 ? Incoming::Live : Incoming::Frozen;
     case IncomingRule::FrozenForParam1Of1:
         return pass.Param1() == 1 ? Incoming::Frozen : Incoming::Live;
-    case IncomingRule::LiveForParam2Of1:
-        return pass.Param2() == 1 ? Incoming::Live : Incoming::Frozen;
+    case IncomingRule::FrozenForParam2Of0:
+        return pass.Param2() == 0 ? Incoming::Frozen : Incoming::Live;
     }
     return Incoming::Live;
 }
@@ -93,11 +100,6 @@ TransitionPass::Incoming GetTransitionIncoming(int32_t kind, const TransitionPas
 TransitionRenderer GetTransitionRenderer(int32_t kind) {
     if (kind < 0 || kind >= TRANSITION_RENDERER_COUNT) return nullptr;
     return kRenderers[kind];
-}
-
-bool HasOwnTransitionRenderer(int32_t kind) {
-    const TransitionRenderer renderer = GetTransitionRenderer(kind);
-    return renderer && renderer != RenderCrossFadeTransition;
 }
 
 int32_t RenderTransitionOfKind(RenderJob& job, int32_t kind) {

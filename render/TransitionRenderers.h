@@ -1,5 +1,4 @@
-// Which renderer draws which transition kind. Kinds 0..17 each have an entry; kinds without a
-// renderer of their own are served by the cross-fade until theirs exists.
+// Which renderer draws which transition kind, and how each kind brings the incoming slide in.
 #pragma once
 
 #include <cstdint>
@@ -16,13 +15,9 @@ constexpr int32_t TRANSITION_RENDERER_COUNT = 18;
 // The renderer of a kind; null for a kind outside the table.
 TransitionRenderer GetTransitionRenderer(int32_t kind);
 
-// True when the kind's table entry is a renderer of its own, not the stand-in cross-fade (false
-// for a kind outside the table). Replacing a stand-in entry makes it true.
-bool HasOwnTransitionRenderer(int32_t kind);
-
 // How the renderer of `kind` brings the incoming slide in for the pass's parameters: live, or
 // frozen at the end of the transition. Polygon, Door and Fly choose by a parameter; an unknown
-// parameter value counts as the kind's first value. Live for a kind outside the table.
+// parameter value counts as the kind's first value, except Polygon's, which comes in live. Live for a kind outside the table.
 TransitionPass::Incoming GetTransitionIncoming(int32_t kind, const TransitionPass& pass);
 
 // Renders the slide set up in the context with the renderer of `kind`; a kind without a renderer

@@ -37,7 +37,8 @@ constexpr int32_t kCoverWidth = 120;
 constexpr int32_t kCoverHeight = 90;
 constexpr int32_t kScale = 3;
 // Ten frames a second and a two-second transition: the first slide takes kFps frames, then
-// transition frame kTransitionFrames / 2 - 1 is the one whose progress is one half.
+// transition frame kTransitionFrames / 3 is the one shown, a third of the way in (half-way, a
+// turning picture stands edge-on or shrinks to a point and shows only the background).
 constexpr int32_t kFps = 10;
 constexpr int32_t kTransitionSeconds = 2;
 constexpr int32_t kTransitionFrames = kFps * kTransitionSeconds;
@@ -76,8 +77,8 @@ std::unique_ptr<CSlideShow> MakeShow(const fs::path& root, const TransitionSetti
     return show;
 }
 
-// Renders the middle frame of the transition into a picture of the frame's size.
-bool RenderMiddleFrame(const fs::path& root, const TransitionSetting& transition, CPixImage& picture) {
+// Renders the shown frame of the transition into a picture of the frame's size.
+bool RenderShownFrame(const fs::path& root, const TransitionSetting& transition, CPixImage& picture) {
     const std::unique_ptr<CSlideShow> show = MakeShow(root, transition);
     if (!show) return Fail("cannot open the preview pictures in " + (root / "menu_pic").string());
     const int32_t w = kCoverWidth * kScale;
@@ -89,9 +90,9 @@ bool RenderMiddleFrame(const fs::path& root, const TransitionSetting& transition
     RenderCanvas canvas(w, h, Gdiplus::PixelFormat24bppRGB);
     RenderJob job;
     canvas.AttachForEncode(job, &encode, &buffers, &FrameStop::Encode);
-    FrameStop::framesBefore = kFps + kTransitionFrames / 2 - 1;
+    FrameStop::framesBefore = kFps + kTransitionFrames / 3;
     if (RenderSlideshow(job, show.get(), kFps) != FrameStop::kCaught)
-        return Fail("the render of kind " + std::to_string(transition.m_nKind) + " ended before its middle frame");
+        return Fail("the render of kind " + std::to_string(transition.m_nKind) + " ended before its shown frame");
 
     Gdiplus::BitmapData rows;
     const Gdiplus::Rect whole(0, 0, w, h);
@@ -106,7 +107,7 @@ bool RenderMiddleFrame(const fs::path& root, const TransitionSetting& transition
 
 bool RenderCover(const fs::path& root, const TransitionSetting& transition, const fs::path& cover) {
     CPixImage frame;
-    if (!RenderMiddleFrame(root, transition, frame)) return false;
+    if (!RenderShownFrame(root, transition, frame)) return false;
     CPixImage small;
     if (!frame.QIShrink(kCoverWidth, kCoverHeight, &small))
         return Fail(std::string("cannot shrink the frame: ") + frame.GetLastError());

@@ -130,7 +130,15 @@ Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, Bitmap
     lock.rect = r;
     lock.flags = flags;
     lock.format = format;
-    if (flags & ImageLockModeUserInputBuf) {
+    const bool direct =
+        !(flags & ImageLockModeUserInputBuf) && format == PixelFormat32bppPARGB && HasAlpha(m_format);
+    if (direct) {
+        // The surface's own pixels are premultiplied ARGB already: no copy either way.
+        cairo_surface_flush(m_surface.get());
+        lock.scan0 = reinterpret_cast<unsigned char*>(SurfaceRow(r.Y, r.X));
+        lock.stride = cairo_image_surface_get_stride(m_surface.get());
+        lock.direct = true;
+    } else if (flags & ImageLockModeUserInputBuf) {
         const int64_t absStride = data->Stride < 0 ? -int64_t{data->Stride} : int64_t{data->Stride};
         if (!data->Scan0 || absStride < rowBytes) return Set(InvalidParameter);
         lock.scan0 = static_cast<unsigned char*>(data->Scan0);
@@ -142,7 +150,7 @@ Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, Bitmap
         lock.stride = static_cast<INT>(stride);
     }
 
-    if (flags & ImageLockModeRead) {
+    if ((flags & ImageLockModeRead) && !direct) {
         cairo_surface_flush(m_surface.get());
         const bool alpha = HasAlpha(m_format);
         for (INT y = 0; y < r.Height; ++y)
@@ -162,7 +170,10 @@ Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, Bitmap
 
 Status Bitmap::UnlockBits(BitmapData* data) {
     if (!data || !m_lock.active) return Set(WrongState);
-    if (m_lock.flags & ImageLockModeWrite) {
+    if ((m_lock.flags & ImageLockModeWrite) && m_lock.direct) {
+        const Rect& r = m_lock.rect;
+        cairo_surface_mark_dirty_rectangle(m_surface.get(), r.X, r.Y, r.Width, r.Height);
+    } else if (m_lock.flags & ImageLockModeWrite) {
         cairo_surface_flush(m_surface.get());
         const bool alpha = HasAlpha(m_format);
         const Rect& r = m_lock.rect;

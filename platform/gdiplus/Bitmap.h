@@ -51,7 +51,9 @@ public:
     // Without ImageLockModeUserInputBuf the buffer is the bitmap's own, Stride a multiple of 4;
     // with it the caller supplies Scan0 and Stride in `data` (a negative Stride lays rows
     // bottom-up). With ImageLockModeRead the buffer receives the pixels; with
-    // ImageLockModeWrite UnlockBits stores the buffer back. One lock at a time.
+    // ImageLockModeWrite UnlockBits stores the buffer back. One lock at a time. A bitmap with
+    // alpha locked as 32bppPARGB without a caller's buffer hands out its own pixels (no copy; the
+    // caller keeps colours within alpha).
     Status LockBits(const Rect* rect, UINT flags, PixelFormat format, BitmapData* data);
     Status UnlockBits(BitmapData* data);
 
@@ -90,6 +92,7 @@ private:
         PixelFormat format = PixelFormatUndefined;
         unsigned char* scan0 = nullptr;
         INT stride = 0;
+        bool direct = false; // scan0 points into the surface
         std::vector<unsigned char> ownBuffer;
     };
     Lock m_lock;

@@ -162,3 +162,17 @@ TEST(GdiplusBitmap, NativePixelsSeeDrawingAndAreSeenByIt) {
     NativePixels null(nullptr, NativePixels::Access::ReadWrite);
     EXPECT_FALSE(null.IsValid());
 }
+
+TEST(GdiplusBitmap, PremultipliedLockOfAnAlphaBitmapHandsOutItsOwnPixels) {
+    Bitmap bmp(3, 2, PixelFormat32bppARGB);
+    BitmapData data;
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppPARGB, &data), Ok);
+    void* const pixels = data.Scan0;
+    static_cast<uint32_t*>(data.Scan0)[data.Stride / 4 + 2] = 0x80402010u; // (2, 1), half opaque
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    EXPECT_TRUE(Near(PixelAt(bmp, 2, 1), Color::MakeARGB(128, 0x80, 0x40, 0x20), 1));
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), Ok);
+    EXPECT_EQ(data.Scan0, pixels);
+    EXPECT_EQ(static_cast<uint32_t*>(data.Scan0)[data.Stride / 4 + 2], 0x80402010u);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+}
