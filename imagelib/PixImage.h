@@ -257,6 +257,57 @@ public:
     bool AlphaPaletteIsValid();
     void AlphaPaletteClear();
 
+    // --- drawing on device contexts, text, Windows handles --------------------------------------
+    // A block of text for DrawStringEx; InitTextInfo fills the defaults.
+    struct tagPixTextInfo {
+        char text[4096];       // a carriage return starts a new line
+        LOGFONT font;
+        COLORREF textColor;
+        long align;            // 0 left, 1 centre, 2 right of x
+        bool box;              // a box behind the text
+        COLORREF boxColor;
+        float boxOpacity;      // 0 solid; between 0 and 1 the weight of the picture's own pixel
+        BYTE spare;
+        BYTE roundness;        // corner radius in percent of one line's height, 0..50
+    };
+    // Returns 1 when drawn, 0 when refused.
+    long Draw(HDC hdc, long x = 0, long y = 0, long cx = -1, long cy = -1, RECT* pClipRect = nullptr, bool bSmooth = false);
+    long Draw(HDC hdc, const RECT& rect, RECT* pClipRect = nullptr, bool bSmooth = false);
+    long Draw2(HDC hdc, long x = 0, long y = 0, long cx = -1, long cy = -1);
+    long Draw2(HDC hdc, const RECT& rect);
+    long Stretch(HDC hdc, long xoffset, long yoffset, long xsize, long ysize, DWORD dwRop = 0x00CC0020);
+    long Stretch(HDC hdc, const RECT& rect, DWORD dwRop = 0x00CC0020);
+    long Tile(HDC hdc, RECT* rc);
+    // (x, y) is the top-down position of the text's bottom-left corner.
+    long DrawString(HDC hdc, long x, long y, const char* text, RGBQUAD color, const char* font, long lSize = 0,
+                    long lWeight = 400, BYTE bItalic = 0, BYTE bUnderline = 0, bool bSetAlpha = false);
+    long DrawStringEx(HDC hdc, long x, long y, tagPixTextInfo* pTextType, bool bSetAlpha = false);
+    void InitTextInfo(tagPixTextInfo* txt);
+    HBITMAP MakeBitmap(HDC hdc = nullptr);
+    // A packed DIB in global memory for the caller, or null.
+    HANDLE CopyToHandle();
+    bool CreateFromHANDLE(HANDLE hMem);
+    bool CreateFromHBITMAP(HBITMAP hbmp, HPALETTE hpal = nullptr);
+
+    // --- selection: a plane of width x height bytes (non-zero = selected) and its box ----------
+    bool SelectionIsValid() const { return selection != nullptr; }
+    void SelectionGetBox(RECT& r) const { r = info.selectionBox; }
+    bool SelectionCreate();
+    bool SelectionDelete();
+    bool SelectionClear();
+    bool SelectionIsInside(long x, long y);
+    bool SelectionInvert();
+    bool SelectionCopy(CPixImage& from);
+    bool SelectionAddRect(RECT r);
+    bool SelectionAddEllipse(RECT r);
+    // Points of one or more closed outlines, separated by entries whose x is -1.
+    bool SelectionAddPolygon(POINT* points, long npoints);
+    bool SelectionAddColor(RGBQUAD c);
+    bool SelectionAddPixel(int x, int y);
+    bool SelectionSplit(CPixImage* dest);
+    // ORs the selected runs into region, in top-down device rows.
+    bool SelectionToHRGN(HRGN& region);
+
     // --- flips, mirror, right-angle rotations ---------------------------------------------------
     bool Flip();
     bool Mirror();

@@ -23,9 +23,10 @@ protected:
     };
     // Reads and normalises an information header; false when it cannot be read or is refused.
     bool ReadInfoHeader(CPixFile* hFile, BITMAPINFOHEADER& bih, HeaderExtras& extras);
+    // Expands an RLE8 (bits 8) or RLE4 (bits 4) pixel stream into the rows, within the image and
+    // the stream.
+    void ExpandRle(CPixFile* hFile, int bits);
 
 private:
     bool Fail(const char* text);
-    // Expands an RLE8 (bits 8) or RLE4 (bits 4) pixel stream into the rows.
-    void ExpandRle(CPixFile* hFile, int bits);
 };

@@ -97,6 +97,38 @@ constexpr DWORD BI_RLE8 = 1;
 constexpr DWORD BI_RLE4 = 2;
 constexpr DWORD BI_BITFIELDS = 3;
 
+// Handles of the device-context layer (platform/gdi): pointers to its own objects.
+struct GdiObject;
+struct GdiBitmap;
+struct GdiRegion;
+struct GdiFont;
+struct GdiDC;
+struct GdiGlobal;
+using HGDIOBJ = GdiObject*;
+using HBITMAP = GdiBitmap*;
+using HRGN = GdiRegion*;
+using HFONT = GdiFont*;
+using HDC = GdiDC*;
+using HGLOBAL = GdiGlobal*;
+using HANDLE = GdiGlobal*; // the only handles passed around as plain HANDLEs are global memory
+using HPALETTE = void*;    // palettes are never realised: accepted and ignored
+
+struct BITMAP {
+    LONG bmType = 0;
+    LONG bmWidth = 0;
+    LONG bmHeight = 0;
+    LONG bmWidthBytes = 0;
+    WORD bmPlanes = 1;
+    WORD bmBitsPixel = 0;
+    void* bmBits = nullptr;
+};
+
+// A header and a full colour table, so that any palette index read from it is defined.
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[256];
+};
+
 constexpr int LF_FACESIZE = 32;
 
 // Font description; face names are UTF-8, cut at 31 bytes on a character boundary.

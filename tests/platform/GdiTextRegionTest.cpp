@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../support/GdiCanvas.h"
+#include "platform/gdi/GdiFont.h"
+
+namespace {
+
+HFONT MakeFont(LONG height, const char* face, BYTE italic = 0) {
+    LOGFONT lf;
+    lf.lfHeight = height;
+    lf.lfItalic = italic;
+    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return CreateFontIndirect(&lf);
+}
+
+RECT Measure(HDC dc, const char* text, UINT format = DT_NOPREFIX) {
+    RECT r{0, 0, 0, 0};
+    DrawText(dc, text, -1, &r, DT_CALCRECT | format);
+    return r;
+}
+
+} // namespace
+
+TEST(GdiRegion, CombineModes) {
+    HRGN a = CreateRectRgn(0, 0, 4, 4), b = CreateRectRgn(2, 2, 6, 6), out = CreateRectRgn(0, 0, 0, 0);
+    struct Case {
+        int mode, kind;
+        POINT in[2], out[2];
+    } cases[] = {
+        {RGN_AND, SIMPLEREGION, {{2, 2}, {3, 3}}, {{1, 1}, {4, 4}}},
+        {RGN_OR, COMPLEXREGION, {{0, 0}, {5, 5}}, {{5, 0}, {0, 5}}},
+        {RGN_XOR, COMPLEXREGION, {{0, 0}, {5, 5}}, {{2, 2}, {3, 3}}},
+        {RGN_DIFF, COMPLEXREGION, {{0, 0}, {1, 3}}, {{2, 2}, {3, 3}}},
+        {RGN_COPY, SIMPLEREGION, {{0, 0}, {3, 3}}, {{4, 4}, {5, 5}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CombineRgn(out, a, b, c.mode), c.kind) << c.mode;
+        for (const POINT& p : c.in)
+            EXPECT_TRUE(PtInRegion(out, p.x, p.y)) << c.mode << " " << p.x << "," << p.y;
+        for (const POINT& p : c.out)
+            EXPECT_FALSE(PtInRegion(out, p.x, p.y)) << c.mode << " " << p.x << "," << p.y;
+    }
+    EXPECT_EQ(CombineRgn(out, a, b, 9), RGN_ERROR);
+    // the union of two halves equals the whole; rows built directly equal rows combined
+    HRGN top = CreateRectRgn(0, 0, 4, 1), bottom = CreateRectRgn(0, 1, 4, 2), whole = CreateRectRgn(0, 0, 4, 2);
+    CombineRgn(top, top, bottom, RGN_OR);
+    EXPECT_TRUE(EqualRgn(top, whole));
+    EXPECT_EQ(GetRgnBox(top, nullptr), RGN_ERROR);
+    RECT rows[] = {{0, 0, 1, 1}, {2, 0, 3, 1}, {0, 1, 3, 2}, {5, 0, 6, 1}};
+    HRGN built = CreateRgnFromRects(rows, 4);
+    HRGN combined = CreateRectRgn(0, 0, 0, 0);
+    for (const RECT& r : rows) {
+        HRGN one = CreateRectRgnIndirect(&r);
+        CombineRgn(combined, combined, one, RGN_OR);
+        DeleteObject(one);
+    }
+    EXPECT_TRUE(EqualRgn(built, combined));
+    RECT box;
+    EXPECT_EQ(GetRgnBox(built, &box), COMPLEXREGION);
+    EXPECT_EQ(box.right, 6);
+    EXPECT_EQ(box.bottom, 2);
+    OffsetRgn(built, 10, 20);
+    EXPECT_TRUE(PtInRegion(built, 10, 20));
+    SetRectRgn(built, 0, 0, 0, 5);
+    EXPECT_EQ(GetRgnBox(built, &box), NULLREGION);
+    for (HRGN r : {a, b, out, top, bottom, whole, built, combined})
+        EXPECT_TRUE(DeleteObject(r));
+}
+
+TEST(GdiFont, WindowsFacesResolveToInstalledFamilies) {
+    struct Case {
+        const char* face;
+        const char* family;
+    } cases[] = {
+        {"Arial", "Liberation Sans"},
+        {"times new roman", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+        {"No Such Face 123", "DejaVu Sans"},
+        {"", "Liberation Sans"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GdiFont::ResolveFamily(c.face), c.family) << c.face;
+}
+
+TEST(GdiText, MeasuresLinesAndHeights) {
+    GdiCanvas c(10, 10);
+    HFONT em20 = MakeFont(-20, "Arial"), cell20 = MakeFont(20, "Arial");
+    HGDIOBJ old = SelectObject(c.dc(), em20);
+    const RECT one = Measure(c.dc(), "Hello");
+    const RECT three = Measure(c.dc(), "Hello\r\nWorld\rAgain\nX");
+    EXPECT_GT(one.right, 30);
+    EXPECT_GE(one.bottom, 20); // the cell of a 20-pixel em is taller than the em
+    EXPECT_EQ(three.bottom, 4 * one.bottom);
+    EXPECT_EQ(Measure(c.dc(), "a&&b", 0).right, Measure(c.dc(), "a&b").right);
+    SelectObject(c.dc(), cell20);
+    const RECT cell = Measure(c.dc(), "Hello");
+    EXPECT_NEAR(cell.bottom, 20, 1);
+    EXPECT_LT(cell.right, one.right);
+    SelectObject(c.dc(), old);
+    EXPECT_TRUE(DeleteObject(em20));
+    EXPECT_TRUE(DeleteObject(cell20));
+    EXPECT_EQ(DrawText(nullptr, "x", -1, nullptr, 0), 0);
+}
+
+TEST(GdiText, DrawsOpaqueBoxesAndAlignsInTheClip) {
+    struct Case {
+        UINT format;
+        int bkMode;
+    } cases[] = {{DT_LEFT, OPAQUE}, {DT_CENTER, TRANSPARENT}, {DT_RIGHT, OPAQUE}};
+    for (const Case& k : cases) {
+        GdiCanvas c(120, 40, RGB(0, 0, 255));
+        HFONT f = MakeFont(-24, "Arial");
+        HGDIOBJ old = SelectObject(c.dc(), f);
+        SetTextColor(c.dc(), RGB(255, 255, 255));
+        SetBkColor(c.dc(), RGB(0, 0, 0));
+        SetBkMode(c.dc(), k.bkMode);
+        RECT r{0, 0, 120, 40};
+        const int h = DrawText(c.dc(), "Il\xff", -1, &r, k.format | DT_NOPREFIX); // a stray byte is drawn as '?'
+        EXPECT_GT(h, 20);
+        int white = 0, black = 0, leftHalf = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x) {
+                white += c.At(x, y) == RGB(255, 255, 255);
+                black += c.At(x, y) == RGB(0, 0, 0);
+                leftHalf += x < 60 && c.At(x, y) != RGB(0, 0, 255);
+            }
+        EXPECT_GT(white, 40) << k.format;
+        EXPECT_EQ(black > 100, k.bkMode == OPAQUE) << k.format;
+        if (k.format == DT_LEFT)
+            EXPECT_GT(leftHalf, 0);
+        if (k.format == DT_RIGHT)
+            EXPECT_EQ(leftHalf, 0);
+        SelectObject(c.dc(), old);
+        DeleteObject(f);
+    }
+    GdiCanvas clipped(60, 30, RGB(0, 0, 255));
+    SetTextColor(clipped.dc(), RGB(255, 255, 255));
+    IntersectClipRect(clipped.dc(), 0, 0, 60, 5);
+    RECT r{0, 0, 60, 30};
+    DrawText(clipped.dc(), "MMMM", -1, &r, DT_LEFT);
+    SelectClipRgn(clipped.dc(), nullptr);
+    for (int x = 0; x < 60; ++x)
+        for (int y = 5; y < 30; ++y)
+            ASSERT_EQ(clipped.At(x, y), RGB(0, 0, 255)) << x << "," << y;
+}
