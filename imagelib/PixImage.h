@@ -350,6 +350,36 @@ public:
     static float KernelMitchell(float x);
     static float KernelCatrom(float x);
 
+    // --- colour depth, crop and expand, warps, free rotation -----------------------------------
+    // Each builds its result apart and replaces this image (or fills iDst) only on success.
+    bool GrayScale();
+    bool Negative();
+    bool IncreaseBpp(DWORD nbit);
+    bool DecreaseBpp(DWORD nbit, bool errordiffusion, RGBQUAD* ppal = nullptr, DWORD clrimportant = 0);
+    bool Dither(long method = 0);
+
+    // Rectangles are top-down: top and bottom count rows from the top, right and bottom exclusive.
+    bool Crop(long left, long top, long right, long bottom, CPixImage* iDst = nullptr);
+    bool Crop(const RECT& rect, CPixImage* iDst = nullptr);
+    bool CropRotatedRectangle(long topx, long topy, long width, long height, float angle, CPixImage* iDst = nullptr);
+    bool Expand(long left, long top, long right, long bottom, RGBQUAD canvascolor, CPixImage* iDst = nullptr);
+    bool Expand(long newx, long newy, RGBQUAD canvascolor, CPixImage* iDst = nullptr);
+    bool Thumbnail(long newx, long newy, RGBQUAD canvascolor, CPixImage* iDst = nullptr);
+    bool Skew(float xgain, float ygain, long xpivot = 0, long ypivot = 0, bool bEnableInterpolation = false);
+    bool CircleTransform(int type, long rmax = 0, float Koeff = 1.0f);
+
+    // Angles in degrees, positive clockwise on the screen.
+    bool Rotate(float angle, CPixImage* iDst = nullptr);
+    bool Rotate2(float angle, CPixImage* iDst = nullptr, InterpolationMethod inMethod = IM_BILINEAR,
+                 OverflowMethod ofMethod = OM_BACKGROUND, RGBQUAD* replColor = nullptr,
+                 bool optimizeRightAngles = true, bool bKeepSize = false);
+
+    // Selection queries the operations above read.
+    bool SelectionIsValid();
+    void SelectionGetBox(RECT& r);
+    bool SelectionIsInside(long x, long y);
+    bool SelectionCopy(CPixImage& from);
+
 protected:
     void Startup(DWORD imagetype);
     // Takes src's information block; only while this image has no DIB.
@@ -397,4 +427,16 @@ private:
     // NewLike with an alpha plane when this image has one; false when either cannot be made.
     bool NewTurned(CPixImage& turned, DWORD width, DWORD height);
     bool RotateQuarter(bool right, CPixImage* iDst);
+
+    // --- helpers of the colour depth, crop and rotation operations ------------------------------
+    // Copies this image's selection and alpha plane into out (same size); false when one cannot be made.
+    bool CarryPlanes(CPixImage& out);
+    // The 8-bit grey image of this one (index = grey level), with its selection and alpha.
+    bool GrayInto(CPixImage& out);
+    // The palette entry of the transparent index; false when there is none or it lies past the palette.
+    bool TransparentEntry(RGBQUAD& c);
+    // An empty image for Crop and Expand: depth, type, palette and transparency of this one only.
+    bool NewCanvas(CPixImage& out, uint64_t width, uint64_t height);
+    // The area a warp visits: the selection box within the image, or the whole image.
+    RECT ProcessingArea();
 };

@@ -1,13 +1,16 @@
 // pixconvert: converts a picture between the formats of the image library, or describes it.
-//   pixconvert IN OUT [--type ID] [--quality Q]
+//   pixconvert IN OUT [--type ID] [--quality Q] [--op NAME [ARG...]]...
 //   pixconvert --info IN
+//   pixconvert --ops
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <strings.h>
+#include <vector>
 
 #include "imagelib/PixImage.h"
+#include "tools/ops/PixOps.h"
 
 namespace {
 
@@ -49,10 +52,16 @@ bool ParseNumber(const char* text, long low, long high, long& out)
     return true;
 }
 
+struct OpCall {
+    std::string name;
+    std::vector<std::string> args;
+};
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: pixconvert IN OUT [--type ID] [--quality Q]\n"
-                         "       pixconvert --info IN\n");
+    std::fprintf(stderr, "usage: pixconvert IN OUT [--type ID] [--quality Q] [--op NAME [ARG...]]...\n"
+                         "       pixconvert --info IN\n"
+                         "       pixconvert --ops\n");
     return 2;
 }
 
@@ -60,6 +69,10 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--ops") == 0) {
+        ListPixOps(stdout);
+        return 0;
+    }
     if (argc == 3 && std::strcmp(argv[1], "--info") == 0) {
         CPixImage img;
         if (!img.Load(argv[2], PIXFORMAT_UNKNOWN)) {
@@ -75,6 +88,7 @@ int main(int argc, char** argv)
     const char* out = nullptr;
     long type = -1;
     long quality = -1;
+    std::vector<OpCall> ops;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--type") == 0 && i + 1 < argc) {
             if (!ParseNumber(argv[++i], 1, PIXMAX_FORMATS - 1, type))
@@ -82,6 +96,12 @@ int main(int argc, char** argv)
         } else if (std::strcmp(argv[i], "--quality") == 0 && i + 1 < argc) {
             if (!ParseNumber(argv[++i], 1, 100, quality))
                 return Usage();
+        } else if (std::strcmp(argv[i], "--op") == 0 && i + 1 < argc) {
+            // The arguments run to the next option; negative numbers have a single dash.
+            OpCall call{argv[++i], {}};
+            while (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0)
+                call.args.push_back(argv[++i]);
+            ops.push_back(call);
         } else if (argv[i][0] == '-' && argv[i][1] == '-') {
             return Usage();
         } else if (!in) {
@@ -105,6 +125,13 @@ int main(int argc, char** argv)
     if (!img.Load(in, PIXFORMAT_UNKNOWN)) {
         std::fprintf(stderr, "pixconvert: %s: %s\n", in, *img.GetLastError() ? img.GetLastError() : "cannot open");
         return 1;
+    }
+    for (const OpCall& call : ops) {
+        std::string error;
+        if (!RunPixOp(img, call.name, call.args, error)) {
+            std::fprintf(stderr, "pixconvert: %s\n", error.c_str());
+            return 1;
+        }
     }
     if (quality > 0)
         img.SetJpegQuality(static_cast<BYTE>(quality));

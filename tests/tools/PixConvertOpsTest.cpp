@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "imagelib/PixImage.h"
+#include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/PixConvertTestUtil.h"
+#include "tools/ops/PixOps.h"
+
+namespace {
+
+TEST(PixConvertOps, ChainRunsInOrderBetweenLoadAndSave) {
+    TempDir dir;
+    CPixImage src = tooltest::Smooth(20, 10);
+    ASSERT_TRUE(src.Save(dir.File("in.png").c_str(), PIXFORMAT_PNG));
+    const CommandResult r = tooltest::PixConvert(dir.File("in.png") + " " + dir.File("out.png") +
+                                                 " --op Crop 2 1 12 9 --op Expand -1 0 0 0 '#000000'" +
+                                                 " --op Expand 12 9 '#FF0000' --op Negative");
+    ASSERT_EQ(r.status, 1) << "a negative margin fails the run";
+    const CommandResult ok = tooltest::PixConvert(dir.File("in.png") + " " + dir.File("out.png") +
+                                                  " --op Crop 2 1 12 9 --op Expand 12 9 '#FF0000' --op Negative");
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    CPixImage want(src);
+    ASSERT_TRUE(want.Crop(2, 1, 12, 9));
+    ASSERT_TRUE(want.Expand(12L, 9L, imgtest::Quad(255, 0, 0)));
+    ASSERT_TRUE(want.Negative());
+    CPixImage got(dir.File("out.png").c_str(), PIXFORMAT_PNG);
+    ASSERT_EQ(got.GetWidth(), 12u);
+    EXPECT_EQ(imgtest::MaxDifference(got, want), 0);
+}
+
+TEST(PixConvertOps, RefusedCallsSayWhy) {
+    struct Case {
+        const char* args;
+        const char* says;
+    } cases[] = {{"--op Blur 3", "unknown operation Blur"},
+                 {"--op Crop 1 2 3", "wrong number of arguments"},
+                 {"--op Dither x", "method must be number"},
+                 {"--op Expand 12 9 red", "canvascolor must be #RRGGBB"},
+                 {"--op Rotate nan", "angle must be real"},
+                 {"--op AlphaSet 256", "level must be 0..255"},
+                 {"--op IncreaseBpp 7", "IncreaseBpp failed"}};
+    TempDir dir;
+    ASSERT_TRUE(tooltest::Smooth(4, 4).Save(dir.File("in.png").c_str(), PIXFORMAT_PNG));
+    for (const Case& c : cases) {
+        const CommandResult r = tooltest::PixConvert(dir.File("in.png") + " " + dir.File("out.png") + " " + c.args);
+        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.png")));
+    const CommandResult list = tooltest::PixConvert("--ops");
+    EXPECT_NE(list.out.find("Rotate2 angle:real inMethod:number"), std::string::npos);
+}
+
+TEST(PixConvertOps, EveryOperationRunsOnEveryDepth) {
+    auto sample = [](PixArgKind k) -> std::string {
+        switch (k) {
+        case PixArgKind::Float: return "0.5";
+        case PixArgKind::Colour: return "#3060C0";
+        case PixArgKind::Bool:
+        case PixArgKind::Byte: return "1";
+        default: return "3";
+        }
+    };
+    for (DWORD bpp : {1u, 4u, 8u, 24u})
+        for (const PixOp& op : PixOperations()) {
+            CPixImage img = tooltest::Smooth(9, 7);
+            if (bpp < 24) {
+                ASSERT_TRUE(img.DecreaseBpp(bpp, false));
+            }
+            std::vector<std::string> args;
+            for (const PixOpParam& p : op.params)
+                args.push_back(sample(p.kind));
+            std::string error;
+            RunPixOp(img, op.name, args, error); // some refuse these values; none may crash
+            EXPECT_TRUE(img.IsValid()) << op.name << " at " << bpp << ": " << error;
+        }
+}
+
+} // namespace

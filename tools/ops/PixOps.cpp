@@ -1,0 +1,208 @@
+// The table of image operations reachable from the command line.
+#include "tools/ops/PixOps.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+using K = PixArgKind;
+using V = const PixOpValue*;
+using IM = CPixImage::InterpolationMethod;
+using OM = CPixImage::OverflowMethod;
+
+BYTE B(const PixOpValue& v) { return static_cast<BYTE>(v.number); }
+COLORREF Ref(const PixOpValue& v) { return CPixImage::RGBQUADtoRGB(v.colour); }
+template <class F>
+bool Done(F f) { f(); return true; }
+
+const std::vector<PixOp> kOps = {
+    // Geometry.
+    {"Flip", {}, [](CPixImage& i, V) { return i.Flip(); }},
+    {"Mirror", {}, [](CPixImage& i, V) { return i.Mirror(); }},
+    {"RotateLeft", {}, [](CPixImage& i, V) { return i.RotateLeft(); }},
+    {"RotateRight", {}, [](CPixImage& i, V) { return i.RotateRight(); }},
+    {"Rotate180", {}, [](CPixImage& i, V) { return i.Rotate180(); }},
+    {"Rotate", {{"angle", K::Float}}, [](CPixImage& i, V v) { return i.Rotate(v[0].real); }},
+    {"Rotate2",
+     {{"angle", K::Float}, {"inMethod", K::Long}, {"ofMethod", K::Long}, {"replColor", K::Colour},
+      {"optimizeRightAngles", K::Bool}, {"bKeepSize", K::Bool}},
+     [](CPixImage& i, V v) {
+         RGBQUAD repl = v[3].colour;
+         return i.Rotate2(v[0].real, nullptr, static_cast<IM>(v[1].number), static_cast<OM>(v[2].number), &repl,
+                          v[4].number != 0, v[5].number != 0);
+     }},
+    {"Resample", {{"newx", K::Long}, {"newy", K::Long}, {"mode", K::Long}},
+     [](CPixImage& i, V v) { return i.Resample(v[0].number, v[1].number, static_cast<int>(v[2].number)); }},
+    {"Resample2",
+     {{"newx", K::Long}, {"newy", K::Long}, {"inMethod", K::Long}, {"ofMethod", K::Long}, {"disableAveraging", K::Bool}},
+     [](CPixImage& i, V v) {
+         return i.Resample2(v[0].number, v[1].number, static_cast<IM>(v[2].number), static_cast<OM>(v[3].number),
+                            nullptr, v[4].number != 0);
+     }},
+    {"QIShrink", {{"newx", K::Long}, {"newy", K::Long}},
+     [](CPixImage& i, V v) { return i.QIShrink(v[0].number, v[1].number); }},
+    {"Crop", {{"left", K::Long}, {"top", K::Long}, {"right", K::Long}, {"bottom", K::Long}},
+     [](CPixImage& i, V v) { return i.Crop(v[0].number, v[1].number, v[2].number, v[3].number); }},
+    {"CropRotatedRectangle",
+     {{"topx", K::Long}, {"topy", K::Long}, {"width", K::Long}, {"height", K::Long}, {"angle", K::Float}},
+     [](CPixImage& i, V v) {
+         return i.CropRotatedRectangle(v[0].number, v[1].number, v[2].number, v[3].number, v[4].real);
+     }},
+    {"Expand",
+     {{"left", K::Long}, {"top", K::Long}, {"right", K::Long}, {"bottom", K::Long}, {"canvascolor", K::Colour}},
+     [](CPixImage& i, V v) { return i.Expand(v[0].number, v[1].number, v[2].number, v[3].number, v[4].colour); }},
+    {"Expand", {{"newx", K::Long}, {"newy", K::Long}, {"canvascolor", K::Colour}},
+     [](CPixImage& i, V v) { return i.Expand(v[0].number, v[1].number, v[2].colour); }},
+    {"Thumbnail", {{"newx", K::Long}, {"newy", K::Long}, {"canvascolor", K::Colour}},
+     [](CPixImage& i, V v) { return i.Thumbnail(v[0].number, v[1].number, v[2].colour); }},
+    {"Skew",
+     {{"xgain", K::Float}, {"ygain", K::Float}, {"xpivot", K::Long}, {"ypivot", K::Long},
+      {"bEnableInterpolation", K::Bool}},
+     [](CPixImage& i, V v) { return i.Skew(v[0].real, v[1].real, v[2].number, v[3].number, v[4].number != 0); }},
+    {"CircleTransform", {{"type", K::Long}, {"rmax", K::Long}, {"Koeff", K::Float}},
+     [](CPixImage& i, V v) {
+         return v[0].number <= INT_MAX && i.CircleTransform(static_cast<int>(v[0].number), v[1].number, v[2].real);
+     }},
+    // Colours and depth.
+    {"GrayScale", {}, [](CPixImage& i, V) { return i.GrayScale(); }},
+    {"Negative", {}, [](CPixImage& i, V) { return i.Negative(); }},
+    {"IncreaseBpp", {{"nbit", K::Long}}, [](CPixImage& i, V v) { return i.IncreaseBpp(static_cast<DWORD>(v[0].number)); }},
+    {"DecreaseBpp", {{"nbit", K::Long}, {"errordiffusion", K::Bool}, {"clrimportant", K::Long}},
+     [](CPixImage& i, V v) {
+         return i.DecreaseBpp(static_cast<DWORD>(v[0].number), v[1].number != 0, nullptr,
+                              static_cast<DWORD>(v[2].number));
+     }},
+    {"Dither", {{"method", K::Long}}, [](CPixImage& i, V v) { return i.Dither(v[0].number); }},
+    {"Clear", {{"bval", K::Byte}}, [](CPixImage& i, V v) { return Done([&] { i.Clear(B(v[0])); }); }},
+    {"SetGrayPalette", {}, [](CPixImage& i, V) { return Done([&] { i.SetGrayPalette(); }); }},
+    {"SetStdPalette", {}, [](CPixImage& i, V) { return Done([&] { i.SetStdPalette(); }); }},
+    {"BlendPalette", {{"cr", K::Colour}, {"perc", K::Long}},
+     [](CPixImage& i, V v) { return Done([&] { i.BlendPalette(Ref(v[0]), v[1].number); }); }},
+    {"SwapIndex", {{"idx1", K::Byte}, {"idx2", K::Byte}},
+     [](CPixImage& i, V v) { return Done([&] { i.SwapIndex(B(v[0]), B(v[1])); }); }},
+    {"SetPaletteColor", {{"idx", K::Byte}, {"c", K::Colour}},
+     [](CPixImage& i, V v) { return Done([&] { i.SetPaletteColor(B(v[0]), v[1].colour); }); }},
+    {"SetClrImportant", {{"ncolors", K::Long}},
+     [](CPixImage& i, V v) { return Done([&] { i.SetClrImportant(static_cast<DWORD>(v[0].number)); }); }},
+    {"SetTransIndex", {{"idx", K::Long}}, [](CPixImage& i, V v) { return Done([&] { i.SetTransIndex(v[0].number); }); }},
+    {"SetTransColor", {{"rgb", K::Colour}}, [](CPixImage& i, V v) { return Done([&] { i.SetTransColor(v[0].colour); }); }},
+    {"SetPixelColor", {{"x", K::Long}, {"y", K::Long}, {"c", K::Colour}},
+     [](CPixImage& i, V v) { return Done([&] { i.SetPixelColor(v[0].number, v[1].number, v[2].colour); }); }},
+    {"SetPixelIndex", {{"x", K::Long}, {"y", K::Long}, {"i", K::Byte}},
+     [](CPixImage& i, V v) { return Done([&] { i.SetPixelIndex(v[0].number, v[1].number, B(v[2])); }); }},
+    {"DrawLine",
+     {{"StartX", K::Long}, {"EndX", K::Long}, {"StartY", K::Long}, {"EndY", K::Long}, {"color", K::Colour}},
+     [](CPixImage& i, V v) {
+         for (int k = 0; k < 4; ++k)
+             if (v[k].number < INT_MIN || v[k].number > INT_MAX)
+                 return false;
+         i.DrawLine(static_cast<int>(v[0].number), static_cast<int>(v[1].number), static_cast<int>(v[2].number),
+                    static_cast<int>(v[3].number), v[4].colour);
+         return true;
+     }},
+    {"SetXDPI", {{"dpi", K::Long}}, [](CPixImage& i, V v) { return Done([&] { i.SetXDPI(v[0].number); }); }},
+    {"SetYDPI", {{"dpi", K::Long}}, [](CPixImage& i, V v) { return Done([&] { i.SetYDPI(v[0].number); }); }},
+    // Alpha.
+    {"AlphaCreate", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaCreate(); }); }},
+    {"AlphaDelete", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaDelete(); }); }},
+    {"AlphaClear", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaClear(); }); }},
+    {"AlphaSet", {{"level", K::Byte}}, [](CPixImage& i, V v) { return Done([&] { i.AlphaSet(B(v[0])); }); }},
+    {"AlphaInvert", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaInvert(); }); }},
+    {"AlphaFlip", {}, [](CPixImage& i, V) { return i.AlphaFlip(); }},
+    {"AlphaMirror", {}, [](CPixImage& i, V) { return i.AlphaMirror(); }},
+    {"AlphaStrip", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaStrip(); }); }},
+    {"AlphaSetMax", {{"nAlphaMax", K::Byte}}, [](CPixImage& i, V v) { return Done([&] { i.AlphaSetMax(B(v[0])); }); }},
+    {"AlphaPaletteEnable", {{"enable", K::Bool}},
+     [](CPixImage& i, V v) { return Done([&] { i.AlphaPaletteEnable(v[0].number != 0); }); }},
+    {"AlphaPaletteClear", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaPaletteClear(); }); }},
+};
+
+const char* KindName(PixArgKind k)
+{
+    switch (k) {
+    case K::Long: return "number";
+    case K::Byte: return "0..255";
+    case K::Float: return "real";
+    case K::Bool: return "0|1";
+    case K::Colour: return "#RRGGBB";
+    }
+    return "";
+}
+
+bool Parse(const std::string& text, PixArgKind kind, PixOpValue& out)
+{
+    const char* s = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    switch (kind) {
+    case K::Float: {
+        out.real = std::strtof(s, &end);
+        return *s && !*end && errno == 0 && std::isfinite(out.real);
+    }
+    case K::Colour: {
+        if (text.size() != 7 || text[0] != '#' || text.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+            return false;
+        const unsigned long v = std::strtoul(s + 1, nullptr, 16);
+        out.colour = RGBQUAD{static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16), 0};
+        return true;
+    }
+    default: break;
+    }
+    out.number = std::strtol(s, &end, 10);
+    if (!*s || *end || errno != 0)
+        return false;
+    if (kind == K::Byte)
+        return out.number >= 0 && out.number <= 255;
+    if (kind == K::Bool)
+        return out.number == 0 || out.number == 1;
+    return true;
+}
+
+} // namespace
+
+const std::vector<PixOp>& PixOperations()
+{
+    return kOps;
+}
+
+bool RunPixOp(CPixImage& img, const std::string& name, const std::vector<std::string>& args, std::string& error)
+{
+    bool known = false;
+    for (const PixOp& op : kOps) {
+        if (name != op.name)
+            continue;
+        known = true;
+        if (op.params.size() != args.size())
+            continue;
+        std::vector<PixOpValue> values(args.size());
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (!Parse(args[i], op.params[i].kind, values[i])) {
+                error = name + ": " + op.params[i].name + " must be " + KindName(op.params[i].kind) + ", not \"" +
+                        args[i] + "\"";
+                return false;
+            }
+        }
+        if (op.run(img, values.data()))
+            return true;
+        error = name + " failed";
+        if (*img.GetLastError())
+            error += std::string(": ") + img.GetLastError();
+        return false;
+    }
+    error = known ? name + ": wrong number of arguments (see --ops)" : "unknown operation " + name + " (see --ops)";
+    return false;
+}
+
+void ListPixOps(FILE* out)
+{
+    for (const PixOp& op : kOps) {
+        std::fprintf(out, "%s", op.name);
+        for (const PixOpParam& p : op.params)
+            std::fprintf(out, " %s:%s", p.name, KindName(p.kind));
+        std::fprintf(out, "\n");
+    }
+}

@@ -1,0 +1,39 @@
+// The image operations pixconvert runs between load and save: one table row per operation, its
+// arguments in the method's own order. A new operation is one more row in PixOps.cpp.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "imagelib/PixImage.h"
+
+enum class PixArgKind { Long, Byte, Float, Bool, Colour };
+
+struct PixOpParam {
+    const char* name;
+    PixArgKind kind;
+};
+
+// One parsed argument; the field of the parameter's kind is set.
+struct PixOpValue {
+    long number = 0; // Long, Byte, Bool
+    float real = 0;
+    RGBQUAD colour{};
+};
+
+struct PixOp {
+    const char* name;
+    std::vector<PixOpParam> params;
+    bool (*run)(CPixImage& img, const PixOpValue* v);
+};
+
+// Every operation, in the order --ops lists them.
+const std::vector<PixOp>& PixOperations();
+
+// Runs the operation `name` with the arguments as typed (numbers, 0/1 for yes/no, colours as
+// #RRGGBB); an operation may exist with several argument counts. False with the reason in error.
+bool RunPixOp(CPixImage& img, const std::string& name, const std::vector<std::string>& args, std::string& error);
+
+// Writes one line per operation: its name and its arguments.
+void ListPixOps(FILE* out);
