@@ -374,12 +374,6 @@ public:
                  OverflowMethod ofMethod = OM_BACKGROUND, RGBQUAD* replColor = nullptr,
                  bool optimizeRightAngles = true, bool bKeepSize = false);
 
-    // Selection queries the operations above read.
-    bool SelectionIsValid();
-    void SelectionGetBox(RECT& r);
-    bool SelectionIsInside(long x, long y);
-    bool SelectionCopy(CPixImage& from);
-
 protected:
     void Startup(DWORD imagetype);
     // Takes src's information block; only while this image has no DIB.
