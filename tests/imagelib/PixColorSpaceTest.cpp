@@ -1,0 +1,122 @@
+// Colour spaces, channel images and the channel-wise smoothing.
+#include <gtest/gtest.h>
+
+#include "imagelib/PixImage.h"
+#include "tests/imagelib/ImageTestUtil.h"
+#include "tests/imagelib/PixOpsTestUtil.h"
+
+namespace {
+
+using imgtest::Quad;
+
+struct Exposed : CPixImage {
+    using CPixImage::CPixImage;
+    using CPixImage::RepairChannel;
+};
+
+CPixImage Colours() {
+    return imgtest::Picture(9, 5, [](long x, long y) { return RGB(28 * x, 255 - 50 * y, (x * y * 37) % 256); });
+}
+
+TEST(PixColorSpace, Conversions) {
+    struct Case {
+        const char* name;
+        RGBQUAD (*f)(RGBQUAD);
+        RGBQUAD in, want;
+    } cases[] = {
+        {"HSL of red", &CPixImage::RGBtoHSL, Quad(255, 0, 0), Quad(0, 255, 128)},
+        {"HSL of grey", &CPixImage::RGBtoHSL, Quad(100, 100, 100), Quad(170, 0, 100)},
+        {"HSL of green", &CPixImage::RGBtoHSL, Quad(0, 255, 0), Quad(85, 255, 128)},
+        {"RGB of grey HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 0, 128), Quad(128, 128, 128)},
+        {"RGB of red HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 255, 128), Quad(255, 1, 1)},
+        {"YUV of white", &CPixImage::RGBtoYUV, Quad(255, 255, 255), Quad(255, 128, 128)},
+        {"YUV of black", &CPixImage::RGBtoYUV, Quad(0, 0, 0), Quad(0, 128, 128)},
+        {"RGB of mid YUV", &CPixImage::YUVtoRGB, Quad(100, 128, 128), Quad(100, 100, 100)},
+        {"YIQ of white", &CPixImage::RGBtoYIQ, Quad(255, 255, 255), Quad(254, 127, 128)},
+        {"RGB of YIQ clamps", &CPixImage::YIQtoRGB, Quad(250, 255, 255), Quad(255, 133, 255)},
+        {"XYZ of white", &CPixImage::RGBtoXYZ, Quad(255, 255, 255), Quad(242, 255, 255)},
+        {"RGB of XYZ black", &CPixImage::XYZtoRGB, Quad(0, 0, 0), Quad(0, 0, 0)},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(imgtest::SameRgba(c.f(c.in), c.want))
+            << c.name << ": " << int(c.f(c.in).rgbRed) << " " << int(c.f(c.in).rgbGreen) << " "
+            << int(c.f(c.in).rgbBlue);
+}
+
+TEST(PixColorSpace, SplitAndCombineRoundTrip) {
+    CPixImage img = Colours(), r, g, b;
+    ASSERT_TRUE(img.SplitRGB(&r, &g, &b));
+    EXPECT_TRUE(r.IsGrayScale());
+    EXPECT_EQ(r.GetPixelIndex(3, 1), 84);
+    CPixImage out;
+    ASSERT_TRUE(out.Combine(&r, &g, &b, nullptr, CPixImage::CS_RGB));
+    EXPECT_EQ(imgtest::MaxDifference(out, img), 0);
+
+    CPixImage c, m, y, k;
+    CPixImage white = imgtest::Picture(1, 1, [](long, long) { return RGB(255, 255, 255); });
+    ASSERT_TRUE(white.SplitCMYK(&c, &m, &y, &k));
+    EXPECT_EQ(c.GetPixelIndex(0, 0) + m.GetPixelIndex(0, 0) + y.GetPixelIndex(0, 0), 0);
+    EXPECT_EQ(k.GetPixelIndex(0, 0), 255);
+    EXPECT_FALSE(white.SplitRGB(nullptr, nullptr, nullptr));
+
+    CPixImage h, s, l, yy, u, v;
+    ASSERT_TRUE(img.SplitHSL(&h, &s, &l));
+    ASSERT_TRUE(img.SplitYUV(&yy, &u, &v));
+    CPixImage back;
+    ASSERT_TRUE(back.Combine(&yy, &u, &v, nullptr, CPixImage::CS_YUV));
+    EXPECT_LE(imgtest::MaxDifference(back, img), 4);
+
+    CPixImage small(3, 2, 8); // resampled to r's size, and keeps it
+    small.SetGrayPalette();
+    CPixImage alpha(9, 5, 8);
+    alpha.SetGrayPalette();
+    alpha.Clear(70);
+    ASSERT_TRUE(out.Combine(&r, &small, &b, &alpha, CPixImage::CS_RGB));
+    EXPECT_EQ(small.GetWidth(), 9u);
+    EXPECT_EQ(out.AlphaGet(4, 4), 70);
+}
+
+TEST(PixColorSpace, FailedSplitsAndCombinesKeepEverything) {
+    CPixImage img = Colours(), empty, r, g, b;
+    ASSERT_TRUE(img.SplitRGB(&r, &g, &b));
+    CPixImage before(img);
+    EXPECT_FALSE(img.Combine(&r, &empty, &b, nullptr));
+    EXPECT_FALSE(img.Combine(&r, &g, nullptr, nullptr));
+    EXPECT_FALSE(img.Combine(&r, &g, &b, &empty));
+    EXPECT_EQ(imgtest::MaxDifference(img, before), 0);
+    ASSERT_TRUE(img.Combine(&r, &img, &b, nullptr)); // this image as a channel is read first
+    EXPECT_EQ(img.GetWidth(), 9u);
+
+    // A 12-megapixel split with room for only one channel: no target changes.
+    CPixImage big(4000, 3000, 24);
+    EXPECT_TRUE(imgtest::HoldsWithoutMemory(20u << 20, [&] {
+        CPixImage t1(1, 1, 24), t2(1, 1, 24), t3(1, 1, 24);
+        return !big.SplitRGB(&t1, &t2, &t3) && t1.GetWidth() == 1 && t2.GetWidth() == 1 && t3.GetWidth() == 1;
+    }));
+}
+
+TEST(PixColorSpace, RepairSmoothsChannelsAndStops) {
+    for (DWORD side : {1u, 2u, 5u}) {
+        Exposed flat(side, side, 8);
+        flat.SetGrayPalette();
+        flat.Clear(90);
+        ASSERT_TRUE(flat.RepairChannel(&flat, 0.5f)) << side;
+        EXPECT_EQ(flat.GetPixelIndex(static_cast<long>(side / 2), static_cast<long>(side / 2)), 90);
+    }
+    Exposed tool, empty;
+    EXPECT_FALSE(tool.RepairChannel(&empty, 0.5f));
+    EXPECT_FALSE(tool.RepairChannel(nullptr, 0.5f));
+
+    Exposed spike(3, 3, 8);
+    spike.SetGrayPalette();
+    spike.SetPixelIndex(1, 1, 100);
+    ASSERT_TRUE(spike.RepairChannel(&spike, 0.25f));
+    EXPECT_EQ(spike.GetPixelIndex(1, 1), 0) << "100 + 0.25 x (-400) clamped";
+
+    CPixImage img = Colours();
+    img.SetEscape(1);
+    EXPECT_TRUE(img.Repair(0.25f, LONG_MAX, CPixImage::CS_HSL)) << "the stop request ends the iterations";
+    EXPECT_FALSE(img.Repair(std::numeric_limits<float>::quiet_NaN(), 1, 0));
+}
+
+} // namespace
