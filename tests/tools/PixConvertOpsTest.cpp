@@ -56,6 +56,7 @@ TEST(PixConvertOps, EveryOperationRunsOnEveryDepth) {
         switch (k) {
         case PixArgKind::Float: return "0.5";
         case PixArgKind::Colour: return "#3060C0";
+        case PixArgKind::Path: return "-";
         case PixArgKind::Bool:
         case PixArgKind::Byte: return "1";
         default: return "3";
