@@ -126,12 +126,20 @@ void ConvolveRow(const uint32_t* centre, size_t stride, long cnt, const long* ke
                 continue;
             const BYTE* s = reinterpret_cast<const BYTE*>(centre + dy * static_cast<ptrdiff_t>(stride) + dx);
             for (size_t i = 0; i < lanes; ++i)
-                a[i] += k * static_cast<Acc>(s[i]);
+                a[i] = static_cast<Acc>(a[i] + k * static_cast<Acc>(s[i]));
         }
     }
+    // Narrow sums divide in 32 bits; a divisor past 32 bits leaves nothing of them.
+    const bool narrow = sizeof(Acc) < 8;
+    const bool past = divisor < INT32_MIN || divisor > INT32_MAX;
+    const int32_t d32 = past ? 1 : static_cast<int32_t>(divisor);
     auto finish = [&](Acc sum) {
-        const int64_t v = (divisor ? static_cast<int64_t>(sum) / divisor : static_cast<int64_t>(sum)) + offset;
-        return static_cast<int>(std::clamp<int64_t>(v, 0, 255));
+        int64_t q = sum;
+        if (divisor && narrow)
+            q = past ? 0 : static_cast<int32_t>(sum) / d32;
+        else if (divisor)
+            q = static_cast<int64_t>(sum) / divisor;
+        return static_cast<int>(std::clamp<int64_t>(q + offset, 0, 255));
     };
     if (divisor == 1 && offset == 0) {
         for (long x = 0; x < cnt; ++x, a += 4)
@@ -255,8 +263,14 @@ bool CPixImage::Filter(long* kernel, long Ksize, long Kfactor, long Koffset)
     }
 
     const long cnt = std::max<long>(area.right - area.left, 0);
-    // 32-bit sums whenever they cannot overflow: twice the lanes per vector.
-    if (sumAbs * 255 < INT32_MAX) {
+    // The narrowest sums that cannot overflow: more lanes per vector.
+    if (sumAbs * 255 <= INT16_MAX) {
+        std::vector<int16_t> acc(4 * static_cast<size_t>(cnt));
+        return RunRows(*this, area, n, [&](long, const uint32_t* c, size_t stride, uint32_t* out) {
+            ConvolveRow(c, stride, cnt, kernel, n, Kfactor, offset, acc, out);
+        });
+    }
+    if (sumAbs * 255 <= INT32_MAX) {
         std::vector<int32_t> acc(4 * static_cast<size_t>(cnt));
         return RunRows(*this, area, n, [&](long, const uint32_t* c, size_t stride, uint32_t* out) {
             ConvolveRow(c, stride, cnt, kernel, n, Kfactor, offset, acc, out);
