@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "imagelib/PixImage.h"
 #include "tests/imagelib/ImageTestUtil.h"
 #include "tests/imagelib/PixOpsTestUtil.h"
+#include "platform/win/Random.h"
 
 namespace {
 
@@ -27,6 +30,92 @@ CPixImage GreyRamp(long w, long h) {
     img.SetGrayPalette();
     imgtest::ForEachPixel(img, [&](long x, long y) { img.SetPixelIndex(x, y, static_cast<BYTE>(10 + 7 * x + 3 * y)); });
     return img;
+}
+
+CPixImage Texture(long w, long h) {
+    return imgtest::Picture(w, h, [](long x, long y) {
+        return RGB((x * 53 + y * 17) % 256, (x * x + 3 * y * y) % 256, (x * y * 29 + 7) % 256);
+    });
+}
+
+// What each filter gives at one pixel, straight from its definition over GetPixelColor.
+RGBQUAD Reference(CPixImage& src, long x, long y, long n, const char* kind, const long* kernel = nullptr,
+                  long divisor = 1) {
+    const long half = n / 2, rest = n - half;
+    int64_t sum[3] = {0, 0, 0};
+    int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+    std::vector<RGBQUAD> all;
+    for (long dy = -half; dy < rest; ++dy)
+        for (long dx = -half; dx < rest; ++dx) {
+            const RGBQUAD q = src.GetPixelColor(x + dx, y + dy, true);
+            const int v[3] = {q.rgbBlue, q.rgbGreen, q.rgbRed};
+            for (int c = 0; c < 3; ++c) {
+                if (kernel)
+                    sum[c] += kernel[(dy + half) * n + dx + half] * v[c];
+                lo[c] = std::min(lo[c], v[c]);
+                hi[c] = std::max(hi[c], v[c]);
+            }
+            all.push_back(q);
+        }
+    int out[3];
+    for (int c = 0; c < 3; ++c) {
+        if (kind[0] == 'F')
+            out[c] = static_cast<int>(std::clamp<int64_t>(sum[c] / divisor, 0, 255));
+        else
+            out[c] = kind[0] == 'E' ? lo[c] : hi[c];
+    }
+    if (kind[0] == 'M') { // the grey level of the median
+        std::sort(all.begin(), all.end(), [](RGBQUAD a, RGBQUAD b) { return CPixImage::CompareColors(&a, &b) < 0; });
+        const RGBQUAD m = all[all.size() / 2];
+        return imgtest::Quad(m.rgbRed, m.rgbGreen, m.rgbBlue);
+    }
+    return imgtest::Quad(static_cast<BYTE>(out[2]), static_cast<BYTE>(out[1]), static_cast<BYTE>(out[0]));
+}
+
+TEST(PixFilter, EveryPixelAsDefined) {
+    long skew[9] = {1, 2, 0, -1, 5, 3, 0, 0, 4};
+    long skew4[16] = {1, 0, 0, 2, 0, 3, 0, 0, 0, 0, 1, 0, -2, 0, 0, 5};
+    long wide[9] = {10000000, 0, 0, 0, 20000000, 0, 0, 0, 30000000}; // sums past 32 bits
+    struct Case {
+        const char* kind;
+        long n;
+        long* kernel;
+        long divisor;
+    } cases[] = {{"Filter", 3, skew, 7}, {"Filter", 4, skew4, 3}, {"Filter", 3, wide, 60000000},
+                 {"Erode", 2, nullptr, 1}, {"Erode", 4, nullptr, 1}, {"Dilate", 3, nullptr, 1},
+                 {"Dilate", 5, nullptr, 1}, {"Median", 3, nullptr, 1}, {"Median", 4, nullptr, 1}};
+    for (const Case& c : cases) {
+        CPixImage src = Texture(11, 9), img = Texture(11, 9);
+        bool ok = false;
+        switch (c.kind[0]) {
+        case 'F': ok = img.Filter(c.kernel, c.n, c.divisor, 0); break;
+        case 'E': ok = img.Erode(c.n); break;
+        case 'D': ok = img.Dilate(c.n); break;
+        case 'M': ok = img.Median(c.n); break;
+        }
+        ASSERT_TRUE(ok) << c.kind << " " << c.n;
+        imgtest::ForEachPixel(img, [&](long x, long y) {
+            const RGBQUAD want = Reference(src, x, y, c.n, c.kind, c.kernel, c.divisor);
+            const RGBQUAD got = img.GetPixelColor(x, y, false);
+            if (c.kind[0] == 'M')
+                EXPECT_EQ(CPixImage::CompareColors(&got, &want), 0) << c.kind << " " << c.n << " at " << x << "," << y;
+            else
+                EXPECT_EQ(imgtest::Rgb(got), imgtest::Rgb(want)) << c.kind << " " << c.n << " at " << x << "," << y;
+        });
+    }
+}
+
+TEST(PixFilter, JitterTakesTheDrawnNeighbour) {
+    CPixImage src = Texture(40, 30), img = Texture(40, 30);
+    ASSERT_TRUE(img.SelectionAddRect(RECT{20, 10, 21, 11}));
+    SRand(7);
+    const double r1 = Rand(), r2 = Rand();
+    const double unit = static_cast<double>(1.0f / 32767.0f);
+    const long nx = 20 + static_cast<long>((r1 * unit - 0.5) * 12), ny = 10 + static_cast<long>((r2 * unit - 0.5) * 12);
+    SRand(7);
+    ASSERT_TRUE(img.Jitter(6));
+    EXPECT_EQ(imgtest::Rgb(img, 20, 10), imgtest::Rgb(src, nx, ny));
+    EXPECT_EQ(imgtest::Rgb(img, 21, 10), imgtest::Rgb(src, 21, 10));
 }
 
 TEST(PixFilter, PixelsOfEachFilter) {
@@ -101,6 +190,11 @@ TEST(PixFilter, RefusedSizesAndKernels) {
 }
 
 TEST(PixFilter, GreyImagesKeepTheirBorder) {
+    CPixImage part = GreyRamp(6, 5);
+    ASSERT_TRUE(part.SelectionAddRect(RECT{2, 0, 3, 5}));
+    ASSERT_TRUE(part.Filter(kOnes, 3, 1, 0));
+    EXPECT_EQ(part.GetPixelIndex(3, 2), GreyRamp(6, 5).GetPixelIndex(3, 2)) << "unselected";
+    EXPECT_EQ(part.GetPixelIndex(2, 2), 255) << "nine times 30, clamped";
     CPixImage img = GreyRamp(6, 5), src = GreyRamp(6, 5);
     ASSERT_TRUE(img.Filter(kOnes, 3, 0, 0)); // divisor 0 divides by 1 on grey
     imgtest::ForEachPixel(img, [&](long x, long y) {
