@@ -224,6 +224,12 @@ TEST(PixFilter, SelectionStopAndPalette) {
     ASSERT_TRUE(stopped.Filter(kSoften, 3, 16, 0));
     EXPECT_EQ(imgtest::Rgb(stopped, 1, 1), RGB(0, 0, 0)) << "rows not computed are the zeroed work copy";
 
+    CPixImage red(3, 3, 8); // a colour palette: the sums run over colours, not indices
+    red.SetStdPalette();
+    red.Clear(249);
+    ASSERT_TRUE(red.Filter(kOnes, 3, 0, 0));
+    EXPECT_EQ(imgtest::Rgb(red, 1, 1), RGB(255, 0, 0));
+
     CPixImage pal = imgtest::Indexed4(6, 6);
     ASSERT_TRUE(pal.Median(3));
     EXPECT_EQ(pal.GetBpp(), 4);
