@@ -27,6 +27,7 @@ TEST(PixColorSpace, Conversions) {
         {"HSL of red", &CPixImage::RGBtoHSL, Quad(255, 0, 0), Quad(0, 255, 128)},
         {"HSL of grey", &CPixImage::RGBtoHSL, Quad(100, 100, 100), Quad(170, 0, 100)},
         {"HSL of green", &CPixImage::RGBtoHSL, Quad(0, 255, 0), Quad(85, 255, 128)},
+        {"HSL of dark red", &CPixImage::RGBtoHSL, Quad(100, 50, 50), Quad(0, 85, 75)},
         {"RGB of grey HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 0, 128), Quad(128, 128, 128)},
         {"RGB of red HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 255, 128), Quad(255, 1, 1)},
         {"YUV of white", &CPixImage::RGBtoYUV, Quad(255, 255, 255), Quad(255, 128, 128)},
@@ -41,6 +42,26 @@ TEST(PixColorSpace, Conversions) {
         EXPECT_TRUE(imgtest::SameRgba(c.f(c.in), c.want))
             << c.name << ": " << int(c.f(c.in).rgbRed) << " " << int(c.f(c.in).rgbGreen) << " "
             << int(c.f(c.in).rgbBlue);
+}
+
+TEST(PixColorSpace, ThereAndBack) {
+    struct Space {
+        const char* name;
+        RGBQUAD (*to)(RGBQUAD);
+        RGBQUAD (*back)(RGBQUAD);
+        int tolerance;
+    } spaces[] = {{"HSL", &CPixImage::RGBtoHSL, [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, 4},
+                  {"YUV", &CPixImage::RGBtoYUV, &CPixImage::YUVtoRGB, 3},
+                  {"YIQ", &CPixImage::RGBtoYIQ, &CPixImage::YIQtoRGB, 3},
+                  {"XYZ", &CPixImage::RGBtoXYZ, &CPixImage::XYZtoRGB, 3}};
+    const RGBQUAD colours[] = {Quad(100, 150, 200), Quad(30, 200, 60), Quad(220, 40, 90), Quad(128, 128, 20)};
+    for (const Space& s : spaces)
+        for (const RGBQUAD& c : colours) {
+            const RGBQUAD b = s.back(s.to(c));
+            EXPECT_LE(std::abs(b.rgbRed - c.rgbRed), s.tolerance) << s.name;
+            EXPECT_LE(std::abs(b.rgbGreen - c.rgbGreen), s.tolerance) << s.name;
+            EXPECT_LE(std::abs(b.rgbBlue - c.rgbBlue), s.tolerance) << s.name;
+        }
 }
 
 TEST(PixColorSpace, SplitAndCombineRoundTrip) {
@@ -106,12 +127,25 @@ TEST(PixColorSpace, RepairSmoothsChannelsAndStops) {
     Exposed tool, empty;
     EXPECT_FALSE(tool.RepairChannel(&empty, 0.5f));
     EXPECT_FALSE(tool.RepairChannel(nullptr, 0.5f));
+    CPixImage colour = Colours();
+    EXPECT_FALSE(tool.RepairChannel(&colour, 0.5f)) << "channels are 8-bit";
 
     Exposed spike(3, 3, 8);
     spike.SetGrayPalette();
     spike.SetPixelIndex(1, 1, 100);
     ASSERT_TRUE(spike.RepairChannel(&spike, 0.25f));
     EXPECT_EQ(spike.GetPixelIndex(1, 1), 0) << "100 + 0.25 x (-400) clamped";
+    Exposed ring(3, 3, 8);
+    ring.SetGrayPalette();
+    ring.SetPixelIndex(1, 1, 100);
+    ASSERT_TRUE(ring.RepairChannel(&ring, -0.1f));
+    EXPECT_EQ(ring.GetPixelIndex(1, 1), 140);
+    EXPECT_EQ(ring.GetPixelIndex(2, 1), 0) << "the border is copied";
+    EXPECT_EQ(ring.GetPixelIndex(1, 2), 0);
+
+    CPixImage none = Colours(), none0 = Colours();
+    ASSERT_TRUE(none.Repair(0.5f, 0, CPixImage::CS_RGB));
+    EXPECT_EQ(imgtest::MaxDifference(none, none0), 0) << "no iteration, no change";
 
     CPixImage img = Colours();
     img.SetEscape(1);
