@@ -142,10 +142,17 @@ TEST(PixColorSpace, RepairSmoothsChannelsAndStops) {
     EXPECT_EQ(ring.GetPixelIndex(1, 1), 140);
     EXPECT_EQ(ring.GetPixelIndex(2, 1), 0) << "the border is copied";
     EXPECT_EQ(ring.GetPixelIndex(1, 2), 0);
+    Exposed edge(3, 3, 8);
+    edge.SetGrayPalette();
+    edge.SetPixelIndex(2, 1, 100);
+    ASSERT_TRUE(edge.RepairChannel(&edge, 0.25f));
+    EXPECT_EQ(edge.GetPixelIndex(2, 1), 100) << "a border pixel is never computed";
 
     CPixImage none = Colours(), none0 = Colours();
     ASSERT_TRUE(none.Repair(0.5f, 0, CPixImage::CS_RGB));
     EXPECT_EQ(imgtest::MaxDifference(none, none0), 0) << "no iteration, no change";
+    ASSERT_TRUE(none.Repair(0.5f, 1, CPixImage::CS_RGB));
+    EXPECT_GT(imgtest::MaxDifference(none, none0), 0) << "one iteration smooths";
 
     CPixImage img = Colours();
     img.SetEscape(1);
