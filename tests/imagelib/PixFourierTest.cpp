@@ -110,6 +110,11 @@ TEST(PixFourier, SizesZeroAndRoundTrip) {
     EXPECT_EQ(re.GetPixelIndex(9, 4), 150);
     EXPECT_EQ(im.GetPixelIndex(9, 4), 128);
 
+    CPixImage stop = Grey(12, 10, Texture);
+    stop.SetEscape(1);
+    EXPECT_FALSE(stop.FFT2(&stop, nullptr, nullptr, nullptr, 1, false, false)) << "a stop request ends it";
+    EXPECT_EQ(stop.GetPixelIndex(3, 2), Texture(3, 2)) << "and changes nothing";
+
     CPixImage empty;
     EXPECT_FALSE(empty.FFT2(&empty, nullptr, nullptr, nullptr, 1, true, true));
     EXPECT_FALSE(re.FFT2(nullptr, nullptr, &re, nullptr, 1, true, true));
