@@ -512,6 +512,8 @@ private:
     template <class F> void EachSelectedColour(const RECT& area, F f);
     template <class Convert> bool SplitWith(CPixImage* const* targets, int count, Convert convert);
     bool PaletteLut(const BYTE* r, const BYTE* g, const BYTE* b);
+    // Stores this image's pixel (sx, sy), its alpha included, at (x, y) of work (same depth and palette).
+    void TakePixel(CPixImage& work, long x, long y, long sx, long sy);
 
 
     // --- helpers of the colour depth, crop and rotation operations ------------------------------

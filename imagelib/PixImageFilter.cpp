@@ -367,6 +367,16 @@ bool CPixImage::Contour()
     });
 }
 
+void CPixImage::TakePixel(CPixImage& work, long x, long y, long sx, long sy)
+{
+    if (header.biClrUsed)
+        work.SetPixelIndex(x, y, GetPixelIndex(sx, sy));
+    else
+        work.SetPixelColor(x, y, GetPixelColor(sx, sy), false);
+    if (alpha)
+        work.AlphaSet(x, y, AlphaGet(sx, sy));
+}
+
 bool CPixImage::Jitter(long radius)
 {
     if (!dib)
@@ -394,12 +404,7 @@ bool CPixImage::Jitter(long radius)
                 nx = x;
                 ny = y;
             }
-            if (header.biClrUsed)
-                work.SetPixelIndex(x, y, BlindGetPixelIndex(nx, ny));
-            else
-                work.SetPixelColor(x, y, BlindGetPixelColor(nx, ny), false);
-            if (alpha)
-                work.AlphaSet(x, y, BlindAlphaGet(nx, ny));
+            TakePixel(work, x, y, nx, ny);
         }
     }
     return Transfer(work);

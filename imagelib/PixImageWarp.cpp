@@ -40,7 +40,6 @@ bool CPixImage::Skew(float xgain, float ygain, long xpivot, long ypivot, bool bE
         return false;
     const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     const RECT area = ProcessingArea();
-    const bool pal = header.biClrUsed != 0;
     for (long y = area.bottom; y < area.top; ++y) {
         info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / h);
         if (info.escape)
@@ -57,13 +56,7 @@ bool CPixImage::Skew(float xgain, float ygain, long xpivot, long ypivot, bool bE
                 work.SetPixelColor(x, y, c, true);
                 continue;
             }
-            const long sx = static_cast<long>(nx), sy = static_cast<long>(ny);
-            if (pal)
-                work.SetPixelIndex(x, y, GetPixelIndex(sx, sy));
-            else
-                work.SetPixelColor(x, y, GetPixelColor(sx, sy), false);
-            if (alpha)
-                work.AlphaSet(x, y, AlphaGet(sx, sy));
+            TakePixel(work, x, y, static_cast<long>(nx), static_cast<long>(ny));
         }
     }
     return Transfer(work);
@@ -87,7 +80,6 @@ bool CPixImage::CircleTransform(int type, long rmax, float Koeff)
     if (Koeff == 0)
         Koeff = 1;
     const double r = static_cast<double>(rmax);
-    const bool pal = header.biClrUsed != 0;
     for (long y = area.bottom; y < area.top; ++y) {
         info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / h);
         if (info.escape)
@@ -118,12 +110,7 @@ bool CPixImage::CircleTransform(int type, long rmax, float Koeff)
                     ny = ymid - static_cast<long>(std::sin(angle) * newr);
                 }
             }
-            if (pal)
-                work.SetPixelIndex(x, y, GetPixelIndex(nx, ny));
-            else
-                work.SetPixelColor(x, y, GetPixelColor(nx, ny), false);
-            if (alpha)
-                work.AlphaSet(x, y, AlphaGet(nx, ny));
+            TakePixel(work, x, y, nx, ny);
         }
     }
     return Transfer(work);
