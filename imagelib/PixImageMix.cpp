@@ -91,7 +91,8 @@ static void MixRows(CPixImage& dst, const MixContext& m, long dx, long dy, int64
     CPixImage& src = *m.src;
     const bool direct = !dst.GetNumColors() && !src.GetNumColors();
     const bool dstSel = dst.SelectionIsValid(), srcSel = src.SelectionIsValid();
-    const RGBQUAD dstTrans = dst.GetPixelColor(-1, -1, false), srcTrans = src.GetPixelColor(-1, -1, false);
+    // Without an alpha plane a colour carries the transparent colour's reserved byte.
+    const BYTE dstReserved = dst.GetTransColor().rgbReserved, srcReserved = src.GetTransColor().rgbReserved;
     const long h = static_cast<long>(dst.GetHeight());
     for (long y = static_cast<long>(y0); y < y1; ++y) {
         dst.SetProgress(100 * static_cast<int64_t>(y) / h);
@@ -113,8 +114,8 @@ static void MixRows(CPixImage& dst, const MixContext& m, long dx, long dy, int64
             }
             BYTE* pp = prow + 3 * static_cast<size_t>(x);
             const BYTE* sp = srow + 3 * static_cast<size_t>(sx);
-            const RGBQUAD p{pp[0], pp[1], pp[2], pa ? pa[x] : dstTrans.rgbReserved};
-            const RGBQUAD s{sp[0], sp[1], sp[2], sa ? sa[sx] : srcTrans.rgbReserved};
+            const RGBQUAD p{pp[0], pp[1], pp[2], pa ? pa[x] : dstReserved};
+            const RGBQUAD s{sp[0], sp[1], sp[2], sa ? sa[sx] : srcReserved};
             const RGBQUAD d = MixPixel<Op>(p, s, sx, sy, m);
             pp[0] = d.rgbBlue;
             pp[1] = d.rgbGreen;

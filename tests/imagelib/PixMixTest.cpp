@@ -45,12 +45,12 @@ TEST(PixMix, EachOperationOnOnePixel) {
 }
 
 TEST(PixMix, AlphaBlendWeightsAndTransparency) {
-    CPixImage p = Flat(2, 1, RGB(100, 100, 100)), s = Flat(2, 1, RGB(200, 0, 50));
+    CPixImage p = Flat(2, 1, RGB(100, 100, 100)), s = Flat(2, 1, RGB(200, 60, 50));
     s.AlphaCreate();
     s.AlphaSet(0, 0, 128);
     s.AlphaSet(1, 0, 0);
     p.Mix(s, CPixImage::MixAlphaBlend, 0, 0, true);
-    EXPECT_TRUE(imgtest::SameRgba(p.GetPixelColor(0, 0), Quad((200 * 128 + 100 * 127) >> 8, (100 * 127) >> 8,
+    EXPECT_TRUE(imgtest::SameRgba(p.GetPixelColor(0, 0), Quad((200 * 128 + 100 * 127) >> 8, (60 * 128 + 100 * 127) >> 8,
                                                               (50 * 128 + 100 * 127) >> 8, (256 * 128) >> 8)));
     EXPECT_EQ(imgtest::Rgb(p, 1, 0), RGB(100, 100, 100));
 
@@ -98,6 +98,13 @@ TEST(PixMix, MixFromLeavesTheTransparentColour) {
     EXPECT_EQ(imgtest::Rgb(dst, 0, 0), RGB(1, 1, 1));
     EXPECT_EQ(imgtest::Rgb(dst, 1, 0), RGB(40, 50, 60));
     EXPECT_EQ(imgtest::Rgb(dst, 2, 0), RGB(1, 1, 1));
+
+    CPixImage opaque = Flat(1, 1, RGB(1, 1, 1)), faint = Flat(1, 1, RGB(9, 9, 9));
+    opaque.AlphaCreate();
+    faint.AlphaCreate();
+    faint.AlphaSet(0, 0, 40);
+    opaque.MixFrom(faint, 0, 0);
+    EXPECT_TRUE(imgtest::SameRgba(opaque.GetPixelColor(0, 0), Quad(9, 9, 9, 255))) << "the alpha stays";
 }
 
 } // namespace
