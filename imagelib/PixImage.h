@@ -378,6 +378,75 @@ public:
                  bool optimizeRightAngles = true, bool bKeepSize = false);
 
 
+    // --- tone, filters, mixing, colour spaces, point operations, Fourier transform, sharpening ---
+    // Look-up tables: 256 entries indexed by the old channel value.
+    bool Light(long brightness, long contrast = 0);
+    bool Gamma(float gamma);
+    bool Lut(BYTE* pLut);
+    bool Lut(BYTE* pLutR, BYTE* pLutG, BYTE* pLutB, BYTE* pLutAlpha = nullptr);
+
+    // Square neighbourhoods of size n (offsets -n/2 .. n - n/2 - 1), at most kMaxNeighbourhood.
+    static constexpr long kMaxNeighbourhood = 255;
+    // kernel: size x size entries, row-major, its first row over the lowest row of the neighbourhood.
+    bool Filter(long* kernel, long Ksize, long Kfactor, long Koffset);
+    bool Erode(long Ksize = 2);
+    bool Dilate(long Ksize = 2);
+    bool Edge(long Ksize = 2);
+    bool Median(long Ksize = 3);
+    bool Contour();
+    bool Jitter(long radius = 2);
+    float Mean();
+
+    enum ImageOpType {
+        MixAdd = 0,
+        MixAnd = 1,
+        MixXor = 2,
+        MixOr = 3,
+        MixMask = 4,
+        MixUnderKey = 5,
+        MixOverKey = 6,
+        MixSubtract = 7,
+        MixKeyBlend = 8,
+        MixAlphaBlend = 9,
+    };
+    // This image's pixel (x, y) meets the source's (x + lXOffset, y + lYOffset).
+    void Mix(CPixImage& imgsrc2, ImageOpType op, long lXOffset = 0, long lYOffset = 0, bool bMixAlpha = false);
+    void MixFrom(CPixImage& imagesrc2, long lXOffset, long lYOffset);
+
+    // Colours in other spaces travel as (red, green, blue) = first, second, third component.
+    static RGBQUAD RGBtoHSL(RGBQUAD lRGBColor);
+    static RGBQUAD HSLtoRGB(RGBQUAD lHSLColor);
+    static RGBQUAD HSLtoRGB(COLORREF cHSLColor);
+    static RGBQUAD RGBtoYUV(RGBQUAD lRGBColor);
+    static RGBQUAD YUVtoRGB(RGBQUAD lYUVColor);
+    static RGBQUAD RGBtoYIQ(RGBQUAD lRGBColor);
+    static RGBQUAD YIQtoRGB(RGBQUAD lYIQColor);
+    static RGBQUAD RGBtoXYZ(RGBQUAD lRGBColor);
+    static RGBQUAD XYZtoRGB(RGBQUAD lXYZColor);
+    // Colour spaces of Combine and Repair.
+    enum : long { CS_RGB = 0, CS_HSL = 1, CS_YUV = 2, CS_YIQ = 3, CS_XYZ = 4 };
+    bool SplitRGB(CPixImage* r, CPixImage* g, CPixImage* b);
+    bool SplitYUV(CPixImage* y, CPixImage* u, CPixImage* v);
+    bool SplitYIQ(CPixImage* y, CPixImage* i, CPixImage* q);
+    bool SplitXYZ(CPixImage* x, CPixImage* y, CPixImage* z);
+    bool SplitHSL(CPixImage* h, CPixImage* s, CPixImage* l);
+    bool SplitCMYK(CPixImage* c, CPixImage* m, CPixImage* y, CPixImage* k);
+    bool Combine(CPixImage* r, CPixImage* g, CPixImage* b, CPixImage* a, long colorspace = CS_RGB);
+    bool Repair(float radius = 0.25f, long niterations = 1, long colorspace = CS_RGB);
+
+    bool Threshold(BYTE level);
+    bool Colorize(BYTE hue, BYTE sat, float blend = 1.0f);
+    void HuePalette(float correction = 1);
+    bool ShiftRGB(long r, long g, long b);
+    bool Noise(long level);
+    bool RedEyeRemove();
+
+    // direction 1 forward (divided by the length), -1 inverse; any image may be null.
+    bool FFT2(CPixImage* srcReal, CPixImage* srcImag, CPixImage* dstReal, CPixImage* dstImag, long direction = 1,
+              bool bForceFFT = true, bool bMagnitude = true);
+
+    bool UnsharpMask(float radius = 5.0f, float amount = 0.5f, int threshold = 0);
+
 protected:
     void Startup(DWORD imagetype);
     // Takes src's information block; only while this image has no DIB.
@@ -403,6 +472,15 @@ protected:
     // Number of pixels (alpha and selection planes), 64-bit.
     size_t PlaneSize() const { return static_cast<size_t>(GetWidth()) * GetHeight(); }
 
+
+    // --- helpers of the tone, filter, colour space, Fourier and sharpening operations -----------
+    static float HueToRGB(float n1, float n2, float hue);
+    bool RepairChannel(CPixImage* ch, float radius);
+    static bool IsPowerof2(long x);
+    int gen_convolve_matrix(float radius, float** cmatrix_p);
+    float* gen_lookup_table(float* cmatrix, int cmatrix_length);
+    void blur_line(float* ctable, float* cmatrix, int cmatrix_length, BYTE* cur_col, BYTE* dest_col, int y, long bytes);
+
     void* dib;
     BITMAPINFOHEADER header;
     PixInfo info;
@@ -425,6 +503,21 @@ private:
     // NewLike with an alpha plane when this image has one; false when either cannot be made.
     bool NewTurned(CPixImage& turned, DWORD width, DWORD height);
     bool RotateQuarter(bool right, CPixImage* iDst);
+
+    // --- helpers of the tone, filter and point operations ---------------------------------------
+    // The copy an operation writes into, with this image's selection and alpha; false when any
+    // part of it cannot be made.
+    bool WorkCopy(CPixImage& work, bool copypixels);
+    // Calls f(bgr) for every selected pixel of a 24-bit image inside area, row by row, with
+    // progress when asked.
+    template <class F> void EachSelected24(const RECT& area, bool progress, F f);
+    // Takes every selected pixel of any image inside area through f(RGBQUAD&), written back without alpha.
+    template <class F> void EachSelectedColour(const RECT& area, F f);
+    template <class Convert> bool SplitWith(CPixImage* const* targets, int count, Convert convert);
+    bool PaletteLut(const BYTE* r, const BYTE* g, const BYTE* b);
+    // Stores this image's pixel (sx, sy), its alpha included, at (x, y) of work (same depth and palette).
+    void TakePixel(CPixImage& work, long x, long y, long sx, long sy);
+
 
     // --- helpers of the colour depth, crop and rotation operations ------------------------------
     // Copies this image's selection and alpha plane into out (same size); false when one cannot be made.

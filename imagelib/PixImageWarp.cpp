@@ -15,17 +15,6 @@ double HoldNear(double v, long size)
     return std::clamp(v, -kOutside, static_cast<double>(size) + kOutside);
 }
 
-// A warp's copy takes the source's index (palettes) or colour, and its alpha, at (sx, sy).
-void TakePixel(CPixImage& src, CPixImage& work, long x, long y, long sx, long sy)
-{
-    if (src.IsIndexed())
-        work.SetPixelIndex(x, y, src.GetPixelIndex(sx, sy));
-    else
-        work.SetPixelColor(x, y, src.GetPixelColor(sx, sy), false);
-    if (src.AlphaIsValid())
-        work.AlphaSet(x, y, src.AlphaGet(sx, sy));
-}
-
 // Runs map(work, x, y) for every selected pixel of the area, row by row, on a copy of src
 // (pixels copied only when a selection keeps some of them) that then replaces it.
 template <class Map>
@@ -71,7 +60,7 @@ bool CPixImage::Skew(float xgain, float ygain, long xpivot, long ypivot, bool bE
         const double nx = HoldNear(x + xgain * (static_cast<double>(y) - static_cast<double>(ypivot)), w);
         const double ny = HoldNear(y + ygain * (static_cast<double>(x) - static_cast<double>(xpivot)), h);
         if (!bEnableInterpolation) {
-            TakePixel(*this, work, x, y, static_cast<long>(nx), static_cast<long>(ny));
+            TakePixel(work, x, y, static_cast<long>(nx), static_cast<long>(ny));
             return;
         }
         work.SetPixelColor(x, y,
@@ -120,6 +109,6 @@ bool CPixImage::CircleTransform(int type, long rmax, float Koeff)
                 ny = ymid - static_cast<long>(std::sin(angle) * newr);
             }
         }
-        TakePixel(*this, work, x, y, nx, ny);
+        TakePixel(work, x, y, nx, ny);
     });
 }

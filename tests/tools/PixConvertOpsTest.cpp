@@ -36,13 +36,23 @@ TEST(PixConvertOps, ChainRunsInOrderAndRefusalsSayWhy) {
 }
 
 TEST(PixConvertOps, EveryOperationRunsOnEveryDepth) {
+    auto sample = [](PixArgKind k) -> std::string {
+        switch (k) {
+        case PixArgKind::Float: return "0.5";
+        case PixArgKind::Colour: return "#3060C0";
+        case PixArgKind::Path: return "-";
+        case PixArgKind::Bool:
+        case PixArgKind::Byte: return "1";
+        default: return "3";
+        }
+    };
     for (DWORD bpp : {1u, 4u, 8u, 24u})
         for (const PixOp& op : PixOperations()) {
             CPixImage img = tooltest::Smooth(9, 7);
             ASSERT_TRUE(bpp == 24 || img.DecreaseBpp(bpp, false));
             std::vector<std::string> args;
             for (const PixOpParam& p : op.params)
-                args.push_back(p.kind == PixArgKind::Float ? "0.5" : p.kind == PixArgKind::Colour ? "#3060C0" : "1");
+                args.push_back(sample(p.kind));
             std::string error;
             RunPixOp(img, op.name, args, error); // some refuse these values; none may crash
             EXPECT_TRUE(img.IsValid()) << op.name << " at " << bpp << ": " << error;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +19,72 @@ BYTE B(const PixOpValue& v) { return static_cast<BYTE>(v.number); }
 COLORREF Ref(const PixOpValue& v) { return CPixImage::RGBQUADtoRGB(v.colour); }
 template <class F>
 bool Done(F f) { f(); return true; }
+
+// Lists as look-up tables: 256 entries of 0..255, or nothing.
+bool Table(const PixOpValue& v, BYTE (&t)[256])
+{
+    if (v.list.size() != 256)
+        return false;
+    for (size_t i = 0; i < 256; ++i) {
+        if (v.list[i] < 0 || v.list[i] > 255)
+            return false;
+        t[i] = static_cast<BYTE>(v.list[i]);
+    }
+    return true;
+}
+
+// Channel images go to their files (PNG); "-" asks for none.
+struct Channels {
+    CPixImage img[4];
+    CPixImage* Want(const PixOpValue& v, int i) { return v.path.empty() ? nullptr : &img[i]; }
+    bool Save(V v, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            if (!v[i].path.empty() && !img[i].Save(v[i].path.c_str(), PIXFORMAT_PNG))
+                return false;
+        return true;
+    }
+};
+
+template <class Split>
+bool SplitOp(V v, int n, Split split)
+{
+    Channels c;
+    return split(c) && c.Save(v, n);
+}
+
+bool FilterOp(CPixImage& i, V v)
+{
+    const long n = std::lround(std::sqrt(static_cast<double>(v[0].list.size())));
+    if (static_cast<size_t>(n * n) != v[0].list.size())
+        return false;
+    std::vector<long> k = v[0].list;
+    return i.Filter(k.data(), n, v[1].number, v[2].number);
+}
+
+bool MixOp(CPixImage& i, V v)
+{
+    if (!v[0].image || v[1].number < CPixImage::MixAdd || v[1].number > CPixImage::MixAlphaBlend)
+        return false;
+    i.Mix(*v[0].image, static_cast<CPixImage::ImageOpType>(v[1].number), v[2].number, v[3].number, v[4].number != 0);
+    return true;
+}
+
+bool FFT2Op(CPixImage& i, V v)
+{
+    // An imaginary output without an input starts as zero, the middle grey.
+    CPixImage imag;
+    if (!v[1].path.empty() && !v[0].image) {
+        if (!imag.Create(i.GetWidth(), i.GetHeight(), 8))
+            return false;
+        imag.SetGrayPalette();
+        imag.Clear(128);
+    }
+    if (!i.FFT2(&i, v[0].image.get(), &i, v[1].path.empty() ? nullptr : &imag, v[2].number, v[3].number != 0,
+                v[4].number != 0))
+        return false;
+    return v[1].path.empty() || imag.Save(v[1].path.c_str(), PIXFORMAT_PNG);
+}
 
 const std::vector<PixOp> kOps = {
     // Geometry.
@@ -106,6 +173,90 @@ const std::vector<PixOp> kOps = {
      }},
     {"SetXDPI", {{"dpi", K::Long}}, [](CPixImage& i, V v) { return Done([&] { i.SetXDPI(v[0].number); }); }},
     {"SetYDPI", {{"dpi", K::Long}}, [](CPixImage& i, V v) { return Done([&] { i.SetYDPI(v[0].number); }); }},
+    // Tone and look-up tables.
+    {"Light", {{"brightness", K::Long}, {"contrast", K::Long}},
+     [](CPixImage& i, V v) { return i.Light(v[0].number, v[1].number); }},
+    {"Gamma", {{"gamma", K::Float}}, [](CPixImage& i, V v) { return i.Gamma(v[0].real); }},
+    {"Lut", {{"table", K::List}},
+     [](CPixImage& i, V v) {
+         BYTE t[256];
+         return Table(v[0], t) && i.Lut(t);
+     }},
+    {"Lut", {{"tableR", K::List}, {"tableG", K::List}, {"tableB", K::List}},
+     [](CPixImage& i, V v) {
+         BYTE r[256], g[256], b[256];
+         return Table(v[0], r) && Table(v[1], g) && Table(v[2], b) && i.Lut(r, g, b);
+     }},
+    {"Lut", {{"tableR", K::List}, {"tableG", K::List}, {"tableB", K::List}, {"tableA", K::List}},
+     [](CPixImage& i, V v) {
+         BYTE r[256], g[256], b[256], a[256];
+         return Table(v[0], r) && Table(v[1], g) && Table(v[2], b) && Table(v[3], a) && i.Lut(r, g, b, a);
+     }},
+    // Neighbourhood filters.
+    {"Filter", {{"kernel", K::List}, {"divisor", K::Long}, {"offset", K::Long}}, FilterOp},
+    {"Erode", {{"size", K::Long}}, [](CPixImage& i, V v) { return i.Erode(v[0].number); }},
+    {"Dilate", {{"size", K::Long}}, [](CPixImage& i, V v) { return i.Dilate(v[0].number); }},
+    {"Edge", {{"size", K::Long}}, [](CPixImage& i, V v) { return i.Edge(v[0].number); }},
+    {"Median", {{"size", K::Long}}, [](CPixImage& i, V v) { return i.Median(v[0].number); }},
+    {"Contour", {}, [](CPixImage& i, V) { return i.Contour(); }},
+    {"Jitter", {{"radius", K::Long}}, [](CPixImage& i, V v) { return i.Jitter(v[0].number); }},
+    {"Mean", {}, [](CPixImage& i, V) { return std::printf("Mean %.3f\n", static_cast<double>(i.Mean())) > 0; }},
+    {"UnsharpMask", {{"radius", K::Float}, {"amount", K::Float}, {"threshold", K::Long}},
+     [](CPixImage& i, V v) {
+         return v[2].number >= INT_MIN && v[2].number <= INT_MAX &&
+                i.UnsharpMask(v[0].real, v[1].real, static_cast<int>(v[2].number));
+     }},
+    // Mixing.
+    {"Mix", {{"source", K::Image}, {"op", K::Long}, {"x", K::Long}, {"y", K::Long}, {"mixAlpha", K::Bool}}, MixOp},
+    {"MixFrom", {{"source", K::Image}, {"x", K::Long}, {"y", K::Long}},
+     [](CPixImage& i, V v) { return v[0].image && Done([&] { i.MixFrom(*v[0].image, v[1].number, v[2].number); }); }},
+    // Colour spaces and channels.
+    {"SplitRGB", {{"r", K::Path}, {"g", K::Path}, {"b", K::Path}},
+     [](CPixImage& i, V v) {
+         return SplitOp(v, 3, [&](Channels& c) { return i.SplitRGB(c.Want(v[0], 0), c.Want(v[1], 1), c.Want(v[2], 2)); });
+     }},
+    {"SplitYUV", {{"y", K::Path}, {"u", K::Path}, {"v", K::Path}},
+     [](CPixImage& i, V v) {
+         return SplitOp(v, 3, [&](Channels& c) { return i.SplitYUV(c.Want(v[0], 0), c.Want(v[1], 1), c.Want(v[2], 2)); });
+     }},
+    {"SplitYIQ", {{"y", K::Path}, {"i", K::Path}, {"q", K::Path}},
+     [](CPixImage& i, V v) {
+         return SplitOp(v, 3, [&](Channels& c) { return i.SplitYIQ(c.Want(v[0], 0), c.Want(v[1], 1), c.Want(v[2], 2)); });
+     }},
+    {"SplitXYZ", {{"x", K::Path}, {"y", K::Path}, {"z", K::Path}},
+     [](CPixImage& i, V v) {
+         return SplitOp(v, 3, [&](Channels& c) { return i.SplitXYZ(c.Want(v[0], 0), c.Want(v[1], 1), c.Want(v[2], 2)); });
+     }},
+    {"SplitHSL", {{"h", K::Path}, {"s", K::Path}, {"l", K::Path}},
+     [](CPixImage& i, V v) {
+         return SplitOp(v, 3, [&](Channels& c) { return i.SplitHSL(c.Want(v[0], 0), c.Want(v[1], 1), c.Want(v[2], 2)); });
+     }},
+    {"SplitCMYK", {{"c", K::Path}, {"m", K::Path}, {"y", K::Path}, {"k", K::Path}},
+     [](CPixImage& i, V v) {
+         return SplitOp(v, 4, [&](Channels& c) {
+             return i.SplitCMYK(c.Want(v[0], 0), c.Want(v[1], 1), c.Want(v[2], 2), c.Want(v[3], 3));
+         });
+     }},
+    {"Combine", {{"r", K::Image}, {"g", K::Image}, {"b", K::Image}, {"a", K::Image}, {"colorspace", K::Long}},
+     [](CPixImage& i, V v) {
+         return i.Combine(v[0].image.get(), v[1].image.get(), v[2].image.get(), v[3].image.get(), v[4].number);
+     }},
+    {"Repair", {{"radius", K::Float}, {"iterations", K::Long}, {"colorspace", K::Long}},
+     [](CPixImage& i, V v) { return i.Repair(v[0].real, v[1].number, v[2].number); }},
+    // Point operations.
+    {"Threshold", {{"level", K::Byte}}, [](CPixImage& i, V v) { return i.Threshold(B(v[0])); }},
+    {"Colorize", {{"hue", K::Byte}, {"sat", K::Byte}, {"blend", K::Float}},
+     [](CPixImage& i, V v) { return i.Colorize(B(v[0]), B(v[1]), v[2].real); }},
+    {"HuePalette", {{"correction", K::Float}}, [](CPixImage& i, V v) { return Done([&] { i.HuePalette(v[0].real); }); }},
+    {"ShiftRGB", {{"r", K::Long}, {"g", K::Long}, {"b", K::Long}},
+     [](CPixImage& i, V v) { return i.ShiftRGB(v[0].number, v[1].number, v[2].number); }},
+    {"Noise", {{"level", K::Long}}, [](CPixImage& i, V v) { return i.Noise(v[0].number); }},
+    {"RedEyeRemove", {}, [](CPixImage& i, V) { return i.RedEyeRemove(); }},
+    // Fourier transform: this picture is the real part, in and out.
+    {"FFT2",
+     {{"imagIn", K::Image}, {"imagOut", K::Path}, {"direction", K::Long}, {"forcePow2", K::Bool},
+      {"magnitude", K::Bool}},
+     FFT2Op},
     // Alpha.
     {"AlphaCreate", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaCreate(); }); }},
     {"AlphaDelete", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaDelete(); }); }},
@@ -129,6 +280,9 @@ const char* KindName(PixArgKind k)
     case K::Float: return "real";
     case K::Bool: return "0|1";
     case K::Colour: return "#RRGGBB";
+    case K::List: return "n,n,...";
+    case K::Image: return "file|-";
+    case K::Path: return "file.png|-";
     }
     return "";
 }
@@ -148,6 +302,32 @@ bool Parse(const std::string& text, PixArgKind kind, PixOpValue& out)
             return false;
         const unsigned long v = std::strtoul(s + 1, nullptr, 16);
         out.colour = RGBQUAD{static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16), 0};
+        return true;
+    }
+    case K::Image: {
+        if (text == "-")
+            return true;
+        out.image = std::make_shared<CPixImage>();
+        return out.image->Load(s, PIXFORMAT_UNKNOWN);
+    }
+    case K::Path: {
+        if (text != "-")
+            out.path = text;
+        return !text.empty();
+    }
+    case K::List: {
+        // Whole numbers only, each one 32-bit at most.
+        size_t at = 0;
+        while (at <= text.size()) {
+            const size_t comma = std::min(text.find(',', at), text.size());
+            const std::string item = text.substr(at, comma - at);
+            errno = 0;
+            const long v = std::strtol(item.c_str(), &end, 10);
+            if (item.empty() || *end || errno != 0 || v < INT32_MIN || v > INT32_MAX)
+                return false;
+            out.list.push_back(v);
+            at = comma + 1;
+        }
         return true;
     }
     default: break;

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "imagelib/PixImage.h"
 
-enum class PixArgKind { Long, Byte, Float, Bool, Colour };
+// List: comma-separated whole numbers; Image: a picture file read before the call, "-" for none;
+// Path: a PNG file the operation writes, "-" for none.
+enum class PixArgKind { Long, Byte, Float, Bool, Colour, List, Image, Path };
 
 struct PixOpParam {
     const char* name;
@@ -20,6 +23,9 @@ struct PixOpValue {
     long number = 0; // Long, Byte, Bool
     float real = 0;
     RGBQUAD colour{};
+    std::vector<long> list;
+    std::shared_ptr<CPixImage> image; // null for "-"
+    std::string path;                 // empty for "-"
 };
 
 struct PixOp {

@@ -1,0 +1,163 @@
+// Colour spaces, channel images and the channel-wise smoothing.
+#include <gtest/gtest.h>
+
+#include "imagelib/PixImage.h"
+#include "tests/imagelib/ImageTestUtil.h"
+#include "tests/imagelib/PixOpsTestUtil.h"
+
+namespace {
+
+using imgtest::Quad;
+
+struct Exposed : CPixImage {
+    using CPixImage::CPixImage;
+    using CPixImage::RepairChannel;
+};
+
+CPixImage Colours() {
+    return imgtest::Picture(9, 5, [](long x, long y) { return RGB(28 * x, 255 - 50 * y, (x * y * 37) % 256); });
+}
+
+TEST(PixColorSpace, Conversions) {
+    struct Case {
+        const char* name;
+        RGBQUAD (*f)(RGBQUAD);
+        RGBQUAD in, want;
+    } cases[] = {
+        {"HSL of red", &CPixImage::RGBtoHSL, Quad(255, 0, 0), Quad(0, 255, 128)},
+        {"HSL of grey", &CPixImage::RGBtoHSL, Quad(100, 100, 100), Quad(170, 0, 100)},
+        {"HSL of green", &CPixImage::RGBtoHSL, Quad(0, 255, 0), Quad(85, 255, 128)},
+        {"HSL of dark red", &CPixImage::RGBtoHSL, Quad(100, 50, 50), Quad(0, 85, 75)},
+        {"RGB of grey HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 0, 128), Quad(128, 128, 128)},
+        {"RGB of red HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 255, 128), Quad(255, 1, 1)},
+        {"YUV of white", &CPixImage::RGBtoYUV, Quad(255, 255, 255), Quad(255, 128, 128)},
+        {"YUV of black", &CPixImage::RGBtoYUV, Quad(0, 0, 0), Quad(0, 128, 128)},
+        {"RGB of mid YUV", &CPixImage::YUVtoRGB, Quad(100, 128, 128), Quad(100, 100, 100)},
+        {"YIQ of white", &CPixImage::RGBtoYIQ, Quad(255, 255, 255), Quad(254, 127, 128)},
+        {"RGB of YIQ clamps", &CPixImage::YIQtoRGB, Quad(250, 255, 255), Quad(255, 133, 255)},
+        {"XYZ of white", &CPixImage::RGBtoXYZ, Quad(255, 255, 255), Quad(242, 255, 255)},
+        {"RGB of XYZ black", &CPixImage::XYZtoRGB, Quad(0, 0, 0), Quad(0, 0, 0)},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(imgtest::SameRgba(c.f(c.in), c.want))
+            << c.name << ": " << int(c.f(c.in).rgbRed) << " " << int(c.f(c.in).rgbGreen) << " "
+            << int(c.f(c.in).rgbBlue);
+}
+
+TEST(PixColorSpace, ThereAndBack) {
+    struct Space {
+        const char* name;
+        RGBQUAD (*to)(RGBQUAD);
+        RGBQUAD (*back)(RGBQUAD);
+        int tolerance;
+    } spaces[] = {{"HSL", &CPixImage::RGBtoHSL, [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, 4},
+                  {"YUV", &CPixImage::RGBtoYUV, &CPixImage::YUVtoRGB, 3},
+                  {"YIQ", &CPixImage::RGBtoYIQ, &CPixImage::YIQtoRGB, 3},
+                  {"XYZ", &CPixImage::RGBtoXYZ, &CPixImage::XYZtoRGB, 3}};
+    const RGBQUAD colours[] = {Quad(100, 150, 200), Quad(30, 200, 60), Quad(220, 40, 90), Quad(128, 128, 20)};
+    for (const Space& s : spaces)
+        for (const RGBQUAD& c : colours) {
+            const RGBQUAD b = s.back(s.to(c));
+            EXPECT_LE(std::abs(b.rgbRed - c.rgbRed), s.tolerance) << s.name;
+            EXPECT_LE(std::abs(b.rgbGreen - c.rgbGreen), s.tolerance) << s.name;
+            EXPECT_LE(std::abs(b.rgbBlue - c.rgbBlue), s.tolerance) << s.name;
+        }
+}
+
+TEST(PixColorSpace, SplitAndCombineRoundTrip) {
+    CPixImage img = Colours(), r, g, b;
+    ASSERT_TRUE(img.SplitRGB(&r, &g, &b));
+    EXPECT_TRUE(r.IsGrayScale());
+    EXPECT_EQ(r.GetPixelIndex(3, 1), 84);
+    CPixImage out;
+    ASSERT_TRUE(out.Combine(&r, &g, &b, nullptr, CPixImage::CS_RGB));
+    EXPECT_EQ(imgtest::MaxDifference(out, img), 0);
+
+    CPixImage c, m, y, k;
+    CPixImage white = imgtest::Picture(1, 1, [](long, long) { return RGB(255, 255, 255); });
+    ASSERT_TRUE(white.SplitCMYK(&c, &m, &y, &k));
+    EXPECT_EQ(c.GetPixelIndex(0, 0) + m.GetPixelIndex(0, 0) + y.GetPixelIndex(0, 0), 0);
+    EXPECT_EQ(k.GetPixelIndex(0, 0), 255);
+    EXPECT_FALSE(white.SplitRGB(nullptr, nullptr, nullptr));
+
+    CPixImage h, s, l, yy, u, v;
+    ASSERT_TRUE(img.SplitHSL(&h, &s, &l));
+    ASSERT_TRUE(img.SplitYUV(&yy, &u, &v));
+    CPixImage back;
+    ASSERT_TRUE(back.Combine(&yy, &u, &v, nullptr, CPixImage::CS_YUV));
+    EXPECT_LE(imgtest::MaxDifference(back, img), 4);
+
+    CPixImage small(3, 2, 8); // resampled to r's size, and keeps it
+    small.SetGrayPalette();
+    CPixImage alpha(9, 5, 8);
+    alpha.SetGrayPalette();
+    alpha.Clear(70);
+    ASSERT_TRUE(out.Combine(&r, &small, &b, &alpha, CPixImage::CS_RGB));
+    EXPECT_EQ(small.GetWidth(), 9u);
+    EXPECT_EQ(out.AlphaGet(4, 4), 70);
+}
+
+TEST(PixColorSpace, FailedSplitsAndCombinesKeepEverything) {
+    CPixImage img = Colours(), empty, r, g, b;
+    ASSERT_TRUE(img.SplitRGB(&r, &g, &b));
+    CPixImage before(img);
+    EXPECT_FALSE(img.Combine(&r, &empty, &b, nullptr));
+    EXPECT_FALSE(img.Combine(&r, &g, nullptr, nullptr));
+    EXPECT_FALSE(img.Combine(&r, &g, &b, &empty));
+    EXPECT_EQ(imgtest::MaxDifference(img, before), 0);
+    ASSERT_TRUE(img.Combine(&r, &img, &b, nullptr)); // this image as a channel is read first
+    EXPECT_EQ(img.GetWidth(), 9u);
+
+    // A 12-megapixel split with room for only one channel: no target changes.
+    CPixImage big(4000, 3000, 24);
+    EXPECT_TRUE(imgtest::HoldsWithoutMemory(20u << 20, [&] {
+        CPixImage t1(1, 1, 24), t2(1, 1, 24), t3(1, 1, 24);
+        return !big.SplitRGB(&t1, &t2, &t3) && t1.GetWidth() == 1 && t2.GetWidth() == 1 && t3.GetWidth() == 1;
+    }));
+}
+
+TEST(PixColorSpace, RepairSmoothsChannelsAndStops) {
+    for (DWORD side : {1u, 2u, 5u}) {
+        Exposed flat(side, side, 8);
+        flat.SetGrayPalette();
+        flat.Clear(90);
+        ASSERT_TRUE(flat.RepairChannel(&flat, 0.5f)) << side;
+        EXPECT_EQ(flat.GetPixelIndex(static_cast<long>(side / 2), static_cast<long>(side / 2)), 90);
+    }
+    Exposed tool, empty;
+    EXPECT_FALSE(tool.RepairChannel(&empty, 0.5f));
+    EXPECT_FALSE(tool.RepairChannel(nullptr, 0.5f));
+    CPixImage colour = Colours();
+    EXPECT_FALSE(tool.RepairChannel(&colour, 0.5f)) << "channels are 8-bit";
+
+    Exposed spike(3, 3, 8);
+    spike.SetGrayPalette();
+    spike.SetPixelIndex(1, 1, 100);
+    ASSERT_TRUE(spike.RepairChannel(&spike, 0.25f));
+    EXPECT_EQ(spike.GetPixelIndex(1, 1), 0) << "100 + 0.25 x (-400) clamped";
+    Exposed ring(3, 3, 8);
+    ring.SetGrayPalette();
+    ring.SetPixelIndex(1, 1, 100);
+    ASSERT_TRUE(ring.RepairChannel(&ring, -0.1f));
+    EXPECT_EQ(ring.GetPixelIndex(1, 1), 140);
+    EXPECT_EQ(ring.GetPixelIndex(2, 1), 0) << "the border is copied";
+    EXPECT_EQ(ring.GetPixelIndex(1, 2), 0);
+    Exposed edge(3, 3, 8);
+    edge.SetGrayPalette();
+    edge.SetPixelIndex(2, 1, 100);
+    ASSERT_TRUE(edge.RepairChannel(&edge, 0.25f));
+    EXPECT_EQ(edge.GetPixelIndex(2, 1), 100) << "a border pixel is never computed";
+
+    CPixImage none = Colours(), none0 = Colours();
+    ASSERT_TRUE(none.Repair(0.5f, 0, CPixImage::CS_RGB));
+    EXPECT_EQ(imgtest::MaxDifference(none, none0), 0) << "no iteration, no change";
+    ASSERT_TRUE(none.Repair(0.5f, 1, CPixImage::CS_RGB));
+    EXPECT_GT(imgtest::MaxDifference(none, none0), 0) << "one iteration smooths";
+
+    CPixImage img = Colours();
+    img.SetEscape(1);
+    EXPECT_TRUE(img.Repair(0.25f, LONG_MAX, CPixImage::CS_HSL)) << "the stop request ends the iterations";
+    EXPECT_FALSE(img.Repair(std::numeric_limits<float>::quiet_NaN(), 1, 0));
+}
+
+} // namespace

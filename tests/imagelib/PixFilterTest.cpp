@@ -1,0 +1,251 @@
+// Convolution and the other neighbourhood filters, jitter and the mean grey level.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "imagelib/PixImage.h"
+#include "tests/imagelib/ImageTestUtil.h"
+#include "tests/imagelib/PixOpsTestUtil.h"
+#include "platform/win/Random.h"
+
+namespace {
+
+long kSoften[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
+long kOnes[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+
+CPixImage Flat(long w, long h, COLORREF c) {
+    return imgtest::Picture(w, h, [c](long, long) { return c; });
+}
+
+// A dark picture with one white pixel at (3, 3).
+CPixImage Dot() {
+    return imgtest::Picture(7, 7, [](long x, long y) { return x == 3 && y == 3 ? RGB(255, 255, 255) : RGB(0, 0, 0); });
+}
+
+CPixImage GreyRamp(long w, long h) {
+    CPixImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), 8);
+    img.SetGrayPalette();
+    imgtest::ForEachPixel(img, [&](long x, long y) { img.SetPixelIndex(x, y, static_cast<BYTE>(10 + 7 * x + 3 * y)); });
+    return img;
+}
+
+CPixImage Texture(long w, long h) {
+    return imgtest::Picture(w, h, [](long x, long y) {
+        return RGB((x * 53 + y * 17) % 256, (x * x + 3 * y * y) % 256, (x * y * 29 + 7) % 256);
+    });
+}
+
+// What each filter gives at one pixel, straight from its definition over GetPixelColor.
+RGBQUAD Reference(CPixImage& src, long x, long y, long n, const char* kind, const long* kernel = nullptr,
+                  long divisor = 1) {
+    const long half = n / 2, rest = n - half;
+    int64_t sum[3] = {0, 0, 0};
+    int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+    std::vector<RGBQUAD> all;
+    for (long dy = -half; dy < rest; ++dy)
+        for (long dx = -half; dx < rest; ++dx) {
+            const RGBQUAD q = src.GetPixelColor(x + dx, y + dy, true);
+            const int v[3] = {q.rgbBlue, q.rgbGreen, q.rgbRed};
+            for (int c = 0; c < 3; ++c) {
+                if (kernel)
+                    sum[c] += kernel[(dy + half) * n + dx + half] * v[c];
+                lo[c] = std::min(lo[c], v[c]);
+                hi[c] = std::max(hi[c], v[c]);
+            }
+            all.push_back(q);
+        }
+    int out[3];
+    for (int c = 0; c < 3; ++c) {
+        if (kind[0] == 'F')
+            out[c] = static_cast<int>(std::clamp<int64_t>(sum[c] / divisor, 0, 255));
+        else
+            out[c] = kind[0] == 'E' ? lo[c] : hi[c];
+    }
+    if (kind[0] == 'M') { // the grey level of the median
+        std::sort(all.begin(), all.end(), [](RGBQUAD a, RGBQUAD b) { return CPixImage::CompareColors(&a, &b) < 0; });
+        const RGBQUAD m = all[all.size() / 2];
+        return imgtest::Quad(m.rgbRed, m.rgbGreen, m.rgbBlue);
+    }
+    return imgtest::Quad(static_cast<BYTE>(out[2]), static_cast<BYTE>(out[1]), static_cast<BYTE>(out[0]));
+}
+
+TEST(PixFilter, EveryPixelAsDefined) {
+    long skew[9] = {1, 2, 0, -1, 5, 3, 0, 0, 4};
+    long skew4[16] = {1, 0, 0, 2, 0, 3, 0, 0, 0, 0, 1, 0, -2, 0, 0, 5};
+    long wide[9] = {10000000, 0, 0, 0, 20000000, 0, 0, 0, 30000000}; // sums past 32 bits
+    struct Case {
+        const char* kind;
+        long n;
+        long* kernel;
+        long divisor;
+    } cases[] = {{"Filter", 3, skew, 7}, {"Filter", 4, skew4, 3}, {"Filter", 3, wide, 60000000},
+                 {"Erode", 2, nullptr, 1}, {"Erode", 4, nullptr, 1}, {"Dilate", 3, nullptr, 1},
+                 {"Dilate", 5, nullptr, 1}, {"Median", 3, nullptr, 1}, {"Median", 4, nullptr, 1}};
+    for (const Case& c : cases) {
+        CPixImage src = Texture(11, 9), img = Texture(11, 9);
+        bool ok = false;
+        switch (c.kind[0]) {
+        case 'F': ok = img.Filter(c.kernel, c.n, c.divisor, 0); break;
+        case 'E': ok = img.Erode(c.n); break;
+        case 'D': ok = img.Dilate(c.n); break;
+        case 'M': ok = img.Median(c.n); break;
+        }
+        ASSERT_TRUE(ok) << c.kind << " " << c.n;
+        imgtest::ForEachPixel(img, [&](long x, long y) {
+            const RGBQUAD want = Reference(src, x, y, c.n, c.kind, c.kernel, c.divisor);
+            const RGBQUAD got = img.GetPixelColor(x, y, false);
+            if (c.kind[0] == 'M')
+                EXPECT_EQ(CPixImage::CompareColors(&got, &want), 0) << c.kind << " " << c.n << " at " << x << "," << y;
+            else
+                EXPECT_EQ(imgtest::Rgb(got), imgtest::Rgb(want)) << c.kind << " " << c.n << " at " << x << "," << y;
+        });
+    }
+}
+
+TEST(PixFilter, JitterTakesTheDrawnNeighbour) {
+    CPixImage src = Texture(40, 30), img = Texture(40, 30);
+    ASSERT_TRUE(img.SelectionAddRect(RECT{20, 10, 21, 11}));
+    SRand(7);
+    const double r1 = Rand(), r2 = Rand();
+    const double unit = static_cast<double>(1.0f / 32767.0f);
+    const long nx = 20 + static_cast<long>((r1 * unit - 0.5) * 12), ny = 10 + static_cast<long>((r2 * unit - 0.5) * 12);
+    SRand(7);
+    ASSERT_TRUE(img.Jitter(6));
+    EXPECT_EQ(imgtest::Rgb(img, 20, 10), imgtest::Rgb(src, nx, ny));
+    EXPECT_EQ(imgtest::Rgb(img, 21, 10), imgtest::Rgb(src, 21, 10));
+}
+
+TEST(PixFilter, PixelsOfEachFilter) {
+    struct Case {
+        const char* name;
+        std::function<CPixImage()> make;
+        std::function<bool(CPixImage&)> op;
+        long x, y;
+        COLORREF want;
+    } cases[] = {
+        {"soften keeps a flat area", [] { return Flat(5, 5, RGB(90, 40, 7)); },
+         [](CPixImage& i) { return i.Filter(kSoften, 3, 16, 0); }, 2, 2, RGB(90, 40, 7)},
+        {"divisor 0 adds the raw sum", [] { return Flat(5, 5, RGB(10, 20, 1)); },
+         [](CPixImage& i) { return i.Filter(kOnes, 3, 0, 3); }, 2, 2, RGB(93, 183, 12)},
+        {"size 0 writes the offset", [] { return Flat(3, 3, RGB(10, 20, 1)); },
+         [](CPixImage& i) { return i.Filter(kOnes, 0, 1, 300); }, 1, 1, RGB(255, 255, 255)},
+        {"median removes a lone pixel", Dot, [](CPixImage& i) { return i.Median(3); }, 3, 3, RGB(0, 0, 0)},
+        {"edge of a flat area is white", [] { return Flat(5, 5, RGB(90, 40, 7)); },
+         [](CPixImage& i) { return i.Edge(3); }, 2, 2, RGB(255, 255, 255)},
+        {"edge beside the dot", Dot, [](CPixImage& i) { return i.Edge(3); }, 2, 3, RGB(0, 0, 0)},
+        {"erode of size 0 is white", Dot, [](CPixImage& i) { return i.Erode(0); }, 0, 0, RGB(255, 255, 255)},
+        {"dilate of size 0 is black", Dot, [](CPixImage& i) { return i.Dilate(0); }, 3, 3, RGB(0, 0, 0)},
+        {"contour of a flat area is white", [] { return Flat(5, 5, RGB(90, 40, 7)); },
+         [](CPixImage& i) { return i.Contour(); }, 2, 2, RGB(255, 255, 255)},
+        {"contour takes the neighbour's value", Dot, [](CPixImage& i) { return i.Contour(); }, 2, 2, RGB(0, 0, 0)},
+        {"jitter 0 keeps", Dot, [](CPixImage& i) { return i.Jitter(0); }, 3, 3, RGB(255, 255, 255)},
+        // Outside the picture a read gives the bottom-left pixel.
+        {"the border reads the corner colour", [] {
+             return imgtest::Picture(6, 3, [](long x, long y) { return x + y == 0 ? RGB(255, 0, 0) : RGB(0, 0, 0); });
+         },
+         [](CPixImage& i) { return i.Dilate(3); }, 4, 0, RGB(255, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        CPixImage img = c.make();
+        ASSERT_TRUE(c.op(img)) << c.name;
+        EXPECT_EQ(imgtest::Rgb(img, c.x, c.y), c.want) << c.name;
+    }
+}
+
+TEST(PixFilter, RefusedSizesAndKernels) {
+    long big[9] = {1, 1, 1, 1, static_cast<long>(INT32_MAX) + 1, 1, 1, 1, 1};
+    struct Case {
+        const char* name;
+        std::function<bool(CPixImage&)> op;
+    } cases[] = {
+        {"null kernel", [](CPixImage& i) { return i.Filter(nullptr, 3, 1, 0); }},
+        {"kernel beyond 32 bits", [&](CPixImage& i) { return i.Filter(big, 3, 1, 0); }},
+        {"negative filter size", [](CPixImage& i) { return i.Filter(kOnes, -3, 1, 0); }},
+        {"median 0", [](CPixImage& i) { return i.Median(0); }},
+        {"median -3", [](CPixImage& i) { return i.Median(-3); }},
+        {"median 256", [](CPixImage& i) { return i.Median(256); }},
+        {"median of a huge size", [](CPixImage& i) { return i.Median(LONG_MAX); }},
+        {"erode -1", [](CPixImage& i) { return i.Erode(-1); }},
+        {"dilate 1000", [](CPixImage& i) { return i.Dilate(1000); }},
+        {"edge 0", [](CPixImage& i) { return i.Edge(0); }},
+    };
+    for (const Case& c : cases) {
+        CPixImage img = Dot(), before = Dot();
+        EXPECT_FALSE(c.op(img)) << c.name;
+        EXPECT_EQ(imgtest::MaxDifference(img, before), 0) << c.name;
+    }
+    CPixImage empty;
+    EXPECT_FALSE(empty.Median(3));
+    EXPECT_EQ(empty.Mean(), 0.0f);
+    CPixImage img = Dot();
+    EXPECT_TRUE(img.Median(255)) << "the largest size still runs";
+    EXPECT_TRUE(img.Jitter(LONG_MAX)) << "a huge radius jumps outside and keeps the pixel";
+}
+
+TEST(PixFilter, GreyImagesKeepTheirBorder) {
+    CPixImage part = GreyRamp(6, 5);
+    ASSERT_TRUE(part.SelectionAddRect(RECT{2, 0, 3, 5}));
+    ASSERT_TRUE(part.Filter(kOnes, 3, 1, 0));
+    EXPECT_EQ(part.GetPixelIndex(3, 2), GreyRamp(6, 5).GetPixelIndex(3, 2)) << "unselected";
+    EXPECT_EQ(part.GetPixelIndex(2, 2), 255) << "nine times 30, clamped";
+    CPixImage img = GreyRamp(6, 5), src = GreyRamp(6, 5);
+    ASSERT_TRUE(img.Filter(kOnes, 3, 0, 0)); // divisor 0 divides by 1 on grey
+    imgtest::ForEachPixel(img, [&](long x, long y) {
+        const bool border = x == 0 || y == 0 || x == 5 || y == 4;
+        int want = src.GetPixelIndex(x, y);
+        if (!border) {
+            want = 0;
+            for (long dy = -1; dy <= 1; ++dy)
+                for (long dx = -1; dx <= 1; ++dx)
+                    want += src.GetPixelIndex(x + dx, y + dy);
+            want = std::min(want, 255);
+        }
+        EXPECT_EQ(img.GetPixelIndex(x, y), want) << x << "," << y;
+    });
+}
+
+TEST(PixFilter, SelectionStopAndPalette) {
+    CPixImage img = Dot();
+    ASSERT_TRUE(img.SelectionAddRect(RECT{0, 0, 3, 7}));
+    ASSERT_TRUE(img.Dilate(3));
+    EXPECT_EQ(imgtest::Rgb(img, 2, 3), RGB(255, 255, 255));
+    EXPECT_EQ(imgtest::Rgb(img, 4, 3), RGB(0, 0, 0)) << "outside the selection nothing changes";
+    EXPECT_EQ(imgtest::Rgb(img, 3, 3), RGB(255, 255, 255));
+
+    CPixImage stopped = Flat(4, 4, RGB(50, 60, 70));
+    stopped.SetEscape(1);
+    ASSERT_TRUE(stopped.Filter(kSoften, 3, 16, 0));
+    EXPECT_EQ(imgtest::Rgb(stopped, 1, 1), RGB(0, 0, 0)) << "rows not computed are the zeroed work copy";
+
+    CPixImage red(3, 3, 8); // a colour palette: the sums run over colours, not indices
+    red.SetStdPalette();
+    red.Clear(249);
+    ASSERT_TRUE(red.Filter(kOnes, 3, 0, 0));
+    EXPECT_EQ(imgtest::Rgb(red, 1, 1), RGB(255, 0, 0));
+
+    CPixImage pal = imgtest::Indexed4(6, 6);
+    ASSERT_TRUE(pal.Median(3));
+    EXPECT_EQ(pal.GetBpp(), 4);
+
+    CPixImage alpha = Dot();
+    alpha.AlphaCreate();
+    alpha.AlphaSet(1, 1, 33);
+    ASSERT_TRUE(alpha.Erode(3));
+    EXPECT_EQ(alpha.AlphaGet(1, 1), 33) << "alpha comes through unchanged";
+}
+
+TEST(PixFilter, MeanGreyLevel) {
+    CPixImage grey = Flat(7, 3, RGB(100, 100, 100));
+    EXPECT_FLOAT_EQ(grey.Mean(), 100.0f);
+    CPixImage white(4000, 3000, 24); // a 32-bit sum would overflow
+    white.Clear(255);
+    EXPECT_FLOAT_EQ(white.Mean(), 255.0f);
+    CPixImage box = imgtest::Picture(4, 1, [](long x, long) { return RGB(40 * x, 40 * x, 40 * x); });
+    ASSERT_TRUE(box.SelectionAddRect(RECT{2, 0, 4, 1}));
+    EXPECT_FLOAT_EQ(box.Mean(), 100.0f);
+}
+
+} // namespace
