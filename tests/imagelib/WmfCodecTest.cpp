@@ -152,6 +152,22 @@ TEST(WmfCodecTest, PlacesShapesTextAndBitmapsOfAPlaceableMetafile) {
     EXPECT_EQ(Shown(img, 185, 15), RGB(255, 255, 255));
 }
 
+TEST(WmfCodecTest, ABoxAwayFromTheOriginFillsThePicture) {
+    // The box (100, 50)-(300, 250) is the picture; a red square in its top-left quarter.
+    Wmf w;
+    w.Add(0x02FC, {0, 0x00FF, 0x0000, 0});
+    w.Add(0x012D, {0});
+    w.Add(0x041B, {150, 200, 50, 100});
+    CPixImageWMF img;
+    ASSERT_TRUE(DecodeBytes(img, w.Build(100, 50, 300, 250)));
+    ASSERT_EQ(img.GetWidth(), 200u);
+    ASSERT_EQ(img.GetHeight(), 200u);
+    EXPECT_EQ(Shown(img, 50, 50), RGB(255, 0, 0));
+    EXPECT_EQ(Shown(img, 150, 50), RGB(255, 255, 255));
+    EXPECT_EQ(Shown(img, 50, 150), RGB(255, 255, 255));
+    EXPECT_EQ(Shown(img, 199, 199), RGB(255, 255, 255));
+}
+
 TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
     Wmf w;
     CPixImageWMF big;
