@@ -166,6 +166,8 @@ TEST(WmfCodecTest, ABoxAwayFromTheOriginFillsThePicture) {
     EXPECT_EQ(Shown(img, 150, 50), RGB(255, 255, 255));
     EXPECT_EQ(Shown(img, 50, 150), RGB(255, 255, 255));
     EXPECT_EQ(Shown(img, 199, 199), RGB(255, 255, 255));
+    EXPECT_EQ(Shown(img, 0, 199), RGB(255, 255, 255));
+    EXPECT_EQ(Shown(img, 2, 2), RGB(255, 0, 0));
 }
 
 TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
