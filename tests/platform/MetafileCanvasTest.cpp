@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/gdi/MetafileCanvas.h"
+
+namespace {
+
+// Red, green and blue of a canvas pixel, as a COLORREF.
+COLORREF At(MetafileCanvas& c, int x, int y) {
+    const uint8_t* p = c.Pixels() + y * c.Stride() + x * 4;
+    return RGB(p[2], p[1], p[0]);
+}
+
+// A canvas with a null pen and a solid brush of `colour`.
+void Solid(MetafileCanvas& c, COLORREF colour) {
+    c.SetObjectSlots(4);
+    MetafileCanvas::Object brush;
+    brush.kind = MetafileCanvas::Object::Kind::Brush;
+    brush.brush = {0, colour, 0};
+    c.PutObject(0, brush);
+    c.SelectObject(0);
+    c.SelectStock(8); // null pen
+}
+
+constexpr COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0);
+
+} // namespace
+
+TEST(MetafileCanvas, WorldTransformsComposeInTheirOrder) {
+    // Translate by 10, then a scale by 2 multiplied on the left (applied first) or on the right.
+    const double translate[6] = {1, 0, 0, 1, 10, 0}, scale[6] = {2, 0, 0, 2, 0, 0};
+    for (int mode : {2, 3}) {
+        MetafileCanvas c(60, 30);
+        Solid(c, kRed);
+        c.ModifyWorldTransform(translate, 4);
+        c.ModifyWorldTransform(scale, mode);
+        c.Rectangle(0, 0, 10, 10);
+        // Left: 2x + 10 covers 10..30; right: 2(x + 10) covers 20..40.
+        EXPECT_EQ(At(c, 15, 5), mode == 2 ? kRed : kWhite) << mode;
+        EXPECT_EQ(At(c, 35, 5), mode == 2 ? kWhite : kRed) << mode;
+        EXPECT_EQ(At(c, 25, 15), kRed) << mode;
+    }
+    // A singular transform is refused and the last one stays.
+    MetafileCanvas c(60, 30);
+    Solid(c, kRed);
+    const double flat[6] = {0, 0, 0, 0, 5, 5};
+    c.ModifyWorldTransform(scale, 4);
+    c.ModifyWorldTransform(flat, 4);
+    c.Rectangle(0, 0, 5, 5);
+    EXPECT_EQ(At(c, 8, 8), kRed);
+}
+
+TEST(MetafileCanvas, MetricMappingModesScaleAndTurnTheYAxis) {
+    // Device units of 0.05 mm: one logical unit is 2 (0.1 mm), 0.2 (0.01 mm), 5.08 (0.01 in) or
+    // 0.508 (0.001 in) device units; y grows upwards, so the picture is drawn above the origin.
+    struct Case {
+        int mode;
+        double side; // logical side of a square 20 device units wide
+    };
+    for (const Case& k : {Case{2, 10}, Case{3, 100}, Case{4, 20 / 5.08}, Case{5, 20 / 0.508}}) {
+        MetafileCanvas c(40, 40);
+        c.SetDeviceFrame(0, -40, 40, 0);
+        c.SetDeviceMillimetres(0.05, 0.05);
+        Solid(c, kRed);
+        c.SetMapMode(k.mode);
+        c.Rectangle(0, 0, k.side, k.side);
+        EXPECT_EQ(At(c, 10, 30), kRed) << k.mode;
+        EXPECT_EQ(At(c, 25, 30), kWhite) << k.mode;
+        EXPECT_EQ(At(c, 10, 15), kWhite) << k.mode;
+    }
+}
+
+TEST(MetafileCanvas, StockBrushesClipsAndRasterFills) {
+    const COLORREF greys[] = {kWhite, RGB(192, 192, 192), RGB(128, 128, 128), RGB(64, 64, 64), 0};
+    for (uint32_t id = 0; id < 5; ++id) {
+        MetafileCanvas c(10, 10);
+        ASSERT_TRUE(c.SelectStock(id));
+        c.SelectStock(8);
+        c.Rectangle(0, 0, 10, 10);
+        EXPECT_EQ(At(c, 5, 5), greys[id]) << id;
+    }
+    MetafileCanvas c(40, 40);
+    Solid(c, kRed);
+    c.ExcludeClipRect(10, 10, 20, 20);
+    c.Rectangle(0, 0, 40, 40);
+    EXPECT_EQ(At(c, 15, 15), kWhite);
+    EXPECT_EQ(At(c, 25, 25), kRed);
+    c.ResetClip();
+    c.StretchDib(0, 0, 8, 8, 0, 0, 0, 0, nullptr, 0, 0, 0x00FF0062); // whiteness
+    c.StretchDib(30, 30, 8, 8, 0, 0, 0, 0, nullptr, 0, 0, 0x00000042); // blackness
+    EXPECT_EQ(At(c, 4, 4), kWhite);
+    EXPECT_EQ(At(c, 34, 34), 0u);
+    EXPECT_EQ(At(c, 25, 4), kRed);
+}
+
+TEST(MetafileCanvas, PiesAndBitFieldBitmaps) {
+    // A pie from the rightmost point round to the top covers the top-right quarter only.
+    MetafileCanvas c(40, 40);
+    Solid(c, kRed);
+    c.Arc(1, 0, 0, 40, 40, 40, 20, 20, 0);
+    EXPECT_EQ(At(c, 28, 12), kRed);
+    EXPECT_EQ(At(c, 12, 12), kWhite);
+    EXPECT_EQ(At(c, 28, 28), kWhite);
+
+    // Two pixels of a 32-bit bit-field bitmap with masks red 0xFF0000, green 0xFF00, blue 0xFF.
+    std::vector<uint8_t> dib(40 + 12 + 8, 0);
+    auto put = [&](size_t at, uint32_t v) { std::memcpy(&dib[at], &v, 4); };
+    put(0, 40);
+    put(4, 2);
+    put(8, 1);
+    dib[12] = 1;
+    dib[14] = 32;
+    put(16, 3);
+    put(40, 0xFF0000);
+    put(44, 0xFF00);
+    put(48, 0xFF);
+    put(52, 0x11223344);
+    put(56, 0x80A0B0C0);
+    MetafileCanvas b(20, 10);
+    ASSERT_TRUE(b.StretchDib(0, 0, 20, 10, 0, 0, 2, 1, dib.data(), dib.size(), 52, 0x00CC0020));
+    EXPECT_EQ(At(b, 5, 5), RGB(0x22, 0x33, 0x44));
+    EXPECT_EQ(At(b, 15, 5), RGB(0xA0, 0xB0, 0xC0));
+}
