@@ -30,17 +30,17 @@ constexpr COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0);
 } // namespace
 
 TEST(MetafileCanvas, WorldTransformsComposeInTheirOrder) {
-    // Translate by 10, then a scale by 2 multiplied on the left (applied first) or on the right.
-    const double translate[6] = {1, 0, 0, 1, 10, 0}, scale[6] = {2, 0, 0, 2, 0, 0};
+    // Translate by (10, 5), then a scale by 2 multiplied on the left (applied first) or on the right.
+    const double translate[6] = {1, 0, 0, 1, 10, 5}, scale[6] = {2, 0, 0, 2, 0, 0};
     for (int mode : {2, 3}) {
-        MetafileCanvas c(60, 30);
+        MetafileCanvas c(60, 40);
         Solid(c, kRed);
         c.ModifyWorldTransform(translate, 4);
         c.ModifyWorldTransform(scale, mode);
         c.Rectangle(0, 0, 10, 10);
-        // Left: 2x + 10 covers 10..30; right: 2(x + 10) covers 20..40.
-        EXPECT_EQ(At(c, 15, 5), mode == 2 ? kRed : kWhite) << mode;
-        EXPECT_EQ(At(c, 35, 5), mode == 2 ? kWhite : kRed) << mode;
+        // Left: 2p + (10, 5) covers (10..30, 5..25); right: 2(p + (10, 5)) covers (20..40, 10..30).
+        EXPECT_EQ(At(c, 15, 7), mode == 2 ? kRed : kWhite) << mode;
+        EXPECT_EQ(At(c, 35, 27), mode == 2 ? kWhite : kRed) << mode;
         EXPECT_EQ(At(c, 25, 15), kRed) << mode;
     }
     // A singular transform is refused and the last one stays.
