@@ -50,8 +50,13 @@ TEST(PixDraw, NaturalAndScaledSizesKeepTheTopRowOnTop) {
     img.Draw(half.dc(), 0, 0, 2, 1);
     EXPECT_EQ(half.At(1, 0), Cell(2, 2));
 
-    RECT r{0, 0, 4, 3};
-    EXPECT_EQ(img.Draw(one.dc(), r), 1);
+    // The rectangle form draws into the rectangle, at its natural size here.
+    GdiCanvas boxed(7, 5);
+    RECT r{2, 1, 6, 4};
+    EXPECT_EQ(img.Draw(boxed.dc(), r), 1);
+    EXPECT_EQ(boxed.At(2, 1), Cell(0, 2));
+    EXPECT_EQ(boxed.At(5, 3), Cell(3, 0));
+    EXPECT_EQ(boxed.At(6, 4), RGB(0, 0, 0));
     EXPECT_EQ(img.Draw(one.dc(), 0, 0, 0, 3), 0);
     EXPECT_EQ(img.Draw(nullptr, 0, 0), 0);
     img.Enable(false);
@@ -90,6 +95,12 @@ TEST(PixDraw, TransparencyAndAlphaBlendIntoTheTarget) {
         EXPECT_EQ(c.At(0, 0), RGB(7, 8, 9)) << draw2;
         EXPECT_EQ(c.At(1, 0), RGB(0, 200, 0)) << draw2;
     }
+    // Index 0 can be the transparent one too.
+    pal.SetTransIndex(0);
+    GdiCanvas zero(3, 1, RGB(7, 8, 9));
+    ASSERT_EQ(pal.Draw(zero.dc(), 0, 0), 1);
+    EXPECT_EQ(zero.At(2, 0), RGB(7, 8, 9));
+    EXPECT_EQ(zero.At(0, 0), RGB(200, 0, 0));
     // a transparent index past a 16-colour palette is harmless
     CPixImage four(2, 1, 4);
     four.SetTransIndex(200);
