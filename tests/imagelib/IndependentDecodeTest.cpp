@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/MissingDependency.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 
@@ -43,11 +44,8 @@ TEST(IndependentDecodeTest, OtherProgramsReadOurFilesPixelForPixel) {
         {PIXFORMAT_ICO, "ico", 1, false, 0},  {PIXFORMAT_ICO, "ico", 4, false, 0},  {PIXFORMAT_ICO, "ico", 8, false, 0},
         {PIXFORMAT_ICO, "ico", 24, false, 0}, {PIXFORMAT_ICO, "ico", 24, true, 0},  {PIXFORMAT_WBMP, "wbmp", 1, false, 0},
     };
-    const bool haveFfmpeg = ToolAvailable("ffmpeg"), haveMagick = std::filesystem::exists("/usr/bin/convert");
-    if (!haveFfmpeg || !haveMagick) {
-        ASSERT_EQ(std::getenv("CI"), nullptr) << "ffmpeg or ImageMagick is missing";
-        GTEST_SKIP() << "ffmpeg or ImageMagick is missing";
-    }
+    REQUIRE_MAGICK();
+    if (!ToolAvailable("ffmpeg")) SKIP_OR_FAIL_IN_CI("ffmpeg");
     TempDir dir;
     int n = 0;
     for (const Case& c : cases) {
@@ -76,7 +74,7 @@ TEST(IndependentDecodeTest, OtherProgramsReadOurFilesPixelForPixel) {
         }
         // ImageMagick's PCX reader shows 1-bit pictures inverted, whoever wrote them.
         if (c.type != PIXFORMAT_PCX || c.bpp != 1) {
-            const CommandResult r = RunCommand("/usr/bin/convert " + ShellQuote(file) + (mosaic ? " -flatten" : "") +
+            const CommandResult r = RunCommand(MAGICK_CONVERT " " + ShellQuote(file) + (mosaic ? " -flatten" : "") +
                                                " -auto-orient -depth 8 " + (c.alpha ? "rgba:-" : "rgb:-"));
             EXPECT_TRUE(r.out == want) << "ImageMagick: " << r.err;
         }

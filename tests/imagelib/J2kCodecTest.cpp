@@ -7,6 +7,7 @@
 
 #include "imagelib/codecs/PixImageJ2K.h"
 #include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/MissingDependency.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 
@@ -260,11 +261,8 @@ TEST(J2kCodecTest, HostileHeadersFailBeforeAllocating) {
 }
 
 TEST(J2kCodecTest, AnIndependentReaderSeesTheSamePixels) {
-    const std::string convert = "/usr/bin/convert";
-    if (RunCommand(convert + " -version").status != 0) {
-        if (std::getenv("CI")) FAIL() << "ImageMagick is not installed";
-        GTEST_SKIP() << "ImageMagick is not installed";
-    }
+    REQUIRE_MAGICK();
+    const std::string convert = MAGICK_CONVERT;
     TempDir dir;
     const std::pair<DWORD, const char*> formats[] = {
         {PIXFORMAT_PNM, "x.pnm"}, {PIXFORMAT_RAS, "x.ras"}, {PIXFORMAT_JP2, "x.jp2"}, {PIXFORMAT_PGX, "x.pgx"}};

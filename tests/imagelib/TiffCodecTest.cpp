@@ -12,6 +12,7 @@
 #include "imagelib/codecs/PixImageTIF.h"
 #include "imagelib/codecs/PixTiffStream.h"
 #include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/MissingDependency.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 
@@ -495,11 +496,8 @@ TEST(TiffCodecTest, RefusesBrokenFiles) {
 
 // What we write, another program reads the same.
 TEST(TiffCodecTest, AnIndependentReaderSeesTheSamePixels) {
-    const std::string convert = "/usr/bin/convert";
-    if (RunCommand(convert + " -version").status != 0) {
-        if (std::getenv("CI")) FAIL() << "ImageMagick is not installed";
-        GTEST_SKIP() << "ImageMagick is not installed";
-    }
+    REQUIRE_MAGICK();
+    const std::string convert = MAGICK_CONVERT;
     TempDir dir;
     struct Case {
         DWORD bpp;

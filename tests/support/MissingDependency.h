@@ -7,9 +7,19 @@
 
 #include <cstdlib>
 
+#include "tests/support/ShellCommand.h"
+
 // Use as a statement: SKIP_OR_FAIL_IN_CI("ffmpeg is missing"); it returns from the test.
 #define SKIP_OR_FAIL_IN_CI(why)                                      \
     do {                                                             \
         if (std::getenv("CI")) { GTEST_FAIL() << "missing: " << why; } \
         GTEST_SKIP() << why;                                         \
+    } while (0)
+
+// ImageMagick, the reference decoder and operation set of the image tests, by its full path: a
+// stand-in of the same name may come first on PATH.
+#define MAGICK_CONVERT "/usr/bin/convert"
+#define REQUIRE_MAGICK()                                                  \
+    do {                                                                  \
+        if (!ToolAvailable(MAGICK_CONVERT)) SKIP_OR_FAIL_IN_CI("ImageMagick"); \
     } while (0)

@@ -32,7 +32,7 @@ TEST(MagickCompare, SameResultAsImageMagick) {
     for (const Comparison& c : kComparisons) {
         const CommandResult ours = tooltest::PixConvert(dir.File("in.png") + " " + dir.File("ours.png") + " " + c.ops);
         ASSERT_EQ(ours.status, 0) << ours.err;
-        const CommandResult ref = RunCommand("/usr/bin/convert " + dir.File("in.png") + " " + c.magick + " PNG24:" +
+        const CommandResult ref = RunCommand(MAGICK_CONVERT " " + dir.File("in.png") + " " + c.magick + " PNG24:" +
                                              dir.File("ref.png"));
         ASSERT_EQ(ref.status, 0) << ref.err;
         CPixImage a(dir.File("ours.png").c_str(), PIXFORMAT_PNG), b(dir.File("ref.png").c_str(), PIXFORMAT_PNG);

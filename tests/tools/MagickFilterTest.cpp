@@ -84,7 +84,7 @@ TEST(MagickFilter, SameResultAsImageMagick) {
         }
         const CommandResult ours = tooltest::PixConvert(in + " " + dir.File("ours.png") + " " + ops);
         ASSERT_EQ(ours.status, 0) << ours.err;
-        const CommandResult ref = RunCommand("MAGICK_THREAD_LIMIT=1 /usr/bin/convert " + in + " " + magick + " PNG24:" +
+        const CommandResult ref = RunCommand("MAGICK_THREAD_LIMIT=1 " MAGICK_CONVERT " " + in + " " + magick + " PNG24:" +
                                              dir.File("ref.png"));
         ASSERT_EQ(ref.status, 0) << ref.err;
         CPixImage a(dir.File("ours.png").c_str(), PIXFORMAT_PNG), b(dir.File("ref.png").c_str(), PIXFORMAT_PNG);
@@ -115,7 +115,7 @@ TEST(MagickFilter, ChannelsAsImageMagickSeparatesThem) {
                                                         " " + dir.File("c0.png") + " " + dir.File("c1.png") + " " +
                                                         dir.File("c2.png"));
         ASSERT_EQ(ours.status, 0) << ours.err;
-        const CommandResult ref = RunCommand("MAGICK_THREAD_LIMIT=1 /usr/bin/convert " + dir.File("in.png") +
+        const CommandResult ref = RunCommand("MAGICK_THREAD_LIMIT=1 " MAGICK_CONVERT " " + dir.File("in.png") +
                                              " -colorspace " + s.colorspace + " -separate PNG24:" + dir.File("r%d.png"));
         ASSERT_EQ(ref.status, 0) << ref.err;
         for (int ch = 0; ch < 3; ++ch) {

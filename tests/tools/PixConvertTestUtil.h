@@ -9,6 +9,7 @@
 
 #include "imagelib/PixImage.h"
 #include "tests/imagelib/PixOpsTestUtil.h"
+#include "tests/support/MissingDependency.h"
 #include "tests/support/ShellCommand.h"
 
 namespace tooltest {
@@ -21,15 +22,5 @@ inline CPixImage Smooth(long w, long h) {
 inline CommandResult PixConvert(const std::string& args) {
     return RunCommand(ShellQuote(PIXCONVERT_PATH) + " " + args);
 }
-
-// ImageMagick is a reference: missing, it fails the tests in CI and skips them elsewhere.
-#define REQUIRE_MAGICK()                                                                  \
-    do {                                                                                  \
-        if (!ToolAvailable("/usr/bin/convert")) {                                         \
-            if (std::getenv("CI"))                                                        \
-                FAIL() << "ImageMagick (/usr/bin/convert) is missing";                    \
-            GTEST_SKIP() << "ImageMagick is missing";                                     \
-        }                                                                                 \
-    } while (0)
 
 } // namespace tooltest
