@@ -61,6 +61,11 @@ inline bool ReadExact(CPixFile* f, void* p, size_t n) {
     return n == 0 || f->Read(p, 1, n) == n;
 }
 
+// Writes exactly n bytes; false on a short write.
+inline bool WriteExact(CPixFile* f, const void* p, size_t n) {
+    return n == 0 || f->Write(p, 1, n) == n;
+}
+
 // A file being built in memory, written to its stream in one piece and checked.
 struct ByteOut {
     std::vector<uint8_t> b;
@@ -77,7 +82,7 @@ struct ByteOut {
         const uint8_t* s = static_cast<const uint8_t*>(p);
         b.insert(b.end(), s, s + n);
     }
-    bool WriteTo(CPixFile* f) const { return b.empty() || f->Write(b.data(), 1, b.size()) == b.size(); }
+    bool WriteTo(CPixFile* f) const { return WriteExact(f, b.data(), b.size()); }
 };
 
 } // namespace codecbytes

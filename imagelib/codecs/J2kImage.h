@@ -30,9 +30,3 @@ constexpr uint64_t kJ2kMaxSamples = uint64_t{1} << 28;
 
 // Makes a component of width x height zero samples; false (with a text) when too large.
 bool J2kAllocate(J2kComponent& comp, uint32_t width, uint32_t height, std::string& error);
-
-class CPixFile;
-// Bytes left in the stream after its position (0 when it cannot tell).
-int64_t J2kRemaining(CPixFile& file);
-// Writes all n bytes; false on a short write.
-bool J2kWriteAll(CPixFile& file, const void* data, size_t n);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imagelib/PixFile.h"
+#include "imagelib/codecs/CodecBytes.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ bool Read(CPixFile& file, J2kImage& image, std::string& error, bool headerOnly) 
     if (c != '\n') return false;
 
     const uint32_t bytesPer = depth > 8 ? 2 : 1;
-    if (static_cast<uint64_t>(J2kRemaining(file)) < static_cast<uint64_t>(width) * height * bytesPer) return false;
+    if (codecbytes::BytesLeft(&file) < static_cast<uint64_t>(width) * height * bytesPer) return false;
     image = J2kImage();
     image.width = width;
     image.height = height;
@@ -95,12 +96,12 @@ bool Write(CPixFile& file, const J2kImage& image, std::string& error) {
     if (image.comps.size() != 1) return false;
     char head[64];
     const int n = std::snprintf(head, sizeof(head), "PG ML + 8 %u %u\n", image.width, image.height);
-    if (!J2kWriteAll(file, head, static_cast<size_t>(n))) return false;
+    if (!codecbytes::WriteExact(&file, head, static_cast<size_t>(n))) return false;
     std::vector<uint8_t> row(image.width);
     for (uint32_t y = 0; y < image.height; ++y) {
         for (uint32_t x = 0; x < image.width; ++x)
             row[x] = static_cast<uint8_t>(image.comps[0].data[static_cast<size_t>(y) * image.width + x]);
-        if (!J2kWriteAll(file, row.data(), row.size())) return false;
+        if (!codecbytes::WriteExact(&file, row.data(), row.size())) return false;
     }
     return true;
 }

@@ -17,14 +17,13 @@ constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 
 // Reads n bytes from the stream's position; false when fewer are there.
 bool ReadBytes(CPixFile* f, std::vector<uint8_t>& out, uint64_t n) {
-    const int64_t pos = f->Tell(), size = f->Size();
-    if (pos < 0 || size < pos || n > static_cast<uint64_t>(size - pos)) return false;
+    if (n > BytesLeft(f)) return false;
     try {
         out.resize(static_cast<size_t>(n));
     } catch (const std::bad_alloc&) {
         return false;
     }
-    return n == 0 || f->Read(out.data(), 1, out.size()) == out.size();
+    return ReadExact(f, out.data(), out.size());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imagelib/PixFile.h"
+#include "imagelib/codecs/CodecBytes.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool Read(CPixFile& file, J2kImage& image, std::string& error, bool headerOnly) 
     const uint64_t need = kind == 4 ? rowBytes * height
                           : ascii   ? (kind == 1 ? samples : samples * 2 - 1)
                                     : samples * bytesPer;
-    if (static_cast<uint64_t>(J2kRemaining(file)) < need) return false;
+    if (codecbytes::BytesLeft(&file) < need) return false;
 
     image = J2kImage();
     image.width = width;
@@ -129,14 +130,14 @@ bool Write(CPixFile& file, const J2kImage& image, std::string& error) {
     char head[64];
     const int n = std::snprintf(head, sizeof(head), "P%c\n%u %u\n255\n", channels == 1 ? '5' : '6', image.width,
                                 image.height);
-    if (!J2kWriteAll(file, head, static_cast<size_t>(n))) return false;
+    if (!codecbytes::WriteExact(&file, head, static_cast<size_t>(n))) return false;
     std::vector<uint8_t> row(static_cast<size_t>(image.width) * channels);
     for (uint32_t y = 0; y < image.height; ++y) {
         for (uint32_t x = 0; x < image.width; ++x)
             for (size_t ch = 0; ch < channels; ++ch)
                 row[x * channels + ch] =
                     static_cast<uint8_t>(image.comps[ch].data[static_cast<size_t>(y) * image.width + x]);
-        if (!J2kWriteAll(file, row.data(), row.size())) return false;
+        if (!codecbytes::WriteExact(&file, row.data(), row.size())) return false;
     }
     return true;
 }

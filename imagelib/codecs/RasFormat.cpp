@@ -65,7 +65,7 @@ bool Read(CPixFile& file, J2kImage& image, std::string& error, bool headerOnly) 
     if (total > kJ2kMaxSamples * 4) return false;
     // Plain data must all be there; run-length data takes at least one byte per 256 of output.
     const uint64_t least = type == kRle ? total / 256 : total;
-    if (static_cast<uint64_t>(J2kRemaining(file)) < least) return false;
+    if (codecbytes::BytesLeft(&file) < least) return false;
 
     const bool colour = depth >= 24 || entries > 0;
     image = J2kImage();
@@ -137,7 +137,7 @@ bool Write(CPixFile& file, const J2kImage& image, std::string& error) {
     // Without a map, 8-bit samples are grey levels.
     PutBe32(h + 24, 0);
     PutBe32(h + 28, 0);
-    if (!J2kWriteAll(file, h, 32)) return false;
+    if (!codecbytes::WriteExact(&file, h, 32)) return false;
     std::vector<uint8_t> row(static_cast<size_t>(rowBytes), 0);
     for (uint32_t y = 0; y < image.height; ++y) {
         for (uint32_t x = 0; x < image.width; ++x) {
@@ -150,7 +150,7 @@ bool Write(CPixFile& file, const J2kImage& image, std::string& error) {
                 row[x * 3 + 2] = static_cast<uint8_t>(image.comps[0].data[at]);
             }
         }
-        if (!J2kWriteAll(file, row.data(), row.size())) return false;
+        if (!codecbytes::WriteExact(&file, row.data(), row.size())) return false;
     }
     return true;
 }
