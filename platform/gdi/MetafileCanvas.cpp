@@ -19,6 +19,16 @@ constexpr double kKappa = 0.5522847498;
 enum { PS_NULL = 5, BS_NULL = 1, BS_HATCHED = 2, TA_UPDATECP = 1, TA_RIGHT = 2, TA_CENTER = 6, TA_BOTTOM = 8,
        TA_BASELINE = 24 };
 
+// The transform that applies a, then b (row vectors: m11 m12 m21 m22 dx dy).
+void Multiply(const double a[6], const double b[6], double out[6]) {
+    out[0] = a[0] * b[0] + a[1] * b[2];
+    out[1] = a[0] * b[1] + a[1] * b[3];
+    out[2] = a[2] * b[0] + a[3] * b[2];
+    out[3] = a[2] * b[1] + a[3] * b[3];
+    out[4] = a[4] * b[0] + a[5] * b[2] + b[4];
+    out[5] = a[4] * b[1] + a[5] * b[3] + b[5];
+}
+
 double Finite(double v) { return std::isfinite(v) ? std::clamp(v, -kLimit, kLimit) : 0.0; }
 
 double Red(COLORREF c) { return (c & 0xFF) / 255.0; }
@@ -92,23 +102,13 @@ void MetafileCanvas::ModifyWorldTransform(const double m[6], int mode) {
     const double cur[6] = {w[0], w[1], w[2], w[3], w[4], w[5]};
     double next[6];
     switch (mode) {
-    case 1: std::copy_n(std::begin({1.0, 0.0, 0.0, 1.0, 0.0, 0.0}), 6, next); break;
-    case 2: // m x current
-        next[0] = m[0] * cur[0] + m[1] * cur[2];
-        next[1] = m[0] * cur[1] + m[1] * cur[3];
-        next[2] = m[2] * cur[0] + m[3] * cur[2];
-        next[3] = m[2] * cur[1] + m[3] * cur[3];
-        next[4] = m[4] * cur[0] + m[5] * cur[2] + cur[4];
-        next[5] = m[4] * cur[1] + m[5] * cur[3] + cur[5];
+    case 1: {
+        static const double identity[6] = {1, 0, 0, 1, 0, 0};
+        std::copy_n(identity, 6, next);
         break;
-    case 3: // current x m
-        next[0] = cur[0] * m[0] + cur[1] * m[2];
-        next[1] = cur[0] * m[1] + cur[1] * m[3];
-        next[2] = cur[2] * m[0] + cur[3] * m[2];
-        next[3] = cur[2] * m[1] + cur[3] * m[3];
-        next[4] = cur[4] * m[0] + cur[5] * m[2] + m[4];
-        next[5] = cur[4] * m[1] + cur[5] * m[3] + m[5];
-        break;
+    }
+    case 2: Multiply(m, cur, next); break; // m applies first
+    case 3: Multiply(cur, m, next); break; // m applies after
     case 4: std::copy_n(m, 6, next); break;
     default: return;
     }
