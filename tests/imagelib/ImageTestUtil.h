@@ -32,6 +32,10 @@ inline bool SameRgba(RGBQUAD a, RGBQUAD b) {
 inline COLORREF Rgb(RGBQUAD q) {
     return CPixImage::RGBQUADtoRGB(q);
 }
+// The colour at (x, y) counted from the top row, as a viewer shows the picture.
+inline COLORREF Shown(CPixImage& img, long x, long y) {
+    return CPixImage::RGBQUADtoRGB(img.GetPixelColor(x, static_cast<long>(img.GetHeight()) - 1 - y, false));
+}
 inline COLORREF Rgb(CPixImage& img, long x, long y) {
     return Rgb(img.GetPixelColor(x, y, false));
 }

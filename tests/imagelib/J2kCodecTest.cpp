@@ -93,8 +93,6 @@ CPixImage Grey(DWORD w, DWORD h) {
     return img;
 }
 
-COLORREF Shown(CPixImage& img, long x, long y) { return Rgb(img, x, static_cast<long>(img.GetHeight()) - 1 - y); }
-
 } // namespace
 
 TEST(J2kCodecTest, RoundTripsEveryFamilyMember) {

@@ -50,9 +50,6 @@ void Basic(TIFF* tif, uint32_t w, uint32_t h, uint16_t samples, uint16_t bits, u
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 3);
 }
 
-// Picture pixel (x, y) counted from the top, as a viewer shows it.
-COLORREF Shown(CPixImage& img, long x, long y) { return Rgb(img, x, static_cast<long>(img.GetHeight()) - 1 - y); }
-
 CPixImage Pattern(DWORD w, DWORD h, DWORD bpp) {
     CPixImage img(w, h, bpp, PIXFORMAT_TIF);
     if (bpp == 4 || bpp == 8) {

@@ -90,8 +90,6 @@ uint32_t F(float f) {
     return v;
 }
 
-COLORREF Shown(CPixImage& img, long x, long y) { return Rgb(img, x, static_cast<long>(img.GetHeight()) - 1 - y); }
-
 // Share of pixels in a shown rectangle that are not white.
 double Ink(CPixImage& img, long x0, long y0, long x1, long y1) {
     long n = 0, ink = 0;
