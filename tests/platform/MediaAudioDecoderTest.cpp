@@ -68,7 +68,7 @@ TEST(MediaAudioDecoder, DecodesEverySampleAndSeeksToTheExactFrame) {
     }
 }
 
-TEST(MediaAudioDecoder, CompressedMusicPlaysAndSeeks) {
+TEST(MediaAudioDecoder, CompressedMusicDecodesAndSeeks) {
     TempDir dir;
     struct Case {
         const char* name;
@@ -90,11 +90,5 @@ TEST(MediaAudioDecoder, CompressedMusicPlaysAndSeeks) {
         ASSERT_TRUE(decoder.Seek(kSinkSampleRate / 2));
         const size_t rest = ReadAll(decoder).size() / 2;
         EXPECT_NEAR(static_cast<double>(rest), frames - kSinkSampleRate / 2.0, kSinkSampleRate * 0.05);
-
-        CMediaPlayer player(CMediaPlayer::Output::Silent);
-        ASSERT_TRUE(player.Open(path));
-        ASSERT_TRUE(player.SetPosition(player.GetDuration() - 200 * kMediaTimeUnitsPerMs));
-        ASSERT_TRUE(player.Run());
-        EXPECT_TRUE(player.WaitForCompletion(3000));
     }
 }

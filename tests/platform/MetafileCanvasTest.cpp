@@ -89,9 +89,7 @@ TEST(MetafileCanvas, StockBrushesClipsAndRasterFills) {
     EXPECT_EQ(At(c, 15, 15), kWhite);
     EXPECT_EQ(At(c, 25, 25), kRed);
     c.ResetClip();
-    c.StretchDib(0, 0, 8, 8, 0, 0, 0, 0, nullptr, 0, 0, 0x00FF0062); // whiteness
     c.StretchDib(30, 30, 8, 8, 0, 0, 0, 0, nullptr, 0, 0, 0x00000042); // blackness
-    EXPECT_EQ(At(c, 4, 4), kWhite);
     EXPECT_EQ(At(c, 34, 34), 0u);
     EXPECT_EQ(At(c, 25, 4), kRed);
 }
