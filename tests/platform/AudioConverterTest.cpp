@@ -17,10 +17,8 @@ class AudioConverter : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(lib.IsLoaded()) << lib.LastError(); }
     double Seconds(const std::string& file) { return std::atof(ProbeFormat(file)["duration"].c_str()); }
-    int FilesIn() const {
-        int n = 0;
-        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++n;
-        return n;
+    auto FilesIn() const {
+        return std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator{});
     }
 
     CDynamicLibrary lib = LoadProgramLibrary("libxToMp2.so", {"xToMp2", "GetFileTimeLength"});

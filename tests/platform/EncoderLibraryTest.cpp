@@ -127,15 +127,16 @@ TEST_F(EncoderLibrary, RateTextsReachTheFile) {
     struct Case {
         const char *audioRate, *frameRate, *probedFrameRate;
     };
+    // 24.99 lies 0.015 from a television rate (25 x 1000/1001 = 24.975): no longer one.
     for (const Case& c : {Case{"96kb", "12.5", "25/2"}, Case{" 0.096M ", "23.976", "24000/1001"},
-                          Case{"96000bps", "240", "240/1"}}) {
+                          Case{"96000bps", "240", "240/1"}, Case{"96kb", "24.99", "2499/100"}}) {
         SCOPED_TRACE(c.audioRate);
         Profile p = kAvi;
         p.audioRate = c.audioRate;
         p.frameRate = c.frameRate;
         const std::string out = dir.File("rates.avi");
         Encode(p, out, 3);
-        EXPECT_EQ(ProbeStream(out, "v:0").at("r_frame_rate"), c.probedFrameRate);
+        EXPECT_EQ(ProbeStream(out, "v:0").at("avg_frame_rate"), c.probedFrameRate);
         EXPECT_EQ(ProbeStream(out, "a:0").at("bit_rate"), "96000");
     }
 }
@@ -173,37 +174,49 @@ TEST_F(EncoderLibrary, MissingOrBrokenMusicGivesSilenceOfTheVideoLength) {
     }
 }
 
-TEST_F(EncoderLibrary, RefusedSettingsLeaveNothingAndFramesFail) {
+TEST_F(EncoderLibrary, RefusedSettingsLeaveNothingAndFramesFailButBoundsAreAccepted) {
     const std::vector<uint8_t> yuv = Picture(320, 240, 0);
     struct Case {
+        int32_t code;
         const char* Profile::*field;
         const char* value;
         const char* file = "bad.avi";
-        int width = 320, height = 240; // the size text stays "320x240"
+        int width = 320, height = 240;
+        const char* size = nullptr; // "<width>x<height>" unless given
     };
+    constexpr int32_t kArg = ENCODER_ERR_ARGUMENT, kCodec = ENCODER_ERR_CODEC;
     const Case cases[] = {
-        {&Profile::videoCodec, "libx999"}, {&Profile::audioCodec, "libvorbisx"},
-        {&Profile::frameRate, "fast"},     {&Profile::frameRate, "0.5"},
-        {&Profile::frameRate, "241"},      {&Profile::videoRate, "lots"},
-        {&Profile::videoRate, "12x"},      {&Profile::audioRate, "0.9kb"},
-        {&Profile::sampleRate, "7999"},    {&Profile::sampleRate, "96001"},
-        {&Profile::channels, "0"},         {&Profile::channels, "3"},
-        {nullptr, "", "bad.unknownext"},   {nullptr, "", "missing/sub/bad.avi"},
-        {nullptr, "", "bad.avi", 321},     {nullptr, "", "bad.avi", 320, 480},
+        {kCodec, &Profile::videoCodec, "libx999"}, {kCodec, &Profile::audioCodec, "libvorbisx"},
+        {kArg, &Profile::frameRate, "fast"},       {kArg, &Profile::frameRate, "0.5"},
+        {kArg, &Profile::frameRate, "241"},        {kArg, &Profile::videoRate, "lots"},
+        {kArg, &Profile::videoRate, "12x"},        {kArg, &Profile::videoRate, "999"},
+        {kArg, &Profile::videoRate, "100.1mb"},    {kArg, &Profile::audioRate, "0.9kb"},
+        {kArg, &Profile::sampleRate, "7999"},      {kArg, &Profile::sampleRate, "96001"},
+        {kArg, &Profile::channels, "0"},           {kArg, &Profile::channels, "3"},
+        {kArg, nullptr, "", "bad.unknownext"},     {ENCODER_ERR_WRITE, nullptr, "", "missing/sub/bad.avi"},
+        {kArg, nullptr, "", "bad.avi", 321, 240},  {kArg, nullptr, "", "bad.avi", 320, 243},
+        {kArg, nullptr, "", "bad.avi", 320, 480, "320x240"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.value) + " " + c.file + " " + std::to_string(c.width) + "x" +
-                     std::to_string(c.height));
+        const std::string size = c.size ? c.size : std::to_string(c.width) + "x" + std::to_string(c.height);
+        SCOPED_TRACE(std::string(c.value) + " " + c.file + " " + size);
         Profile p = kAvi;
         if (c.field) p.*c.field = c.value;
         const std::string file = dir.File(c.file);
-        EXPECT_NE(enc.init(c.width, c.height, file.c_str(), "", "", p.audioCodec, p.audioRate, p.sampleRate,
-                           p.channels, p.videoCodec, p.videoRate, "320x240", p.frameRate),
-                  0);
-        EXPECT_NE(enc.frame(yuv.data()), 0);
+        EXPECT_EQ(enc.init(c.width, c.height, file.c_str(), "", "", p.audioCodec, p.audioRate, p.sampleRate,
+                           p.channels, p.videoCodec, p.videoRate, size.c_str(), p.frameRate),
+                  c.code);
+        EXPECT_EQ(enc.frame(yuv.data()), ENCODER_ERR_NOT_OPEN);
         EXPECT_EQ(enc.close(), 0);
         EXPECT_EQ(enc.close(), 0);
         EXPECT_FALSE(std::filesystem::exists(file));
+    }
+    // The bounds themselves are accepted.
+    for (const Case& c : {Case{0, &Profile::videoRate, "1000"}, Case{0, &Profile::frameRate, "1"}}) {
+        Profile p = kAvi;
+        p.*c.field = c.value;
+        EXPECT_EQ(InitWith(enc, p, dir.File("bound.avi"), ""), 0) << c.value;
+        EXPECT_EQ(enc.close(), 0);
     }
 }
 

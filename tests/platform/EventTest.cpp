@@ -56,15 +56,11 @@ TEST(Event, EachSetReleasesExactlyOneWaiter) {
     ASSERT_TRUE(Eventually([&] { return woken == 1; }));
     Sleep(50);
     EXPECT_EQ(woken, 1);
-    event.Set();
-    event.Set(); // may collapse with the previous one when no waiter took it yet
-    ASSERT_TRUE(Eventually([&] { return woken >= 2; }));
-    while (woken < 3) {
+    while (woken < 3) { // the rest, one set at a time
         event.Set();
         Sleep(1);
     }
     for (auto& t : waiters) t.join();
-    EXPECT_EQ(woken, 3);
 }
 
 TEST(Event, ManualResetStaysSetAndReleasesEveryWaiter) {

@@ -134,67 +134,16 @@ TEST(GdiBlit, MonochromeMasksFollowTheColourRules) {
     ASSERT_TRUE(BitBlt(out.dc(), 0, 0, 3, 1, maskDC, 0, 0, SRCAND));
     EXPECT_EQ(out.At(0, 0), RGB(0, 0, 0));
     EXPECT_EQ(out.At(1, 0), RGB(50, 60, 70));
-    // a bitmap made compatible with a fresh memory DC is monochrome; a selected one stays alive
+    // a bitmap made compatible with a memory DC is monochrome; a selected one stays alive
     HBITMAP compat = CreateCompatibleBitmap(maskDC, 5, 2);
     BITMAP bm;
     ASSERT_EQ(GetObject(compat, sizeof bm, &bm), static_cast<int>(sizeof bm));
     EXPECT_EQ(bm.bmBitsPixel, 1);
-    EXPECT_NE(SelectObject(maskDC, compat), nullptr);
-    EXPECT_FALSE(DeleteObject(compat));
-    EXPECT_FALSE(DeleteObject(GetStockObject(DEFAULT_GUI_FONT)));
+    EXPECT_FALSE(DeleteObject(mask));
     SelectObject(maskDC, old);
-    EXPECT_TRUE(DeleteObject(compat));
     EXPECT_TRUE(DeleteObject(mask));
+    DeleteObject(compat);
     DeleteDC(maskDC);
-}
-
-TEST(GdiBlit, DibSectionsAndDibitsRoundTrip) {
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biWidth = 3;
-    bmi.bmiHeader.biHeight = 2;
-    bmi.bmiHeader.biBitCount = 8;
-    bmi.bmiColors[1].rgbRed = 255;
-    bmi.bmiColors[2].rgbGreen = 255;
-    void* bits = nullptr;
-    HBITMAP sec = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(sec, nullptr);
-    static_cast<BYTE*>(bits)[0] = 1;     // bottom-left
-    static_cast<BYTE*>(bits)[4 + 2] = 2; // top-right
-    BITMAP bm;
-    ASSERT_EQ(GetObject(sec, sizeof bm, &bm), static_cast<int>(sizeof bm));
-    EXPECT_EQ(bm.bmWidthBytes, 4);
-    EXPECT_EQ(bm.bmBits, bits);
-
-    BITMAPINFO out{};
-    out.bmiHeader.biWidth = 3;
-    out.bmiHeader.biHeight = 2;
-    out.bmiHeader.biBitCount = 8;
-    std::vector<BYTE> rows(24); // two rows of 3 pixels, padded to 12 bytes
-    EXPECT_EQ(GetDIBits(nullptr, sec, 0, 2, rows.data(), &out, DIB_RGB_COLORS), 2);
-    EXPECT_EQ(out.bmiHeader.biClrUsed, 256u);
-    EXPECT_EQ(out.bmiColors[2].rgbGreen, 255);
-    // back into a 32-bit bitmap through CreateDIBitmap
-    out.bmiHeader.biBitCount = 24;
-    EXPECT_EQ(GetDIBits(nullptr, sec, 0, 2, rows.data(), &out, DIB_RGB_COLORS), 2);
-    EXPECT_EQ(rows[2], 255);          // bottom-left red
-    EXPECT_EQ(rows[12 + 6 + 1], 255); // top-right green
-    HBITMAP dev = CreateDIBitmap(nullptr, &out.bmiHeader, CBM_INIT, rows.data(), &out, DIB_RGB_COLORS);
-    ASSERT_NE(dev, nullptr);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dev);
-    EXPECT_EQ(GetPixel(dc, 0, 1), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 2, 0), RGB(0, 255, 0));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(dev);
-    DeleteObject(sec);
-    bmi.bmiHeader.biBitCount = 7;
-    EXPECT_EQ(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-    EXPECT_EQ(bits, nullptr);
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biWidth = 100000;
-    bmi.bmiHeader.biHeight = 100000;
-    EXPECT_EQ(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
 }
 
 TEST(GdiGlobal, BlocksAreZeroedAndBounded) {
@@ -207,7 +156,7 @@ TEST(GdiGlobal, BlocksAreZeroedAndBounded) {
     EXPECT_EQ(GlobalAlloc(GHND, GDI_MAX_BYTES + 1), nullptr);
 }
 
-TEST(GdiBlit, DibitsRefusalsAndTopDownRows) {
+TEST(GdiBlit, DibitsRoundTripTopDownAndBottomUpAndRefuseBadRequests) {
     Dib24 dib(2, 3, Ramp);
     GdiCanvas c(4, 4);
     EXPECT_EQ(SetDIBitsToDevice(c.dc(), 0, 0, 2, 3, 0, 0, 1, 3, dib.bits.data(), &dib.bmi, DIB_RGB_COLORS), 0);
@@ -235,14 +184,52 @@ TEST(GdiBlit, DibitsRefusalsAndTopDownRows) {
     out.bmiHeader.biHeight = 3;
     ASSERT_EQ(GetDIBits(nullptr, bmp, 1, 1, rows.data(), &out, DIB_RGB_COLORS), 1);
     EXPECT_EQ(rows[1], GetGValue(Ramp(0, 1)));
+    // back into a bitmap of its own through CreateDIBitmap
+    ASSERT_EQ(GetDIBits(nullptr, bmp, 0, 3, rows.data(), &out, DIB_RGB_COLORS), 3);
+    HBITMAP dev = CreateDIBitmap(nullptr, &out.bmiHeader, CBM_INIT, rows.data(), &out, DIB_RGB_COLORS);
+    ASSERT_NE(dev, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dev);
+    EXPECT_EQ(GetPixel(dc, 1, 2), Ramp(1, 2));
     // a source rectangle starting above the source leaves those target rows alone
-    HDC src = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(src, bmp);
     GdiCanvas c2(2, 3, RGB(5, 5, 5));
-    ASSERT_TRUE(BitBlt(c2.dc(), 0, 0, 2, 3, src, 0, -1, SRCCOPY));
+    ASSERT_TRUE(BitBlt(c2.dc(), 0, 0, 2, 3, dc, 0, -1, SRCCOPY));
     EXPECT_EQ(c2.At(0, 0), RGB(5, 5, 5));
     EXPECT_EQ(c2.At(0, 1), Ramp(0, 0));
-    SelectObject(src, old);
-    DeleteDC(src);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dev);
     DeleteObject(bmp);
 }
+
+// An 8-bit section is read through its palette; sizes a section cannot have are refused.
+TEST(GdiBlit, DibSectionsShareTheirBitsAndRefuseBadHeaders) {
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biWidth = 3;
+    bmi.bmiHeader.biHeight = 2;
+    bmi.bmiHeader.biBitCount = 8;
+    bmi.bmiColors[1].rgbRed = 255;
+    void* bits = nullptr;
+    HBITMAP sec = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(sec, nullptr);
+    static_cast<BYTE*>(bits)[4 + 2] = 1; // top-right, in the second row of 4 bytes
+    BITMAP bm;
+    ASSERT_EQ(GetObject(sec, sizeof bm, &bm), static_cast<int>(sizeof bm));
+    EXPECT_EQ(bm.bmWidthBytes, 4);
+    EXPECT_EQ(bm.bmBits, bits);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, sec);
+    EXPECT_EQ(GetPixel(dc, 2, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 2, 1), RGB(0, 0, 0));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(sec);
+    bmi.bmiHeader.biBitCount = 7;
+    EXPECT_EQ(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+    EXPECT_EQ(bits, nullptr);
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biWidth = 100000;
+    bmi.bmiHeader.biHeight = 100000;
+    EXPECT_EQ(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+}
+

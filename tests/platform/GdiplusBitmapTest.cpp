@@ -99,21 +99,28 @@ TEST(GdiplusBitmap, LockBits24RoundTripWithPackedAndBottomUpBuffers) {
               InvalidParameter);
 }
 
-TEST(GdiplusBitmap, LockBits32ConvertsPremultipliedPixels) {
-    Bitmap bmp(2, 1, PixelFormat32bppARGB);
+// Pixels are stored premultiplied: a straight-alpha lock converts, a premultiplied one hands out
+// the bitmap's own pixels.
+TEST(GdiplusBitmap, LockBits32ConvertsOrSharesPremultipliedPixels) {
+    Bitmap bmp(3, 2, PixelFormat32bppARGB);
     BitmapData data;
     ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeWrite, PixelFormat32bppARGB, &data), Ok);
     const unsigned char px[8] = {40, 80, 200, 128, 1, 2, 3, 0};
     std::memcpy(data.Scan0, px, 8);
     ASSERT_EQ(bmp.UnlockBits(&data), Ok);
-    // Stored premultiplied, handed back as straight alpha.
-    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), Ok);
-    const auto* pre = static_cast<const unsigned char*>(data.Scan0);
-    EXPECT_EQ(pre[2], 100);
-    EXPECT_EQ(pre[3], 128);
-    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
     EXPECT_TRUE(Near(PixelAt(bmp, 0, 0), Color::MakeARGB(128, 200, 80, 40), 1));
     EXPECT_EQ(PixelAt(bmp, 1, 0), 0u);
+
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppPARGB, &data), Ok);
+    void* const pixels = data.Scan0;
+    auto* row = static_cast<uint32_t*>(data.Scan0);
+    EXPECT_EQ(row[0] >> 16 & 0xFF, 100u); // 200 at half opacity
+    row[data.Stride / 4 + 2] = 0x80402010u; // (2, 1), half opaque
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
+    EXPECT_TRUE(Near(PixelAt(bmp, 2, 1), Color::MakeARGB(128, 0x80, 0x40, 0x20), 1));
+    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), Ok);
+    EXPECT_EQ(data.Scan0, pixels);
+    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
 }
 
 TEST(GdiplusBitmap, NativePixelsSeeDrawingAndAreSeenByIt) {
@@ -138,18 +145,4 @@ TEST(GdiplusBitmap, NativePixelsSeeDrawingAndAreSeenByIt) {
     }
     Bitmap bad(0, 0, PixelFormat24bppRGB);
     EXPECT_FALSE(NativePixels(&bad, NativePixels::Access::Read).IsValid());
-}
-
-TEST(GdiplusBitmap, PremultipliedLockOfAnAlphaBitmapHandsOutItsOwnPixels) {
-    Bitmap bmp(3, 2, PixelFormat32bppARGB);
-    BitmapData data;
-    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppPARGB, &data), Ok);
-    void* const pixels = data.Scan0;
-    static_cast<uint32_t*>(data.Scan0)[data.Stride / 4 + 2] = 0x80402010u; // (2, 1), half opaque
-    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
-    EXPECT_TRUE(Near(PixelAt(bmp, 2, 1), Color::MakeARGB(128, 0x80, 0x40, 0x20), 1));
-    ASSERT_EQ(bmp.LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), Ok);
-    EXPECT_EQ(data.Scan0, pixels);
-    EXPECT_EQ(static_cast<uint32_t*>(data.Scan0)[data.Stride / 4 + 2], 0x80402010u);
-    ASSERT_EQ(bmp.UnlockBits(&data), Ok);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "GdiplusTestUtil.h"
 #include "platform/gdiplus/Bitmap.h"
@@ -108,11 +109,29 @@ TEST(GdiplusDraw, ParallelogramDrawsAndMirrors) {
 
     EXPECT_EQ(g.DrawImage(quad.get(), turn, 4), InvalidParameter);
 
-    // The right column alone (green over white), turned: its height runs to the left.
-    ASSERT_EQ(g.DrawImage(quad.get(), turn, 3, 1, 0, 1, 2, UnitPixel, nullptr), Ok);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(PixelAt(frame, x, y), x >= 2 ? kGreen : kWhite) << x << "," << y;
     EXPECT_EQ(g.DrawImage(quad.get(), turn, 3, 1, 0, 1, 2, UnitWorld, nullptr), NotImplemented);
+}
+
+// The right column alone (green over white) onto a slanted parallelogram: a pixel centre
+// p = P0 + a (P1 - P0) + b (P2 - P0) shows green for b < 1/2, white above; outside, nothing.
+TEST(GdiplusDraw, SourceRectangleOntoASlantedParallelogram) {
+    auto quad = Quad();
+    Bitmap frame(8, 8, PixelFormat24bppRGB);
+    Graphics g(&frame);
+    g.SetInterpolationMode(InterpolationModeNearestNeighbor);
+    const PointF slant[3] = {PointF(1, 0), PointF(7, 2), PointF(0, 6)};
+    ASSERT_EQ(g.DrawImage(quad.get(), slant, 3, 1, 0, 1, 2, UnitPixel, nullptr), Ok);
+    int checked = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const double dx = x + 0.5 - 1, dy = y + 0.5, a = (6 * dx + dy) / 38, b = (6 * dy - 2 * dx) / 38;
+            const auto near = [](double v, double edge) { return std::abs(v - edge) < 0.1; };
+            if (near(a, 0) || near(a, 1) || near(b, 0) || near(b, 0.5) || near(b, 1)) continue; // edges blend
+            const bool inside = a > 0 && a < 1 && b > 0 && b < 1;
+            EXPECT_EQ(PixelAt(frame, x, y), !inside ? kBlack : b < 0.5 ? kGreen : kWhite) << x << "," << y;
+            ++checked;
+        }
+    EXPECT_GT(checked, 25);
 }
 
 TEST(GdiplusDraw, AlphaDrawsMixAndClamp) {

@@ -16,20 +16,6 @@ protected:
     std::shared_ptr<UiHandler> m_previous;
 };
 
-class ValueDialog : public CDialog {
-public:
-    explicit ValueDialog(int& stored) : CDialog(253, "Transition Alpha Setting"), m_stored(stored) {}
-    BOOL OnInitDialog() override {
-        m_control = m_stored;
-        return TRUE;
-    }
-    void OnOK() override {
-        m_stored = m_control;
-        CDialog::OnOK();
-    }
-    int m_control = -1;
-    int& m_stored;
-};
 } // namespace
 
 TEST(UiHandler, DefaultButtonFollowsTheBoxStyle) {
@@ -59,27 +45,4 @@ TEST_F(UiHandlerTest, ScriptedAnswersAreUsedInOrderThenDefaultsAndNullRestoresTh
     EXPECT_FALSE(UiHandler::Current().OpenFiles("Open", "*.jpg", files));
     EXPECT_TRUE(files.empty());
     EXPECT_EQ(AppMessageBox("Make video files failed!", MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
-}
-
-TEST_F(UiHandlerTest, DialogScriptsPressOkOrCancel) {
-    int stored = 1;
-    ui->QueueDialog([](CDialog& d) -> INT_PTR {
-        auto& dialog = static_cast<ValueDialog&>(d);
-        EXPECT_EQ(dialog.m_control, 1); // the script sees the initialised controls
-        dialog.m_control = 2;
-        return IDOK;
-    });
-    ui->QueueDialog([](CDialog& d) -> INT_PTR {
-        static_cast<ValueDialog&>(d).m_control = 0;
-        // A script may show boxes of its own while the dialog runs.
-        EXPECT_EQ(AppMessageBox("inner", MB_OKCANCEL), IDOK);
-        return IDCANCEL;
-    });
-    EXPECT_EQ(ValueDialog(stored).DoModal(), IDOK);
-    EXPECT_EQ(stored, 2);
-    EXPECT_EQ(ValueDialog(stored).DoModal(), IDCANCEL);
-    EXPECT_EQ(stored, 2); // Cancel leaves the object unchanged
-    EXPECT_EQ(ValueDialog(stored).DoModal(), IDCANCEL); // unscripted
-    EXPECT_EQ(ui->DialogTitles(), std::vector<std::string>(3, "Transition Alpha Setting"));
-    EXPECT_EQ(ui->Boxes().size(), 1u);
 }
