@@ -141,6 +141,26 @@ TEST_F(EncoderLibrary, RateTextsReachTheFile) {
     }
 }
 
+// Plain H.263 serves its five picture sizes; any other needs the extended (H.263+) header. The
+// first picture header tells: start code (22 bits), time (8), two fixed bits and three flags,
+// then the source format in bits 35..37: 1 to 5 for the sizes, 7 for "extended".
+TEST_F(EncoderLibrary, StandardSizesUsePlainH263) {
+    struct Case {
+        int width, height, format;
+    };
+    for (const Case& c : {Case{128, 96, 1}, Case{176, 144, 2}, Case{352, 288, 3}, Case{704, 576, 4},
+                          Case{1408, 1152, 5}, Case{352, 240, 7}, Case{320, 240, 7}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        Profile p{".3gp", c.width, c.height, "h263p", "256kb", "libamr_nb", "12.2k", "8000", "1", "15", "h263", "amr_nb", "15/1"};
+        const std::string out = dir.File("size.3gp"), raw = dir.File("size.h263");
+        Encode(p, out, 1);
+        RunCommand("ffmpeg -nostdin -v error -y -i " + ShellQuote(out) + " -c:v copy -f h263 " + ShellQuote(raw));
+        const std::string bytes = ReadFileBytes(raw);
+        ASSERT_GT(bytes.size(), 5u);
+        EXPECT_EQ((static_cast<uint8_t>(bytes[4]) >> 2) & 7, c.format);
+    }
+}
+
 TEST_F(EncoderLibrary, PlanesArriveInOrder) {
     const std::string out = dir.File("planes.avi");
     Profile p = kAvi;

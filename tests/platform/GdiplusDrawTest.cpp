@@ -119,7 +119,9 @@ TEST(GdiplusDraw, SourceRectangleOntoASlantedParallelogram) {
     Bitmap frame(8, 8, PixelFormat24bppRGB);
     Graphics g(&frame);
     g.SetInterpolationMode(InterpolationModeNearestNeighbor);
-    const PointF slant[3] = {PointF(1, 0), PointF(7, 2), PointF(0, 6)};
+    // A fourth point that must not be read: only three make the parallelogram.
+    const PointF slant[4] = {PointF(1, 0), PointF(7, 2), PointF(0, 6), PointF(-40, 50)};
+    EXPECT_EQ(g.DrawImage(quad.get(), slant, 4, 1, 0, 1, 2, UnitPixel, nullptr), InvalidParameter);
     ASSERT_EQ(g.DrawImage(quad.get(), slant, 3, 1, 0, 1, 2, UnitPixel, nullptr), Ok);
     int checked = 0;
     for (int y = 0; y < 8; ++y)
@@ -201,7 +203,11 @@ TEST(GdiplusDraw, CachedBitmapIsASnapshot) {
     EXPECT_EQ(PixelAt(frame, 2, 2), kRed);
     g.ScaleTransform(2, 2);
     EXPECT_EQ(g.DrawCachedBitmap(&cached, 0, 0), WrongState);
-    EXPECT_EQ(CachedBitmap(nullptr, &g).GetLastStatus(), InvalidParameter);
+    CachedBitmap none(nullptr, &g);
+    EXPECT_EQ(none.GetLastStatus(), InvalidParameter);
+    g.ResetTransform();
+    EXPECT_EQ(g.DrawCachedBitmap(&none, 0, 0), InvalidParameter);
+    EXPECT_EQ(g.DrawCachedBitmap(nullptr, 0, 0), InvalidParameter);
 }
 
 TEST(GdiplusDraw, SolidFillsThroughTheWorldTransform) {
