@@ -48,33 +48,26 @@ TEST(Event, AutoResetIsConsumedByOneTestOrWaitAndTimesOut) {
     EXPECT_GE(GetTickCount() - start, 25u);
 }
 
-TEST(Event, EachSetReleasesExactlyOneWaiter) {
-    CEvent event;
-    std::atomic<int> woken{0};
-    std::vector<std::thread> waiters = StartWaiters(event, woken, 3);
-    event.Set();
-    ASSERT_TRUE(Eventually([&] { return woken == 1; }));
-    Sleep(50);
-    EXPECT_EQ(woken, 1);
-    while (woken < 3) { // the rest, one set at a time
+// An automatic event releases one waiter per set, a manual one all of them and stays set.
+TEST(Event, SetReleasesOneWaiterOrAllOfThem) {
+    for (bool manual : {false, true}) {
+        CEvent event(manual);
+        std::atomic<int> woken{0};
+        std::vector<std::thread> waiters = StartWaiters(event, woken, 3);
         event.Set();
-        Sleep(1);
+        ASSERT_TRUE(Eventually([&] { return woken == (manual ? 3 : 1); })) << manual;
+        Sleep(50);
+        EXPECT_EQ(woken, manual ? 3 : 1);
+        while (woken < 3) { // the rest, one set at a time
+            event.Set();
+            Sleep(1);
+        }
+        for (auto& t : waiters) t.join();
+        if (!manual) continue;
+        EXPECT_TRUE(event.TryConsume() && event.Wait(0)); // still set
+        event.Reset();
+        EXPECT_FALSE(event.TryConsume());
     }
-    for (auto& t : waiters) t.join();
-}
-
-TEST(Event, ManualResetStaysSetAndReleasesEveryWaiter) {
-    CEvent event(true);
-    EXPECT_TRUE(event.IsManualReset());
-    std::atomic<int> woken{0};
-    std::vector<std::thread> waiters = StartWaiters(event, woken, 3);
-    event.Set();
-    for (auto& t : waiters) t.join();
-    EXPECT_EQ(woken, 3);
-    EXPECT_TRUE(event.TryConsume());
-    EXPECT_TRUE(event.Wait(0));
-    event.Reset();
-    EXPECT_FALSE(event.TryConsume());
 }
 
 TEST(Event, StopEventViewConsumesLikeAZeroWaitAndListenersDoNot) {

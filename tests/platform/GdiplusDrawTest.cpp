@@ -43,19 +43,14 @@ TEST(GdiplusDraw, PositionScaledAndSourceRectangleDraws) {
     g.SetInterpolationMode(InterpolationModeNearestNeighbor);
 
     ASSERT_EQ(g.DrawImage(quad.get(), 3, 4), Ok);
-    EXPECT_EQ(PixelAt(frame, 3, 4), kRed);
-    EXPECT_EQ(PixelAt(frame, 4, 5), kWhite);
-    EXPECT_EQ(PixelAt(frame, 2, 4), kBlack);
+    ExpectPixels(frame, {{3, 4, kRed}, {4, 5, kWhite}, {2, 4, kBlack}});
 
     ASSERT_EQ(g.DrawImage(quad.get(), RectF(0, 0, 8, 8)), Ok);
-    EXPECT_EQ(PixelAt(frame, 3, 3), kRed);
-    EXPECT_EQ(PixelAt(frame, 4, 3), kGreen);
-    EXPECT_EQ(PixelAt(frame, 7, 7), kWhite);
+    ExpectPixels(frame, {{3, 3, kRed}, {4, 3, kGreen}, {7, 7, kWhite}});
 
     // Green alone (source 1,0 1x1) stretched over the left half.
     ASSERT_EQ(g.DrawImage(quad.get(), RectF(0, 0, 4, 8), 1, 0, 1, 1, UnitPixel), Ok);
-    EXPECT_EQ(PixelAt(frame, 0, 7), kGreen);
-    EXPECT_EQ(PixelAt(frame, 3, 0), kGreen);
+    ExpectPixels(frame, {{0, 7, kGreen}, {3, 0, kGreen}});
     EXPECT_EQ(PixelAt(frame, 4, 7), kWhite); // right half untouched
     EXPECT_EQ(g.DrawImage(quad.get(), RectF(0, 0, 4, 8), 1, 0, 1, 1, UnitWorld), NotImplemented);
 }
@@ -86,15 +81,12 @@ TEST(GdiplusDraw, ParallelogramDrawsAndMirrors) {
     // Upper-right to the left of upper-left: mirrored left to right.
     const PointF mirror[3] = {PointF(4, 0), PointF(0, 0), PointF(4, 4)};
     ASSERT_EQ(g.DrawImage(quad.get(), mirror, 3), Ok);
-    EXPECT_EQ(PixelAt(frame, 0, 0), kGreen);
-    EXPECT_EQ(PixelAt(frame, 3, 0), kRed);
-    EXPECT_EQ(PixelAt(frame, 0, 3), kWhite);
+    ExpectPixels(frame, {{0, 0, kGreen}, {3, 0, kRed}, {0, 3, kWhite}});
 
     // Lower-left above upper-left: flipped top to bottom.
     const PointF flip[3] = {PointF(0, 4), PointF(4, 4), PointF(0, 0)};
     ASSERT_EQ(g.DrawImage(quad.get(), flip, 3), Ok);
-    EXPECT_EQ(PixelAt(frame, 0, 0), kBlue);
-    EXPECT_EQ(PixelAt(frame, 3, 3), kGreen);
+    ExpectPixels(frame, {{0, 0, kBlue}, {3, 3, kGreen}});
 
     // A negative rectangle width mirrors too.
     ASSERT_EQ(g.DrawImage(quad.get(), RectF(4, 0, -4, 4)), Ok);
@@ -103,9 +95,7 @@ TEST(GdiplusDraw, ParallelogramDrawsAndMirrors) {
     // A quarter turn: upper-left at the top right corner, running down.
     const PointF turn[3] = {PointF(4, 0), PointF(4, 4), PointF(0, 0)};
     ASSERT_EQ(g.DrawImage(quad.get(), turn, 3), Ok);
-    EXPECT_EQ(PixelAt(frame, 3, 0), kRed);
-    EXPECT_EQ(PixelAt(frame, 3, 3), kGreen);
-    EXPECT_EQ(PixelAt(frame, 0, 0), kBlue);
+    ExpectPixels(frame, {{3, 0, kRed}, {3, 3, kGreen}, {0, 0, kBlue}});
 
     EXPECT_EQ(g.DrawImage(quad.get(), turn, 4), InvalidParameter);
 
@@ -196,8 +186,7 @@ TEST(GdiplusDraw, CachedBitmapIsASnapshot) {
     ASSERT_EQ(cached.GetLastStatus(), Ok);
     quad->SetPixel(0, 0, Color(kBlack));
     ASSERT_EQ(g.DrawCachedBitmap(&cached, 1, 1), Ok);
-    EXPECT_EQ(PixelAt(frame, 1, 1), kRed);
-    EXPECT_EQ(PixelAt(frame, 2, 2), kWhite);
+    ExpectPixels(frame, {{1, 1, kRed}, {2, 2, kWhite}});
     g.TranslateTransform(2, 0);
     ASSERT_EQ(g.DrawCachedBitmap(&cached, 0, 2), Ok);
     EXPECT_EQ(PixelAt(frame, 2, 2), kRed);
@@ -225,8 +214,7 @@ TEST(GdiplusDraw, SolidFillsThroughTheWorldTransform) {
             ASSERT_EQ(PixelAt(frame, x, y), x >= 4 && x < 8 && y >= 3 && y < 6 ? kRed : kBlack) << x << "," << y;
 
     ASSERT_EQ(g.FillEllipse(&blue, RectF(0, 0, 10, 10)), Ok);
-    EXPECT_EQ(PixelAt(frame, 5, 5), kBlue);
-    EXPECT_EQ(PixelAt(frame, 0, 0), kBlack);
+    ExpectPixels(frame, {{5, 5, kBlue}, {0, 0, kBlack}});
 
     // The turning single effect: translate to the centre, rotate, translate back, all prepended.
     Matrix m;
@@ -236,9 +224,7 @@ TEST(GdiplusDraw, SolidFillsThroughTheWorldTransform) {
     ASSERT_EQ(g.SetTransform(&m), Ok);
     g.FillRectangle(&red, 0, 0, 4, 1); // top-left strip turns to the right edge's top
     g.ResetTransform();
-    EXPECT_EQ(PixelAt(frame, 9, 0), kRed);
-    EXPECT_EQ(PixelAt(frame, 9, 3), kRed);
-    EXPECT_EQ(PixelAt(frame, 0, 0), kBlack);
+    ExpectPixels(frame, {{9, 0, kRed}, {9, 3, kRed}, {0, 0, kBlack}});
 
     // Half-transparent black over white gives grey; in copy mode it replaces.
     Bitmap argb(2, 2, PixelFormat32bppARGB);

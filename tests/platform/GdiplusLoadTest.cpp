@@ -21,8 +21,7 @@ TEST(GdiplusLoad, ConvertsImagesBottomUpWithTheirTransparency) {
     Bitmap a(1, 1);
     ASSERT_EQ(BitmapLoader::FromImage(rgb, a), Ok);
     EXPECT_EQ(a.GetPixelFormat(), PixelFormat24bppRGB);
-    EXPECT_EQ(PixelAt(a, 0, 1), 0xFF0A141Eu);
-    EXPECT_EQ(PixelAt(a, 2, 0), 0xFFC86432u);
+    ExpectPixels(a, {{0, 1, 0xFF0A141Eu}, {2, 0, 0xFFC86432u}});
 
     rgb.AlphaCreate();
     rgb.AlphaSet(255);
@@ -96,6 +95,5 @@ TEST(GdiplusLoad, SavedCoverIsA24BitBmpThatLoadsBack) {
     Bitmap back(path);
     ASSERT_TRUE(back.IsValid());
     EXPECT_EQ(back.GetWidth(), 3u);
-    EXPECT_EQ(PixelAt(back, 0, 1), 0xFF090807u);
-    EXPECT_EQ(PixelAt(back, 2, 0), 0xFF010203u);
+    ExpectPixels(back, {{0, 1, 0xFF090807u}, {2, 0, 0xFF010203u}});
 }

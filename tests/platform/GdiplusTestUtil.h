@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 
 #include "platform/gdiplus/Bitmap.h"
 
@@ -16,6 +17,16 @@ inline Gdiplus::ARGB PixelAt(const Gdiplus::Bitmap& bmp, int x, int y) {
     Gdiplus::Color c;
     EXPECT_EQ(bmp.GetPixel(x, y, &c), Gdiplus::Ok) << "at " << x << "," << y;
     return c.GetValue();
+}
+
+struct Pixel {
+    int x, y;
+    Gdiplus::ARGB colour;
+};
+
+// Checks a table of pixels of `bmp`.
+inline void ExpectPixels(const Gdiplus::Bitmap& bmp, std::initializer_list<Pixel> pixels) {
+    for (const Pixel& p : pixels) EXPECT_EQ(PixelAt(bmp, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
 }
 
 // True when every channel is within `tolerance` of the expected colour.

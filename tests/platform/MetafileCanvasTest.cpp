@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "platform/gdi/MetafileCanvas.h"
@@ -25,6 +26,11 @@ void Solid(MetafileCanvas& c, COLORREF colour) {
     c.SelectStock(8); // null pen
 }
 
+// Checks a table of canvas pixels: x, y, colour.
+void ExpectAt(MetafileCanvas& c, std::initializer_list<std::tuple<int, int, COLORREF>> pixels) {
+    for (const auto& [x, y, colour] : pixels) EXPECT_EQ(At(c, x, y), colour) << x << "," << y;
+}
+
 constexpr COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0);
 
 } // namespace
@@ -33,15 +39,15 @@ TEST(MetafileCanvas, WorldTransformsComposeInTheirOrder) {
     // Translate by (10, 5), then a scale by 2 multiplied on the left (applied first) or on the right.
     const double translate[6] = {1, 0, 0, 1, 10, 5}, scale[6] = {2, 0, 0, 2, 0, 0};
     for (int mode : {2, 3}) {
+        SCOPED_TRACE(mode);
         MetafileCanvas c(60, 40);
         Solid(c, kRed);
         c.ModifyWorldTransform(translate, 4);
         c.ModifyWorldTransform(scale, mode);
         c.Rectangle(0, 0, 10, 10);
         // Left: 2p + (10, 5) covers (10..30, 5..25); right: 2(p + (10, 5)) covers (20..40, 10..30).
-        EXPECT_EQ(At(c, 15, 7), mode == 2 ? kRed : kWhite) << mode;
-        EXPECT_EQ(At(c, 35, 27), mode == 2 ? kWhite : kRed) << mode;
-        EXPECT_EQ(At(c, 25, 15), kRed) << mode;
+        const bool left = mode == 2;
+        ExpectAt(c, {{15, 7, left ? kRed : kWhite}, {35, 27, left ? kWhite : kRed}, {25, 15, kRed}});
     }
     // A singular transform is refused and the last one stays.
     MetafileCanvas c(60, 30);
@@ -61,15 +67,14 @@ TEST(MetafileCanvas, MetricMappingModesScaleAndTurnTheYAxis) {
         double side; // logical side of a square 20 device units wide
     };
     for (const Case& k : {Case{2, 10}, Case{3, 100}, Case{4, 20 / 5.08}, Case{5, 20 / 0.508}}) {
+        SCOPED_TRACE(k.mode);
         MetafileCanvas c(40, 40);
         c.SetDeviceFrame(0, -40, 40, 0);
         c.SetDeviceMillimetres(0.05, 0.05);
         Solid(c, kRed);
         c.SetMapMode(k.mode);
         c.Rectangle(0, 0, k.side, k.side);
-        EXPECT_EQ(At(c, 10, 30), kRed) << k.mode;
-        EXPECT_EQ(At(c, 25, 30), kWhite) << k.mode;
-        EXPECT_EQ(At(c, 10, 15), kWhite) << k.mode;
+        ExpectAt(c, {{10, 30, kRed}, {25, 30, kWhite}, {10, 15, kWhite}});
     }
 }
 
@@ -86,12 +91,10 @@ TEST(MetafileCanvas, StockBrushesClipsAndRasterFills) {
     Solid(c, kRed);
     c.ExcludeClipRect(10, 10, 20, 20);
     c.Rectangle(0, 0, 40, 40);
-    EXPECT_EQ(At(c, 15, 15), kWhite);
-    EXPECT_EQ(At(c, 25, 25), kRed);
+    ExpectAt(c, {{15, 15, kWhite}, {25, 25, kRed}});
     c.ResetClip();
     c.StretchDib(30, 30, 8, 8, 0, 0, 0, 0, nullptr, 0, 0, 0x00000042); // blackness
-    EXPECT_EQ(At(c, 34, 34), 0u);
-    EXPECT_EQ(At(c, 25, 4), kRed);
+    ExpectAt(c, {{34, 34, 0}, {25, 4, kRed}});
 }
 
 TEST(MetafileCanvas, PiesAndBitFieldBitmaps) {
@@ -99,9 +102,7 @@ TEST(MetafileCanvas, PiesAndBitFieldBitmaps) {
     MetafileCanvas c(40, 40);
     Solid(c, kRed);
     c.Arc(1, 0, 0, 40, 40, 40, 20, 20, 0);
-    EXPECT_EQ(At(c, 28, 12), kRed);
-    EXPECT_EQ(At(c, 12, 12), kWhite);
-    EXPECT_EQ(At(c, 28, 28), kWhite);
+    ExpectAt(c, {{28, 12, kRed}, {12, 12, kWhite}, {28, 28, kWhite}});
 
     // Two pixels of a 32-bit bit-field bitmap with masks red 0xFF0000, green 0xFF00, blue 0xFF.
     std::vector<uint8_t> dib(40 + 12 + 8, 0);
@@ -119,6 +120,5 @@ TEST(MetafileCanvas, PiesAndBitFieldBitmaps) {
     put(56, 0x80A0B0C0);
     MetafileCanvas b(20, 10);
     ASSERT_TRUE(b.StretchDib(0, 0, 20, 10, 0, 0, 2, 1, dib.data(), dib.size(), 52, 0x00CC0020));
-    EXPECT_EQ(At(b, 5, 5), RGB(0x22, 0x33, 0x44));
-    EXPECT_EQ(At(b, 15, 5), RGB(0xA0, 0xB0, 0xC0));
+    ExpectAt(b, {{5, 5, RGB(0x22, 0x33, 0x44)}, {15, 5, RGB(0xA0, 0xB0, 0xC0)}});
 }

@@ -34,27 +34,6 @@ struct Recorder {
 };
 } // namespace
 
-TEST(MsgWindow, PostsFromSeveralThreadsKeepEachThreadsOrder) {
-    CMsgWindow window;
-    constexpr int kThreads = 4, kEach = 2000;
-    std::vector<std::thread> posters;
-    for (int t = 0; t < kThreads; ++t)
-        posters.emplace_back([&, t] {
-            for (int i = 0; i < kEach; ++i) ASSERT_TRUE(PostMessage(&window, WM_TEST, t, i));
-        });
-    for (auto& p : posters) p.join();
-    EXPECT_EQ(window.PendingCount(), size_t(kThreads * kEach));
-    const std::vector<Msg> posted = window.TakePosted();
-    ASSERT_EQ(posted.size(), size_t(kThreads * kEach));
-    std::vector<LPARAM> next(kThreads, 0);
-    for (const Msg& m : posted) {
-        ASSERT_EQ(m.msg, WM_TEST);
-        ASSERT_LT(m.wParam, WPARAM(kThreads));
-        ASSERT_EQ(m.lParam, next[m.wParam]++);
-    }
-    EXPECT_TRUE(window.TakePosted().empty());
-}
-
 TEST(MsgWindow, PumpOnAnotherThreadServesPostsAndTimersThereUntilKilled) {
     Recorder rec;
     CMsgWindow window(rec.Handler());
@@ -87,26 +66,21 @@ TEST(MsgWindow, PumpOnAnotherThreadServesPostsAndTimersThereUntilKilled) {
     EXPECT_EQ(next, 100);
 }
 
-TEST(MsgWindow, SendCallsTheHandlerAtOnceAndPumpPendingLeavesWhatHandlersPostForLater) {
+TEST(MsgWindow, PumpPendingLeavesWhatHandlersPostForLater) {
     EXPECT_EQ(PostMessage(nullptr, WM_TEST, 1, 2), FALSE);
-    EXPECT_EQ(SendMessage(nullptr, WM_TEST, 1, 2), 0);
     CMsgWindow window;
-    EXPECT_EQ(SendMessage(&window, WM_TEST_DONE, 5, 6), 0); // no handler yet: queued
-    ASSERT_EQ(window.PendingCount(), 1u);
     int served = 0;
-    window.SetHandler([&](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+    window.SetHandler([&](UINT, WPARAM, LPARAM) -> LRESULT {
         ++served;
-        if (msg == WM_TEST) PostMessage(&window, WM_TEST, 0, 0); // re-posts itself for ever
-        return LRESULT(w) + l;
+        PostMessage(&window, WM_TEST, 0, 0); // re-posts itself for ever
+        return 0;
     });
-    EXPECT_EQ(SendMessage(&window, WM_TEST_DONE, 5, 6), 11);
-    EXPECT_EQ(served, 1);
+    PostMessage(&window, WM_TEST, 0, 0);
     PostMessage(&window, WM_TEST, 0, 0);
     window.PumpPending();
-    EXPECT_EQ(served, 3);
-    EXPECT_EQ(window.PendingCount(), 1u);
+    EXPECT_EQ(served, 2);
     EXPECT_TRUE(window.PumpOne(0));
-    EXPECT_EQ(served, 4);
+    EXPECT_EQ(served, 3);
 }
 
 TEST(MsgWindow, WaitWhilePumpingServesAWorkersMessagesDuringTheWait) {
@@ -142,16 +116,12 @@ TEST(MsgWindow, WakeEndsAnEndlessPumpAndWaitWhilePumpingLeavesNoWakeBehind) {
     EXPECT_FALSE(served);
 
     EXPECT_FALSE(WaitWhilePumping(event, &window, 30));
-    event.Set();
-    EXPECT_TRUE(WaitWhilePumping(event, &window, INFINITE));
-    EXPECT_TRUE(WaitWhilePumping(*std::make_unique<CEvent>(false, true), nullptr, 0));
-
     // Set from another thread while the waiter sleeps in the pump.
     std::thread setter([&] {
         Sleep(20);
         event.Set();
     });
-    EXPECT_TRUE(WaitWhilePumping(event, &window, 20000));
+    EXPECT_TRUE(WaitWhilePumping(event, &window, INFINITE));
     setter.join();
     // The wake that ended the wait is gone: a later pump waits its full time for a message.
     std::thread poster([&] {

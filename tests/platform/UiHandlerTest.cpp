@@ -33,9 +33,6 @@ TEST_F(UiHandlerTest, ScriptedAnswersAreUsedInOrderThenDefaultsAndNullRestoresTh
     EXPECT_EQ(AppMessageBox("Do you want to save this project?", MB_YESNOCANCEL), IDNO);
     EXPECT_EQ(AppMessageBox("Do you want to save this project?", MB_YESNOCANCEL), IDYES);
     EXPECT_EQ(AppMessageBox("Make video files successful!"), IDOK);
-    ASSERT_EQ(ui->Boxes().size(), 3u);
-    EXPECT_EQ(ui->Boxes()[2].text, "Make video files successful!");
-    EXPECT_EQ(ui->Boxes()[0].type, MB_YESNOCANCEL);
 
     // The headless handler cancels dialogs and file choices and never waits.
     EXPECT_EQ(UiHandler::Install(nullptr), ui);
