@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -73,8 +74,26 @@ TEST(LogTest, ConcurrentWritersNeverInterleave) {
     }
 }
 
-TEST(LogTest, UnopenableFileIsIgnored) {
-    SetLogFilePath("/nonexistent-folder/for/log.txt");
-    WriteLog("lost");  // must not throw or crash
+TEST(LogTest, UnopenableFileLosesTheLineSilentlyAndCreatesNothing) {
+    TempDir dir;
+    ScopedEnv data(DATA_DIRECTORY_VARIABLE, dir.File("data"));
+    // A folder in the place of the file, and a file in a folder that is not there.
+    std::filesystem::create_directory(dir.File("taken"));
+    for (const std::string& path : {dir.File("taken"), dir.File("missing/log.txt")}) {
+        SetLogFilePath(path);
+        WriteLog("lost");
+        EXPECT_EQ(GetLogFilePath(), path); // no fallback to another file
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("taken")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("data")));
+    // The next good file gets its own line only: the lost one is not kept for later.
+    SetLogFilePath(dir.File("good.txt"));
+    WriteLog("kept");
     SetLogFilePath("");
+    const auto lines = Lines(ReadFileBytes(dir.File("good.txt")));
+    ASSERT_EQ(lines.size(), 1u);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[0], m, kLine)) << lines[0];
+    EXPECT_EQ(m[5].str(), "kept");
 }
