@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -14,14 +15,22 @@
 #include <vector>
 
 namespace {
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
+// The messages of a log file, each line checked for its time stamp in English and the final
+// line feed.
+std::vector<std::string> Messages(const std::string& path) {
+    static const std::regex line(
+        R"(\d\d:\d\d:\d\d, (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d\d, \d{4}: (.*))");
+    const std::string text = ReadFileBytes(path);
+    EXPECT_TRUE(text.empty() || text.back() == '\n');
+    std::vector<std::string> messages;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    for (std::string each; std::getline(in, each);) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_match(each, m, line)) << each;
+        messages.push_back(m.size() > 2 ? m[2].str() : "");
+    }
+    return messages;
 }
-
-const std::regex kLine(R"((\d\d):(\d\d):(\d\d), (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d\d, \d{4}: (.*))");
 } // namespace
 
 TEST(LogTest, LinesGoToTheDataFolderWithEnglishMonthsWhateverTheLocale) {
@@ -36,15 +45,7 @@ TEST(LogTest, LinesGoToTheDataFolderWithEnglishMonthsWhateverTheLocale) {
     WriteLog("Software start!");
     WriteLog("Software start!"); // same second, still two lines
     std::setlocale(LC_TIME, saved.c_str());
-    const std::string text = ReadFileBytes(dir.File("log.txt"));
-    ASSERT_TRUE(!text.empty() && text.back() == '\n');
-    const auto lines = Lines(text);
-    ASSERT_EQ(lines.size(), 2u);
-    for (const auto& line : lines) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(line, m, kLine)) << line;
-        EXPECT_EQ(m[5].str(), "Software start!");
-    }
+    EXPECT_EQ(Messages(dir.File("log.txt")), std::vector<std::string>(2, "Software start!"));
 }
 
 TEST(LogTest, ConcurrentWritersNeverInterleave) {
@@ -61,20 +62,30 @@ TEST(LogTest, ConcurrentWritersNeverInterleave) {
     }
     for (auto& th : threads) th.join();
     SetLogFilePath("");
-    const auto lines = Lines(ReadFileBytes(dir.File("log.txt")));
-    ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kLinesEach));
-    for (const auto& line : lines) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(line, m, kLine)) << line;
-        const std::string msg = m[5].str();
+    const auto messages = Messages(dir.File("log.txt"));
+    ASSERT_EQ(messages.size(), static_cast<size_t>(kThreads * kLinesEach));
+    for (const auto& msg : messages) {
         ASSERT_FALSE(msg.empty());
-        const int t = msg[0] - 'a';
-        EXPECT_EQ(msg, std::string(100 + t * 37, msg[0]));
+        EXPECT_EQ(msg, std::string(100 + (msg[0] - 'a') * 37, msg[0]));
     }
 }
 
-TEST(LogTest, UnopenableFileIsIgnored) {
-    SetLogFilePath("/nonexistent-folder/for/log.txt");
-    WriteLog("lost");  // must not throw or crash
+TEST(LogTest, UnopenableFileLosesTheLineSilentlyAndCreatesNothing) {
+    TempDir dir;
+    ScopedEnv data(DATA_DIRECTORY_VARIABLE, dir.File("data"));
+    // A folder in the place of the file, and a file in a folder that is not there.
+    std::filesystem::create_directory(dir.File("taken"));
+    for (const std::string& path : {dir.File("taken"), dir.File("missing/log.txt")}) {
+        SetLogFilePath(path);
+        WriteLog("lost");
+        EXPECT_EQ(GetLogFilePath(), path); // no fallback to another file
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("taken")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("data")));
+    // The next good file gets its own line only: the lost one is not kept for later.
+    SetLogFilePath(dir.File("good.txt"));
+    WriteLog("kept");
     SetLogFilePath("");
+    EXPECT_EQ(Messages(dir.File("good.txt")), std::vector<std::string>{"kept"});
 }

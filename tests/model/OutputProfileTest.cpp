@@ -90,11 +90,6 @@ TEST(OutputProfiles, ShippedProfilesLoadAndHoldOnlyEncodableValues) {
                 EXPECT_TRUE(v.value == "29.97" || v.value == "25") << v.value;
             for (const auto& v : profile->m_VideoCodec.m_arrOptions) videoCodecs.insert(v.value);
             for (const auto& v : profile->m_AudioCodec.m_arrOptions) audioCodecs.insert(v.value);
-            if (profile->m_AudioCodec.m_Current.value == "amr_nb") {
-                EXPECT_EQ(profile->m_VideoCodec.m_Current.value, "h263");
-                EXPECT_EQ(profile->m_VideoSize.m_Current.value, "176x144");
-                EXPECT_EQ(profile->m_strExt, "3gp");
-            }
             EXPECT_FALSE(profile->m_strExt.empty());
         }
     }
@@ -103,19 +98,6 @@ TEST(OutputProfiles, ShippedProfilesLoadAndHoldOnlyEncodableValues) {
     // The first group's first profile is the NTSC one the project starts with.
     ASSERT_NE(list.GetCurrentProfile(), nullptr);
     EXPECT_EQ(list.GetCurrentProfile()->m_FrameRate.m_Current.value, "29.97");
-}
-
-TEST(OutputProfiles, Utf16CopyLoadsLikeTheOriginal) {
-    TempDir dir;
-    const fs::path source = fs::path(kProgramDir) / "profile";
-    for (const auto& entry : fs::recursive_directory_iterator(source))
-        if (entry.is_regular_file())
-            WriteFileBytes((dir.Path() / "profile" / fs::relative(entry.path(), source)).string(),
-                           ToUtf16(ReadFileBytes(entry.path().string())));
-    COutputProfileGroupList original, copy;
-    ASSERT_TRUE(original.Load(kProgramDir));
-    ASSERT_TRUE(copy.Load(dir.Path().string()));
-    EXPECT_EQ(Summary(copy), Summary(original));
 }
 
 TEST(OutputProfiles, GroupOrdersByListIndexThenByFileNameEveryTime) {

@@ -168,28 +168,3 @@ TEST_F(PreferenceFileTest, UnreadableFilesAreLeftAlone) {
     EXPECT_EQ(g_Project.SavePreferences(), -1);
     EXPECT_TRUE(std::filesystem::is_directory(Prefs() + "/inside"));
 }
-
-TEST_F(PreferenceFileTest, FailedWriteKeepsTheOldFile) {
-    const std::string before = ReadFileBytes(Prefs());
-    g_Project.m_Config.NationName = "Kenya";
-    {
-        FileSizeLimit limit(100);
-        EXPECT_EQ(g_Project.SavePreferences(), -1);
-    }
-    EXPECT_EQ(ReadFileBytes(Prefs()), before);
-    EXPECT_FALSE(HasTempLeftovers(m_data));
-}
-
-TEST_F(PreferenceFileTest, ProjectFilesNeverMoveThePreferenceFile) {
-    const std::string foreign = m_dir.File("foreign/referenceFile.xml");
-    WriteFileBytes(foreign, "foreign preferences");
-    const std::string project = ProgramFile("p.prg");
-    WriteFileBytes(project, "<vuzovez><Preference File>" + foreign + "</Preference File><Working Path/><Temp Path/>"
-                            "<OutPut Path/></vuzovez>");
-    g_Project.m_Config.m_strProjectFile = project;
-    EXPECT_TRUE(g_Project.LoadProject());
-    EXPECT_EQ(Prefs(), m_data + "/referenceFile.xml");
-    EXPECT_EQ(g_Project.m_Config.m_nRunTimes, 1); // the own file was read once more
-    EXPECT_EQ(g_Project.SavePreferences(), 0);
-    EXPECT_EQ(ReadFileBytes(foreign), "foreign preferences");
-}

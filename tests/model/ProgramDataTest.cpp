@@ -73,18 +73,6 @@ GreyStats Stats(CPixImage& image, DWORD step) {
     return s;
 }
 
-// Mean absolute difference of two pictures of one size, over every channel of every pixel.
-double PixelDistance(CPixImage& a, CPixImage& b) {
-    double sum = 0;
-    for (DWORD y = 0; y < a.GetHeight(); ++y)
-        for (DWORD x = 0; x < a.GetWidth(); ++x) {
-            const RGBQUAD p = a.GetPixelColor(static_cast<long>(x), static_cast<long>(y));
-            const RGBQUAD q = b.GetPixelColor(static_cast<long>(x), static_cast<long>(y));
-            sum += std::abs(p.rgbRed - q.rgbRed) + std::abs(p.rgbGreen - q.rgbGreen) + std::abs(p.rgbBlue - q.rgbBlue);
-        }
-    return sum / (3.0 * a.GetWidth() * a.GetHeight());
-}
-
 } // namespace
 
 TEST(ProgramDataTest, PicturesHaveTheirFormatSizeAndContent) {
@@ -112,30 +100,4 @@ TEST(ProgramDataTest, EveryCatalogueEntryHasItsOwnCover) {
         fingerprints.insert(Stats(image, 5).fingerprint);
     }
     EXPECT_EQ(fingerprints.size(), static_cast<size_t>(catalog.GetCount())) << "two kinds share a cover picture";
-}
-
-// The Alpha cover is a frame from the middle of the cross-fade between the two previews: neither
-// picture alone, and its colour between theirs.
-TEST(ProgramDataTest, AlphaCoverShowsBothPreviewsMixed) {
-    SetAppDirectoryOverride(PICREEL_PROGRAM_DIR);
-    const TransitionSettingCatalog catalog;
-    SetAppDirectoryOverride("");
-    int32_t alpha = 0;
-    while (alpha < catalog.GetCount() && catalog.GetAt(alpha)->m_nKind != TRANSITION_ALPHA) ++alpha;
-    ASSERT_LT(alpha, catalog.GetCount());
-    CPixImage cover;
-    ASSERT_TRUE(LoadAs(cover, catalog.GetCoverPath(alpha), PIXFORMAT_JPG, 120, 90));
-    CPixImage previews[2];
-    for (int i = 0; i < 2; ++i) {
-        CPixImage full;
-        const std::string path = std::string(PICREEL_PROGRAM_DIR) + "menu_pic/" + std::to_string(i) + ".jpg";
-        ASSERT_TRUE(full.Load(path.c_str(), PIXFORMAT_JPG)) << path;
-        ASSERT_TRUE(full.QIShrink(120, 90, &previews[i]));
-        EXPECT_GT(PixelDistance(cover, previews[i]), 20.0) << "the cover is preview " << i;
-    }
-    const GreyStats c = Stats(cover, 1), p0 = Stats(previews[0], 1), p1 = Stats(previews[1], 1);
-    for (int ch = 0; ch < 3; ++ch) {
-        EXPECT_GE(c.mean[ch], std::min(p0.mean[ch], p1.mean[ch]) - 3.0) << "channel " << ch;
-        EXPECT_LE(c.mean[ch], std::max(p0.mean[ch], p1.mean[ch]) + 3.0) << "channel " << ch;
-    }
 }

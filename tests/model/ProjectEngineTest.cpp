@@ -73,16 +73,28 @@ TEST_F(ProjectEngineTest, EstimateAndWarning) {
     EXPECT_NEAR(g_Project.GetEstimatedSizeMB(), 15 * 1.05, 1e-4);
     EXPECT_TRUE(m_ui->Boxes().empty());
 
-    UseProfile("4000000kbit", "192");
-    g_Project.CheckOutputSize();
-    EXPECT_GT(g_Project.GetEstimatedSizeMB(), 4000.0f);
-    ASSERT_EQ(m_ui->Boxes().size(), 1u);
-    EXPECT_EQ(m_ui->Boxes()[0].text,
+    // One second of 4000 x 8192 / 1.05 = 31207619.05 kbit/s makes 4000 MB; in single precision
+    // the estimate moves in steps of 1/4096 MB there. Only an estimate above 4000 warns.
+    show.m_arrSlides.resize(1);
+    show.RecalcTiming();
+    const struct {
+        const char* kbits;
+        float sizeMB;
+        bool warns;
+    } edges[] = {{"31207618", 3999.99976f, false}, {"31207619", 4000.0f, false}, {"31207622", 4000.00024f, true}};
+    for (const auto& e : edges) {
+        UseProfile(e.kbits, "0");
+        g_Project.CheckOutputSize();
+        EXPECT_EQ(g_Project.GetTotalSeconds(), 1);
+        EXPECT_EQ(g_Project.GetEstimatedSizeMB(), e.sizeMB) << e.kbits;
+        EXPECT_EQ(m_ui->Boxes().size(), e.warns ? 1u : 0u) << e.kbits;
+    }
+    EXPECT_EQ(BoxTexts().back(),
               "Length Is over 4000M! Please delete some Image or change Image display time in Preference Screen!");
 
     g_Project.m_fSizeMB = 4500.0f;
     EXPECT_FALSE(g_Project.IsOverSizeLimit());
-    g_Project.m_fSizeMB = 4500.5f;
+    g_Project.m_fSizeMB = 4500.0005f;
     EXPECT_TRUE(g_Project.IsOverSizeLimit());
 
     show.m_arrSlides.clear();

@@ -26,9 +26,7 @@ TEST(EffectSetting, CopiesDrawTheirSingleEffectAnewAndCloneTheTransition) {
     CEffectSetting effect;
     ASSERT_TRUE(effect.m_pTransition);
     EXPECT_EQ(effect.m_pTransition->m_nKind, TRANSITION_ALPHA);
-    EXPECT_LE(effect.m_pTransition->m_nParam1, 2);
-
-    // The id is drawn from the level, never copied.
+    // The id is drawn from the level (0: none), never copied.
     effect.m_nSingleEffectId = 5;
     effect.m_nSingleEffectTime = 9;
     effect.m_nTransitionTime = 1;
@@ -36,7 +34,7 @@ TEST(EffectSetting, CopiesDrawTheirSingleEffectAnewAndCloneTheTransition) {
     assigned = effect;
     CEffectSetting constructed(effect);
     for (const CEffectSetting* copy : {&assigned, &constructed}) {
-        EXPECT_EQ(copy->m_nSingleEffectId, 20);
+        EXPECT_EQ(copy->m_nSingleEffectId, SINGLE_EFFECT_NONE);
         EXPECT_EQ(copy->m_nSingleEffectTime, 9);
         EXPECT_EQ(copy->m_nTransitionTime, 1);
         ASSERT_TRUE(copy->m_pTransition);
@@ -48,29 +46,26 @@ TEST(EffectSetting, CopiesDrawTheirSingleEffectAnewAndCloneTheTransition) {
     CEffectSetting& self = effect;
     effect = self;
     EXPECT_EQ(effect.m_pTransition.get(), before);
-}
 
-TEST(EffectSetting, CopiesOfARandomRecordPickTheirOwnEffectsAndKinds) {
+    // Copies of a random record pick their own effects and kinds.
     SRand(11);
-    CEffectSetting project;
-    project.ApplyRandomDefaults(true, true);
-    EXPECT_EQ(project.m_nInitType, 3);
-    ASSERT_EQ(project.m_pTransition->m_nKind, TRANSITION_RANDOM);
+    effect.ApplyRandomDefaults(true, true);
+    EXPECT_EQ(effect.m_nInitType, 3);
+    ASSERT_EQ(effect.m_pTransition->m_nKind, TRANSITION_RANDOM);
     std::set<int32_t> ids, kinds;
     for (int i = 0; i < 50; ++i) {
-        CEffectSetting slide(project);
-        ASSERT_LT(slide.m_nSingleEffectId, 20);
+        CEffectSetting slide(effect);
+        ASSERT_LT(slide.m_nSingleEffectId, SINGLE_EFFECT_NONE);
         ASSERT_NE(slide.m_pTransition->m_nKind, TRANSITION_RANDOM);
         ids.insert(slide.m_nSingleEffectId);
         kinds.insert(slide.m_pTransition->m_nKind);
     }
     EXPECT_GT(ids.size(), 5u);
     EXPECT_GT(kinds.size(), 5u);
-
-    project.ApplyRandomDefaults(false, false);
-    EXPECT_EQ(project.m_nInitType, 0);
-    EXPECT_EQ(project.m_nSingleEffectId, 20);
-    EXPECT_EQ(project.m_pTransition->m_nKind, TRANSITION_ALPHA);
+    effect.ApplyRandomDefaults(false, false);
+    EXPECT_EQ(effect.m_nInitType, 0);
+    EXPECT_EQ(effect.m_nSingleEffectId, SINGLE_EFFECT_NONE);
+    EXPECT_EQ(effect.m_pTransition->m_nKind, TRANSITION_ALPHA);
 }
 
 TEST(EffectSetting, ValuesFromAFileAreCheckedAndAMissingElementEndsReading) {
@@ -146,7 +141,6 @@ TEST(ProjectSettings, CopiesLeaveTheWorkingPathAndTheFileKeepsEveryValue) {
     CProjectSettings loaded;
     ASSERT_TRUE(LoadFromRoot(loaded, text));
     EXPECT_EQ(SaveUnderRoot(loaded), text);
-
     // A TV flag outside the table is not taken.
     for (const char* flag : {"2", "-1", "99999999999"}) {
         CProjectSettings settings;
@@ -175,9 +169,7 @@ TEST(AppConfig, SetAppPathDerivesThePathsAndTheNextFreeNames) {
     // What is written goes to the data folder; what ships is read from the program folder.
     EXPECT_EQ(config.m_strWorkingFolder, data + "/Project_4");
     EXPECT_EQ(config.m_strPreferenceFile, data + "/referenceFile.xml");
-    EXPECT_EQ(config.m_strLogFile, data + "/log.txt");
     EXPECT_EQ(config.m_strSilentMp2, program + "/menu_pic/silent.mp2");
-    EXPECT_EQ(config.FDSearchPath, program);
     EXPECT_EQ(config.m_strProjectFile, "");
     config.ResetProjectFileName();
     EXPECT_EQ(config.m_strProjectFile, data + "/project2.prg");

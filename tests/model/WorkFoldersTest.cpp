@@ -27,17 +27,6 @@ TEST(WorkFolderRules, OnlyTheProgramsOwnFoldersQualify) {
     EXPECT_FALSE(CWorkFolders::IsInside("/a/temporary", "/a/temp"));
 }
 
-TEST_F(WorkFoldersTest, NewProjectGetsTheNextWorkingFolderWithItsSubfolders) {
-    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, m_data + "/Project_1");
-    g_Project.PrepareNewProjectFolders();
-    const std::string working = m_data + "/Project_2";
-    EXPECT_EQ(g_Project.m_Config.m_strWorkingFolder, working);
-    EXPECT_EQ(g_Project.m_Settings.m_strTempPath, working + "/temp");
-    EXPECT_EQ(g_Project.m_Settings.m_strOutputPath, working + "/Output");
-    EXPECT_TRUE(FolderExists(working + "/temp"));
-    EXPECT_TRUE(FolderExists(working + "/Output"));
-}
-
 TEST_F(WorkFoldersTest, MovingTheTempFolderTakesItsFilesAlong) {
     const std::string oldTemp = g_Project.m_Settings.m_strTempPath;
     WriteFileBytes(oldTemp + "/song.mp2", "mp2");
