@@ -11,16 +11,6 @@
 using namespace rendertest;
 using namespace Gdiplus;
 
-TEST(FitPictureInside, KeepsProportionsAndCentres) {
-    const RectF wide = FitPictureInside(200, 100, 160, 120);
-    EXPECT_FLOAT_EQ(wide.Y, 20);
-    EXPECT_FLOAT_EQ(wide.Height, 80);
-    const RectF tall = FitPictureInside(100, 200, 160, 120);
-    EXPECT_FLOAT_EQ(tall.X, 50);
-    EXPECT_FLOAT_EQ(tall.Width, 60);
-    EXPECT_FLOAT_EQ(FitPictureInside(0, 0, 160, 120).Width, 0);
-}
-
 TEST(PreviewMode, TransitionPreviewShowsTheFirstStillThenFadesToTheSecond) {
     TempDir dir;
     WriteSolidPicture(dir.File("a.bmp"), 40, 20, 0xFFFF0000);
@@ -58,7 +48,7 @@ TEST(PreviewMode, TransitionPreviewShowsTheFirstStillThenFadesToTheSecond) {
 
 TEST(PreviewMode, SlideshowPreviewEndsOnTheFirstPictureAsAStill) {
     TempDir dir;
-    WriteSolidPicture(dir.File("a.bmp"), 40, 30, 0xFFFF0000);
+    WriteSolidPicture(dir.File("a.bmp"), 10, 15, 0xFFFF0000);
     auto show = MakeSlideshow(dir, {{dir.File("a.bmp")}});
     SlideshowPreviewJob preview;
     preview.m_pSlideshow = show.get();
@@ -66,7 +56,11 @@ TEST(PreviewMode, SlideshowPreviewEndsOnTheFirstPictureAsAStill) {
     RenderJob& job = p.job;
     job.m_pSlideshowJob = &preview;
     EXPECT_EQ(ShowFirstSlideStill(job), 0);
-    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 20, 15), 0xFFFF0000u);
+    // Fitted 10 x 15 into 40 x 30: 20 x 30, centred across.
+    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 11, 15), 0xFFFF0000u);
+    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 28, 15), 0xFFFF0000u);
+    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 8, 15), 0xFF000000u);
+    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 31, 15), 0xFF000000u);
     job.m_nMode = RENDER_ENCODE;
     EXPECT_EQ(ShowFirstSlideStill(job), 1);
 }
