@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -47,6 +48,11 @@ TEST(FramePresenter, LoadedPicturesComeBottomUp) {
     std::free(buffer);
     EXPECT_EQ(LoadImageRGB(dir.File("missing.bmp"), &buffer, &width, &height), 1);
     EXPECT_EQ(buffer, nullptr);
+    // A single pixel is a row and a column to copy as well.
+    const uint8_t pixel[3] = {1, 2, 3};
+    uint8_t copy[3] = {};
+    CopyRowsBottomUp(copy, pixel, 1, 1);
+    EXPECT_TRUE(std::equal(pixel, pixel + 3, copy));
 }
 
 // The planes handed to the encoder are upright BT.601 studio range, chroma from 2 x 2 blocks. An

@@ -174,7 +174,8 @@ TEST(SingleEffectAnimator, MissingPictureOrNoFramesGiveBackgroundWithoutNaN) {
         SingleEffectAnimator a;
         a.Create(64, 48);
         SetupSingleEffect(id, a, 10, picture.get());
-        a.SetSourcePicture(picture.get());
+        a.SetSourcePicture(&invalid);
+        EXPECT_EQ(a.SourceBitmap(), nullptr);
         SetupSingleEffect(id, a, 10, &invalid);
         a.SetSourcePicture(&invalid);
         AnimateSingleEffect(a, 3, id, Color(Color::White));

@@ -37,7 +37,6 @@ enum class Px { Old, New, Back, Mixed };
 // Shares of a frame's pixels equal to the old picture, the new one and the background.
 struct PixelShares {
     double old = 0, fresh = 0, background = 0;
-    double Pure() const { return old + fresh + background; }
 };
 
 class TransitionFrames {
