@@ -48,10 +48,12 @@ TEST(FramePresenter, LoadedPicturesComeBottomUp) {
     std::free(buffer);
     EXPECT_EQ(LoadImageRGB(dir.File("missing.bmp"), &buffer, &width, &height), 1);
     EXPECT_EQ(buffer, nullptr);
-    // A single pixel is a row and a column to copy as well.
+    // A single pixel is a row and a column to copy as well; missing buffers are never touched.
     const uint8_t pixel[3] = {1, 2, 3};
     uint8_t copy[3] = {};
     CopyRowsBottomUp(copy, pixel, 1, 1);
+    CopyRowsBottomUp(nullptr, pixel, 1, 1);
+    CopyRowsBottomUp(copy, nullptr, 1, 1);
     EXPECT_TRUE(std::equal(pixel, pixel + 3, copy));
 }
 

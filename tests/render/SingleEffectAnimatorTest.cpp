@@ -136,6 +136,13 @@ TEST(SingleEffectAnimator, FramesDrawThePictureIntoItsRectangleOverTheBackground
         EXPECT_NEAR(b.count, (160 - left) * (120 - top), 2);
         EXPECT_EQ(rendertest::OpaquePixel(*zoom.a.EffectBitmap(), 0, 0), 0xFF0000FFu);
     }
+    // A picture one pixel wide or high, never enlarged, is still drawn.
+    for (const auto& [w, h] : {std::pair{1, 100}, {100, 1}}) {
+        auto line = Solid(w, h, Color::White);
+        Animation still(20, 5, line.get());
+        AnimateSingleEffect(still.a, 0, 20, Color(Color::Black));
+        EXPECT_EQ(Measure(still.a.EffectBitmap()).count, 100) << w << " x " << h;
+    }
 }
 
 // The turning effects turn the drawn rectangle about the frame centre by the frame index (or the

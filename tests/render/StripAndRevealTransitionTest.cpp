@@ -51,17 +51,18 @@ TEST(StripAndRevealTransition, WipePicturesStandWhereTheirStepsTakeThem) {
 // Circles growing from the centre or shrinking from the half-diagonal (500): the edge travels
 // (W + width) / sqrt 2 / T per frame in m sub-steps of r under a pixel, and a pixel the edge
 // passed `behind` ago has had the decay 0.2 ^ (r / width) once for every sub-step since it was
-// reached, the one that reached it included; a width of 0 clears it at once.
+// reached, the one that reached it included; a width of 1 leaves a band of two or three pixels,
+// a width of 0 clears it at once.
 TEST(StripAndRevealTransition, CircleEdgesFadeBySubStepsOverTheirWidth) {
     TransitionFrames f(W, H);
     const int32_t k = 4;
-    for (const auto& [direction, width] : {std::pair{0, 40}, {1, 40}, {0, 0}, {1, 0}}) {
+    for (const auto& [direction, width] : {std::pair{0, 40}, {1, 40}, {0, 1}, {0, 0}, {1, 0}}) {
         ASSERT_EQ(f.Render(TRANSITION_CIRCLE, direction, width, T, S), 0);
         const double perFrame = (W + width) / std::sqrt(2.0) / T, m = std::floor(perFrame) + 1;
         const double r = static_cast<float>(perFrame / m), swept = (k + 1) * m * r;
         const double decay = width ? std::pow(0.2, r / width) : 0.0;
         for (double degrees : {30.0, 200.0})
-            for (double rho = 150; rho < 312; rho += 3) {
+            for (double rho = 150; rho < 312; ++rho) {
                 const auto [x, y] = OnRay(degrees, rho);
                 const double d = std::hypot(x + 0.5 - W / 2, y + 0.5 - H / 2);
                 const double behind = direction == 0 ? swept - d : d - (500 - swept);
