@@ -98,7 +98,7 @@ TEST(TransitionKinds, SoftEdgesLeaveNoResidueBehindTheBand) {
     EXPECT_TRUE(f.IsNew(5, 400, 300));
 }
 
-TEST(TransitionKinds, BlindsAtTwentyFiveFramesEndWhole) {
+TEST(TransitionKinds, BlindsAtTwentyFiveFramesAndCirclesInTallFramesEndWhole) {
     TransitionFrames f(720, 576);
     // 0.3 T = 7.5 frames: without clamping each blind would end at 13/15 of its width.
     ASSERT_EQ(f.Render(TRANSITION_BLINDS, 0, 8, 25, 27), 0);
@@ -106,13 +106,11 @@ TEST(TransitionKinds, BlindsAtTwentyFiveFramesEndWhole) {
     // T = 1: the one frame narrows every blind to nothing, never to a mirrored strip.
     ASSERT_EQ(f.Render(TRANSITION_BLINDS, 0, 8, 1, 3), 0);
     EXPECT_EQ(f.Shares(0).background, 1.0);
-}
-
-TEST(TransitionKinds, CircleReachesTheCornersOfTallFrames) {
-    TransitionFrames f(480, 576);
+    // A circle reaches the corners of a frame taller than wide.
+    TransitionFrames tall(480, 576);
     for (int32_t direction : {0, 1}) {
-        ASSERT_EQ(f.Render(TRANSITION_CIRCLE, direction, 0, 10, 12), 0);
-        EXPECT_EQ(f.Frame(9), f.newY) << direction;
+        ASSERT_EQ(tall.Render(TRANSITION_CIRCLE, direction, 0, 10, 12), 0);
+        EXPECT_EQ(tall.Frame(9), tall.newY) << direction;
     }
 }
 
