@@ -11,7 +11,7 @@
 using namespace rendertest;
 using namespace Gdiplus;
 
-TEST(PreviewMode, TransitionPreviewShowsTheFirstStillThenFadesToTheSecond) {
+TEST(PreviewMode, TransitionAndSlideshowPreviewsDrawTheirStillsAndFades) {
     TempDir dir;
     WriteSolidPicture(dir.File("a.bmp"), 40, 20, 0xFFFF0000);
     WriteSolidPicture(dir.File("b.bmp"), 40, 30, 0xFF0000FF);
@@ -44,23 +44,19 @@ TEST(PreviewMode, TransitionPreviewShowsTheFirstStillThenFadesToTheSecond) {
     job.m_nFrameIndex = 0;
     EXPECT_EQ(RenderAlphaTransition(job), 2);
     EXPECT_EQ(job.m_nFrameIndex, 1u);
-}
 
-TEST(PreviewMode, SlideshowPreviewEndsOnTheFirstPictureAsAStill) {
-    TempDir dir;
-    WriteSolidPicture(dir.File("a.bmp"), 10, 15, 0xFFFF0000);
-    auto show = MakeSlideshow(dir, {{dir.File("a.bmp")}});
-    SlideshowPreviewJob preview;
-    preview.m_pSlideshow = show.get();
-    PreviewHarness p(40, 30, RENDER_SLIDESHOW_PREVIEW);
-    RenderJob& job = p.job;
-    job.m_pSlideshowJob = &preview;
-    EXPECT_EQ(ShowFirstSlideStill(job), 0);
+    // The slideshow preview ends on its first picture as a still.
+    WriteSolidPicture(dir.File("c.bmp"), 10, 15, 0xFFFF0000);
+    auto show = MakeSlideshow(dir, {{dir.File("c.bmp")}});
+    SlideshowPreviewJob slideshow;
+    slideshow.m_pSlideshow = show.get();
+    PreviewHarness s(40, 30, RENDER_SLIDESHOW_PREVIEW);
+    s.job.m_pSlideshowJob = &slideshow;
+    EXPECT_EQ(ShowFirstSlideStill(s.job), 0);
     // Fitted 10 x 15 into 40 x 30: 20 x 30, centred across.
-    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 11, 15), 0xFFFF0000u);
-    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 28, 15), 0xFFFF0000u);
-    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 8, 15), 0xFF000000u);
-    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 31, 15), 0xFF000000u);
-    job.m_nMode = RENDER_ENCODE;
-    EXPECT_EQ(ShowFirstSlideStill(job), 1);
+    for (const auto& [x, colour] :
+         {std::pair{11, 0xFFFF0000u}, {28, 0xFFFF0000u}, {8, 0xFF000000u}, {31, 0xFF000000u}})
+        EXPECT_EQ(OpaquePixel(*s.canvas.Frame(), x, 15), colour) << x;
+    s.job.m_nMode = RENDER_ENCODE;
+    EXPECT_EQ(ShowFirstSlideStill(s.job), 1);
 }

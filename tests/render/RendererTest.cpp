@@ -92,17 +92,6 @@ TEST_F(RendererTest, AlphaFadesByItsMode) {
     }
 }
 
-TEST_F(RendererTest, KindsOutsideTheTableRenderNothing) {
-    auto show = MakeSlideshow(m_dir, {{m_red}, {m_blue}});
-    EncodeHarness h(W, H, show.get());
-    h.SetSlide(1, FPS);
-    for (int32_t kind : {TRANSITION_RENDERER_COUNT, -1}) {
-        EXPECT_EQ(GetTransitionRenderer(kind), nullptr);
-        EXPECT_EQ(RenderTransitionOfKind(h.job, kind), 0);
-    }
-    EXPECT_EQ(Frames(), 0);
-}
-
 TEST_F(RendererTest, UnloadablePictureShowsTheBackground) {
     WriteFileBytes(m_dir.File("broken.bmp"), "BM not really a picture");
     auto show = MakeSlideshow(m_dir, {{m_red}, {m_dir.File("broken.bmp"), 8, 1, 1, 0, 0}, {m_dir.File("gone.png")}});
@@ -119,10 +108,17 @@ TEST_F(RendererTest, FileParametersAreClamped) {
     EXPECT_EQ(FramesForSeconds(25, 3), 75);
     EXPECT_EQ(FramesForSeconds(30, INT32_MAX), 30 * MAX_SLIDE_SECONDS);
 
-    // A transition longer than its slide keeps to the slide's frames; an effect id out of the
-    // table shows the still; a negative slide length renders nothing.
+    // Kinds outside the renderer table render nothing; a transition longer than its slide keeps
+    // to the slide's frames; an effect id out of the table shows the still; a negative slide
+    // length renders nothing.
     auto show = MakeSlideshow(m_dir, {{m_red}, {m_blue, 99, 1, 1, 0, 0}});
     EncodeHarness h(W, H, show.get());
+    h.SetSlide(1, FPS);
+    for (int32_t kind : {TRANSITION_RENDERER_COUNT, -1}) {
+        EXPECT_EQ(GetTransitionRenderer(kind), nullptr);
+        EXPECT_EQ(RenderTransitionOfKind(h.job, kind), 0);
+    }
+    EXPECT_EQ(Frames(), 0);
     EXPECT_EQ(GetRenderEffectType(h.job), 20);
     h.job.m_nSlideFrames = FPS;
     ASSERT_EQ(ShowFirstSlide(h.job), 0);
