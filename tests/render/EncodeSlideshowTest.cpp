@@ -116,7 +116,6 @@ TEST_F(EncodeSlideshowTest, FrameCountsAndTextsFollowTheEncoderRules) {
                               "menu_pic/in.yuv|" + m_dir.File("music.mp2") +
                               "|libmp3lame|128kb|44100|2|libxvid|512kb|320x240|25");
     ExpectReleased(1);
-    EXPECT_EQ(g_positions.size(), 175u);
     for (size_t i = 1; i < g_positions.size(); ++i) EXPECT_GE(g_positions[i], g_positions[i - 1]);
 
     // At "29.97" the renderer counts 29 frames a second and the encoder is told "29.97"; codec
@@ -134,16 +133,33 @@ TEST_F(EncodeSlideshowTest, FrameCountsAndTextsFollowTheEncoderRules) {
     EXPECT_EQ(g_positions, std::vector<int32_t>(25, 0));
 }
 
-TEST_F(EncodeSlideshowTest, StopAndEncoderFailureEndTheRunAndCloseOnce) {
+TEST_F(EncodeSlideshowTest, RefusalsStopsAndEncoderFailuresEndTheRunAndReleaseTheLibrary) {
     // Frames are encoded while the next one is composed: the very last frame's result and a stop
-    // requested during it must still come back. Nothing is rendered after a failed frame.
-    struct Case { const char* what; bool threeSlides; int failAt; size_t stopAt; int32_t result; size_t frames; };
-    const Case cases[] = {
-        {"stop mid-run", true, -1, 40, 2, 40},
-        {"failure mid-run", true, 30, 0, 5, 30},
-        {"failure at once", false, 0, 0, 5, 0},
-        {"failure on the last frame", false, 24, 0, 5, 24},
-        {"stop during the last frame", false, -1, 25, 2, 25},
+    // requested during it must still come back. Nothing is rendered after a failed frame. Refused
+    // jobs return 1 before the encoder is opened.
+    const COutputProfile good = MakeProfile("160x120", "25");
+    const std::vector<SlidePlan> one = {{m_red}}, three = {{m_red}, {m_blue, 4, 3, 1}, {m_red}};
+    struct Case {
+        const char* what;
+        COutputProfile profile;
+        std::vector<SlidePlan> slides;
+        int failAt;
+        size_t stopAt;
+        int32_t result;
+        size_t frames;
+    };
+    const std::vector<Case> cases = {
+        {"stop mid-run", good, three, -1, 40, 2, 40},
+        {"failure mid-run", good, three, 30, 0, 5, 30},
+        {"failure at once", good, one, 0, 0, 5, 0},
+        {"failure on the last frame", good, one, 24, 0, 5, 24},
+        {"stop during the last frame", good, one, -1, 25, 2, 25},
+        {"frame rate without digits", MakeProfile("160x120", "fast"), one, -1, 0, 1, 0},
+        {"frame rate zero", MakeProfile("160x120", "0"), one, -1, 0, 1, 0},
+        {"frame rate beyond range", MakeProfile("160x120", "99999999999"), one, -1, 0, 1, 0},
+        {"size not in the table", MakeProfile("161x120", "25"), one, -1, 0, 1, 0},
+        {"size in capitals", MakeProfile("320X240", "25"), one, -1, 0, 1, 0},
+        {"empty slideshow", good, {}, -1, 0, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -152,33 +168,13 @@ TEST_F(EncodeSlideshowTest, StopAndEncoderFailureEndTheRunAndCloseOnce) {
         g_stopAfter = c.stopAt ? &m_stop : nullptr;
         g_stopAt = c.stopAt;
         if (c.failAt >= 0) setenv("FAKE_ENCODER_FAIL_AT", std::to_string(c.failAt).c_str(), 1);
-        std::vector<SlidePlan> slides = {{m_red}};
-        if (c.threeSlides) slides.insert(slides.end(), {{m_blue, 4, 3, 1}, {m_red}});
-        EXPECT_EQ(Encode(slides, MakeProfile("160x120", "25")), c.result);
+        EXPECT_EQ(Encode(c.slides, c.profile), c.result);
         unsetenv("FAKE_ENCODER_FAIL_AT");
+        EXPECT_EQ(Count("init"), c.result == 1 ? 0u : 1u);
         EXPECT_EQ(Count("frame"), c.frames);
         EXPECT_EQ(Count("fail"), c.failAt >= 0 ? 1u : 0u);
         EXPECT_EQ(g_positions.size(), c.frames); // progress only for frames the encoder took
-        ExpectReleased(1);
-    }
-}
-
-TEST_F(EncodeSlideshowTest, RefusedJobsReturnOneBeforeTheEncoderIsCalled) {
-    const COutputProfile good = MakeProfile("160x120", "25");
-    struct Case { const char* what; COutputProfile profile; std::vector<SlidePlan> slides; };
-    const std::vector<Case> cases = {
-        {"frame rate without digits", MakeProfile("160x120", "fast"), {{m_red}}},
-        {"frame rate zero", MakeProfile("160x120", "0"), {{m_red}}},
-        {"frame rate beyond range", MakeProfile("160x120", "99999999999"), {{m_red}}},
-        {"size not in the table", MakeProfile("161x120", "25"), {{m_red}}},
-        {"size in capitals", MakeProfile("320X240", "25"), {{m_red}}},
-        {"empty slideshow", good, {}},
-    };
-    for (const Case& c : cases) {
-        Fresh();
-        EXPECT_EQ(Encode(c.slides, c.profile), 1) << c.what;
-        EXPECT_EQ(Count("init"), 0u) << c.what;
-        ExpectReleased(0);
+        ExpectReleased(c.result == 1 ? 0 : 1);
     }
     Fresh();
     EXPECT_EQ(EncodeSlideshow(&m_job, nullptr, PICREEL_FAKE_ENCODER_DIR), 1);

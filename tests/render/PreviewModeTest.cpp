@@ -11,17 +11,7 @@
 using namespace rendertest;
 using namespace Gdiplus;
 
-TEST(FitPictureInside, KeepsProportionsAndCentres) {
-    const RectF wide = FitPictureInside(200, 100, 160, 120);
-    EXPECT_FLOAT_EQ(wide.Y, 20);
-    EXPECT_FLOAT_EQ(wide.Height, 80);
-    const RectF tall = FitPictureInside(100, 200, 160, 120);
-    EXPECT_FLOAT_EQ(tall.X, 50);
-    EXPECT_FLOAT_EQ(tall.Width, 60);
-    EXPECT_FLOAT_EQ(FitPictureInside(0, 0, 160, 120).Width, 0);
-}
-
-TEST(PreviewMode, TransitionPreviewShowsTheFirstStillThenFadesToTheSecond) {
+TEST(PreviewMode, TransitionAndSlideshowPreviewsDrawTheirStillsAndFades) {
     TempDir dir;
     WriteSolidPicture(dir.File("a.bmp"), 40, 20, 0xFFFF0000);
     WriteSolidPicture(dir.File("b.bmp"), 40, 30, 0xFF0000FF);
@@ -54,19 +44,19 @@ TEST(PreviewMode, TransitionPreviewShowsTheFirstStillThenFadesToTheSecond) {
     job.m_nFrameIndex = 0;
     EXPECT_EQ(RenderAlphaTransition(job), 2);
     EXPECT_EQ(job.m_nFrameIndex, 1u);
-}
 
-TEST(PreviewMode, SlideshowPreviewEndsOnTheFirstPictureAsAStill) {
-    TempDir dir;
-    WriteSolidPicture(dir.File("a.bmp"), 40, 30, 0xFFFF0000);
-    auto show = MakeSlideshow(dir, {{dir.File("a.bmp")}});
-    SlideshowPreviewJob preview;
-    preview.m_pSlideshow = show.get();
-    PreviewHarness p(40, 30, RENDER_SLIDESHOW_PREVIEW);
-    RenderJob& job = p.job;
-    job.m_pSlideshowJob = &preview;
-    EXPECT_EQ(ShowFirstSlideStill(job), 0);
-    EXPECT_EQ(OpaquePixel(*p.canvas.Frame(), 20, 15), 0xFFFF0000u);
-    job.m_nMode = RENDER_ENCODE;
-    EXPECT_EQ(ShowFirstSlideStill(job), 1);
+    // The slideshow preview ends on its first picture as a still.
+    WriteSolidPicture(dir.File("c.bmp"), 10, 15, 0xFFFF0000);
+    auto show = MakeSlideshow(dir, {{dir.File("c.bmp")}});
+    SlideshowPreviewJob slideshow;
+    slideshow.m_pSlideshow = show.get();
+    PreviewHarness s(40, 30, RENDER_SLIDESHOW_PREVIEW);
+    s.job.m_pSlideshowJob = &slideshow;
+    EXPECT_EQ(ShowFirstSlideStill(s.job), 0);
+    // Fitted 10 x 15 into 40 x 30: 20 x 30, centred across.
+    for (const auto& [x, colour] :
+         {std::pair{11, 0xFFFF0000u}, {28, 0xFFFF0000u}, {8, 0xFF000000u}, {31, 0xFF000000u}})
+        EXPECT_EQ(OpaquePixel(*s.canvas.Frame(), x, 15), colour) << x;
+    s.job.m_nMode = RENDER_ENCODE;
+    EXPECT_EQ(ShowFirstSlideStill(s.job), 1);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <system_error>
 #include <thread>
@@ -115,34 +116,36 @@ protected:
 };
 
 TEST_F(RenderControlTest, TransitionPreviewIsPacedBetweenItsTwoStills) {
+    std::vector<double> ms; // when each frame was shown
+    tsurface.SetListener([&ms](uint64_t, Clock::time_point at) {
+        ms.push_back(std::chrono::duration<double, std::milli>(at.time_since_epoch()).count());
+    });
+    tjob.m_nSlideSeconds = tjob.m_nTransitionSeconds = 1;
     for (const auto& [pal, fps, interval] : {std::tuple{0, 30, 33.0}, {1, 25, 40.0}}) {
         EXPECT_EQ(PreviewFramesPerSecond(pal), fps);
         EXPECT_EQ(PreviewFrameInterval(pal), interval);
-        CPreviewSurface surface(TRANSITION_PREVIEW_WIDTH, TRANSITION_PREVIEW_HEIGHT_4_3);
-        std::vector<double> ms; // when each frame was shown
-        surface.SetListener([&ms](uint64_t, Clock::time_point at) {
-            ms.push_back(std::chrono::duration<double, std::milli>(at.time_since_epoch()).count());
-        });
         tjob.m_bPal = pal;
-        tjob.m_nSlideSeconds = tjob.m_nTransitionSeconds = 1;
-        tjob.m_pPreviewSurface = &surface;
-        ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
-        ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
-        control.StopRender();
-        // The still, two seconds of paced frames, the still again.
+        // The still, two seconds of paced frames, the still again. No gap is ever short; a run
+        // that a loaded machine made late overall is tried again.
         const size_t paced = static_cast<size_t>(2 * fps);
-        ASSERT_EQ(ms.size(), paced + 2);
-        std::vector<double> gaps(paced);
-        for (size_t i = 0; i < paced; ++i)
-            gaps[i] = ms[i + 1] - ms[i];
-        EXPECT_GE(*std::min_element(gaps.begin(), gaps.end()), interval - 1);
-        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
-        EXPECT_NEAR(gaps[gaps.size() / 2], interval, interval * 0.1);
-        EXPECT_EQ(surface.GetPixel(112, 84) | 0xFF000000u, 0xFFFF0000u); // the first picture
+        double total = 0;
+        for (int attempt = 0; attempt < 3 && std::abs(total - paced * interval) >= 0.1 * paced * interval;
+             ++attempt) {
+            ms.clear();
+            ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+            ASSERT_TRUE(PumpUntil([&] { return !control.IsRendering(); }));
+            control.StopRender();
+            ASSERT_EQ(ms.size(), paced + 2);
+            for (size_t i = 0; i < paced; ++i)
+                ASSERT_GE(ms[i + 1] - ms[i], interval - 1) << i;
+            total = ms[paced] - ms[0];
+        }
+        EXPECT_NEAR(total, paced * interval, 0.1 * paced * interval);
+        EXPECT_EQ(OpaquePixel(tsurface, 112, 84), 0xFFFF0000u); // the first picture
     }
 }
 
-TEST_F(RenderControlTest, FinishedSlideshowPostsBothMessagesAndItsMusicStops) {
+TEST_F(RenderControlTest, SlideshowPreviewEndsWithItsMessagesAndMusicWhenFinishedOrStopped) {
     MakeShowJob();
     const int32_t fps = 30; // not PAL
     ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
@@ -153,22 +156,21 @@ TEST_F(RenderControlTest, FinishedSlideshowPostsBothMessagesAndItsMusicStops) {
     // The fade-in second, the second slide's 2 s, then the first picture as a still.
     EXPECT_EQ(ssurface.PresentedFrames(), static_cast<uint64_t>(fps + 2 * fps + 1));
     EXPECT_TRUE(OneMessage(notify.TakePosted(), WM_PREVIEW_COMPLETE, control.Generation()));
-}
 
-TEST_F(RenderControlTest, StoppedSlideshowPostsOnlyTheEndAndDrawsNoMore) {
-    MakeShowJob();
+    // Stopped, it posts only the end and draws no more. A stop during the opening pause ends it
+    // early.
+    const uint64_t finished = ssurface.PresentedFrames();
     ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
-    // A stop during the opening pause ends it early.
     DWORD start = GetTickCount();
     control.StopRender();
     EXPECT_LT(GetTickCount() - start, 300u);
     const uint32_t first = control.Generation();
     EXPECT_TRUE(OneMessage(MainMessages(), WM_PREVIEW_ENDED, first));
-    EXPECT_EQ(ssurface.PresentedFrames(), 0u);
+    EXPECT_EQ(ssurface.PresentedFrames(), finished);
 
     ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
     EXPECT_FALSE(control.IsCurrentPreviewMessage(first)); // a restart makes it stale
-    ASSERT_TRUE(PumpUntil([&] { return ssurface.PresentedFrames() > 10; }));
+    ASSERT_TRUE(PumpUntil([&] { return ssurface.PresentedFrames() > finished + 10; }));
     start = GetTickCount();
     control.StopRender();
     EXPECT_LT(GetTickCount() - start, 40u + 200u);
@@ -198,7 +200,7 @@ TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
     const uint64_t shown = tsurface.PresentedFrames();
     Sleep(60);
     EXPECT_EQ(tsurface.PresentedFrames(), shown);
-    EXPECT_EQ(tsurface.GetPixel(112, 84) | 0xFF000000u, 0xFFFF0000u);
+    EXPECT_EQ(OpaquePixel(tsurface, 112, 84), 0xFFFF0000u);
     EXPECT_EQ(nested, (std::array<int32_t, 3>{1, 1, 0}));
     EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
     EXPECT_EQ(peak, 1);
@@ -236,8 +238,7 @@ TEST_F(RenderControlTest, RandomEffectIsDrawnOnceAndOtherAspectsGiveFourByThree)
     EXPECT_EQ(tjob.m_nSingleEffectId, 11);
     control.StopRender();
     // Any aspect but 16:9 is 4:3: the whole 224 x 168 area shows the first picture.
-    EXPECT_EQ(TransitionPreviewHeight(1), TRANSITION_PREVIEW_HEIGHT_16_9);
-    EXPECT_EQ(tsurface.GetPixel(112, 160) | 0xFF000000u, 0xFFFF0000u);
+    EXPECT_EQ(OpaquePixel(tsurface, 112, 160), 0xFFFF0000u);
 }
 
 TEST_F(RenderControlTest, ManyStartsAndStopsKeepOneThreadAtMost) {

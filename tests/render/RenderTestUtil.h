@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -45,14 +46,9 @@ struct FrameCatcher {
     }
 };
 
-// Mean luma of a caught frame inside [x0, x1) x [y0, y1) (whole frame by default).
-inline double MeanLuma(const std::vector<uint8_t>& f, int32_t x0 = 0, int32_t y0 = 0, int32_t x1 = -1, int32_t y1 = -1) {
-    if (x1 < 0) x1 = FrameCatcher::width;
-    if (y1 < 0) y1 = FrameCatcher::height;
-    double sum = 0;
-    for (int32_t y = y0; y < y1; ++y)
-        for (int32_t x = x0; x < x1; ++x) sum += f[static_cast<size_t>(y) * FrameCatcher::width + x];
-    return sum / (static_cast<double>(x1 - x0) * (y1 - y0));
+// Mean luma of a caught frame.
+inline double MeanLuma(const std::vector<uint8_t>& f) {
+    return std::accumulate(f.begin(), f.end(), 0.0) / static_cast<double>(f.size());
 }
 
 // Studio-range luma of a colour, as the frames carry it.

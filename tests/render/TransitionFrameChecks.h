@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,13 @@ inline Gdiplus::ARGB NewTexture(int32_t x, int32_t y) {
            static_cast<uint32_t>(180 + (x / 8 + y / 8) % 2 * 40) << 8 | 200u;
 }
 
+// What a pixel of a frame shows: a value in the old texture's luma range, in the new one's, the
+// background, or anything else (a blend). A picture moved or stretched stays in its range.
+enum class Px { Old, New, Back, Mixed };
+
 // Shares of a frame's pixels equal to the old picture, the new one and the background.
 struct PixelShares {
     double old = 0, fresh = 0, background = 0;
-    double Pure() const { return old + fresh + background; }
 };
 
 class TransitionFrames {
@@ -55,7 +59,11 @@ public:
         h.job.m_nFrameIndex = 1;
         h.job.m_nTransitionFrames = T;
         h.job.m_nSlideFrames = S;
-        return RenderTransitionOfKind(h.job, kind);
+        const int32_t result = RenderTransitionOfKind(h.job, kind);
+        const auto [oldLo, oldHi] = std::minmax_element(oldY.begin(), oldY.end());
+        const auto [newLo, newHi] = std::minmax_element(newY.begin(), newY.end());
+        m_oldRange = {*oldLo, *oldHi}, m_newRange = {*newLo, *newHi};
+        return result;
     }
 
     int32_t Count() const { return static_cast<int32_t>(FrameCatcher::frames.size()); }
@@ -63,31 +71,33 @@ public:
     uint8_t At(int32_t k, int32_t x, int32_t y) const { return Frame(k)[Index(x, y)]; }
     size_t Index(int32_t x, int32_t y) const { return static_cast<size_t>(y) * static_cast<size_t>(m_w) + x; }
 
-    // Pixels whose luma lies in the old texture's range, in the new one's, or is the background:
-    // a picture moved or stretched stays in its range, a blend of the two falls between them.
+    Px Class(uint8_t v) const {
+        if (v >= m_oldRange.first && v <= m_oldRange.second) return Px::Old;
+        if (v >= m_newRange.first && v <= m_newRange.second) return Px::New;
+        return v == background ? Px::Back : Px::Mixed;
+    }
+    Px ClassAt(int32_t k, int32_t x, int32_t y) const { return Class(At(k, x, y)); }
     PixelShares Shares(int32_t k) const {
-        const auto [oldLo, oldHi] = std::minmax_element(oldY.begin(), oldY.end());
-        const auto [newLo, newHi] = std::minmax_element(newY.begin(), newY.end());
-        const Plane& f = Frame(k);
         PixelShares s;
-        for (const uint8_t v : f) {
-            if (v >= *oldLo && v <= *oldHi) s.old += 1;
-            else if (v >= *newLo && v <= *newHi) s.fresh += 1;
-            else if (v == background) s.background += 1;
+        for (const uint8_t v : Frame(k)) {
+            const Px c = Class(v);
+            s.old += c == Px::Old, s.fresh += c == Px::New, s.background += c == Px::Back;
         }
-        const double n = static_cast<double>(f.size());
+        const double n = static_cast<double>(Frame(k).size());
         s.old /= n, s.fresh /= n, s.background /= n;
         return s;
     }
-    // Share of the frame's pixels exactly equal to the new picture's.
-    double ExactNewShare(int32_t k) const {
+    // Share of the frame's pixels within `tolerance` of the new picture's.
+    double NewShare(int32_t k, int32_t tolerance = 0) const {
         const Plane& f = Frame(k);
         size_t same = 0;
-        for (size_t i = 0; i < f.size(); ++i) same += f[i] == newY[i];
+        for (size_t i = 0; i < f.size(); ++i) same += std::abs(f[i] - newY[i]) <= tolerance;
         return static_cast<double>(same) / static_cast<double>(f.size());
     }
     bool IsOld(int32_t k, int32_t x, int32_t y) const { return At(k, x, y) == oldY[Index(x, y)]; }
     bool IsNew(int32_t k, int32_t x, int32_t y) const { return At(k, x, y) == newY[Index(x, y)]; }
+    // The luma of the old picture over the new one with opacity a, at a pixel.
+    double Mix(int32_t x, int32_t y, double a) const { return a * oldY[Index(x, y)] + (1 - a) * newY[Index(x, y)]; }
 
     Plane oldY, newY;
     uint8_t background = 16;
@@ -104,6 +114,7 @@ private:
 
     TempDir m_dir;
     int32_t m_w, m_h;
+    std::pair<uint8_t, uint8_t> m_oldRange{0, 0}, m_newRange{0, 0};
 };
 
 } // namespace rendertest

@@ -1,72 +1,16 @@
-// The Polygon, Door, Spin, Flip, Rotate in, Fly, Twist and Cube fly renderers, their frames caught
-// in memory: each ends on the new picture, shows its own geometry on the way, and survives
-// hostile parameters and very short transitions. Plus the slice canvas they share.
+// The Polygon, Door, Spin, Flip, Rotate in, Fly, Twist and Cube fly renderers through the
+// renderer table, their frames caught in memory: each ends on the new picture and shows its own
+// geometry on the way. Plus the slice canvas they share.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 
-#include "render/FramePresenter.h"
-#include "render/TransitionRenderers.h"
 #include "render/transitions/SliceCanvas.h"
-#include "tests/render/RenderTestUtil.h"
+#include "tests/render/TransitionFrameChecks.h"
 
 using namespace rendertest;
 
 namespace {
-
-enum class Px { Old, New, Back, Mixed };
-using Frame = std::vector<uint8_t>;
-
-// One render of slide 1 over slide 0's picture: its frames and the two pictures as encoded.
-// The pictures are grey textures whose luma ranges do not meet, over a black background.
-class GeoRender {
-public:
-    GeoRender(const TempDir& dir, int32_t kind, int32_t p1, int32_t p2, int32_t w, int32_t h, int32_t t)
-        : m_w(w) {
-        const std::string oldPath = dir.File("old" + std::to_string(w) + ".bmp");
-        const std::string newPath = dir.File("new" + std::to_string(w) + ".bmp");
-        WritePicture(oldPath, w, h, [](int32_t x, int32_t y) { return Grey(60 + (x * 13 + y * 7) % 40); });
-        WritePicture(newPath, w, h, [](int32_t x, int32_t y) { return Grey(170 + (x * 5 + y * 11) % 40); });
-        auto show = MakeSlideshow(dir, {{oldPath}, {newPath, 20, 1, 1, kind, p1}});
-        show->m_arrSlides[1]->m_Settings.m_Effect.m_pTransition->m_nParam2 = p2;
-        EncodeHarness harness(w, h, show.get());
-        Gdiplus::Bitmap old(oldPath);
-        harness.job.m_pFrameGraphics->DrawImage(&old, 0, 0);
-        PresentFrame(harness.job);
-        harness.SetSlide(1, 10);
-        harness.job.m_nTransitionFrames = t;
-        harness.job.m_nSlideFrames = t + 5;
-        result = RenderTransitionOfKind(harness.job, kind);
-        frames = FrameCatcher::frames;
-        m_old = frames.front();
-        frames.erase(frames.begin());
-        m_new = frames.back();
-    }
-
-    Px At(const Frame& f, int32_t x, int32_t y) const { return Class(f, static_cast<size_t>(y) * m_w + x); }
-    // Share of pixels of a frame in a class, or (Mixed) within 3 of the new picture.
-    double Share(const Frame& f, Px c) const {
-        size_t n = 0;
-        for (size_t i = 0; i < f.size(); ++i)
-            n += c == Px::Mixed ? std::abs(f[i] - m_new[i]) <= 3 : Class(f, i) == c;
-        return static_cast<double>(n) / static_cast<double>(f.size());
-    }
-
-    int32_t result = -1;
-    std::vector<Frame> frames;
-    Frame m_old, m_new;
-
-private:
-    static Gdiplus::ARGB Grey(int32_t v) { return 0xFF000000u | 0x010101u * static_cast<uint32_t>(v); }
-    Px Class(const Frame& f, size_t i) const {
-        const int y = f[i];
-        if (y >= 66 && y <= 103) return Px::Old;
-        if (y >= 161 && y <= 197) return Px::New;
-        return std::abs(y - 16) <= 1 ? Px::Back : Px::Mixed;
-    }
-    int32_t m_w;
-};
 
 struct Probe {
     int32_t x, y;
@@ -77,7 +21,6 @@ struct Probe {
 struct KindCase {
     const char* name;
     int32_t kind, p1, p2;
-    bool hardEdged; // mid-way mostly pure pixels, both pictures
     int32_t k;
     std::vector<Probe> probes;
 };
@@ -85,125 +28,78 @@ struct KindCase {
 // clang-format off
 const std::vector<KindCase>& Cases() {
     static const std::vector<KindCase> cases = {
-        {"polygon in", 10, 4, 0, true, 4, {{80, 60, Px::Old}, {2, 2, Px::New}}},
-        {"polygon out", 10, 4, 1, true, 4, {{80, 60, Px::New}, {2, 2, Px::Old}}},
+        {"polygon in", 10, 4, 0, 4, {{80, 60, Px::Old}, {2, 2, Px::New}}},
+        {"polygon out", 10, 4, 1, 4, {{80, 60, Px::New}, {2, 2, Px::Old}}},
         // Door edges at x = 40 and 120, the left door's top edge from (0, 0) to (40, 18).
-        {"door open", 7, 0, 0, true, 4, {{30, 119, Px::Old}, {50, 119, Px::New}, {110, 119, Px::New}, {130, 119, Px::Old}, {38, 2, Px::New}}},
-        {"door close", 7, 1, 0, true, 4, {{30, 119, Px::New}, {50, 119, Px::Old}, {110, 119, Px::Old}, {130, 119, Px::New}}},
+        {"door open", 7, 0, 0, 4, {{30, 119, Px::Old}, {50, 119, Px::New}, {110, 119, Px::New}, {130, 119, Px::Old}, {38, 2, Px::New}}},
+        {"door close", 7, 1, 0, 4, {{30, 119, Px::New}, {50, 119, Px::Old}, {110, 119, Px::Old}, {130, 119, Px::New}}},
         // The old picture at 0.4 of the frame turned a quarter; then the new one at 0.2.
-        {"spin", 13, 0, 0, false, 2, {{80, 60, Px::Old}, {80, 32, Px::Old}, {80, 24, Px::Back}, {60, 60, Px::Old}, {50, 60, Px::Back}}},
-        {"spin back", 13, 1, 0, false, 5, {{80, 60, Px::New}, {40, 60, Px::Back}}},
+        {"spin", 13, 0, 0, 2, {{80, 60, Px::Old}, {80, 32, Px::Old}, {80, 24, Px::Back}, {60, 60, Px::Old}, {50, 60, Px::Back}}},
+        {"spin back", 13, 1, 0, 5, {{80, 60, Px::New}, {40, 60, Px::Back}}},
         // The card spans 32..128 two frames in, 48..112 two frames into its second half.
-        {"flip", 8, 0, 0, false, 1, {{28, 60, Px::Back}, {36, 60, Px::Old}, {124, 60, Px::Old}, {132, 60, Px::Back}}},
-        {"flip back", 8, 0, 0, false, 6, {{44, 60, Px::Back}, {52, 60, Px::New}, {108, 60, Px::New}, {116, 60, Px::Back}}},
-        {"flip horizontal", 8, 1, 0, false, 1, {{80, 20, Px::Back}, {80, 28, Px::Old}, {80, 92, Px::Old}, {80, 100, Px::Back}}},
+        {"flip", 8, 0, 0, 1, {{28, 60, Px::Back}, {36, 60, Px::Old}, {124, 60, Px::Old}, {132, 60, Px::Back}}},
+        {"flip back", 8, 0, 0, 6, {{44, 60, Px::Back}, {52, 60, Px::New}, {108, 60, Px::New}, {116, 60, Px::Back}}},
+        {"flip horizontal", 8, 1, 0, 1, {{80, 20, Px::Back}, {80, 28, Px::Old}, {80, 92, Px::Old}, {80, 100, Px::Back}}},
         // A sliver of W / T on the centre line first; half-way the far edge is 0.8 of the height.
-        {"rotate in", 11, 0, 0, true, 0, {{68, 60, Px::Old}, {80, 60, Px::New}, {92, 60, Px::Old}}},
-        {"rotate in half", 11, 0, 0, true, 4, {{44, 2, Px::New}, {116, 4, Px::Old}, {116, 60, Px::New}}},
-        {"rotate in back", 11, 1, 0, true, 4, {{44, 4, Px::Old}, {116, 2, Px::New}}},
+        {"rotate in", 11, 0, 0, 0, {{68, 60, Px::Old}, {80, 60, Px::New}, {92, 60, Px::Old}}},
+        {"rotate in half", 11, 0, 0, 4, {{44, 2, Px::New}, {116, 4, Px::Old}, {116, 60, Px::New}}},
+        {"rotate in back", 11, 1, 0, 4, {{44, 4, Px::Old}, {116, 2, Px::New}}},
         // The page lying back: top edge 40..120 at y = 90, bottom edge the frame's.
-        {"fly in", 9, 0, 0, true, 4, {{80, 86, Px::Old}, {80, 94, Px::New}, {16, 96, Px::Old}, {40, 100, Px::New}}},
-        {"fly out", 9, 1, 0, true, 4, {{80, 86, Px::New}, {80, 94, Px::Old}, {16, 96, Px::New}, {40, 100, Px::Old}}},
+        {"fly in", 9, 0, 0, 4, {{80, 86, Px::Old}, {80, 94, Px::New}, {16, 96, Px::Old}, {40, 100, Px::New}}},
+        {"fly out", 9, 1, 0, 4, {{80, 86, Px::New}, {80, 94, Px::Old}, {16, 96, Px::New}, {40, 100, Px::Old}}},
         // The line at x = 80, the squeezed band 40..120.
-        {"twist", 15, 0, 0, true, 4, {{20, 2, Px::New}, {140, 2, Px::Old}, {80, 60, Px::Back}, {60, 60, Px::New}, {60, 10, Px::Back}, {100, 60, Px::Old}, {100, 10, Px::Back}}},
-        {"twist back", 15, 1, 0, true, 4, {{20, 2, Px::Old}, {140, 2, Px::New}, {60, 60, Px::Old}, {100, 60, Px::New}}},
+        {"twist", 15, 0, 0, 4, {{20, 2, Px::New}, {140, 2, Px::Old}, {80, 60, Px::Back}, {60, 60, Px::New}, {60, 10, Px::Back}, {100, 60, Px::Old}, {100, 10, Px::Back}}},
+        {"twist back", 15, 1, 0, 4, {{20, 2, Px::Old}, {140, 2, Px::New}, {60, 60, Px::Old}, {100, 60, Px::New}}},
         // The common edge half-way, the old face's far edge drawn back to y = 20 and narrowed.
-        {"cube up", 5, 0, 0, true, 4, {{80, 56, Px::Old}, {80, 64, Px::New}, {80, 14, Px::Back}, {3, 64, Px::Back}, {80, 21, Px::Old}, {10, 21, Px::Back}}},
-        {"cube down", 5, 1, 0, true, 4, {{80, 56, Px::New}, {80, 64, Px::Old}, {80, 106, Px::Back}, {3, 56, Px::Back}}},
-        {"cube right", 5, 2, 0, true, 4, {{76, 60, Px::New}, {84, 60, Px::Old}, {140, 60, Px::Back}, {76, 2, Px::Back}}},
-        {"cube left", 5, 3, 0, true, 4, {{76, 60, Px::Old}, {84, 60, Px::New}, {20, 60, Px::Back}, {84, 2, Px::Back}}},
+        {"cube up", 5, 0, 0, 4, {{80, 56, Px::Old}, {80, 64, Px::New}, {80, 14, Px::Back}, {3, 64, Px::Back}, {80, 21, Px::Old}, {10, 21, Px::Back}}},
+        {"cube down", 5, 1, 0, 4, {{80, 56, Px::New}, {80, 64, Px::Old}, {80, 106, Px::Back}, {3, 56, Px::Back}}},
+        {"cube right", 5, 2, 0, 4, {{76, 60, Px::New}, {84, 60, Px::Old}, {140, 60, Px::Back}, {76, 2, Px::Back}}},
+        {"cube left", 5, 3, 0, 4, {{76, 60, Px::Old}, {84, 60, Px::New}, {20, 60, Px::Back}, {84, 2, Px::Back}}},
     };
     return cases;
 }
 // clang-format on
 
-class TransitionGeometryBTest : public ::testing::Test {
-protected:
-    // The last transition frame is the new picture, and so is the first effect frame.
-    static void ExpectEndsOnNew(const GeoRender& r, int32_t t, const std::string& what) {
-        ASSERT_EQ(r.result, 0) << what;
-        ASSERT_EQ(static_cast<int32_t>(r.frames.size()), t + 5) << what;
-        EXPECT_EQ(r.frames[static_cast<size_t>(t)], r.m_new) << what;
-        if (t > 0) {
-            EXPECT_GE(r.Share(r.frames[static_cast<size_t>(t) - 1], Px::Mixed), 0.99) << what;
-        }
+// The last transition frame is the new picture (within 3, as slices are resampled), and so is
+// the first effect frame.
+void ExpectEndsOnNew(TransitionFrames& f, const KindCase& c, int32_t t) {
+    ASSERT_EQ(f.Render(c.kind, c.p1, c.p2, t, t + 5), 0) << c.name;
+    ASSERT_EQ(f.Count(), t + 5) << c.name;
+    EXPECT_EQ(f.Frame(t), f.newY) << c.name;
+    if (t > 0) {
+        EXPECT_GE(f.NewShare(t - 1, 3), 0.99) << c.name;
     }
-
-    TempDir m_dir;
-};
+}
 
 } // namespace
 
-TEST_F(TransitionGeometryBTest, EveryKindShowsItsGeometryAndEndsOnTheNewPicture) {
+TEST(TransitionGeometryBTest, EveryKindShowsItsGeometryAndEndsOnTheNewPicture) {
+    TransitionFrames f(160, 120);
     for (const KindCase& c : Cases()) {
-        GeoRender r(m_dir, c.kind, c.p1, c.p2, 160, 120, 10);
-        ExpectEndsOnNew(r, 10, c.name);
-        const Frame& f = r.frames[static_cast<size_t>(c.k)];
+        ExpectEndsOnNew(f, c, 10);
         for (const Probe& p : c.probes)
-            EXPECT_EQ(r.At(f, p.x, p.y), p.expected) << c.name << " at " << p.x << "," << p.y;
-        if (!c.hardEdged) continue;
-        // A cross-fade has no pure pixel half-way.
-        const Frame& mid = r.frames[4];
-        EXPECT_GE(r.Share(mid, Px::Old) + r.Share(mid, Px::New) + r.Share(mid, Px::Back), 0.3) << c.name;
-        EXPECT_GT(r.Share(mid, Px::Old), 0.02) << c.name;
-        EXPECT_GT(r.Share(mid, Px::New), 0.02) << c.name;
+            EXPECT_EQ(f.ClassAt(c.k, p.x, p.y), p.expected) << c.name << " at " << p.x << "," << p.y;
     }
+    // Spin three frames into five leaves 0.4 of each side of the old picture: 16% of the frame.
+    ASSERT_EQ(f.Render(TRANSITION_SPIN, 0, 0, 10, 15), 0);
+    EXPECT_NEAR(1.0 - f.Shares(2).background, 0.16, 0.02);
 }
 
-TEST_F(TransitionGeometryBTest, SpinShrinksTheOldPictureAboutTheCentre) {
-    // Three frames into five, 0.4 of each side is left: 16% of the frame.
-    GeoRender r(m_dir, 13, 0, 0, 160, 120, 10);
-    EXPECT_NEAR(1.0 - r.Share(r.frames[2], Px::Back), 0.16, 0.02);
-}
-
-TEST_F(TransitionGeometryBTest, SliceKindsServeFramesWiderThanTheirOldTables) {
+TEST(TransitionGeometryBTest, SliceKindsServeFramesWiderThanTheirOldTables) {
+    TransitionFrames f(800, 600);
     for (const KindCase& c : Cases()) {
         if (c.kind != 5 && c.kind != 8 && c.kind != 9 && c.kind != 11 && c.kind != 15) continue;
-        GeoRender r(m_dir, c.kind, c.p1, c.p2, 800, 600, 4);
-        ExpectEndsOnNew(r, 4, c.name);
+        ExpectEndsOnNew(f, c, 4);
         // The right-hand columns and the bottom rows are drawn as well.
-        EXPECT_EQ(r.At(r.frames[3], 799, 599), Px::New) << c.name;
+        EXPECT_EQ(f.ClassAt(3, 799, 599), Px::New) << c.name;
     }
 }
 
-TEST_F(TransitionGeometryBTest, ShortTransitionsEndOnTheNewPicture) {
+TEST(TransitionGeometryBTest, ShortTransitionsEndOnTheNewPicture) {
     // One frame: Spin's first half has none, Fly and Cube fly start their second from the first's end.
-    for (const int32_t t : {0, 1, 2, 3}) {
-        for (const KindCase& c : Cases())
-            ExpectEndsOnNew(GeoRender(m_dir, c.kind, c.p1, c.p2, 64, 48, t), t, c.name);
-    }
-}
-
-TEST_F(TransitionGeometryBTest, HostileParametersRenderEveryFrame) {
-    const int32_t hostile[] = {0, -1, 11, 99, 1000, 1000000000, INT_MIN};
-    for (const int32_t kind : {5, 7, 8, 9, 10, 11, 13, 15})
-        for (const int32_t p : hostile)
-            for (const int32_t t : {0, 1, 2}) {
-                GeoRender r(m_dir, kind, p, p, 64, 48, t);
-                ASSERT_EQ(r.result, 0) << kind << " " << p;
-                ASSERT_EQ(static_cast<int32_t>(r.frames.size()), t + 5) << kind << " " << p;
-                EXPECT_EQ(r.frames.back(), r.m_new) << kind << " " << p;
-            }
-}
-
-TEST_F(TransitionGeometryBTest, UnknownValuesActAsTheFirstOrDrawNothingNew) {
-    struct Same {
-        int32_t kind, p1, p2, asP1, asP2;
-    };
-    // Polygon's piece number is held to 1..9.
-    const Same same[] = {{10, 11, 1, 9, 1}, {10, 1000000000, 0, 9, 0}, {10, 0, 1, 1, 1}, {10, -1, 0, 1, 0},
-                         {8, 99, 0, 0, 0},  {11, 99, 0, 0, 0},         {9, 99, 0, 0, 0}, {15, 99, 0, 0, 0},
-                         {5, 99, 0, 0, 0},  {5, -1, 0, 0, 0},          {5, 4, 0, 0, 0}};
-    for (const Same& s : same) {
-        const GeoRender a(m_dir, s.kind, s.p1, s.p2, 64, 48, 6), b(m_dir, s.kind, s.asP1, s.asP2, 64, 48, 6);
-        EXPECT_EQ(a.frames, b.frames) << s.kind << " " << s.p1;
-    }
-    // A door or a flight of pieces in no known direction leaves the last frame up.
-    for (const auto& [kind, p1, p2] : {std::tuple{7, 2, 0}, std::tuple{10, 4, 2}}) {
-        const GeoRender r(m_dir, kind, p1, p2, 64, 48, 6);
-        for (int32_t k = 0; k < 6; ++k)
-            EXPECT_EQ(r.frames[static_cast<size_t>(k)], r.m_old) << kind;
-    }
+    TransitionFrames f(64, 48);
+    for (const int32_t t : {0, 1, 2, 3})
+        for (const KindCase& c : Cases()) ExpectEndsOnNew(f, c, t);
 }
 
 TEST(SliceCanvasTest, TaperAndSlicesStayFiniteAndInside) {
