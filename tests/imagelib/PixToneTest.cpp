@@ -86,8 +86,11 @@ TEST(PixTone, TablesReachPaddingPaletteSelectionAndAlpha) {
     CPixImage rgba = imgtest::Picture(2, 1, [](long, long) { return RGB(10, 20, 30); });
     rgba.AlphaCreate();
     rgba.AlphaSet(0, 0, 40);
-    ASSERT_TRUE(rgba.Lut(inv, id, seven, inv));
+    ASSERT_TRUE(rgba.SelectionAddPixel(0, 0) && rgba.Lut(inv, id, seven, inv));
     EXPECT_TRUE(imgtest::SameRgba(rgba.GetPixelColor(0, 0), Quad(245, 20, 7, 215)));
+    EXPECT_TRUE(imgtest::SameRgba(rgba.GetPixelColor(1, 0), Quad(10, 20, 30, 255))) << "not selected";
+    ASSERT_TRUE(rgba.Lut(seven));
+    EXPECT_TRUE(imgtest::Rgb(rgba, 0, 0) == RGB(7, 7, 7) && imgtest::Rgb(rgba, 1, 0) == RGB(10, 20, 30));
 }
 
 TEST(PixPoint, ThresholdColorizeShiftNoiseRedEye) {
