@@ -155,23 +155,21 @@ TEST(PixColorDepth, DecreaseBppKeepsColoursThePaletteHas) {
                 });
             }
     // Diffusion passes on 14/16 of each error, and no error exceeds half the palette's step of 51.
-    // So a half's mean drifts by at most 26 x (2/16, plus 8/16 over the 32 columns for the last
-    // column of the picture and of the half, plus 7/16 over 64 rows for the bottom row). Nearest
-    // entries alone would be 11 off on the left half, whose errors are blue only.
-    CPixImage smooth = imgtest::Picture(64, 64, [](long x, long y) {
-        return x < 32 ? RGB(0, 0, 40) : RGB(3 * x + y, 200 - 2 * y, x + y);
-    });
-    CPixImage img(smooth);
+    // So a band's mean drifts by at most 26 x (2/16, plus 8/16 over its 16 columns for its last
+    // column, twice, plus 7/16 over 64 rows for the bottom row). Nearest entries alone would be 11
+    // off: the bands' errors lie in one channel each, blue, green and red, and must spread too.
+    const COLORREF bands[3] = {RGB(0, 0, 40), RGB(0, 40, 0), RGB(40, 0, 0)};
+    CPixImage flat = imgtest::Picture(48, 64, [&](long x, long) { return bands[x / 16]; }), img(flat);
     ASSERT_TRUE(img.DecreaseBpp(8, true));
-    double error[2][3] = {};
+    double error[3][3] = {};
     imgtest::ForEachPixel(img, [&](long x, long y) {
-        const RGBQUAD a = img.GetPixelColor(x, y), b = smooth.GetPixelColor(x, y);
-        double* e = error[x / 32];
+        const RGBQUAD a = img.GetPixelColor(x, y), b = flat.GetPixelColor(x, y);
+        double* e = error[x / 16];
         e[0] += a.rgbRed - b.rgbRed, e[1] += a.rgbGreen - b.rgbGreen, e[2] += a.rgbBlue - b.rgbBlue;
     });
-    for (auto& half : error)
-        for (double e : half)
-            EXPECT_LE(std::abs(e) / (32 * 64), 26 * (2.0 / 16 + 2 * 8.0 / 16 / 32 + 7.0 / 16 / 64));
+    for (auto& band : error)
+        for (double e : band)
+            EXPECT_LE(std::abs(e) / (16 * 64), 26 * (2.0 / 16 + 2 * 8.0 / 16 / 16 + 7.0 / 16 / 64));
 }
 
 // Error diffusion as the weights read: {dx, dy, weight} per tap, then the divisor.

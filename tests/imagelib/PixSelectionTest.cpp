@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <vector>
@@ -28,10 +29,9 @@ std::string Mask(CPixImage& img) {
     return s;
 }
 
-int CountSelected(CPixImage& img) {
-    int n = 0;
-    ForEachPixel(img, [&](long x, long y) { n += img.SelectionIsInside(x, y); });
-    return n;
+long CountSelected(CPixImage& img) {
+    const std::string m = Mask(img);
+    return std::count(m.begin(), m.end(), '#');
 }
 
 } // namespace
