@@ -33,11 +33,9 @@ TEST(PixColorSpace, Conversions) {
         {"RGB of red HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 255, 128), Quad(255, 1, 1)},
         {"YUV of white", &CPixImage::RGBtoYUV, Quad(255, 255, 255), Quad(255, 128, 128)},
         {"YUV of black", &CPixImage::RGBtoYUV, Quad(0, 0, 0), Quad(0, 128, 128)},
-        {"RGB of mid YUV", &CPixImage::YUVtoRGB, Quad(100, 128, 128), Quad(100, 100, 100)},
         {"YIQ of white", &CPixImage::RGBtoYIQ, Quad(255, 255, 255), Quad(254, 127, 128)},
         {"RGB of YIQ clamps", &CPixImage::YIQtoRGB, Quad(250, 255, 255), Quad(255, 133, 255)},
         {"XYZ of white", &CPixImage::RGBtoXYZ, Quad(255, 255, 255), Quad(242, 255, 255)},
-        {"RGB of XYZ black", &CPixImage::XYZtoRGB, Quad(0, 0, 0), Quad(0, 0, 0)},
     };
     for (const Case& c : cases)
         EXPECT_TRUE(imgtest::SameRgba(c.f(c.in), c.want)) << c.name;
