@@ -1,5 +1,6 @@
 // Colour spaces, channel images and the channel-wise smoothing.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include "imagelib/PixImage.h"
 #include "tests/imagelib/ImageTestUtil.h"
@@ -32,67 +33,53 @@ TEST(PixColorSpace, Conversions) {
         {"RGB of red HSL", [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, Quad(0, 255, 128), Quad(255, 1, 1)},
         {"YUV of white", &CPixImage::RGBtoYUV, Quad(255, 255, 255), Quad(255, 128, 128)},
         {"YUV of black", &CPixImage::RGBtoYUV, Quad(0, 0, 0), Quad(0, 128, 128)},
-        {"RGB of mid YUV", &CPixImage::YUVtoRGB, Quad(100, 128, 128), Quad(100, 100, 100)},
         {"YIQ of white", &CPixImage::RGBtoYIQ, Quad(255, 255, 255), Quad(254, 127, 128)},
         {"RGB of YIQ clamps", &CPixImage::YIQtoRGB, Quad(250, 255, 255), Quad(255, 133, 255)},
         {"XYZ of white", &CPixImage::RGBtoXYZ, Quad(255, 255, 255), Quad(242, 255, 255)},
-        {"RGB of XYZ black", &CPixImage::XYZtoRGB, Quad(0, 0, 0), Quad(0, 0, 0)},
     };
     for (const Case& c : cases)
-        EXPECT_TRUE(imgtest::SameRgba(c.f(c.in), c.want))
-            << c.name << ": " << int(c.f(c.in).rgbRed) << " " << int(c.f(c.in).rgbGreen) << " "
-            << int(c.f(c.in).rgbBlue);
+        EXPECT_TRUE(imgtest::SameRgba(c.f(c.in), c.want)) << c.name;
 }
 
-TEST(PixColorSpace, ThereAndBack) {
-    struct Space {
-        const char* name;
+// Each channel image holds the conversion of every pixel; combined they come back within a few
+// levels (8-bit hue and YIQ chroma lose the most).
+TEST(PixColorSpace, SplitAndCombineEverySpace) {
+    const struct {
+        long space;
+        bool (CPixImage::*split)(CPixImage*, CPixImage*, CPixImage*);
         RGBQUAD (*to)(RGBQUAD);
-        RGBQUAD (*back)(RGBQUAD);
         int tolerance;
-    } spaces[] = {{"HSL", &CPixImage::RGBtoHSL, [](RGBQUAD c) { return CPixImage::HSLtoRGB(c); }, 4},
-                  {"YUV", &CPixImage::RGBtoYUV, &CPixImage::YUVtoRGB, 3},
-                  {"YIQ", &CPixImage::RGBtoYIQ, &CPixImage::YIQtoRGB, 3},
-                  {"XYZ", &CPixImage::RGBtoXYZ, &CPixImage::XYZtoRGB, 3}};
-    const RGBQUAD colours[] = {Quad(100, 150, 200), Quad(30, 200, 60), Quad(220, 40, 90), Quad(128, 128, 20)};
-    for (const Space& s : spaces)
-        for (const RGBQUAD& c : colours) {
-            const RGBQUAD b = s.back(s.to(c));
-            EXPECT_LE(std::abs(b.rgbRed - c.rgbRed), s.tolerance) << s.name;
-            EXPECT_LE(std::abs(b.rgbGreen - c.rgbGreen), s.tolerance) << s.name;
-            EXPECT_LE(std::abs(b.rgbBlue - c.rgbBlue), s.tolerance) << s.name;
-        }
-}
+    } spaces[] = {{CPixImage::CS_RGB, &CPixImage::SplitRGB, [](RGBQUAD c) { return c; }, 0},
+                  {CPixImage::CS_HSL, &CPixImage::SplitHSL, &CPixImage::RGBtoHSL, 6},
+                  {CPixImage::CS_YUV, &CPixImage::SplitYUV, &CPixImage::RGBtoYUV, 3},
+                  {CPixImage::CS_YIQ, &CPixImage::SplitYIQ, &CPixImage::RGBtoYIQ, 8},
+                  {CPixImage::CS_XYZ, &CPixImage::SplitXYZ, &CPixImage::RGBtoXYZ, 3}};
+    CPixImage img = Colours();
+    for (const auto& s : spaces) {
+        CPixImage c1, c2, c3, out;
+        ASSERT_TRUE((img.*s.split)(&c1, &c2, &c3) && c1.IsGrayScale() && c3.IsGrayScale());
+        imgtest::ForEachPixel(img, [&](long x, long y) {
+            const RGBQUAD want = s.to(img.GetPixelColor(x, y));
+            ASSERT_TRUE(c1.GetPixelIndex(x, y) == want.rgbRed && c2.GetPixelIndex(x, y) == want.rgbGreen &&
+                        c3.GetPixelIndex(x, y) == want.rgbBlue) << s.space << " at " << x << "," << y;
+        });
+        ASSERT_TRUE(out.Combine(&c1, &c2, &c3, nullptr, s.space));
+        EXPECT_LE(imgtest::MaxDifference(out, img), s.tolerance) << s.space;
+    }
 
-TEST(PixColorSpace, SplitAndCombineRoundTrip) {
-    CPixImage img = Colours(), r, g, b;
-    ASSERT_TRUE(img.SplitRGB(&r, &g, &b));
-    EXPECT_TRUE(r.IsGrayScale());
-    EXPECT_EQ(r.GetPixelIndex(3, 1), 84);
-    CPixImage out;
-    ASSERT_TRUE(out.Combine(&r, &g, &b, nullptr, CPixImage::CS_RGB));
-    EXPECT_EQ(imgtest::MaxDifference(out, img), 0);
-
-    CPixImage c, m, y, k;
+    CPixImage c, m, y, k, r, g, b, out;
     CPixImage white = imgtest::Picture(1, 1, [](long, long) { return RGB(255, 255, 255); });
     ASSERT_TRUE(white.SplitCMYK(&c, &m, &y, &k));
     EXPECT_EQ(c.GetPixelIndex(0, 0) + m.GetPixelIndex(0, 0) + y.GetPixelIndex(0, 0), 0);
     EXPECT_EQ(k.GetPixelIndex(0, 0), 255);
     EXPECT_FALSE(white.SplitRGB(nullptr, nullptr, nullptr));
 
-    CPixImage h, s, l, yy, u, v;
-    ASSERT_TRUE(img.SplitHSL(&h, &s, &l));
-    ASSERT_TRUE(img.SplitYUV(&yy, &u, &v));
-    CPixImage back;
-    ASSERT_TRUE(back.Combine(&yy, &u, &v, nullptr, CPixImage::CS_YUV));
-    EXPECT_LE(imgtest::MaxDifference(back, img), 4);
-
     CPixImage small(3, 2, 8); // resampled to r's size, and keeps it
     small.SetGrayPalette();
     CPixImage alpha(9, 5, 8);
     alpha.SetGrayPalette();
     alpha.Clear(70);
-    ASSERT_TRUE(out.Combine(&r, &small, &b, &alpha, CPixImage::CS_RGB));
+    ASSERT_TRUE(img.SplitRGB(&r, &g, &b) && out.Combine(&r, &small, &b, &alpha, CPixImage::CS_RGB));
     EXPECT_EQ(small.GetWidth(), 9u);
     EXPECT_EQ(out.AlphaGet(4, 4), 70);
 }
@@ -108,8 +95,10 @@ TEST(PixColorSpace, FailedSplitsAndCombinesKeepEverything) {
     ASSERT_TRUE(img.Combine(&r, &img, &b, nullptr)); // this image as a channel is read first
     EXPECT_EQ(img.GetWidth(), 9u);
 
-    // A 12-megapixel split with room for only one channel: no target changes.
+    // A 12-megapixel split with room for only one channel: no target changes. Large blocks
+    // freed by earlier tests may stay in the heap, where the channels would fit: hand them back.
     CPixImage big(4000, 3000, 24);
+    malloc_trim(0);
     EXPECT_TRUE(imgtest::HoldsWithoutMemory(20u << 20, [&] {
         CPixImage t1(1, 1, 24), t2(1, 1, 24), t3(1, 1, 24);
         return !big.SplitRGB(&t1, &t2, &t3) && t1.GetWidth() == 1 && t2.GetWidth() == 1 && t3.GetWidth() == 1;
@@ -130,23 +119,21 @@ TEST(PixColorSpace, RepairSmoothsChannelsAndStops) {
     CPixImage colour = Colours();
     EXPECT_FALSE(tool.RepairChannel(&colour, 0.5f)) << "channels are 8-bit";
 
-    Exposed spike(3, 3, 8);
-    spike.SetGrayPalette();
-    spike.SetPixelIndex(1, 1, 100);
-    ASSERT_TRUE(spike.RepairChannel(&spike, 0.25f));
-    EXPECT_EQ(spike.GetPixelIndex(1, 1), 0) << "100 + 0.25 x (-400) clamped";
-    Exposed ring(3, 3, 8);
-    ring.SetGrayPalette();
-    ring.SetPixelIndex(1, 1, 100);
-    ASSERT_TRUE(ring.RepairChannel(&ring, -0.1f));
-    EXPECT_EQ(ring.GetPixelIndex(1, 1), 140);
-    EXPECT_EQ(ring.GetPixelIndex(2, 1), 0) << "the border is copied";
-    EXPECT_EQ(ring.GetPixelIndex(1, 2), 0);
-    Exposed edge(3, 3, 8);
-    edge.SetGrayPalette();
-    edge.SetPixelIndex(2, 1, 100);
-    ASSERT_TRUE(edge.RepairChannel(&edge, 0.25f));
-    EXPECT_EQ(edge.GetPixelIndex(2, 1), 100) << "a border pixel is never computed";
+    // One pixel of 100 in a 3 x 3 picture: the centre is computed (a steep slope beside it damps
+    // the step to nothing), the border copied.
+    const struct {
+        long x, y;
+        float strength;
+        int centre, right;
+    } cases[] = {{1, 1, 0.25f, 0, 0}, {1, 1, -0.1f, 140, 0}, {2, 1, 0.25f, 0, 100}};
+    for (const auto& c : cases) { // 100 + 0.25 x (-400) is clamped
+        Exposed img(3, 3, 8);
+        img.SetGrayPalette();
+        img.SetPixelIndex(c.x, c.y, 100);
+        ASSERT_TRUE(img.RepairChannel(&img, c.strength));
+        EXPECT_TRUE(img.GetPixelIndex(1, 1) == c.centre && img.GetPixelIndex(2, 1) == c.right) << c.strength;
+        EXPECT_EQ(img.GetPixelIndex(1, 2), 0);
+    }
 
     CPixImage none = Colours(), none0 = Colours();
     ASSERT_TRUE(none.Repair(0.5f, 0, CPixImage::CS_RGB));
