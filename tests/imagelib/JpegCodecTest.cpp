@@ -216,7 +216,8 @@ TEST(JpegCodecTest, ResolutionFromJfifOrExif) {
 TEST(JpegCodecTest, KeepsExifOnSaveButNeverAStaleOne) {
     CPixImageJPG img;
     EXPECT_FALSE(img.GetExifRecord().IsExif);
-    EXPECT_EQ(img.GetDitherMode(), 0);
+    EXPECT_EQ(img.GetType(), static_cast<DWORD>(PIXFORMAT_JPG));
+    EXPECT_EQ(img.GetSmoothingFactor() + img.GetDitherMode(), 0);
     const Bytes withExif = InsertAfterSoi(ColourJpeg(), ResolutionApp1(72, 2));
     ASSERT_TRUE(DecodeBytes(img, withExif));
     const Bytes saved = EncodeBytes(img);
