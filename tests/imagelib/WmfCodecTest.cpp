@@ -155,6 +155,7 @@ TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
     EXPECT_EQ(Shown(moved, 98, 98), RGB(255, 0, 0));
     EXPECT_EQ(Shown(moved, 102, 50), RGB(255, 255, 255));
     EXPECT_EQ(Shown(moved, 50, 102), RGB(255, 255, 255));
+    EXPECT_EQ(Shown(moved, 0, 199), RGB(255, 255, 255)); // the white fill reaches the first column
 
     // Sizes only: the longer side is held to 4000 pixels, neither side falls to 0.
     struct Size {
