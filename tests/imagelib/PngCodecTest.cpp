@@ -30,6 +30,7 @@ struct PngSpec {
     std::vector<png_color> palette = {};
     Bytes trans = {};
     uint32_t ppm = 0; // pHYs when not 0
+    std::optional<png_color_16> bkgd = {};
 };
 
 void AppendData(png_structp png, png_bytep data, size_t length) {
@@ -54,6 +55,8 @@ Bytes WritePng(const PngSpec& s) {
         png_set_PLTE(png, info, s.palette.data(), static_cast<int>(s.palette.size()));
     if (!s.trans.empty())
         png_set_tRNS(png, info, s.trans.data(), static_cast<int>(s.trans.size()), nullptr);
+    if (s.bkgd)
+        png_set_bKGD(png, info, &*s.bkgd);
     if (s.ppm)
         png_set_pHYs(png, info, s.ppm, s.ppm, PNG_RESOLUTION_METER);
     png_write_info(png, info);
@@ -89,50 +92,58 @@ void FillIndices(CPixImage& img, int modulo) {
 
 TEST(PngCodecTest, TransparencyOnSaveLeavesTheImageAlone) {
     // 24 bits with a transparent colour: saved as RGBA with alpha 0 there, the image unchanged.
-    CPixImage img;
-    ASSERT_TRUE(img.Create(4, 2, 24, 4));
-    img.SetPixelColor(1, 0, Quad(1, 2, 3));
-    img.SetTransColor(Quad(1, 2, 3));
+    CPixImage img = Picture(24, false, 11, 10); // Adam7 passes 1 and 2 share rows 0 and 8
+    img.SetTransColor(img.GetPixelColor(1, 0));
     img.SetTransIndex(0);
-    Bytes file = EncodeAs(img, PIXFORMAT_PNG);
-    EXPECT_FALSE(img.AlphaIsValid());
     CPixImagePNG back;
-    ASSERT_TRUE(DecodeBytes(back, file));
+    ASSERT_TRUE(DecodeBytes(back, EncodeAs(img, PIXFORMAT_PNG)));
+    EXPECT_FALSE(img.AlphaIsValid());
     ASSERT_TRUE(back.AlphaIsValid());
     EXPECT_EQ(back.AlphaGet(1, 0), 0);
     EXPECT_EQ(back.AlphaGet(0, 0), 255);
+    EXPECT_EQ(MaxDifference(img, back), 0);
 
-    // With an alpha channel of its own, the caller's alpha is never written.
+    // An alpha channel of its own, scaled by its maximum, interlaced: the image keeps its alpha.
     img.AlphaCreate();
-    img.AlphaSet(2, 1, 77);
-    file = EncodeAs(img, PIXFORMAT_PNG);
-    EXPECT_EQ(img.AlphaGet(1, 0), 255);
-    EXPECT_EQ(img.AlphaGet(2, 1), 77);
-    CPixImagePNG back2;
-    ASSERT_TRUE(DecodeBytes(back2, file));
-    EXPECT_EQ(back2.AlphaGet(1, 0), 0);
-    EXPECT_EQ(back2.AlphaGet(2, 1), 77);
+    ForEachPixel(img, [&](long x, long y) { img.AlphaSet(x, y, static_cast<BYTE>(x * 20 + y)); });
+    img.AlphaSetMax(128);
+    img.SetCodecOption(1, PIXFORMAT_PNG);
+    const Bytes file = EncodeAs(img, PIXFORMAT_PNG);
+    EXPECT_EQ(img.AlphaGet(1, 0), 20);
+    CPixImagePNG laced;
+    ASSERT_TRUE(DecodeBytes(laced, file));
+    EXPECT_EQ(laced.GetCodecOption(PIXFORMAT_PNG), 1u);
+    EXPECT_EQ(MaxDifference(img, laced), 0);
+    ForEachPixel(img, [&](long x, long y) {
+        const bool keyed = x == 1 && y == 0;
+        ASSERT_EQ(laced.AlphaGet(x, y), keyed ? 0 : (x * 20 + y) * 128 / 255) << x << "," << y;
+    });
 
-    // A palette image with transparent index 5: in the file the entry moves to 0; the image keeps
-    // its palette, indices and transparent index.
-    CPixImage pal;
-    ASSERT_TRUE(pal.Create(6, 6, 8, 4));
-    for (int i = 0; i < 256; ++i)
-        pal.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i), 0, static_cast<BYTE>(255 - i));
-    FillIndices(pal, 9);
-    pal.SetTransIndex(5);
-    const COLORREF entry5 = Rgb(pal.GetPaletteColor(5));
-    const BYTE index00 = pal.GetPixelIndex(0, 0);
-    file = EncodeAs(pal, PIXFORMAT_PNG);
-    EXPECT_EQ(pal.GetTransIndex(), 5);
-    EXPECT_EQ(Rgb(pal.GetPaletteColor(5)), entry5);
-    EXPECT_EQ(pal.GetPixelIndex(0, 0), index00);
-    EXPECT_EQ(ChunkLength(file, "tRNS"), 1);
-    CPixImagePNG back3;
-    ASSERT_TRUE(DecodeBytes(back3, file));
-    EXPECT_EQ(back3.GetTransIndex(), 0);
-    EXPECT_EQ(Rgb(back3.GetPaletteColor(0)), entry5);
-    EXPECT_EQ(MaxDifference(pal, back3), 0);
+    // A transparent palette index moves to entry 0 in the file only; the image keeps its palette,
+    // indices and transparent index. Each packing of indices, interlaced or not; none moves without one.
+    struct Case {
+        DWORD bpp;
+        long trans;
+        DWORD interlace;
+    };
+    for (const Case& c : {Case{1, 1, 0}, Case{4, 5, 1}, Case{8, 5, 0}, Case{8, -1, 0}}) {
+        SCOPED_TRACE(c.trans);
+        CPixImage pal = Picture(c.bpp, false, 11, 6);
+        pal.SetTransIndex(c.trans);
+        pal.SetCodecOption(c.interlace, PIXFORMAT_PNG);
+        CPixImage kept(pal);
+        const BYTE moved = static_cast<BYTE>(std::max(c.trans, 0L));
+        const Bytes indexed = EncodeAs(pal, PIXFORMAT_PNG);
+        EXPECT_EQ(pal.GetTransIndex(), c.trans);
+        EXPECT_TRUE(SameRgba(pal.GetPaletteColor(moved), kept.GetPaletteColor(moved)));
+        ForEachPixel(pal, [&](long x, long y) { ASSERT_EQ(pal.GetPixelIndex(x, y), kept.GetPixelIndex(x, y)); });
+        EXPECT_EQ(ChunkLength(indexed, "tRNS"), c.trans < 0 ? -1 : 1);
+        CPixImagePNG back3;
+        ASSERT_TRUE(DecodeBytes(back3, indexed));
+        EXPECT_EQ(back3.GetTransIndex(), c.trans < 0 ? -1 : 0);
+        EXPECT_EQ(Rgb(back3.GetPaletteColor(0)), Rgb(kept.GetPaletteColor(moved)));
+        EXPECT_EQ(MaxDifference(pal, back3), 0);
+    }
 }
 
 TEST(PngCodecTest, PaletteBackgroundAndEntryAlphas) {
@@ -200,17 +211,26 @@ TEST(PngCodecTest, ReadsGreyPaletteTransparencyAndResolution) {
     EXPECT_EQ(grey8.GetTransIndex(), -1);
     EXPECT_FALSE(grey8.AlphaPaletteIsEnabled());
 
-    // Grey with alpha at 16 bits per sample keeps its alpha; at 8 it is composited on grey.
+    // Alpha is kept at four samples of 8 bits or two of 16, and the background becomes the
+    // transparent colour; grey with alpha at 8 bits is composited on grey.
+    PngSpec rgba{.width = 1, .height = 1, .colorType = PNG_COLOR_TYPE_RGB_ALPHA, .rows = {{10, 20, 30, 40}},
+                 .bkgd = png_color_16{0, 200, 100, 50, 0}};
+    CPixImagePNG rgba8;
+    ASSERT_TRUE(DecodeBytes(rgba8, WritePng(rgba)));
+    EXPECT_EQ(Rgb(rgba8, 0, 0), RGB(10, 20, 30));
+    EXPECT_EQ(rgba8.AlphaGet(0, 0), 40);
+    EXPECT_EQ(Rgb(rgba8.GetTransColor()), RGB(200, 100, 50));
     PngSpec ga{.width = 1, .height = 1, .bitDepth = 16, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA,
-               .rows = {{0x80, 0x00, 0x40, 0x00}}};
+               .rows = {{0x80, 0x00, 0x40, 0x00}}, .bkgd = png_color_16{0, 0, 0, 0, 0x9100}};
     CPixImagePNG ga16;
     ASSERT_TRUE(DecodeBytes(ga16, WritePng(ga)));
     EXPECT_EQ(ga16.GetBpp(), 24);
-    ASSERT_TRUE(ga16.AlphaIsValid());
     EXPECT_EQ(ga16.AlphaGet(0, 0), 0x40);
-    EXPECT_EQ(ga16.GetPixelColor(0, 0, false).rgbGreen, 0x80);
+    EXPECT_EQ(Rgb(ga16, 0, 0), RGB(0x80, 0x80, 0x80));
+    EXPECT_EQ(Rgb(ga16.GetTransColor()), RGB(0x91, 0x91, 0x91));
     ga.bitDepth = 8;
     ga.rows = {{0x80, 0x00}};
+    ga.bkgd.reset();
     CPixImagePNG ga8;
     ASSERT_TRUE(DecodeBytes(ga8, WritePng(ga)));
     EXPECT_EQ(ga8.GetBpp(), 8);

@@ -27,8 +27,8 @@ Bytes Tga(BYTE mapType, BYTE type, uint32_t mapLength, BYTE mapBits, uint32_t w,
 
 TEST(TgaCodecTest, DecodesPacketsAcrossRowsOrientationsAndDepths) {
     // 6 x 2 grey, run-length: a raw packet of 4, then a run of 6 crossing into the top row, then
-    // a raw packet of 2 ending it.
-    const Bytes packed = {3, 10, 11, 12, 13, 128 + 5, 99, 1, 20, 21};
+    // a run of 1 and a raw packet of 1 ending it.
+    const Bytes packed = {3, 10, 11, 12, 13, 128 + 5, 99, 128, 20, 0, 21};
     CPixImageTGA rle;
     ASSERT_TRUE(DecodeBytes(rle, Tga(0, 11, 0, 0, 6, 2, 8, 0, packed))) << rle.GetLastError();
     const BYTE want[2][6] = {{10, 11, 12, 13, 99, 99}, {99, 99, 99, 99, 20, 21}};
@@ -37,25 +37,21 @@ TEST(TgaCodecTest, DecodesPacketsAcrossRowsOrientationsAndDepths) {
             EXPECT_EQ(rle.GetPixelIndex(x, y), want[y][x]) << x << "," << y;
     EXPECT_TRUE(rle.IsGrayScale());
 
-    // 32 bits, 2 x 2: bottom-up, top-down and mirrored files decode to one picture with its alpha.
-    const Bytes p[4] = {{1, 2, 3, 10}, {4, 5, 6, 20}, {7, 8, 9, 30}, {10, 11, 12, 40}}; // bl, br, tl, tr
-    auto cat = [](std::initializer_list<Bytes> parts) {
-        Bytes b;
-        for (const Bytes& x : parts)
-            b.insert(b.end(), x.begin(), x.end());
-        return b;
-    };
-    const Bytes files[] = {Tga(0, 2, 0, 0, 2, 2, 32, 8, cat({p[0], p[1], p[2], p[3]})),
-                           Tga(0, 2, 0, 0, 2, 2, 32, 0x28, cat({p[2], p[3], p[0], p[1]})),
-                           Tga(0, 10, 0, 0, 2, 2, 32, 0x18, cat({{3}, p[1], p[0], p[3], p[2]}))};
+    // 32 bits, 2 x 2: bottom-up, top-down, and mirrored in one raw packet after an identification
+    // field, decode to one picture with its alpha.
+    Bytes withId = Tga(0, 10, 0, 0, 2, 2, 32, 0x18, {3, 4, 5, 6, 20, 1, 2, 3, 10, 10, 11, 12, 40, 7, 8, 9, 30});
+    withId[0] = 3;
+    withId.insert(withId.begin() + 18, {'i', 'd', 0});
+    const Bytes files[] = {
+        Tga(0, 2, 0, 0, 2, 2, 32, 8, {1, 2, 3, 10, 4, 5, 6, 20, 7, 8, 9, 30, 10, 11, 12, 40}),
+        Tga(0, 2, 0, 0, 2, 2, 32, 0x28, {7, 8, 9, 30, 10, 11, 12, 40, 1, 2, 3, 10, 4, 5, 6, 20}), withId};
     for (const Bytes& f : files) {
         CPixImageTGA img;
         ASSERT_TRUE(DecodeBytes(img, f)) << img.GetLastError();
-        EXPECT_EQ(Rgb(img, 0, 0), RGB(3, 2, 1));
-        EXPECT_EQ(Rgb(img, 1, 1), RGB(12, 11, 10));
-        EXPECT_EQ(img.AlphaGet(0, 0), 10);
-        EXPECT_EQ(img.AlphaGet(1, 0), 20);
-        EXPECT_EQ(img.AlphaGet(0, 1), 30);
+        for (long i = 0; i < 4; ++i) { // bottom row first, each stored as blue, green, red, alpha
+            EXPECT_EQ(Rgb(img, i % 2, i / 2), RGB(3 * i + 3, 3 * i + 2, 3 * i + 1)) << i;
+            EXPECT_EQ(img.AlphaGet(i % 2, i / 2), 10 * (i + 1)) << i;
+        }
     }
 
     // 16 bits: 5-5-5 with the low bits zero. A colour map of 16-bit entries starting at entry 5.
@@ -66,9 +62,17 @@ TEST(TgaCodecTest, DecodesPacketsAcrossRowsOrientationsAndDepths) {
     ASSERT_TRUE(DecodeBytes(mapped, Tga(1, 1, 2, 16, 2, 1, 8, 0, {0x1F, 0x00, 0x00, 0x7C, 5, 6}, 5)));
     EXPECT_EQ(Rgb(mapped, 0, 0), RGB(0, 0, 248));
     EXPECT_EQ(Rgb(mapped, 1, 0), RGB(248, 0, 0));
+    for (BYTE bits : {15, 32}) { // the other colour map entries: 5-5-5 and blue, green, red, alpha
+        Bytes rest = bits == 15 ? Bytes{0x1F, 0x00} : Bytes{248, 0, 0, 7};
+        rest.push_back(0);
+        CPixImageTGA other;
+        ASSERT_TRUE(DecodeBytes(other, Tga(1, 1, 1, bits, 1, 1, 8, 0, rest))) << int(bits);
+        EXPECT_EQ(Rgb(other, 0, 0), RGB(0, 0, 248));
+    }
 }
 
 TEST(TgaCodecTest, RefusesHostileFiles) {
+    EXPECT_FALSE(CPixImageTGA().Decode(static_cast<CPixFile*>(nullptr)));
     Bytes pcxLike = {10, 5, 1, 8};
     pcxLike.resize(200, 0);
     pcxLike[12 + 0] = 20; // sizes of a PCX header read as TGA fields
@@ -102,6 +106,12 @@ TEST(TgaCodecTest, EncodesEightTwentyFourAndThirtyTwoBits) {
     ASSERT_TRUE(four.Create(2, 2, 4, PIXFORMAT_TGA));
     EncodeBytes(four, false);
     EXPECT_STREQ(four.GetLastError(), "Bit depth must be 8 or 24");
+    for (DWORD bpp : {8u, 24u}) { // without alpha: rows as they are, 8 bits after a 24-bit colour map
+        CPixImage plain = Picture(bpp, false, 5, 3);
+        const Bytes file = EncodeAs(plain, PIXFORMAT_TGA);
+        EXPECT_EQ(file[16], bpp);
+        EXPECT_EQ(file.size(), 18u + (bpp == 8 ? 768 + 15 : 45));
+    }
 
     CPixImageTGA img;
     ASSERT_TRUE(img.Create(3, 2, 24, PIXFORMAT_TGA));

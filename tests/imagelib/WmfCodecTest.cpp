@@ -37,11 +37,9 @@ struct Wmf {
         for (size_t i = 0; i < 20; i += 2) sum ^= static_cast<uint16_t>(b[i] | (b[i + 1] << 8));
         Put16(b, sum ^ checksumFix);
         const uint32_t words = static_cast<uint32_t>(9 + records.size() / 2 + 3) + lengthFix;
-        for (int v : {1, 9, 0x300}) Put16(b, v);
-        Put32(b, words);
-        Put16(b, objects);
-        Put32(b, 64);
-        Put16(b, 0);
+        // Type, header words, version, file words, objects, largest record, no parameters.
+        for (int v : {1, 9, 0x300, static_cast<int>(words & 0xFFFF), static_cast<int>(words >> 16), objects, 64, 0, 0})
+            Put16(b, v);
         b.insert(b.end(), records.begin(), records.end());
         Put32(b, 3); // end of file
         Put16(b, 0);
@@ -63,21 +61,14 @@ struct Emf {
         ++count;
     }
     Bytes Build(int w, int h, int bytesFix = 0) const {
-        Bytes b;
-        Put32(b, 1);
-        Put32(b, 88);
-        for (int v : {0, 0, w, h}) Put32(b, static_cast<uint32_t>(v));
-        for (int v : {0, 0, w * 26, h * 26}) Put32(b, static_cast<uint32_t>(v));
-        Put32(b, 0x464D4520);
-        Put32(b, 0x10000);
         const uint32_t total = static_cast<uint32_t>(88 + records.size() + 20);
-        Put32(b, total + bytesFix);
-        Put32(b, count + 2);
-        Put32(b, 8); // handles
-        Put32(b, 0);
-        Put32(b, 0);
-        Put32(b, 0);
-        for (int v : {1920, 1080, 508, 286}) Put32(b, static_cast<uint32_t>(v));
+        const uint32_t uw = static_cast<uint32_t>(w), uh = static_cast<uint32_t>(h);
+        Bytes b;
+        // Type, size, bounds, frame (0.01 mm), signature, version, bytes, records, handles, no
+        // description and no palette, then the reference device in pixels and in mm.
+        for (uint32_t v : {1u, 88u, 0u, 0u, uw, uh, 0u, 0u, uw * 26, uh * 26, 0x464D4520u, 0x10000u,
+                           total + bytesFix, count + 2, 8u, 0u, 0u, 0u, 1920u, 1080u, 508u, 286u})
+            Put32(b, v);
         b.insert(b.end(), records.begin(), records.end());
         for (uint32_t v : {14u, 20u, 0u, 0u, 20u}) Put32(b, v); // end of file
         return b;
@@ -150,41 +141,34 @@ TEST(WmfCodecTest, PlacesShapesTextAndBitmapsOfAPlaceableMetafile) {
     EXPECT_EQ(Shown(img, 185, 15), RGB(255, 255, 255));
 }
 
-TEST(WmfCodecTest, ABoxAwayFromTheOriginFillsThePicture) {
+TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
     // The box (100, 50)-(300, 250) is the picture; a red square in its top-left quarter.
     Wmf w;
     w.Add(0x02FC, {0, 0x00FF, 0x0000, 0});
     w.Add(0x012D, {0});
     w.Add(0x041B, {150, 200, 50, 100});
-    CPixImageWMF img;
-    ASSERT_TRUE(DecodeBytes(img, w.Build(100, 50, 300, 250)));
-    ASSERT_EQ(img.GetWidth(), 200u);
-    ASSERT_EQ(img.GetHeight(), 200u);
-    EXPECT_EQ(Shown(img, 50, 50), RGB(255, 0, 0));
-    EXPECT_EQ(Shown(img, 150, 50), RGB(255, 255, 255));
-    EXPECT_EQ(Shown(img, 50, 150), RGB(255, 255, 255));
-    EXPECT_EQ(Shown(img, 199, 199), RGB(255, 255, 255));
-    EXPECT_EQ(Shown(img, 0, 199), RGB(255, 255, 255));
-    EXPECT_EQ(Shown(img, 2, 2), RGB(255, 0, 0));
-}
+    CPixImageWMF moved;
+    ASSERT_TRUE(DecodeBytes(moved, w.Build(100, 50, 300, 250)));
+    ASSERT_EQ(moved.GetWidth(), 200u);
+    ASSERT_EQ(moved.GetHeight(), 200u);
+    EXPECT_EQ(Shown(moved, 2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(Shown(moved, 98, 98), RGB(255, 0, 0));
+    EXPECT_EQ(Shown(moved, 102, 50), RGB(255, 255, 255));
+    EXPECT_EQ(Shown(moved, 50, 102), RGB(255, 255, 255));
+    EXPECT_EQ(Shown(moved, 0, 199), RGB(255, 255, 255)); // the white fill reaches the first column
 
-TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
-    Wmf w;
-    CPixImageWMF big;
-    big.SetEscape(-1);
-    ASSERT_TRUE(DecodeBytes(big, w.Build(0, 0, 8000, 2000)));
-    EXPECT_EQ(big.GetWidth(), 4000u);
-    EXPECT_EQ(big.GetHeight(), 1000u);
-    CPixImageWMF thin;
-    thin.SetEscape(-1);
-    ASSERT_TRUE(DecodeBytes(thin, w.Build(0, 0, 30000, 2, 96)));
-    EXPECT_EQ(thin.GetWidth(), 4000u);
-    EXPECT_EQ(thin.GetHeight(), 1u); // never 0
-    CPixImageWMF inches;
-    inches.SetEscape(-1);
-    ASSERT_TRUE(DecodeBytes(inches, w.Build(0, 0, 1440, 720, 1440)));
-    EXPECT_EQ(inches.GetWidth(), 96u);
-
+    // Sizes only: the longer side is held to 4000 pixels, neither side falls to 0.
+    struct Size {
+        int right, bottom, inch;
+        DWORD width, height;
+    };
+    for (const Size& c : {Size{8000, 2000, 96, 4000, 1000}, Size{30000, 2, 96, 4000, 1}, Size{1440, 720, 1440, 96, 48}}) {
+        CPixImageWMF img;
+        img.SetEscape(-1);
+        ASSERT_TRUE(DecodeBytes(img, w.Build(0, 0, c.right, c.bottom, c.inch)));
+        EXPECT_EQ(img.GetWidth(), c.width);
+        EXPECT_EQ(img.GetHeight(), c.height);
+    }
     CPixImageWMF forced;
     const Bytes file = w.Build(0, 0, 100, 100);
     CPixMemFile in(const_cast<BYTE*>(file.data()), static_cast<DWORD>(file.size()));
@@ -213,9 +197,7 @@ TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
         EXPECT_FALSE(img.IsValid()) << c.name;
     }
     CPixImageWMF save;
-    CPixMemFile out;
-    out.Open();
-    EXPECT_FALSE(save.Encode(&out));
+    EncodeBytes(save, false);
     EXPECT_STREQ(save.GetLastError(), "Save WMF not supported");
 }
 
