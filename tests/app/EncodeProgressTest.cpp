@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,9 +54,9 @@ TEST(EncodeProgress, OverallPositionIsStartPlusShareAndClamped) {
 }
 
 TEST(TerminalProgress, TimesAndLine) {
-    EXPECT_EQ(CTerminalProgress::FormatDuration(0), "00:00");
-    EXPECT_EQ(CTerminalProgress::FormatDuration(125), "02:05");
-    EXPECT_EQ(CTerminalProgress::FormatDuration(3725), "1:02:05");
+    for (const auto& [seconds, text] : {std::pair{0u, "00:00"}, {125u, "02:05"}, {3599u, "59:59"}, {3600u, "1:00:00"},
+                                        {3725u, "1:02:05"}, {7200u, "2:00:00"}})
+        EXPECT_EQ(CTerminalProgress::FormatDuration(seconds), text);
     EXPECT_EQ(CTerminalProgress::RemainingSeconds(5000, 0), -1);
     // A quarter done after 10 s: 30 s to go (29.9994 s, rounded up).
     EXPECT_EQ(CTerminalProgress::RemainingSeconds(10000, 65535 / 4 + 1), 30);
@@ -83,6 +84,9 @@ std::string Written(bool terminal, int steps, int32_t step) {
         counter.Start("");
         for (int i = 0; i <= steps; ++i, now += 10) CTabBurn::OnEncodeProgress(i * step, &record);
         counter.Finish();
+        // A finished counter draws no more.
+        now += 1000;
+        CTabBurn::OnEncodeProgress(0, &record);
     }
     std::fclose(out);
     std::string text(buffer, size);
@@ -99,12 +103,31 @@ TEST(TerminalProgress, RedrawPolicy) {
     EXPECT_EQ(plain.find("  0%  elapsed 00:00  remaining --:--\n"), 0u) << plain;
     EXPECT_NE(plain.find("100%  elapsed 00:01  remaining 00:00\n"), std::string::npos) << plain;
 
-    // One second in steps of 10 ms: start, ten redraws, finish.
+    // One second in steps of 10 ms: start, a redraw every 100 ms, finish.
     const std::string tty = Written(true, 100, 655);
-    const auto draws = std::count(tty.begin(), tty.end(), '\r');
-    EXPECT_GE(draws, 10);
-    EXPECT_LE(draws, 12) << tty;
+    EXPECT_EQ(std::count(tty.begin(), tty.end(), '\r'), 12) << tty;
     EXPECT_EQ(tty.back(), '\n');
+}
+
+// The counter for standard error draws in place only on a terminal.
+TEST(TerminalProgress, StandardErrorOffATerminalGetsPlainLines) {
+    std::FILE* file = std::tmpfile();
+    const int saved = dup(STDERR_FILENO);
+    std::fflush(stderr);
+    dup2(fileno(file), STDERR_FILENO);
+    {
+        CTerminalProgress counter = CTerminalProgress::ForStderr();
+        counter.Start("");
+        counter.Finish();
+    }
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    std::rewind(file);
+    char line[128] = {};
+    EXPECT_TRUE(std::fgets(line, sizeof line, file));
+    EXPECT_EQ(std::string(line), "  0%  elapsed 00:00  remaining --:--\n");
+    std::fclose(file);
 }
 
 } // namespace
