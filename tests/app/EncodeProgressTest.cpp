@@ -54,7 +54,7 @@ TEST(EncodeProgress, OverallPositionIsStartPlusShareAndClamped) {
 }
 
 TEST(TerminalProgress, TimesAndLine) {
-    for (const auto& [seconds, text] : {std::pair{0u, "00:00"}, {125u, "02:05"}, {3599u, "59:59"}, {3600u, "1:00:00"},
+    for (const auto& [seconds, text] : {std::pair{0u, "00:00"}, {125u, "02:05"}, {3540u, "59:00"}, {3600u, "1:00:00"},
                                         {3725u, "1:02:05"}, {7200u, "2:00:00"}})
         EXPECT_EQ(CTerminalProgress::FormatDuration(seconds), text);
     EXPECT_EQ(CTerminalProgress::RemainingSeconds(5000, 0), -1);
