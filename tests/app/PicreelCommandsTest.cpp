@@ -18,6 +18,7 @@
 #include "tests/support/MissingDependency.h"
 #include "tests/support/PixPictureFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
 
 namespace fs = std::filesystem;
 
@@ -92,6 +93,12 @@ TEST_F(PicreelRun, ErrorsAreOneLineWithAFailingStatus) {
     fs::remove_all(m_dir.File("lost"));
     EXPECT_NE(Picreel("make " + ShellQuote(m_dir.File("lost.prg"))).err.find("it holds no slideshow with a readable picture"),
               std::string::npos);
+    // Music given replaces the default; an unknown option is named.
+    WriteToneWav(m_dir.File("tone.wav"), 22050, 2, 1.0, 440);
+    const Outcome tuned = Picreel("new " + ShellQuote(m_dir.File("tuned.prg")) + " " + ShellQuote(m_dir.File("photos")) +
+                                  " --music " + ShellQuote(m_dir.File("tone.wav")));
+    EXPECT_NE(tuned.out.find(" with 3 pictures and 1 music file, "), std::string::npos) << tuned.out << tuned.err;
+    EXPECT_NE(Picreel("new " + ShellQuote(m_dir.File("x.prg")) + " -q").err.find("unknown option '-q'"), std::string::npos);
     WriteFileBytes(m_dir.File("notes.mp3"), "not music");
     const Outcome noise = Picreel("new " + ShellQuote(m_dir.File("noise.prg")) + " " + ShellQuote(m_dir.File("photos")) +
                                   " --music " + ShellQuote(m_dir.File("notes.mp3")));
@@ -114,11 +121,11 @@ TEST_F(PicreelRun, ErrorsAreOneLineWithAFailingStatus) {
     const std::string before = ReadFileBytes(project);
     EXPECT_NE(Picreel("new " + ShellQuote(project) + " " + ShellQuote(m_dir.File("photos"))).status, 0);
     EXPECT_EQ(ReadFileBytes(project), before);
-    // Failed runs leave no work folders of their own behind: only the two projects'.
+    // Failed runs leave no work folders of their own behind: only the three projects'.
     size_t workFolders = 0;
     for (const auto& entry : fs::directory_iterator(m_data))
         workFolders += entry.path().filename().string().rfind("Project_", 0) == 0;
-    EXPECT_EQ(workFolders, 2u);
+    EXPECT_EQ(workFolders, 3u);
 
     for (const char* command : {"--help", "new --help", "make --help", "profiles --help", "preview --help"}) {
         const Outcome help = Picreel(command);
@@ -187,6 +194,9 @@ TEST(PicreelCommands, PicturesAndProfilesByName) {
     EXPECT_NE(error.find("none"), std::string::npos);
     fs::create_directories(dir.File("empty"));
     EXPECT_FALSE(CPicreelCommands::CollectPictures({dir.File("empty")}, pictures, error));
+    EXPECT_NE(error.find("no picture files in folder"), std::string::npos) << error;
+    WriteFileBytes(dir.File("one/only.png"), "x");
+    EXPECT_TRUE(CPicreelCommands::CollectPictures({dir.File("one")}, pictures, error)) << error;
 
     COutputProfileGroupList groups;
     if (!groups.Load(PICREEL_PROGRAM_DIR)) SKIP_OR_FAIL_IN_CI("no profiles in the program folder");
