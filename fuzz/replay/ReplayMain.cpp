@@ -9,27 +9,23 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-void RunFile(const std::filesystem::path& path, size_t& count) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    ++count;
-}
-} // namespace
-
 int main(int argc, char** argv) {
-    size_t count = 0;
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
         std::error_code ec;
-        std::filesystem::path p(argv[i]);
-        if (std::filesystem::is_regular_file(p, ec)) {
-            RunFile(p, count);
-        } else if (std::filesystem::is_directory(p, ec)) {
-            for (const auto& e : std::filesystem::recursive_directory_iterator(p, ec))
-                if (e.is_regular_file()) RunFile(e.path(), count);
+        if (fs::is_regular_file(argv[i], ec)) {
+            files.push_back(argv[i]);
+        } else if (fs::is_directory(argv[i], ec)) {
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i], ec))
+                if (entry.is_regular_file()) files.push_back(entry.path());
         }
     }
-    std::printf("replayed %zu inputs\n", count);
+    for (const fs::path& path : files) {
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::printf("replayed %zu inputs\n", files.size());
     return 0;
 }

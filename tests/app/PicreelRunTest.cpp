@@ -1,9 +1,10 @@
 #include "tests/app/PicreelRunTest.h"
 
+#include <cstdlib>
 #include <filesystem>
 
+#include "app/CPicreelCommands.h"
 #include "editor/DataDirectory.h"
-#include "model/COutputProfileGroupList.h"
 #include "model/GlobalUtils.h"
 #include "tests/support/MissingDependency.h"
 
@@ -19,9 +20,8 @@ std::vector<std::string> ProgramFolderProfiles() {
     return names;
 }
 
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+double FramesPerSecond(const std::string& rate) {
+    return rate == "29.97" ? 30000.0 / 1001 : std::atof(rate.c_str());
 }
 
 void PicreelRunTest::SetUp() {
@@ -37,11 +37,23 @@ void PicreelRunTest::SetUp() {
     m_dataEnv = std::make_unique<ScopedEnv>(DATA_DIRECTORY_VARIABLE, m_data);
 }
 
-void PicreelRunTest::ShortenSlides(const std::string& project) {
+void PicreelRunTest::NewProject(const std::string& project, const std::string& pictures, bool shorten) {
+    const Outcome made = Picreel("new " + ShellQuote(project) + " " + pictures);
+    ASSERT_EQ(made.status, 0) << made.err;
+    if (!shorten) return;
     std::string text = ReadFileBytes(project);
-    ReplaceAll(text, "<SINGLE_EFFECT_TIME>3</SINGLE_EFFECT_TIME>",
-               "<SINGLE_EFFECT_TIME>1</SINGLE_EFFECT_TIME>");
-    ReplaceAll(text, "<TRANSITIO_EFFECT_TIME>2</TRANSITIO_EFFECT_TIME>",
-               "<TRANSITIO_EFFECT_TIME>1</TRANSITIO_EFFECT_TIME>");
+    for (const auto& [from, to] : {std::pair{"<SINGLE_EFFECT_TIME>3<", "<SINGLE_EFFECT_TIME>1<"},
+                                   {"<TRANSITIO_EFFECT_TIME>2<", "<TRANSITIO_EFFECT_TIME>1<"}})
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
+            text.replace(at, std::string(from).size(), to);
     WriteFileBytes(project, text);
+}
+
+const COutputProfile* PicreelRunTest::Profile(const std::string& name) {
+    if (m_groups.GetCount() == 0) m_groups.Load(m_program);
+    int32_t g = -1, p = -1;
+    std::string error;
+    if (CPicreelCommands::FindProfile(m_groups, name, g, p, error)) return m_groups.GetAt(g)->GetAt(p);
+    ADD_FAILURE() << error;
+    return nullptr;
 }

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "model/COutputProfileGroupList.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
@@ -17,8 +17,8 @@
 // "GROUP/PROFILE" for every profile of the built program folder.
 std::vector<std::string> ProgramFolderProfiles();
 
-// Every occurrence of `from` in `text` replaced by `to`.
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to);
+// Frames a second of a profile's rate text ("29.97" is 30000/1001).
+double FramesPerSecond(const std::string& rate);
 
 class PicreelRunTest : public ::testing::Test {
 protected:
@@ -32,18 +32,16 @@ protected:
         return RunCommand(ShellQuote(m_program + "/picreel") + " " + args);
     }
 
-    // ffprobe's values of the first stream of a kind ("v" or "a"), frames counted.
-    static std::map<std::string, std::string> Probe(const std::string& file, const std::string& stream,
-                                                    const std::string& entries) {
-        return ProbeStream(file, stream + ":0", entries);
-    }
+    // "picreel new" of the pictures (shell-quoted paths or folders, space-separated); with
+    // `shorten`, every slide is then shown for 1 s with a 1 s transition instead of 3 s and 2 s.
+    void NewProject(const std::string& project, const std::string& pictures, bool shorten = true);
 
-    // Every slide of the project file shown for 1 s with a 1 s transition instead of the
-    // default 3 s and 2 s.
-    static void ShortenSlides(const std::string& project);
+    // The profile "GROUP/N" of the program folder copy; nullptr (and a failure) when there is none.
+    const COutputProfile* Profile(const std::string& name);
 
     TempDir m_dir;
     std::string m_program;
     std::string m_data;
     std::unique_ptr<ScopedEnv> m_dataEnv;
+    COutputProfileGroupList m_groups;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,24 +66,27 @@ TEST_F(TransitionDialogs, EveryKindOpensItsDialogAndOkWithUntouchedControlsKeeps
     EXPECT_EQ(m_ui->DialogTitles().size(), static_cast<size_t>(TRANSITION_DRAWN_KINDS * 10));
 }
 
-TEST_F(TransitionDialogs, CancelLeavesTheObjectAsItWas) {
-    TransitionBlindSetting blinds(false);
-    blinds.SetParams(1, 5);
-    m_ui->QueueDialog([](CDialog& dialog) {
-        auto& dlg = dynamic_cast<CTransBlindsDlg&>(dialog);
-        dlg.m_Direction.SetCheck(0);
-        dlg.m_WindowNumber.SetCurSel(6);
-        return static_cast<INT_PTR>(IDCANCEL);
-    });
-    blinds.Edit();
-    EXPECT_EQ(blinds.m_nParam1, 1);
-    EXPECT_EQ(blinds.m_nParam2, 5);
-}
-
-TEST_F(TransitionDialogs, OpensWithTheCurrentParametersAndOkStoresTheControls) {
-    TransitionBlindSetting blinds(false);
-    blinds.SetParams(1, 5);
-    m_ui->QueueDialog([](CDialog& dialog) {
+// Each dialog opens, with the object's parameters in its controls; OK stores the controls,
+// Cancel keeps the object as it was. Width lists show 1..80 at index width - 1, polygon numbers
+// 3..9 at index number - 3; the flag buttons "Yes" and "No" stand for 1 and 0. A file may hold
+// any value: a control that cannot show it keeps it on OK.
+TEST_F(TransitionDialogs, OpenWithTheParametersAndOkStoresTheControls) {
+    TransitionCircleSetting circle(false);
+    TransitionPolygonSetting polygon(false);
+    TransitionClockSetting clock(false);
+    TransitionWipeSetting wipe(false);
+    TransitionAlphaSetting alpha(false);
+    alpha.SetParams(999);
+    TransitionBlindSetting cancelled(false), confirmed(false), unshown(false);
+    cancelled.SetParams(1, 5);
+    confirmed.SetParams(1, 5);
+    unshown.SetParams(7, 999);
+    TransitionSweepSetting byDefault(false), byRandom(false);
+    byDefault.SetParams(3, 77);
+    SRand(8);
+    const auto drawn = TransitionSweepSetting::GetRandomParams();
+    ASSERT_NE(drawn, TransitionSweepSetting::GetDefaultParams());
+    auto blinds = [](CDialog& dialog) {
         auto& dlg = dynamic_cast<CTransBlindsDlg&>(dialog);
         EXPECT_EQ(dlg.GetTemplateId(), 255u);
         EXPECT_EQ(dlg.m_Direction.GetCheck(), 1);
@@ -90,110 +94,73 @@ TEST_F(TransitionDialogs, OpensWithTheCurrentParametersAndOkStoresTheControls) {
         EXPECT_EQ(dlg.m_WindowNumber.GetItemText(dlg.m_WindowNumber.GetCurSel()), "5");
         dlg.m_Direction.SetCheck(0);
         dlg.m_WindowNumber.SetCurSel(6);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    blinds.Edit();
-    EXPECT_EQ(blinds.m_nParam1, 0);
-    EXPECT_EQ(blinds.m_nParam2, 10);
-
-    // Width lists show 1..80 at index width - 1; polygon numbers 3..9 at index number - 3.
-    TransitionCircleSetting circle(false);
-    TransitionPolygonSetting polygon(false);
-    m_ui->QueueDialog([](CDialog& dialog) {
-        auto& dlg = dynamic_cast<CTransCircleDlg&>(dialog);
-        EXPECT_EQ(dlg.m_Width.GetCurSel(), 39);
-        EXPECT_EQ(dlg.m_Width.GetCount(), 80);
-        dlg.m_Width.SetCurSel(0);
-        dlg.m_Direction.SetCheck(1);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    m_ui->QueueDialog([](CDialog& dialog) {
-        auto& dlg = dynamic_cast<CTransPolygonDlg&>(dialog);
-        EXPECT_EQ(dlg.m_Number.GetCurSel(), 4);
-        dlg.m_Number.SetCurSel(0);
-        dlg.m_Direction.SetCheck(1);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    circle.Edit();
-    polygon.Edit();
-    EXPECT_EQ(circle.m_nParam1, 1);
-    EXPECT_EQ(circle.m_nParam2, 1);
-    EXPECT_EQ(polygon.m_nParam1, 3);
-    EXPECT_EQ(polygon.m_nParam2, 1);
-}
-
-TEST_F(TransitionDialogs, FlagButtonsYesAndNoStandForOneAndZero) {
-    TransitionClockSetting clock(false);
-    TransitionWipeSetting wipe(false);
-    m_ui->QueueDialog([](CDialog& dialog) {
-        auto& dlg = dynamic_cast<CTransClockDlg&>(dialog);
-        EXPECT_EQ(dlg.m_FingerNumber.GetCheck(), 2); // "4 Fingers"
-        EXPECT_EQ(dlg.m_Smooth.GetCheck(), 0);       // "Yes"
-        dlg.m_Smooth.SetCheck(1);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    m_ui->QueueDialog([](CDialog& dialog) {
-        auto& dlg = dynamic_cast<CTransWipeDlg&>(dialog);
-        EXPECT_EQ(dlg.m_Push.GetLabel(dlg.m_Push.GetCheck()), "Yes");
-        dlg.m_Push.SetCheck(1);
-        dlg.m_Direction.SetCheck(3);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    clock.Edit();
-    wipe.Edit();
-    EXPECT_EQ(clock.m_nParam1, 2);
-    EXPECT_EQ(clock.m_nParam2, 0);
-    EXPECT_EQ(wipe.m_nParam1, 3);
-    EXPECT_EQ(wipe.m_nParam2, 0);
-}
-
-TEST_F(TransitionDialogs, DefaultAndRandomButtonsFillTheControls) {
-    TransitionSweepSetting sweep(false);
-    sweep.SetParams(3, 77);
-    m_ui->QueueDialog([](CDialog& dialog) {
-        auto& dlg = dynamic_cast<CTransSweepDlg&>(dialog);
-        dlg.OnDefault();
-        EXPECT_EQ(dlg.m_Direction.GetCheck(), 0);
-        EXPECT_EQ(dlg.m_Width.GetCurSel(), 39);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    sweep.Edit();
-    EXPECT_EQ(sweep.m_nParam1, 0);
-    EXPECT_EQ(sweep.m_nParam2, 40);
-
-    SRand(8);
-    const int first = Rand(), second = Rand();
-    SRand(8);
-    m_ui->QueueDialog([](CDialog& dialog) {
-        dynamic_cast<CTransSweepDlg&>(dialog).OnRandom();
-        return static_cast<INT_PTR>(IDOK);
-    });
-    sweep.Edit();
-    EXPECT_EQ(sweep.m_nParam1, std::min(first / 1638 / 5, 3));
-    EXPECT_EQ(sweep.m_nParam2, std::max(second / 81 / 5, 1));
-}
-
-TEST_F(TransitionDialogs, ValuesNoControlShowsSurviveOk) {
-    // A file may hold any value; a control that cannot show it keeps it on OK.
-    TransitionAlphaSetting alpha(false);
-    alpha.SetParams(999);
-    TransitionBlindSetting blinds(false);
-    blinds.SetParams(7, 999);
-    m_ui->QueueDialog([](CDialog& dialog) {
-        EXPECT_EQ(dynamic_cast<CTransAlphaDlg&>(dialog).m_Type.GetCheck(), -1);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    m_ui->QueueDialog([](CDialog& dialog) {
-        auto& dlg = dynamic_cast<CTransBlindsDlg&>(dialog);
-        EXPECT_EQ(dlg.m_WindowNumber.GetCurSel(), -1);
-        dlg.m_Direction.SetCheck(1);
-        return static_cast<INT_PTR>(IDOK);
-    });
-    alpha.Edit();
-    blinds.Edit();
-    EXPECT_EQ(alpha.m_nParam1, 999);
-    EXPECT_EQ(blinds.m_nParam1, 1);
-    EXPECT_EQ(blinds.m_nParam2, 999);
+    };
+    const struct {
+        TransitionSetting* setting;
+        std::function<void(CDialog&)> change;
+        INT_PTR button;
+        int32_t param1, param2;
+    } cases[] = {
+        {&cancelled, blinds, IDCANCEL, 1, 5},
+        {&confirmed, blinds, IDOK, 0, 10},
+        {&circle, [](CDialog& dialog) {
+             auto& dlg = dynamic_cast<CTransCircleDlg&>(dialog);
+             EXPECT_EQ(dlg.m_Width.GetCurSel(), 39);
+             EXPECT_EQ(dlg.m_Width.GetCount(), 80);
+             dlg.m_Width.SetCurSel(0);
+             dlg.m_Direction.SetCheck(1);
+         }, IDOK, 1, 1},
+        {&polygon, [](CDialog& dialog) {
+             auto& dlg = dynamic_cast<CTransPolygonDlg&>(dialog);
+             EXPECT_EQ(dlg.m_Number.GetCurSel(), 4);
+             dlg.m_Number.SetCurSel(0);
+             dlg.m_Direction.SetCheck(1);
+         }, IDOK, 3, 1},
+        {&clock, [](CDialog& dialog) {
+             auto& dlg = dynamic_cast<CTransClockDlg&>(dialog);
+             EXPECT_EQ(dlg.m_FingerNumber.GetCheck(), 2); // "4 Fingers"
+             EXPECT_EQ(dlg.m_Smooth.GetCheck(), 0);       // "Yes"
+             dlg.m_Smooth.SetCheck(1);
+         }, IDOK, 2, 0},
+        {&wipe, [](CDialog& dialog) {
+             auto& dlg = dynamic_cast<CTransWipeDlg&>(dialog);
+             EXPECT_EQ(dlg.m_Push.GetLabel(dlg.m_Push.GetCheck()), "Yes");
+             dlg.m_Push.SetCheck(1);
+             dlg.m_Direction.SetCheck(3);
+         }, IDOK, 3, 0},
+        {&alpha, [](CDialog& dialog) { EXPECT_EQ(dynamic_cast<CTransAlphaDlg&>(dialog).m_Type.GetCheck(), -1); },
+         IDOK, 999, 0},
+        {&unshown, [](CDialog& dialog) {
+             auto& dlg = dynamic_cast<CTransBlindsDlg&>(dialog);
+             EXPECT_EQ(dlg.m_WindowNumber.GetCurSel(), -1);
+             dlg.m_Direction.SetCheck(1);
+         }, IDOK, 1, 999},
+        // The Default and Random buttons fill the controls: Random with what the kind draws.
+        {&byDefault, [](CDialog& dialog) {
+             auto& dlg = dynamic_cast<CTransSweepDlg&>(dialog);
+             dlg.OnDefault();
+             EXPECT_EQ(dlg.m_Direction.GetCheck(), 0);
+             EXPECT_EQ(dlg.m_Width.GetCurSel(), 39);
+         }, IDOK, 0, 40},
+        {&byRandom, [](CDialog& dialog) {
+             SRand(8);
+             dynamic_cast<CTransSweepDlg&>(dialog).OnRandom();
+         }, IDOK, drawn.first, drawn.second},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(kTitles[c.setting->m_nKind]);
+        bool opened = false;
+        m_ui->QueueDialog([&](CDialog& dialog) {
+            opened = true;
+            c.change(dialog);
+            return c.button;
+        });
+        c.setting->Edit();
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(m_ui->DialogTitles().back(), kTitles[c.setting->m_nKind]);
+        EXPECT_EQ(c.setting->m_nParam1, c.param1);
+        EXPECT_EQ(c.setting->m_nParam2, c.param2);
+    }
 }
 
 TEST_F(TransitionDialogs, CatalogueEditsItsPrototypeInPlace) {

@@ -57,12 +57,6 @@ fi
 [ -f "$data/referenceFile.xml" ] || { echo "no preference file in the data folder"; exit 1; }
 grep -q "<AppPath>$data</AppPath>" "$data/referenceFile.xml" || { echo "the preference file names another folder"; exit 1; }
 
-# Without the variable: $XDG_DATA_HOME/picreel, else ~/.local/share/picreel.
-run XDG_DATA_HOME="$tmp/user/xdg" "${as_user[@]}" "$program/picreel" new "$tmp/user/xdg.prg" "$program/samples/01.jpg" > /dev/null
-[ -s "$tmp/user/xdg/picreel/log.txt" ] || { echo "no log in \$XDG_DATA_HOME/picreel"; exit 1; }
-run "${as_user[@]}" "$program/picreel" new "$tmp/user/home.prg" "$program/samples/01.jpg" > /dev/null
-[ -s "$tmp/user/home/.local/share/picreel/log.txt" ] || { echo "no log in ~/.local/share/picreel"; exit 1; }
-
 after=$(listing)
 if [ "$before" != "$after" ]; then
     echo "the program folder changed:"

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -34,12 +35,9 @@ const DataCase kCases[] = {
 TEST(DataDirectory, VariableThenXdgThenHome) {
     const std::string here = std::filesystem::current_path().string();
     for (const DataCase& c : kCases) {
-        ScopedEnv chosen(DATA_DIRECTORY_VARIABLE, c.chosen);
-        ScopedEnv xdg("XDG_DATA_HOME", c.xdg);
-        ScopedEnv home("HOME", c.home);
-        if (std::string(c.chosen) == "-") unsetenv(DATA_DIRECTORY_VARIABLE);
-        if (std::string(c.xdg) == "-") unsetenv("XDG_DATA_HOME");
-        if (std::string(c.home) == "-") unsetenv("HOME");
+        ScopedEnv chosen(DATA_DIRECTORY_VARIABLE, c.chosen), xdg("XDG_DATA_HOME", c.xdg), home("HOME", c.home);
+        for (const auto& [name, value] : {std::pair{DATA_DIRECTORY_VARIABLE, c.chosen}, {"XDG_DATA_HOME", c.xdg}, {"HOME", c.home}})
+            if (std::string(value) == "-") unsetenv(name);
         std::string expected = c.expected;
         if (expected[0] == '~') expected = here + expected.substr(1);
         if (expected[0] == '*') expected = getpwuid(getuid())->pw_dir + expected.substr(1);

@@ -24,15 +24,6 @@ public:
 
     HDC dc() const { return dc_; }
     COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-    // Pixels of the whole bitmap that differ from c.
-    int CountNot(COLORREF c, int width, int height) const
-    {
-        int n = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                n += At(x, y) != c;
-        return n;
-    }
 
 private:
     HDC dc_;

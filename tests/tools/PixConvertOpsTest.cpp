@@ -59,4 +59,31 @@ TEST(PixConvertOps, EveryOperationRunsOnEveryDepth) {
         }
 }
 
+// Each step reads the file the one before wrote; 24-bit steps come back to 8 bits through GIF.
+TEST(PixConvertOps, ConvertsBetweenTheFormats) {
+    TempDir dir;
+    CPixImage src(19, 7, 8); // black and white
+    src.SetGrayPalette();
+    imgtest::ForEachPixel(src, [&](long x, long y) { src.SetPixelIndex(x, y, static_cast<BYTE>(x + y > 12 ? 255 : 0)); });
+    std::string in = dir.File("start.bmp");
+    ASSERT_TRUE(src.Save(in.c_str(), PIXFORMAT_BMP));
+    for (const char* ext : {"png", "gif", "tga", "pcx", "ico", "bmp", "wbmp", "pcx", "gif", "jpg", "tga", "ico", "png"}) {
+        const std::string out = dir.File(std::string("step.") + ext);
+        const CommandResult r = tooltest::PixConvert(ShellQuote(in) + " " + ShellQuote(out));
+        if (std::string(ext) == "wbmp") {
+            // Only 1-bit pictures are wireless bitmaps.
+            EXPECT_NE(r.status, 0);
+            EXPECT_NE(r.err.find("Can't save this image as WBMP"), std::string::npos);
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << ext << ": " << r.err;
+        CPixImage back;
+        ASSERT_TRUE(back.Load(out.c_str(), PIXFORMAT_UNKNOWN)) << ext;
+        EXPECT_EQ(back.GetWidth(), 19u) << ext;
+        EXPECT_LT(back.GetPixelColor(0, 0).rgbGreen, 30) << ext;
+        EXPECT_GT(back.GetPixelColor(18, 6).rgbGreen, 225) << ext;
+        in = out;
+    }
+}
+
 } // namespace
