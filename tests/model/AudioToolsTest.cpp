@@ -192,20 +192,4 @@ TEST_F(AudioTools, PreviewPlaysTheListInOrderAndLoops) {
     EXPECT_FALSE(g_Project.OnAudioPreviewTimer(AUDIO_PREVIEW_TIMER_ID));
 }
 
-TEST(RenameSlideshow, NamesStayUniqueAndShort) {
-    g_Project.Clear();
-    ASSERT_EQ(g_Project.AddSlideshow("first"), 0);
-    ASSERT_EQ(g_Project.AddSlideshow("second"), 0);
-    g_Project.m_bModified = 0;
-    EXPECT_EQ(g_Project.RenameSlideshow("first", "second"), -1);
-    EXPECT_EQ(g_Project.m_bModified, 1);
-    EXPECT_EQ(g_Project.RenameSlideshow("missing", "third"), -1);
-    EXPECT_EQ(g_Project.RenameSlideshow("first", ""), -1);
-    EXPECT_EQ(g_Project.RenameSlideshow("first", "a name of twenty chars"), 0);
-    EXPECT_EQ(g_Project.GetSlideshow(0)->m_strName, "a name of twent");
-    // The cut name is what must be unique.
-    EXPECT_EQ(g_Project.RenameSlideshow("second", "a name of twenty more"), -1);
-    g_Project.Clear();
-}
-
 } // namespace

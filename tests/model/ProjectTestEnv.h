@@ -75,13 +75,9 @@ protected:
         return ok && IsLoadableImage(path) ? path : std::string();
     }
 
-    // 8 kHz mono 16-bit PCM, a square wave.
-    static std::string SquareWav(uint32_t seconds) {
-        return WavBytes(8000, 1, 8000 * seconds, [](uint32_t k, uint16_t) -> int16_t { return (k / 20) % 2 ? 0x2000 : -0x2000; });
-    }
-
+    // 8 kHz mono 16-bit PCM of the given length.
     std::string MakeMusic(const std::string& name, uint32_t seconds = 2) const {
-        WriteFileBytes(UserFile(name), SquareWav(seconds));
+        WriteFileBytes(UserFile(name), ToneWav(8000, 1, 8000 * seconds, 8000, 200));
         return UserFile(name);
     }
 
