@@ -6,7 +6,7 @@
 
 #include "model/COutputProfileGroupList.h"
 #include "model/FrameSize.h"
-#include "tests/support/TempDir.h"
+#include "tests/model/ProjectTestEnv.h"
 
 namespace fs = std::filesystem;
 
@@ -14,12 +14,6 @@ namespace {
 const std::string kProgramDir = PICREEL_PROGRAM_DIR;
 const std::string kOneGroup =
     "<av_output_profile_group count=\"1\"><group id=\"5\" desc=\"G\" folder=\"g\"/></av_output_profile_group>";
-
-std::string ToUtf16(const std::string& ascii) {
-    std::string out = "\xFF\xFE";
-    for (char c : ascii) out += std::string{c, '\0'};
-    return out;
-}
 
 std::string Param(const std::string& tag, const std::string& value, const std::string& count,
                   const std::vector<std::string>& options) {
@@ -152,7 +146,7 @@ TEST(OutputProfiles, HostileFilesFailOrLoadWhatIsThereWithoutCrashing) {
         EXPECT_EQ(cutList.GetCurrentProfile(), nullptr);
     }
     // Text lost in the conversion (a UTF-16 file cut by a NUL character) is refused.
-    EXPECT_FALSE(LoadFolder(list, {{"p.xml", ToUtf16(full).insert(200, std::string(2, '\0'))}}));
+    EXPECT_FALSE(LoadFolder(list, {{"p.xml", Utf16(full, true).insert(200, std::string(2, '\0'))}}));
 
     // Missing group file, odd UTF-16, an element other than "group", a missing folder.
     TempDir empty;

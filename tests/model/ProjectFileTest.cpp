@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <set>
 
 #include "model/CCropData.h"
 #include "model/CImageOverlayData.h"
@@ -298,11 +299,9 @@ TEST_F(ProjectFileTest, HostileFilesNeverWriteOutsideTheWorkFolders) {
     EXPECT_EQ(Snapshot(outside), before);
     EXPECT_EQ(Snapshot(m_dir.File("user")), userBefore);
     EXPECT_TRUE(std::filesystem::exists(ownPrefs));
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
-        EXPECT_TRUE(entry.path().filename() == "program" || entry.path().filename() == "data" ||
-                    entry.path().filename() == "user" ||
-                    entry.path().filename() == "outside" || entry.path().filename() == "moved")
-            << entry.path();
+    std::set<std::string> top;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) top.insert(entry.path().filename());
+    EXPECT_EQ(top, (std::set<std::string>{"data", "moved", "outside", "program", "user"}));
 }
 
 TEST_F(ProjectFileTest, OwnWorkFoldersNamedByTheFileAreTaken) {

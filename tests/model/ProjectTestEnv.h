@@ -26,6 +26,13 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
+// ASCII as UTF-16LE, with or without the byte-order mark.
+inline std::string Utf16(const std::string& ascii, bool mark = false) {
+    std::string wide = mark ? "\xFF\xFE" : "";
+    for (char ch : ascii) (wide += ch) += '\0';
+    return wide;
+}
+
 class ProjectTestEnv : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -144,13 +151,6 @@ protected:
         for (const auto& e : std::filesystem::directory_iterator(folder))
             if (e.path().filename().string().find(".tmp") != std::string::npos) return true;
         return false;
-    }
-
-    // ASCII as UTF-16LE, with or without the byte-order mark.
-    static std::string Utf16(const std::string& ascii, bool mark = false) {
-        std::string wide = mark ? "\xFF\xFE" : "";
-        for (char ch : ascii) (wide += ch) += '\0';
-        return wide;
     }
 
     TempDir m_dir;
