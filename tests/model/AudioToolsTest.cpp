@@ -1,44 +1,27 @@
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
-#include "tests/support/MissingDependency.h"
+#include "model/AudioJoinJob.h"
 #include "model/CAudioItem.h"
-#include "model/CProject.h"
-#include "model/Log.h"
 #include "platform/audioconv/AudioConvApi.h"
 #include "platform/win/DynamicLibrary.h"
 #include "platform/win/Event.h"
-#include "platform/win/FileSystem.h"
-#include "platform/win/MsgWindow.h"
-#include "platform/win/ScriptedUiHandler.h"
 #include "platform/win/Tick.h"
-#include "model/AudioJoinJob.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/WavFile.h"
+#include "tests/model/ProjectTestEnv.h"
 
 namespace {
 
-const std::string kProgramDir = std::filesystem::path(PICREEL_PROGRAM_DIR).parent_path().string();
-
-class AudioTools : public ::testing::Test {
+class AudioTools : public ProjectTestEnv {
 protected:
     void SetUp() override {
-        if (!FileExists(kProgramDir + "/libxToMp2.so")) SKIP_OR_FAIL_IN_CI("the audio converter library is not built");
+        ProjectTestEnv::SetUp();
+        if (!InstallAudioLibrary()) SKIP_OR_FAIL_IN_CI("the audio converter library is not built");
         setenv("PICREEL_SILENT_AUDIO", "1", 1);
-        g_Project.Clear();
-        g_Project.m_Config.m_strAppPath = kProgramDir;
-        SetLogFilePath(m_dir.File("log.txt"));
-        m_previousUi = UiHandler::Install(std::make_shared<ScriptedUiHandler>());
     }
     void TearDown() override {
         g_Project.StopAudioPreview();
-        g_Project.Clear();
-        SetLogFilePath("");
-        if (m_previousUi) UiHandler::Install(m_previousUi);
+        ProjectTestEnv::TearDown();
     }
 
     // A music entry for a tone file, its temporary mp2 in the test folder.
@@ -54,7 +37,7 @@ protected:
     // What the converter makes of one entry on its own.
     std::string ConvertAlone(const CAudioItem& entry) {
         CDynamicLibrary library;
-        EXPECT_TRUE(library.Load(kProgramDir + "/libxToMp2.so"));
+        EXPECT_TRUE(library.Load(ProgramFile("libxToMp2.so")));
         const auto convert = library.Entry<XToMp2Fn>("xToMp2");
         const std::string out = m_dir.File("alone.mp2");
         EXPECT_EQ(convert(entry.m_strOriginalPath.c_str(), out.c_str(), nullptr), 0);
@@ -71,9 +54,7 @@ protected:
         return g_Project.ConvertAudioToMp2(&job);
     }
 
-    TempDir m_dir;
     std::vector<std::unique_ptr<CAudioItem>> m_list;
-    std::shared_ptr<UiHandler> m_previousUi;
 };
 
 TEST_F(AudioTools, JoinRepeatsTheMusicToCoverTheProject) {
@@ -190,22 +171,6 @@ TEST_F(AudioTools, PreviewPlaysTheListInOrderAndLoops) {
     EXPECT_EQ(state.m_pPlayer, nullptr);
     // A timer that fires after the stop changes nothing.
     EXPECT_FALSE(g_Project.OnAudioPreviewTimer(AUDIO_PREVIEW_TIMER_ID));
-}
-
-TEST(RenameSlideshow, NamesStayUniqueAndShort) {
-    g_Project.Clear();
-    ASSERT_EQ(g_Project.AddSlideshow("first"), 0);
-    ASSERT_EQ(g_Project.AddSlideshow("second"), 0);
-    g_Project.m_bModified = 0;
-    EXPECT_EQ(g_Project.RenameSlideshow("first", "second"), -1);
-    EXPECT_EQ(g_Project.m_bModified, 1);
-    EXPECT_EQ(g_Project.RenameSlideshow("missing", "third"), -1);
-    EXPECT_EQ(g_Project.RenameSlideshow("first", ""), -1);
-    EXPECT_EQ(g_Project.RenameSlideshow("first", "a name of twenty chars"), 0);
-    EXPECT_EQ(g_Project.GetSlideshow(0)->m_strName, "a name of twent");
-    // The cut name is what must be unique.
-    EXPECT_EQ(g_Project.RenameSlideshow("second", "a name of twenty more"), -1);
-    g_Project.Clear();
 }
 
 } // namespace

@@ -75,9 +75,7 @@ TEST_F(PreferenceFileTest, FirstStartWritesACompleteFile) {
     const auto values = Values(Prefs());
     ASSERT_EQ(values.size(), order.size());
     for (size_t k = 0; k < order.size(); ++k) EXPECT_EQ(values[k].first, order[k]);
-    EXPECT_EQ(values[0].second, "3.0.6");
     EXPECT_EQ(values[1].second, "0");
-    EXPECT_EQ(values[2].second, m_data);
     EXPECT_EQ(values[3].second, g_Project.m_Config.m_strWorkingFolder);
     EXPECT_EQ(values[11].second, "U.S.A");
     EXPECT_EQ(values.back().second, "19");

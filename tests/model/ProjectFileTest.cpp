@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <set>
 
 #include "model/CCropData.h"
 #include "model/CImageOverlayData.h"
@@ -15,15 +16,18 @@ protected:
     void SetUp() override {
         ProjectTestEnv::SetUp();
         m_hasAudioLibrary = InstallAudioLibrary();
+        m_a = MakePicture("a.bmp", 200);
+        m_b = MakePicture("b.bmp", 100);
+        m_c = MakePicture("c.bmp", 50);
+        REQUIRE_PICTURE(!m_a.empty() && !m_b.empty() && !m_c.empty());
     }
 
     // Two slideshows with music, three pictures with every kind of edit record, own settings
     // and adjustment values, and a turned copy.
     void BuildProject() {
-        const std::string a = MakePicture("a.bmp", 200), b = MakePicture("b.bmp", 100), c = MakePicture("c.bmp", 50);
         ASSERT_EQ(g_Project.AddSlideshow("Holiday <&> \"1\""), 0);
         CSlideShow& show = *g_Project.GetCurrentSlideshow();
-        for (const std::string& p : {a, b, c}) ASSERT_EQ(show.AddSlideFile(p, g_Project.m_Settings), 0);
+        for (const std::string& p : {m_a, m_b, m_c}) ASSERT_EQ(show.AddSlideFile(p, g_Project.m_Settings), 0);
         const std::string& working = g_Project.m_Config.m_strWorkingFolder;
         ASSERT_EQ(show.AddAudioFile(MakeMusic("one.wav"), working), 0);
         ASSERT_EQ(show.AddAudioFile(MakeMusic("two tunes.wav", 3), working), 0);
@@ -64,7 +68,7 @@ protected:
         show.RecalcTiming();
 
         ASSERT_EQ(g_Project.AddSlideshow("a/b"), 0);
-        ASSERT_EQ(g_Project.GetCurrentSlideshow()->AddSlideFile(b, g_Project.m_Settings), 0);
+        ASSERT_EQ(g_Project.GetCurrentSlideshow()->AddSlideFile(m_b, g_Project.m_Settings), 0);
     }
 
     BOOL Reopen(const std::string& path) {
@@ -106,10 +110,10 @@ protected:
     }
 
     bool m_hasAudioLibrary = false;
+    std::string m_a, m_b, m_c; // pictures the engine accepts
 };
 
 TEST_F(ProjectFileTest, SavedProjectReopensAndSavesByteIdentical) {
-    REQUIRE_PICTURE(!MakePicture("probe.bmp").empty());
     BuildProject();
     const int32_t frames = g_Project.GetSlideshow(0)->GetTotalFrames();
     const std::string firstPath = ProgramFile("first.prg");
@@ -173,14 +177,12 @@ TEST_F(ProjectFileTest, FailedSaveKeepsOldFileAndUnsavedFlag) {
 }
 
 TEST_F(ProjectFileTest, MissingElementEndsReadingButKeepsWhatWasRead) {
-    const std::string a = MakePicture("a.bmp");
-    REQUIRE_PICTURE(!a.empty());
     const std::string noWeight =
         "<Text>\r\n<TextContent>t</TextContent>\r\n<x>1</x>\r\n<y>1</y>\r\n<cx>1</cx>\r\n<cy>1</cy>\r\n"
         "<FontName>f</FontName>\r\n<FontHeight>1</FontHeight>\r\n<FontColor>1</FontColor>\r\n<FontItalic>0</FontItalic>\r\n</Text>\r\n";
     const std::string path =
-        WriteProject("p.prg", ProjectText(Show("good", "0", Pic(a)) + Show("bad", "0", Pic(a, noWeight)) +
-                                          Show("never", "0", Pic(a))));
+        WriteProject("p.prg", ProjectText(Show("good", "0", Pic(m_a)) + Show("bad", "0", Pic(m_a, noWeight)) +
+                                          Show("never", "0", Pic(m_a))));
     EXPECT_FALSE(Reopen(path));
     ASSERT_EQ(g_Project.GetSlideshowCount(), 2);
     EXPECT_EQ(g_Project.GetSlideshow(1)->GetSlideCount(), 1);
@@ -188,7 +190,7 @@ TEST_F(ProjectFileTest, MissingElementEndsReadingButKeepsWhatWasRead) {
     // Without the root, the paths or a picture's settings: nothing more is read.
     EXPECT_FALSE(Reopen(WriteProject("q.prg", "<other/>")));
     EXPECT_FALSE(Reopen(WriteProject("q.prg", "<vuzovez><Preference File>x</Preference File></vuzovez>")));
-    EXPECT_FALSE(Reopen(WriteProject("q.prg", ProjectText(Show("x", "0", "<pic><strOriginalFile>" + a +
+    EXPECT_FALSE(Reopen(WriteProject("q.prg", ProjectText(Show("x", "0", "<pic><strOriginalFile>" + m_a +
                                                                             "</strOriginalFile></pic>")))));
     EXPECT_EQ(g_Project.GetSlideshowCount(), 1); // that slideshow got its picture before the failure
     EXPECT_FALSE(Reopen(WriteProject("q.prg", ProjectText("<slideshow><name>y</name></slideshow>"))));
@@ -200,9 +202,7 @@ TEST_F(ProjectFileTest, MissingElementEndsReadingButKeepsWhatWasRead) {
 }
 
 TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
-    const std::string a = MakePicture("a.bmp"), b = MakePicture("b.bmp"), c = MakePicture("c.bmp");
-    REQUIRE_PICTURE(!a.empty());
-    std::string pic = Pic(a, "<Sparkle/>\r\n<Text>\r\n<TextContent>t</TextContent>\r\n<x>1</x>\r\n<y>1</y>\r\n<cx>1</cx>\r\n"
+    std::string pic = Pic(m_a, "<Sparkle/>\r\n<Text>\r\n<TextContent>t</TextContent>\r\n<x>1</x>\r\n<y>1</y>\r\n<cx>1</cx>\r\n"
                              "<cy>1</cy>\r\n<FontName>" + std::string(40, 'W') + "</FontName>\r\n<FontHeight>1</FontHeight>\r\n"
                              "<FontColor>1</FontColor>\r\n<FontItalic>9</FontItalic>\r\n<FontWeight>1</FontWeight>\r\n</Text>\r\n");
     // Times, TV flag, effect id and level out of range, an unknown transition.
@@ -213,11 +213,11 @@ TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
     const std::string twoByte = "\xC3\xA9"; // é: 16 of them do not fit in 31 bytes
     std::string faces;
     for (int k = 0; k < 16; ++k) faces += twoByte;
-    const std::string second = Pic(b, "<Text><TextContent/><x/><y/><cx/><cy/><FontName>" + faces +
+    const std::string second = Pic(m_b, "<Text><TextContent/><x/><y/><cx/><cy/><FontName>" + faces +
                                           "</FontName><FontHeight/><FontColor/><FontItalic/><FontWeight/></Text>");
     const std::string path = WriteProject(
-        "p.prg", ProjectText(Show("big cover", "99", pic + second + Pic(c)) + Show("negative", "-7", Pic(a) + Pic(b)) +
-                             Show("twice", "0", Pic(a) + Pic(a) + Pic(UserFile("missing.bmp")) + Pic("/dev/zero")) +
+        "p.prg", ProjectText(Show("big cover", "99", pic + second + Pic(m_c)) + Show("negative", "-7", Pic(m_a) + Pic(m_b)) +
+                             Show("twice", "0", Pic(m_a) + Pic(m_a) + Pic(UserFile("missing.bmp")) + Pic("/dev/zero")) +
                              Show("no pictures", "0", "")));
     ASSERT_TRUE(Reopen(path));
     ASSERT_EQ(g_Project.GetSlideshowCount(), 3);
@@ -239,8 +239,6 @@ TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
 }
 
 TEST_F(ProjectFileTest, MissingTurnedCopyShowsTheOriginalAndIsLogged) {
-    const std::string a = MakePicture("a.bmp"), b = MakePicture("b.bmp");
-    REQUIRE_PICTURE(!a.empty() && !b.empty());
     const std::string gone = m_dir.File("temp/turned.bmp");
     auto withShown = [](std::string pic, const std::string& shown) {
         const std::string end = "</strOriginalFile>\r\n";
@@ -248,27 +246,23 @@ TEST_F(ProjectFileTest, MissingTurnedCopyShowsTheOriginalAndIsLogged) {
     };
     const std::string log = m_dir.File("log.txt");
     SetLogFilePath(log);
-    ASSERT_TRUE(Reopen(WriteProject("p.prg", ProjectText(Show("s", "0", withShown(Pic(a), gone) + withShown(Pic(b), a))))));
+    ASSERT_TRUE(Reopen(WriteProject("p.prg", ProjectText(Show("s", "0", withShown(Pic(m_a), gone) + withShown(Pic(m_b), m_a))))));
     SetLogFilePath("");
     const CSlideShow& show = *g_Project.GetSlideshow(0);
-    EXPECT_EQ(show.m_arrSlides[0]->m_strTempFile, a);
-    EXPECT_EQ(show.m_arrSlides[1]->m_strTempFile, a);
-    EXPECT_THAT(ReadFileBytes(log), ::testing::HasSubstr("Picture '" + gone + "' is missing; showing '" + a + "'"));
+    EXPECT_EQ(show.m_arrSlides[0]->m_strTempFile, m_a);
+    EXPECT_EQ(show.m_arrSlides[1]->m_strTempFile, m_a);
+    EXPECT_THAT(ReadFileBytes(log), ::testing::HasSubstr("Picture '" + gone + "' is missing; showing '" + m_a + "'"));
 }
 
 TEST_F(ProjectFileTest, HugeCountsStopAtTheSlideshowLimit) {
-    const std::string a = MakePicture("a.bmp");
-    REQUIRE_PICTURE(!a.empty());
     std::string shows;
-    for (int k = 0; k < 60; ++k) shows += Show("s" + std::to_string(k), "0", Pic(a));
+    for (int k = 0; k < 60; ++k) shows += Show("s" + std::to_string(k), "0", Pic(m_a));
     ASSERT_TRUE(Reopen(WriteProject("p.prg", ProjectText(shows))));
     EXPECT_EQ(g_Project.GetSlideshowCount(), MAX_SLIDESHOW_COUNT);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"get to Max slideshow count 50!"});
 }
 
 TEST_F(ProjectFileTest, HostileFilesNeverWriteOutsideTheWorkFolders) {
-    const std::string a = MakePicture("a.bmp");
-    REQUIRE_PICTURE(!a.empty());
     // A foreign place with a preference file, a working folder and a temp folder of its own.
     const std::string outside = m_dir.File("outside");
     WriteFileBytes(outside + "/referenceFile.xml", "<reference><VERSION>3.0.6</VERSION></reference>");
@@ -283,8 +277,8 @@ TEST_F(ProjectFileTest, HostileFilesNeverWriteOutsideTheWorkFolders) {
     const std::string text = "<vuzovez>\r\n<Preference File>" + outside + "/referenceFile.xml</Preference File>\r\n"
                              "<Working Path>" + outside + "/Project_1</Working Path>\r\n<Temp Path>" + outside +
                              "/temp</Temp Path>\r\n<OutPut Path>/</OutPut Path>\r\n<cuteslideshows>\r\n" +
-                             Show("../../../../evil", "0", Pic(a)) + Show("/", "0", Pic(a)) +
-                             Show("x", "0", Pic(a, "<Text><TextContent>x</TextContent></Text>"));
+                             Show("../../../../evil", "0", Pic(m_a)) + Show("/", "0", Pic(m_a)) +
+                             Show("x", "0", Pic(m_a, "<Text><TextContent>x</TextContent></Text>"));
     // The whole file, every cut of it, and the same nested ever deeper.
     std::vector<std::string> inputs{text + "</cuteslideshows></vuzovez>"};
     for (size_t cut = 0; cut < text.size(); cut += 23) inputs.push_back(text.substr(0, cut));
@@ -305,11 +299,9 @@ TEST_F(ProjectFileTest, HostileFilesNeverWriteOutsideTheWorkFolders) {
     EXPECT_EQ(Snapshot(outside), before);
     EXPECT_EQ(Snapshot(m_dir.File("user")), userBefore);
     EXPECT_TRUE(std::filesystem::exists(ownPrefs));
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
-        EXPECT_TRUE(entry.path().filename() == "program" || entry.path().filename() == "data" ||
-                    entry.path().filename() == "user" ||
-                    entry.path().filename() == "outside" || entry.path().filename() == "moved")
-            << entry.path();
+    std::set<std::string> top;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) top.insert(entry.path().filename());
+    EXPECT_EQ(top, (std::set<std::string>{"data", "moved", "outside", "program", "user"}));
 }
 
 TEST_F(ProjectFileTest, OwnWorkFoldersNamedByTheFileAreTaken) {

