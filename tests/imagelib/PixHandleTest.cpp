@@ -97,19 +97,11 @@ TEST(PixHandle, ReadsTheLayoutsAPackedDibMayHave) {
         EXPECT_EQ(Rgb(img, 0, static_cast<long>(img.GetHeight()) - 1), c.topLeft) << c.name;
     }
     // a 12-byte core header with 3-byte palette entries
-    Bytes core;
-    PutLE(core, 12, 4);
-    PutLE(core, 3, 2);
-    PutLE(core, 1, 2);
-    PutLE(core, 1, 2);
-    PutLE(core, 1, 2);
-    for (int v : {0, 0, 0, 30, 20, 10, 0x40, 0, 0, 0})
-        core.push_back(static_cast<uint8_t>(v));
+    // (size, width 3, height 1, planes 1, 1 bit; two entries; one row)
+    const Bytes core = {12, 0, 0, 0, 3, 0, 1, 0, 1, 0, 1, 0, 0, 0, 0, 30, 20, 10, 0x40, 0, 0, 0};
     CPixImage img;
     ASSERT_TRUE(Load(img, core));
     EXPECT_EQ(Rgb(img, 1, 0), RGB(10, 20, 30));
-    EXPECT_EQ(img.GetXDPI(), 96);
-    ASSERT_TRUE(Load(img, Dib(1, 1, 24, BI_RGB, {0, 0, 0, 0}, 0, 40, 3780)));
     EXPECT_EQ(img.GetXDPI(), 96);
     ASSERT_TRUE(Load(img, Dib(1, 1, 24, BI_RGB, {0, 0, 0, 0}, 0, 40, 11811)));
     EXPECT_EQ(img.GetYDPI(), 300);
@@ -144,28 +136,4 @@ TEST(PixHandle, RefusesBlocksThatClaimMoreThanTheyHold) {
         EXPECT_EQ(Rgb(img, 1, 1), RGB(1, 2, 3)) << c.name;
     }
     EXPECT_FALSE(CPixImage().CreateFromHANDLE(nullptr));
-}
-
-TEST(PixHandle, IconMaskBecomesAlpha) {
-    CPixImage colour(3, 2, 24), mask(3, 2, 1);
-    colour.SetPixelColor(1, 0, RGB(10, 20, 30));
-    mask.SetPaletteColor(1, 255, 255, 255);
-    mask.SetPixelIndex(0, 0, 1); // transparent there
-    ICONINFO ii;
-    ii.hbmColor = colour.MakeBitmap();
-    ii.hbmMask = mask.MakeBitmap();
-    HICON icon = CreateIconIndirect(&ii);
-    ASSERT_NE(icon, nullptr);
-    DeleteObject(ii.hbmColor);
-    DeleteObject(ii.hbmMask);
-    CPixImage img(7, 7, 8);
-    ASSERT_TRUE(img.CreateFromHICON(icon));
-    EXPECT_EQ(img.GetWidth(), 3u);
-    ASSERT_TRUE(img.AlphaIsValid());
-    EXPECT_EQ(img.AlphaGet(0, 0), 0);
-    EXPECT_EQ(img.AlphaGet(1, 0), 255);
-    EXPECT_EQ(Rgb(img, 1, 0), RGB(10, 20, 30));
-    EXPECT_TRUE(DestroyIcon(icon));
-    EXPECT_FALSE(img.CreateFromHICON(nullptr));
-    EXPECT_EQ(img.GetWidth(), 3u);
 }
