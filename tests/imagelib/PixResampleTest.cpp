@@ -226,64 +226,45 @@ TEST(PixInterpolation, ReplacementColoursHonourTheTransparentColour) {
     EXPECT_TRUE(SameRgba(rgb.GetPixelColorWithOverflow(-1, 0, OM::OM_TRANSPARENT, &rpl), Quad(1, 2, 3, 0)));
 }
 
-TEST(PixResample, ModesFollowTheirFormulasAndSampleAlphaNearest) {
+TEST(PixResample, EveryModeFollowsItsFormula) {
+    // Resample modes 0 to 2 sample alpha nearest. Resample2 (3) samples pixel centres with Keys'
+    // a = -1/2 and alpha alike, and averages when shrinking unless told not to (4).
     struct Case {
         long w, h;
         int mode;
-    } cases[] = {{23, 21, 0}, {7, 5, 0}, {7, 21, 0},  {16, 5, 0},
-                 {23, 5, 1},  {7, 9, 1}, {23, 21, 2}, {10, 11, 2}};
+    } cases[] = {{23, 21, 0}, {7, 5, 0},   {7, 21, 0},  {16, 5, 0}, {23, 5, 1}, {7, 9, 1},
+                 {23, 21, 2}, {10, 11, 2}, {20, 24, 3}, {7, 5, 3},  {7, 5, 4}};
     for (DWORD bpp : {8u, 24u}) {
         CPixImage src = Noise(16, 16, bpp);
         for (const Case& c : cases) {
+            if (c.mode > 2 && bpp == 8) continue;
             SCOPED_TRACE(testing::Message()
                          << bpp << " bits, mode " << c.mode << " to " << c.w << "x" << c.h);
             CPixImage out;
-            ASSERT_TRUE(src.Resample(c.w, c.h, c.mode, &out));
+            ASSERT_TRUE(c.mode < 3
+                            ? src.Resample(c.w, c.h, c.mode, &out)
+                            : src.Resample2(c.w, c.h, IM::IM_BICUBIC2, OM::OM_REPEAT, &out, c.mode == 4));
             ASSERT_EQ(out.GetWidth(), static_cast<DWORD>(c.w));
             ASSERT_EQ(out.GetBpp(), bpp);
             const double xs = 16.0 / c.w, ys = 16.0 / c.h;
-            const bool area = c.mode == 0 && bpp == 24 && c.w < 16 && c.h < 16;
+            const bool area = c.w < 16 && c.h < 16 && ((c.mode == 0 && bpp == 24) || c.mode == 3);
             ForEachPixel(out, [&](long x, long y) {
                 const long nx = static_cast<long>(x * xs), ny = static_cast<long>(y * ys);
-                const Sums want = c.mode == 1   ? At(src, nx, ny)
-                                  : c.mode == 2 ? Weighted(src, x * xs - 0.5, y * ys - 0.5, BSpline)
-                                  : area        ? AreaMean(src, x * xs, y * ys, xs, ys)
-                                                : Weighted(src, x * xs, y * ys, Linear, 0, 1);
-                ExpectSums(out.GetPixelColor(x, y, false), want, 3);
-                EXPECT_EQ(out.AlphaGet(x, y), src.AlphaGet(nx, ny));
+                const double cx = (x + 0.5) * xs - 0.5, cy = (y + 0.5) * ys - 0.5;
+                const Sums want = area          ? AreaMean(src, x * xs, y * ys, xs, ys)
+                                  : c.mode == 0 ? Weighted(src, x * xs, y * ys, Linear, 0, 1)
+                                  : c.mode == 1 ? At(src, nx, ny)
+                                  : c.mode == 2
+                                      ? Weighted(src, x * xs - 0.5, y * ys - 0.5, BSpline)
+                                      : Weighted(src, cx, cy, [](double d) { return BC(d, 0, 0.5); });
+                ExpectSums(out.GetPixelColor(x, y, c.mode > 2), want, c.mode > 2 ? 4 : 3);
+                EXPECT_TRUE(c.mode > 2 || out.AlphaGet(x, y) == src.AlphaGet(nx, ny)) << "alpha nearest";
             });
         }
     }
 }
 
-TEST(PixResample, Resample2SamplesPixelCentresAndAveragesWhenShrinking) {
-    CPixImage src = Noise(16, 16, 24);
-    struct Case {
-        long w, h;
-        IM method;
-        bool noAveraging;
-    } cases[] = {
-        {7, 5, IM::IM_CATROM, false}, {7, 5, IM::IM_BICUBIC2, true}, {20, 24, IM::IM_BICUBIC2, false}};
-    for (const Case& c : cases) {
-        CPixImage out;
-        ASSERT_TRUE(src.Resample2(c.w, c.h, c.method, OM::OM_REPEAT, &out, c.noAveraging));
-        const double xs = 16.0 / c.w, ys = 16.0 / c.h;
-        ForEachPixel(out, [&](long x, long y) {
-            SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << x << "," << y);
-            const double sx = (x + 0.5) * xs - 0.5, sy = (y + 0.5) * ys - 0.5;
-            const bool averages = c.w < 16 && !c.noAveraging;
-            ExpectSums(out.GetPixelColor(x, y, true),
-                       averages ? AreaMean(src, x * xs, y * ys, xs, ys)
-                                : Weighted(src, sx, sy, [](double d) { return BC(d, 0, 0.5); }));
-        });
-    }
-    CPixImage pal = Noise(4, 4, 8), big;
-    ASSERT_TRUE(pal.Resample2(8, 8, IM::IM_NEAREST_NEIGHBOUR, OM::OM_REPEAT, &big));
-    ForEachPixel(
-        big, [&](long x, long y) { EXPECT_EQ(big.GetPixelIndex(x, y), pal.GetPixelIndex(x / 2, y / 2)); });
-}
-
-TEST(PixResample, RefusalsSameSizeAndEscape) {
+TEST(PixResample, RefusalsSameSizeEscapeAndPaletteNearest) {
     CPixImage ramp = Noise(3, 2, 24);
     EXPECT_FALSE(ramp.Resample(0, 5, 0));
     EXPECT_FALSE(ramp.Resample2(3, 0, IM::IM_BILINEAR));
@@ -298,6 +279,12 @@ TEST(PixResample, RefusalsSameSizeAndEscape) {
     ASSERT_TRUE(big.Resample(80, 80, 0));
     EXPECT_EQ(big.GetWidth(), 80u);
     EXPECT_EQ(Rgb(big, 79, 79), RGB(0, 0, 0));
+
+    CPixImage pal = Noise(4, 4, 8), twice;
+    ASSERT_TRUE(pal.Resample2(8, 8, IM::IM_NEAREST_NEIGHBOUR, OM::OM_REPEAT, &twice));
+    ForEachPixel(twice, [&](long x, long y) {
+        EXPECT_EQ(twice.GetPixelIndex(x, y), pal.GetPixelIndex(x / 2, y / 2));
+    });
 }
 
 TEST(PixResample, QIShrinkAveragesWholeCells) {
