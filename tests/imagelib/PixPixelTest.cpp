@@ -102,9 +102,11 @@ TEST(PixPixels, NearestIndexTiesCacheAndImportantColours) {
     gray.SetClrImportant(300);
     EXPECT_EQ(gray.GetClrImportant(), 0u);
     EXPECT_EQ(gray.GetNearestIndex(Quad(250, 250, 251)), 250);
-    CPixImage four(1, 1, 4);
+    CPixImage four(1, 1, 4), one(1, 1, 1);
     four.SetClrImportant(20); // never past the palette
+    one.SetClrImportant(5);
     EXPECT_EQ(four.GetClrImportant(), 16u);
+    EXPECT_EQ(one.GetClrImportant(), 2u);
 }
 
 TEST(PixPixels, PalettesSettersAndSwaps) {
