@@ -15,13 +15,9 @@ namespace imgtest {
 
 using Bytes = std::vector<uint8_t>;
 
+// A colour given red first; RGBQUAD keeps blue first.
 inline RGBQUAD Quad(BYTE r, BYTE g, BYTE b, BYTE a = 0) {
-    RGBQUAD q;
-    q.rgbRed = r;
-    q.rgbGreen = g;
-    q.rgbBlue = b;
-    q.rgbReserved = a;
-    return q;
+    return RGBQUAD{b, g, r, a};
 }
 
 inline bool SameRgba(RGBQUAD a, RGBQUAD b) {

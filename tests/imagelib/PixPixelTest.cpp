@@ -11,12 +11,13 @@ TEST(PixPixels, IndexRoundTripAtEveryPaletteDepth) {
     for (DWORD bpp : {1u, 4u, 8u}) {
         const BYTE mask = static_cast<BYTE>((1u << bpp) - 1);
         CPixImage img(13, 5, bpp);
-        ForEachPixel(img, [&](long x, long y) { img.SetPixelIndex(x, y, static_cast<BYTE>((x * 7 + y * 3) & mask)); });
+        ForEachPixel(
+            img, [&](long x, long y) { img.SetPixelIndex(x, y, static_cast<BYTE>((x * 7 + y * 3) & mask)); });
+        img.SetPixelIndex(13, 0, 1); // outside: ignored
+        img.SetPixelIndex(-1, 0, 1);
         ForEachPixel(img, [&](long x, long y) {
             ASSERT_EQ(img.GetPixelIndex(x, y), (x * 7 + y * 3) & mask) << bpp << " bpp at " << x << "," << y;
         });
-        img.SetPixelIndex(13, 0, 1); // outside: ignored
-        img.SetPixelIndex(-1, 0, 1);
     }
     // Bit and nibble order inside the byte.
     CPixImage one(8, 1, 1);
@@ -39,8 +40,13 @@ TEST(PixPixels, ColourAndAlphaRoundTrip) {
     const BYTE* p = img.GetBits(1) + 6;
     EXPECT_EQ(p[0], 30) << "blue first";
     EXPECT_EQ(p[2], 10);
-    img.SetPixelColor(0, 0, RGB(100, 150, 200));
-    EXPECT_EQ(img.GetPixelGray(0, 0), (306 * 100 + 601 * 150 + 117 * 200) >> 10);
+    // grey (306 r + 601 g + 117 b) >> 10, where one more in any weight would carry over
+    for (auto [c, grey] : {std::pair{RGB(255, 1, 0), 76}, {RGB(0, 255, 1), 149}, {RGB(0, 3, 255), 30}}) {
+        img.SetPixelColor(1, 0, c);
+        EXPECT_EQ(img.GetPixelGray(1, 0), grey);
+    }
+    img.BlendPixelColor(1, 0, Quad(100, 200, 0), 0.25f); // (old x 192 + new x 64) >> 8
+    EXPECT_EQ(Rgb(img, 1, 0), RGB(25, 52, 191));
 
     // Palette images take the nearest index and write no alpha.
     CPixImage pal(2, 2, 8);
@@ -79,44 +85,60 @@ TEST(PixPixels, NearestIndexTiesCacheAndImportantColours) {
     CPixImage img(1, 1, 8);
     img.SetPaletteColor(3, 50, 50, 50);
     img.SetPaletteColor(7, 50, 50, 50);
+    img.SetPaletteColor(9, 60, 60, 60);
     EXPECT_EQ(img.GetNearestIndex(Quad(50, 50, 50)), 3);
     EXPECT_EQ(img.GetNearestIndex(Quad(50, 50, 51)), 3);
+    EXPECT_EQ(img.GetNearestIndex(Quad(57, 57, 57)), 9);
     img.SetPaletteColor(3, 0, 0, 0);
+    EXPECT_EQ(img.GetNearestIndex(Quad(57, 57, 57)), 9);
     EXPECT_EQ(img.GetNearestIndex(Quad(50, 50, 51)), 7) << "the setter invalidates the cache";
 
     CPixImage gray(1, 1, 8);
     gray.SetGrayPalette();
     gray.SetClrImportant(16);
     EXPECT_EQ(gray.GetClrImportant(), 16u);
-    EXPECT_LE(gray.GetNearestIndex(Quad(250, 250, 250)), 15);
+    EXPECT_EQ(gray.GetNearestIndex(Quad(250, 250, 250)), 15) << "only the important colours";
+    EXPECT_EQ(gray.GetNearestIndex(Quad(6, 7, 7)), 7);
     gray.SetClrImportant(300);
     EXPECT_EQ(gray.GetClrImportant(), 0u);
-    CPixImage four(1, 1, 4);
-    four.SetClrImportant(20);
+    EXPECT_EQ(gray.GetNearestIndex(Quad(250, 250, 251)), 250);
+    CPixImage four(1, 1, 4), one(1, 1, 1);
+    four.SetClrImportant(20); // never past the palette
+    one.SetClrImportant(5);
     EXPECT_EQ(four.GetClrImportant(), 16u);
+    EXPECT_EQ(one.GetClrImportant(), 2u);
 }
 
-TEST(PixPixels, PalettesAndConversions) {
-    CPixImage four(2, 2, 4);
+TEST(PixPixels, PalettesSettersAndSwaps) {
+    CPixImage four(2, 2, 4), eight(1, 1, 8), pal(3, 1, 8);
+    EXPECT_EQ(four.GetNearestIndex(Quad(17, 17, 17)), 0) << "a new palette is black";
     four.SetGrayPalette();
+    EXPECT_EQ(four.GetNearestIndex(Quad(17, 17, 17)), 1) << "the setter drops the cached answer";
     for (int i = 0; i < 16; ++i)
         ASSERT_EQ(four.GetPaletteColor(static_cast<BYTE>(i)).rgbGreen, 17 * i);
     four.SetStdPalette();
-    EXPECT_TRUE(SameRgba(four.GetPaletteColor(7), Quad(192, 192, 192)));
-    // The 256-entry table is built from ranges: check one entry of each.
-    CPixImage eight(1, 1, 8);
+    eight.SetPaletteColor(0, 1, 2, 3);
     eight.SetStdPalette();
-    EXPECT_TRUE(SameRgba(eight.GetPaletteColor(8), Quad(192, 220, 192)));
-    EXPECT_TRUE(SameRgba(eight.GetPaletteColor(17), Quad(220, 146, 0)));
-    EXPECT_TRUE(SameRgba(eight.GetPaletteColor(227), Quad(230, 230, 230)));
-    EXPECT_TRUE(SameRgba(eight.GetPaletteColor(255), Quad(255, 255, 255)));
+    // the 256-entry table is built from ranges: one entry of each
+    EXPECT_TRUE(SameRgba(four.GetPaletteColor(7), Quad(192, 192, 192)));
+    for (auto [i, c] : {std::pair{0, Quad(0, 0, 0)}, {8, Quad(192, 220, 192)}, {10, Quad(255, 240, 212)},
+                        {17, Quad(220, 146, 0)}, {19, Quad(0, 0, 51)}, {225, Quad(255, 204, 153)},
+                        {227, Quad(230, 230, 230)}, {246, Quad(255, 251, 240)}, {255, Quad(255, 255, 255)}})
+        EXPECT_TRUE(SameRgba(eight.GetPaletteColor(static_cast<BYTE>(i)), c)) << i;
     EXPECT_FALSE(eight.IsGrayScale());
+    CPixImage copy(eight);
+    EXPECT_TRUE(eight.IsSamePalette(copy));
+    copy.SetPaletteColor(3, 128, 128, 0, 9); // the same colour, another alpha
+    EXPECT_TRUE(eight.IsSamePalette(copy, false));
+    EXPECT_FALSE(eight.IsSamePalette(copy, true));
     eight.SetGrayPalette();
     EXPECT_TRUE(eight.IsGrayScale());
+    CPixImage::rgb_color rgb[2] = {{9, 8, 7}, {6, 5, 4}};
+    eight.SetPalette(rgb, 2);
+    EXPECT_TRUE(SameRgba(eight.GetPaletteColor(0), Quad(9, 8, 7)));
+    EXPECT_TRUE(SameRgba(eight.GetPaletteColor(2), Quad(2, 2, 2)));
 
-    CPixImage pal(3, 1, 8);
     pal.SetPaletteColor(1, 1, 1, 1);
-    pal.SetPaletteColor(2, 2, 2, 2);
     pal.SetPixelIndex(0, 0, 1);
     pal.SetPixelIndex(1, 0, 2);
     pal.SwapIndex(1, 2);
@@ -125,27 +147,29 @@ TEST(PixPixels, PalettesAndConversions) {
     EXPECT_EQ(pal.GetPixelColor(0, 0).rgbRed, 1) << "colours stay where they were";
 }
 
-TEST(PixPixels, DrawLineCountsAndTransparency) {
-    CPixImage img(12, 6, 8);
-    img.DrawLine(0, 0, 0, 0, RGB(255, 255, 255));
-    img.SetPaletteColor(1, 255, 255, 255);
-    img.Clear(0);
-    img.DrawLine(0, 0, 0, 0, RGB(255, 255, 255));
-    auto count = [&] {
-        int n = 0;
-        ForEachPixel(img, [&](long x, long y) { n += img.GetPixelIndex(x, y) == 1; });
-        return n;
+TEST(PixPixels, DrawLineSetsItsPixelsAndNothingOutsideThePicture) {
+    struct Case {
+        int x0, x1, y0, y1; // both x first, as the call takes them
+        bool (*on)(long x, long y);
+    } cases[] = {
+        {0, 0, 0, 0, [](long x, long y) { return x == 0 && y == 0; }},
+        {0, 9, 0, 3, [](long x, long y) { return x <= 9 && y == (x + 1) / 3; }},
+        // clipped on the left and at the bottom, and leaving at the top right
+        {-3, 9, -1, 5, [](long x, long y) { return x <= 9 && y == (x + 2) / 2; }},
+        {6, 30, 0, 24, [](long x, long y) { return x - y == 6; }},
+        {11, -4, 5, 5, [](long, long y) { return y == 5; }},
     };
-    EXPECT_EQ(count(), 1);
-    img.Clear(0);
-    img.DrawLine(0, 9, 0, 3, RGB(255, 255, 255));
-    EXPECT_EQ(count(), 10);
-    EXPECT_EQ(img.GetPixelIndex(9, 3), 1);
-    img.DrawLine(-5, 20, 5, 5, RGB(255, 255, 255)); // clipped, no crash
-
-    img.SetTransIndex(1);
-    EXPECT_TRUE(img.IsTransparent(9, 3));
-    EXPECT_FALSE(img.IsTransparent(1, 4));
+    for (const Case& c : cases) {
+        CPixImage img(12, 6, 8);
+        img.SetPaletteColor(1, 255, 255, 255);
+        img.DrawLine(c.x0, c.x1, c.y0, c.y1, RGB(255, 255, 255));
+        ForEachPixel(img, [&](long x, long y) {
+            EXPECT_EQ(img.GetPixelIndex(x, y), c.on(x, y) ? 1 : 0)
+                << c.x0 << "," << c.y0 << " at " << x << "," << y;
+        });
+        img.SetTransIndex(1);
+        EXPECT_EQ(img.IsTransparent(9, 5), c.on(9, 5));
+    }
 }
 
 TEST(PixAlpha, PlaneOperations) {
@@ -160,19 +184,13 @@ TEST(PixAlpha, PlaneOperations) {
     ASSERT_TRUE(img.AlphaFlip());
     EXPECT_EQ(img.AlphaGet(2, 0), 200);
     ASSERT_TRUE(img.AlphaFlip());
-    EXPECT_EQ(img.AlphaGet(2, 1), 200);
     ASSERT_TRUE(img.AlphaMirror());
     EXPECT_EQ(img.AlphaGet(0, 1), 200);
     img.AlphaInvert();
     EXPECT_EQ(img.AlphaGet(0, 1), 55);
+    EXPECT_TRUE(img.IsTransparent(1, 0));
+    EXPECT_FALSE(img.IsTransparent(0, 1));
 
-    CPixImage split;
-    ASSERT_TRUE(img.AlphaSplit(&split));
-    EXPECT_EQ(split.GetBpp(), 8);
-    EXPECT_EQ(split.GetPixelIndex(0, 1), 55);
-    CPixImage other(3, 2, 24);
-    ASSERT_TRUE(other.AlphaSet(split));
-    EXPECT_EQ(other.AlphaGet(0, 1), 55);
     CPixImage copy(3, 2, 8);
     ASSERT_TRUE(copy.AlphaCopy(img));
     EXPECT_EQ(copy.AlphaGet(0, 1), 55);
@@ -180,32 +198,34 @@ TEST(PixAlpha, PlaneOperations) {
     EXPECT_FALSE(small.AlphaCopy(img));
 }
 
-TEST(PixAlpha, StripFlattensAgainstTheTransparentColour) {
-    CPixImage img(2, 2, 24);
-    img.SetPixelColor(0, 0, RGB(10, 20, 30));
-    img.SetTransColor(Quad(255, 255, 255));
+TEST(PixAlpha, StripBlendsIntoTheTransparentColour) {
+    // alpha 0, 128 and 255 against (40, 80, 120): (colour x a + background x (255 - a)) / 255
+    const RGBQUAD colours[3] = {Quad(10, 20, 30, 0), Quad(200, 100, 50, 128), Quad(0, 0, 255, 255)};
+    const COLORREF want[3] = {RGB(40, 80, 120), RGB(120, 90, 84), RGB(0, 0, 255)};
+    CPixImage img(3, 1, 24);
     img.AlphaCreate();
+    for (long x = 0; x < 3; ++x)
+        img.SetPixelColor(x, 0, colours[x], true);
+    img.SetTransColor(Quad(40, 80, 120));
     img.AlphaStrip();
     EXPECT_FALSE(img.AlphaIsValid());
-    EXPECT_TRUE(SameRgba(img.GetPixelColor(0, 0), Quad(10, 20, 30)));
+    for (long x = 0; x < 3; ++x)
+        EXPECT_EQ(Rgb(img, x, 0), want[x]);
+    img.AlphaStrip(); // no plane: nothing changes
+    EXPECT_EQ(Rgb(img, 1, 0), RGB(120, 90, 84));
 
-    img.AlphaCreate();
-    img.AlphaClear();
-    img.AlphaStrip();
-    EXPECT_TRUE(SameRgba(img.GetPixelColor(0, 0), Quad(255, 255, 255)));
-
-    CPixImage plain(2, 2, 24);
-    plain.AlphaStrip();
-    EXPECT_TRUE(plain.IsValid());
-
+    // alpha 128 on a half scale is a quarter: (100 x 64 + 0 x 191) / 255
     CPixImage pal(2, 2, 8);
     pal.SetGrayPalette();
     pal.SetPixelIndex(1, 1, 100);
     pal.AlphaCreate();
+    pal.AlphaSet(1, 1, 128);
+    pal.AlphaSetMax(128);
+    pal.SetTransColor(Quad(0, 0, 0));
     pal.AlphaStrip();
     EXPECT_EQ(pal.GetBpp(), 24);
     EXPECT_FALSE(pal.AlphaIsValid());
-    EXPECT_TRUE(SameRgba(pal.GetPixelColor(1, 1), Quad(100, 100, 100)));
+    EXPECT_EQ(Rgb(pal, 1, 1), RGB(25, 25, 25));
 }
 
 } // namespace
