@@ -123,9 +123,10 @@ TEST(CodecCommonTest, FilesCutAnywhereDecodeSafely) {
             CPixImage part;
             Bytes cut(file.begin(), file.begin() + static_cast<long>(n));
             const bool ok = part.Decode(cut.data(), static_cast<DWORD>(cut.size()), type);
-            if (type != PIXFORMAT_BMP && (n < 40 || (type != PIXFORMAT_GIF && type != PIXFORMAT_ICO))) {
+            if (n < 40 || (type != PIXFORMAT_GIF && type != PIXFORMAT_ICO)) {
                 EXPECT_FALSE(ok) << type << " cut at " << n;
             }
+            EXPECT_EQ(part.IsValid(), ok) << type << " cut at " << n;
         }
     }
 }

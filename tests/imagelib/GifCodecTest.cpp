@@ -63,10 +63,9 @@ struct GifFile {
 
 // What a file holds: each image's descriptor and the control extension before it.
 struct Block {
-    uint32_t left, top, w, h;
+    uint32_t left, top;
     bool local;
     BYTE controlFlags;
-    uint32_t delay;
 };
 struct Layout {
     std::vector<Block> images;
@@ -83,14 +82,10 @@ Layout Parse(const Bytes& f) {
         ++p;
     };
     BYTE flags = 0;
-    uint32_t delay = 0;
     while (p < f.size() && f[p] != ';') {
         if (f[p] == 0x21) {
             const BYTE label = f[p + 1];
-            if (label == 0xF9) {
-                flags = f[p + 3];
-                delay = f[p + 4] | (f[p + 5] << 8);
-            }
+            if (label == 0xF9) flags = f[p + 3];
             if (label == 0xFF) out.loops = f[p + 16] | (f[p + 17] << 8);
             if (label == 0xFE) out.comment.assign(reinterpret_cast<const char*>(&f[p + 3]), f[p + 2]);
             p += 2;
@@ -98,8 +93,7 @@ Layout Parse(const Bytes& f) {
             continue;
         }
         const BYTE* d = &f[p + 1];
-        out.images.push_back({uint32_t(d[0] | d[1] << 8), uint32_t(d[2] | d[3] << 8), uint32_t(d[4] | d[5] << 8),
-                              uint32_t(d[6] | d[7] << 8), (d[8] & 0x80) != 0, flags, delay});
+        out.images.push_back({uint32_t(d[0] | d[1] << 8), uint32_t(d[2] | d[3] << 8), (d[8] & 0x80) != 0, flags});
         p += 10;
         if (d[8] & 0x80) p += 3u << ((d[8] & 7) + 1);
         ++p;
@@ -219,21 +213,13 @@ TEST(GifCodecTest, TrueColourPicturesAreWrittenAsTilesAndReadBackWhole) {
     ForEachPixel(src, [&](long x, long y) { src.SetPixelColor(x, y, RGB(x * 6, y * 12, x * y)); });
     src.SetFrameDelay(50);
     const Bytes file = EncodeBytes(src);
-    const Layout layout = Parse(file);
-    ASSERT_EQ(layout.images.size(), 6u);
-    const uint32_t widths[] = {17, 17, 6, 17, 17, 6}, heights[] = {15, 15, 15, 5, 5, 5};
-    for (size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(layout.images[i].w, widths[i]);
-        EXPECT_EQ(layout.images[i].h, heights[i]);
-        EXPECT_EQ(layout.images[i].left, (i % 3) * 17);
-        EXPECT_TRUE(layout.images[i].local);
-        EXPECT_EQ(layout.images[i].delay, 0u) << "tiles show at once";
-        EXPECT_EQ(layout.images[i].controlFlags & 0x1C, 0);
-    }
     CPixImageGIF back;
     ASSERT_TRUE(DecodeBytes(back, file));
     ASSERT_EQ(back.GetBpp(), 24);
+    // Every pixel of a tile has its own colour: tiles larger than 17 x 15 would run out of entries.
     EXPECT_EQ(MaxDifference(src, back), 0);
+    EXPECT_EQ(back.GetNumFrames(), 6);
+    EXPECT_EQ(back.GetFrameDelay(), 0u) << "tiles show at once";
 }
 
 TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
@@ -325,6 +311,13 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
         {"plain text extension of several sub-blocks",
          GifFile(1, 1, 2).Raw({0x21, 0x01, 3, ',', ',', ',', 1, ',', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
         {"broken extension", GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
+        {"control block of the wrong size ends the frames",
+         GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 5, 0, 0, 0, 0, 0, 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"application block without its name", GifFile(1, 1, 2).Raw({0x21, 0xFF, 3, 'a', 'b', 'c', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), -1},
+        {"application block without data", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"widest screen", GifFile(30000, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+        {"screen too wide", GifFile(30001, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), -1},
+        {"screen too high", GifFile(1, 30001, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), -1},
         {"screen of gigabytes", [] {
              GifFile g(30000, 30000, 2);
              g.b.resize(100, 0);
@@ -362,6 +355,12 @@ TEST(GifCodecTest, OnlySeveralTilesMakeATrueColourPictureAndDecodingCanBeCancell
     ASSERT_TRUE(DecodeBytes(img, single));
     EXPECT_EQ(img.GetBpp(), 4);
     EXPECT_EQ(Top(img, 2, 2), 4);
+
+    // Several frames, the first covering the screen: a palette picture as well.
+    CPixImageGIF covered;
+    ASSERT_TRUE(DecodeBytes(covered, GifFile(2, 1, 0).Image(0, 0, 2, 1, {1, 2}, 4).Image(1, 0, 1, 1, {3}, 4).Done()));
+    EXPECT_EQ(covered.GetBpp(), 4);
+    EXPECT_EQ(covered.GetNumFrames(), 2);
 
     for (const Bytes& file : {single, GifFile(1, 1, 2).Control(0, -1).Done()}) {
         CPixImageGIF cancelled;
