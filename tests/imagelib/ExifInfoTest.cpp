@@ -132,6 +132,7 @@ TEST(ExifInfoTest, RefusesDamagedBlocksWithTheirTexts) {
         {oneEntry({0x010F, kAscii, 16, {}, -1, 0xFFFFFFF8u}), kBadOffset}, // offset + size wraps in 32 bits
         {oneEntry({0x8769, kLong, 1, {}, -1, 5000}), "Illegal subdirectory link"},
         {cut, "Illegally sized directory"},
+        {Block::App1(b.Build({})), "Invalid Exif start (1)"}, // the header alone, no directory
     };
     const Bytes jpeg = SmallJpeg();
     for (const auto& [app1, text] : cases) {
@@ -157,13 +158,16 @@ TEST(ExifInfoTest, LoopingDirectoriesEnd) {
     EXPECT_TRUE(Read(pair, WithSections(Block::App1(b.Build({a, c})))));
     EXPECT_EQ(pair.GetRecord()->Orientation, 3);
 
-    std::vector<Dir> chain(200);
-    for (size_t i = 0; i + 1 < chain.size(); ++i)
-        chain[i].next = static_cast<int>(i + 1);
-    chain.back().entries.push_back({0x0112, kShort, 1, b.U16(5)});
-    ExifInfo deep;
-    EXPECT_TRUE(Read(deep, WithSections(Block::App1(b.Build(chain)))));
-    EXPECT_EQ(deep.GetRecord()->Orientation, 0); // past the depth cap: not followed
+    // Eight links are followed; a ninth is past the cap.
+    for (size_t length : {9u, 10u, 200u}) {
+        std::vector<Dir> chain(length);
+        for (size_t i = 0; i + 1 < chain.size(); ++i)
+            chain[i].next = static_cast<int>(i + 1);
+        chain.back().entries.push_back({0x0112, kShort, 1, b.U16(5)});
+        ExifInfo deep;
+        EXPECT_TRUE(Read(deep, WithSections(Block::App1(b.Build(chain)))));
+        EXPECT_EQ(deep.GetRecord()->Orientation, length == 9 ? 5 : 0) << length;
+    }
 }
 
 TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
@@ -193,18 +197,23 @@ TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
             {{{0x9102, kRational, 1, b.Rational(5, 2)}}, F<&R::CompressionLevel>, 2},
             // APEX values count only when the direct value is missing: 1 / 2^v and 2^(v / 2).
             {{{0x9201, kSRational, 1, sr(7, 1)}}, F<&R::ExposureTime>, 1.0 / 128},
-            {{{0x829A, kRational, 1, b.Rational(1, 60)}, {0x9201, kSRational, 1, sr(7, 1)}}, F<&R::ExposureTime>, 1.0 / 60},
+            {{{0x829A, kRational, 1, b.Rational(1, 60)}, {0x9201, kSRational, 1, sr(7, 1)}},
+             F<&R::ExposureTime>, 1.0 / 60},
             {{{0x9202, kRational, 1, b.Rational(5, 1)}}, F<&R::ApertureFNumber>, std::pow(2.0, 2.5)},
             {{{0x9205, kRational, 1, b.Rational(3, 1)}}, F<&R::ApertureFNumber>, std::pow(2.0, 1.5)},
-            {{{0x829D, kRational, 1, b.Rational(28, 10)}, {0x9205, kRational, 1, b.Rational(3, 1)}}, F<&R::ApertureFNumber>, 2.8},
+            {{{0x829D, kRational, 1, b.Rational(28, 10)}, {0x9205, kRational, 1, b.Rational(3, 1)}},
+             F<&R::ApertureFNumber>, 2.8},
             // Units by the table; an unknown one leaves the field alone.
             {{{0x0128, kShort, 1, b.U16(3)}}, F<&R::ResolutionUnit>, 0.3937007874},
             {{{0x0128, kShort, 1, b.U16(4)}}, F<&R::ResolutionUnit>, 0.03937},
             {{{0x0128, kShort, 1, b.U16(5)}}, F<&R::ResolutionUnit>, 0.0000394},
             {{{0x0128, kShort, 1, b.U16(6)}}, F<&R::ResolutionUnit>, 0},
             // Sensor width: the larger image side x unit factor / sensor resolution.
-            {{{0xA002, kLong, 1, b.U32(1536)}, {0xA003, kShort, 1, b.U16(2048)}, {0xA20E, kRational, 1, b.Rational(1000, 1)},
-              {0xA210, kShort, 1, b.U16(3)}}, F<&R::CCDWidth>, 2048 * 0.3937007874 / 1000},
+            {{{0xA002, kLong, 1, b.U32(1536)},
+              {0xA003, kShort, 1, b.U16(2048)},
+              {0xA20E, kRational, 1, b.Rational(1000, 1)},
+              {0xA210, kShort, 1, b.U16(3)}},
+             F<&R::CCDWidth>, 2048 * 0.3937007874 / 1000},
             {{{0x8827, kShort, 1, b.U16(50)}}, F<&R::ISOequivalent>, 50},
             {{{0x9209, kShort, 1, b.U16(0x18)}}, F<&R::FlashUsed>, 0},
             {{{0x0112, kShort, 1, b.U16(8)}}, F<&R::Orientation>, 8},
@@ -219,6 +228,7 @@ TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
             {{{0x9203, kDouble, 1, minus2p5}}, F<&R::Brightness>, -2.5},
             {{{0x9203, kSRational, 1, sr(5, 0)}}, F<&R::Brightness>, 0},
             {{{0x829A, kRational, 1, b.Rational(5, 0)}}, F<&R::ExposureTime>, 0},
+            {{{0x011A, kRational, 1, b.Rational(180, 1)}, {0x011A, kRational, 0, {}}}, F<&R::Xresolution>, 180},
             {{{0xA005, kLong, 1, {}, 1}}, F<&R::MeteringMode>, 4, {{0x9207, kShort, 1, b.U16(4)}}},
         };
         for (const auto& c : cases) {
@@ -236,7 +246,7 @@ TEST(ExifInfoTest, BoundsTextsAndOddValues) {
         {0x010F, kAscii, 100, Block::Text(std::string(100, 'M'), false)},
         {0x0110, kAscii, 2, Block::Text("AB", false)}, // inline, no NUL
         {0x0112, kShort, 1, b.U16(9)},
-        {0x9286, kUndefined, 500, Block::Text(std::string(500, 'c'), false)},
+        {0x9286, kUndefined, 500, Block::Text("x" + std::string(499, 'c'), false)},
     }};
     ExifInfo reader;
     EXPECT_TRUE(Read(reader, WithSections(Block::App1(b.Build({d})))));
@@ -246,7 +256,7 @@ TEST(ExifInfoTest, BoundsTextsAndOddValues) {
     EXPECT_STREQ(r->CameraModel, "AB");
     EXPECT_EQ(r->Orientation, 0);
     EXPECT_STREQ(reader.GetLastError(), "Undefined rotation value");
-    EXPECT_EQ(std::strlen(r->Comments), 199u);
+    EXPECT_EQ(std::string(r->Comments), "x" + std::string(198, 'c'));
 }
 
 TEST(ExifInfoTest, SectionLimitsAndMarkers) {

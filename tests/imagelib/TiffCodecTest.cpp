@@ -205,7 +205,9 @@ TEST(TiffCodecTest, StreamProceduresAreBounded) {
 
 TEST(TiffCodecTest, DecodesSampleLayoutsOfOtherWriters) {
     const uint16_t unassociated[1] = {EXTRASAMPLE_UNASSALPHA}, unspecified[1] = {EXTRASAMPLE_UNSPECIFIED};
-    auto extra = [](const uint16_t* kind) { return [kind](TIFF* t) { TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, kind); }; };
+    auto extra = [](const uint16_t* kind) {
+        return [kind](TIFF* t) { TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, kind); };
+    };
     struct Case {
         const char* name;
         Bytes file;
@@ -227,7 +229,8 @@ TEST(TiffCodecTest, DecodesSampleLayoutsOfOtherWriters) {
                      TIFFSetField(t, TIFFTAG_COLORMAP, r, g, b);
                  }),
          1, RGB(255, 0, 0), RGB(0, 0, 127), 0, -1},
-        {"bilevel, black is zero", LibTiff(2, 1, 1, 1, PHOTOMETRIC_MINISBLACK, {0x40}), 1, 0, RGB(255, 255, 255), 0, -1},
+        {"bilevel, black is zero", LibTiff(2, 1, 1, 1, PHOTOMETRIC_MINISBLACK, {0x40}), 1, 0, RGB(255, 255, 255), 0,
+         -1},
         // Red (54.3, 80.8, 69.9) and blue (32.3, 79.2, -107.9), L scaled to 0..255.
         {"CIELab red", LibTiff(2, 1, 3, 8, PHOTOMETRIC_CIELAB, {138, 81, 70, 82, 79, 256 - 108}), 24, RGB(255, 0, 0),
          RGB(0, 0, 255), 12, -1},
