@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "imagelib/codecs/PixImageBMP.h"
 #include "tests/imagelib/ImageTestUtil.h"
-#include "tests/support/TempDir.h"
 
 using namespace imgtest;
 
@@ -256,23 +252,4 @@ TEST(BmpCodecTest, SizeOnlyRequestAndCancel) {
     cancelled.SetEscape(1);
     EXPECT_FALSE(DecodeBytes(cancelled, file));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
-}
-
-TEST(BmpCodecTest, DecodesTheSuiteCopies) {
-    if (TestDataDir().empty())
-        GTEST_SKIP() << "no test data";
-    const std::filesystem::path dir = std::filesystem::path(TestDataDir()) / "pngsuite" / "bmp";
-    if (!std::filesystem::is_directory(dir))
-        GTEST_SKIP() << "no BMP copies";
-    int count = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        CPixImageBMP img;
-        FILE* f = std::fopen(e.path().c_str(), "rb");
-        ASSERT_NE(f, nullptr);
-        EXPECT_TRUE(img.Decode(f)) << e.path() << ": " << img.GetLastError();
-        std::fclose(f);
-        EXPECT_EQ(img.GetBpp(), 24);
-        ++count;
-    }
-    EXPECT_GT(count, 100);
 }

@@ -251,7 +251,6 @@ TEST(TiffCodecTest, DecodesSampleLayoutsOfOtherWriters) {
          RGB(255, 1, 128), RGB(0, 255, 0), 0, -1},
         // Four samples of ink are no alpha.
         {"CMYK", LibTiff(1, 1, 4, 8, PHOTOMETRIC_SEPARATED, {255}), 24, RGB(0, 255, 255), RGB(0, 255, 255), 1, -1},
-        {"CIELab", LibTiff(2, 1, 3, 8, PHOTOMETRIC_CIELAB, {255, 0, 0, 0}), 24, RGB(255, 255, 255), 0, 2, -1},
         {"unassociated alpha", LibTiff(1, 1, 4, 8, PHOTOMETRIC_RGB, {200, 100, 50, 128}, extra(unassociated)), 24,
          RGB(200, 100, 50), RGB(200, 100, 50), 2, 128},
         {"unspecified extra sample", LibTiff(1, 1, 4, 8, PHOTOMETRIC_RGB, {200, 100, 50, 0}, extra(unspecified)), 24,
@@ -320,18 +319,11 @@ TEST(TiffCodecTest, TilesOrientationsAndResolution) {
     for (uint16_t o = 1; o <= 8; ++o) {
         const bool turned = o >= 5;
         const uint32_t w = turned ? 2 : 3, h = turned ? 3 : 2;
-        // Stored pixel (x, y) for each orientation, from the shown picture.
-        auto stored = [&](uint32_t x, uint32_t y) -> BYTE {
-            switch (o) {
-            case 1: return shown[y][x];
-            case 2: return shown[y][2 - x];
-            case 3: return shown[1 - y][2 - x];
-            case 4: return shown[1 - y][x];
-            case 5: return shown[x][y];
-            case 6: return shown[x][2 - y];
-            case 7: return shown[1 - x][2 - y];
-            default: return shown[1 - x][y];
-            }
+        // Stored pixel (x, y) for each orientation: rows and columns swapped from 5 on, then mirrored.
+        const bool flipRow = o == 3 || o == 4 || o >= 7, flipColumn = o % 4 == 2 || o % 4 == 3;
+        auto stored = [&](uint32_t x, uint32_t y) {
+            const uint32_t row = turned ? x : y, column = turned ? y : x;
+            return shown[flipRow ? 1 - row : row][flipColumn ? 2 - column : column];
         };
         SCOPED_TRACE(testing::Message() << "orientation " << o);
         Bytes data;
@@ -368,7 +360,6 @@ TEST(TiffCodecTest, RefusesBrokenFiles) {
         {"header only", Bytes(file.begin(), file.begin() + 8), kNotOpened},
         // The directory comes after the pixels: a cut file has none.
         {"cut in half", Bytes(file.begin(), file.begin() + static_cast<long>(file.size() / 2)), kNotOpened},
-        {"cut short", Bytes(file.begin(), file.end() - 100), kNotOpened},
         {"no colour map", LibTiff(2, 1, 1, 4, PHOTOMETRIC_PALETTE, {}), kNotOpened},
     };
     for (const auto& c : cases) {
