@@ -209,7 +209,7 @@ TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
             {{{0x0112, kShort, 1, b.U16(1)}}, F<&R::Orientation>, 1},
             // Every number format, through the brightness field.
             {{{0x9203, kByte, 1, {200}}}, F<&R::Brightness>, 200},
-            {{{0x9203, kSByte, 1, {0xFD}}}, F<&R::Brightness>, -3},
+            {{{0x9203, kSByte, 3, {0xFD, 1, 2}}}, F<&R::Brightness>, -3}, // three bytes fit in place
             {{{0x9203, kSShort, 1, b.U16(0xFFFE)}}, F<&R::Brightness>, -2},
             {{{0x9203, kSLong, 1, b.U32(0xFFFFFFFBu)}}, F<&R::Brightness>, -5},
             {{{0x9203, kLong, 1, b.U32(70000)}}, F<&R::Brightness>, 70000},
