@@ -160,6 +160,10 @@ TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
     constexpr uint16_t kByte = 1, kSByte = 6, kSShort = 8, kSLong = 9, kSRational = 10, kFloat = 11, kDouble = 12;
     for (bool motorola : {false, true}) {
         Block b(motorola);
+        auto pad = [](Bytes v) { // a second component of zero
+            v.resize(4, 0);
+            return v;
+        };
         auto sr = [&](int32_t n, int32_t d) { return b.Rational(static_cast<uint32_t>(n), static_cast<uint32_t>(d)); };
         // -2.5 as a double: its high word first in Motorola order, last in Intel order.
         const Bytes minus2p5 = motorola ? b.Rational(0xC0040000u, 0) : b.Rational(0, 0xC0040000u);
@@ -176,7 +180,7 @@ TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
             {{{0x9206, kRational, 1, b.Rational(35, 10)}}, F<&R::Distance>, 3.5},
             {{{0x9203, kSRational, 1, sr(-3, 2)}}, F<&R::Brightness>, -1.5},
             {{{0x9204, kSRational, 1, sr(-2, 3)}}, F<&R::ExposureBias>, -2.0 / 3},
-            {{{0x9207, kShort, 1, b.U16(5)}}, F<&R::MeteringMode>, 5},
+            {{{0x9207, kShort, 2, pad(b.U16(5))}}, F<&R::MeteringMode>, 5},
             {{{0x9208, kShort, 1, b.U16(10)}}, F<&R::LightSource>, 10},
             {{{0x8822, kShort, 1, b.U16(2)}}, F<&R::ExposureProgram>, 2},
             {{{0x9102, kRational, 1, b.Rational(5, 2)}}, F<&R::CompressionLevel>, 2},
@@ -207,10 +211,11 @@ TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
             {{{0x9209, kShort, 1, b.U16(0x19)}}, F<&R::FlashUsed>, 1},
             {{{0x0112, kShort, 1, b.U16(8)}}, F<&R::Orientation>, 8},
             {{{0x0112, kShort, 1, b.U16(1)}}, F<&R::Orientation>, 1},
-            // Every number format, through the brightness field.
-            {{{0x9203, kByte, 1, {200}}}, F<&R::Brightness>, 200},
+            // Every number format, through the brightness field; counts above one where the value
+            // still fits in place, so each format's size matters.
+            {{{0x9203, kByte, 3, {200, 1, 2}}}, F<&R::Brightness>, 200},
             {{{0x9203, kSByte, 3, {0xFD, 1, 2}}}, F<&R::Brightness>, -3}, // three bytes fit in place
-            {{{0x9203, kSShort, 1, b.U16(0xFFFE)}}, F<&R::Brightness>, -2},
+            {{{0x9203, kSShort, 2, pad(b.U16(0xFFFE))}}, F<&R::Brightness>, -2},
             {{{0x9203, kSLong, 1, b.U32(0xFFFFFFFBu)}}, F<&R::Brightness>, -5},
             {{{0x9203, kLong, 1, b.U32(70000)}}, F<&R::Brightness>, 70000},
             {{{0x9203, kFloat, 1, b.U32(0x3FA00000u)}}, F<&R::Brightness>, 1.25},
