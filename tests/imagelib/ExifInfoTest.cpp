@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,24 +45,11 @@ std::vector<Dir> CameraDirs(const Block& b) {
     comment.insert(comment.end(), text.begin(), text.end());
     const Dir main{{{0x010F, kAscii, 6, Block::Text("Canon")},
                     {0x0110, kAscii, 12, Block::Text("PowerShot A")},
-                    {0x0112, kShort, 1, b.U16(6)},
-                    {0x011A, kRational, 1, b.Rational(180, 1)},
-                    {0x011B, kRational, 1, b.Rational(180, 1)},
-                    {0x0128, kShort, 1, b.U16(2)},
                     {0x8769, kLong, 1, {}, 1}},
                    2};
-    const Dir exif{{{0x829A, kRational, 1, b.Rational(1, 125)},
-                    {0x829D, kRational, 1, b.Rational(28, 10)},
-                    {0x8827, kShort, 1, b.U16(2)},
-                    {0x9000, kUndefined, 4, Block::Text("0220", false)},
+    const Dir exif{{{0x9000, kUndefined, 4, Block::Text("0220", false)},
                     {0x9003, kAscii, 20, Block::Text("2004:05:06 07:08:09")},
-                    {0x9209, kShort, 1, b.U16(0x19)},
-                    {0x920A, kRational, 1, b.Rational(54, 10)},
-                    {0x9286, kUndefined, static_cast<uint32_t>(comment.size()), comment},
-                    {0xA002, kLong, 1, b.U32(2048)},
-                    {0xA003, kLong, 1, b.U32(1536)},
-                    {0xA20E, kRational, 1, b.Rational(8192, 1)},
-                    {0xA210, kShort, 1, b.U16(2)}}};
+                    {0x9286, kUndefined, static_cast<uint32_t>(comment.size()), comment}}};
     const Dir thumb{{{0x0201, kLong, 1, b.U32(8)}, {0x0202, kLong, 1, b.U32(4)}}};
     return {main, exif, thumb};
 }
@@ -70,23 +58,20 @@ void ExpectCameraRecord(const CPixImageJPG::tag_ExifInfo& r) {
     EXPECT_TRUE(r.IsExif);
     EXPECT_STREQ(r.CameraMake, "Canon");
     EXPECT_STREQ(r.CameraModel, "PowerShot A");
-    EXPECT_EQ(r.Orientation, 6);
-    EXPECT_FLOAT_EQ(r.Xresolution, 180.0f);
-    EXPECT_FLOAT_EQ(r.ResolutionUnit, 1.0f);
-    EXPECT_FLOAT_EQ(r.ExposureTime, 0.008f);
-    EXPECT_FLOAT_EQ(r.ApertureFNumber, 2.8f);
-    EXPECT_EQ(r.ISOequivalent, 400);
     EXPECT_STREQ(r.Version, "0220");
     EXPECT_STREQ(r.DateTime, "2004:05:06 07:08:09");
-    EXPECT_EQ(r.FlashUsed, 1);
-    EXPECT_FLOAT_EQ(r.FocalLength, 5.4f);
     EXPECT_STREQ(r.Comments, "Hello there");
-    EXPECT_FLOAT_EQ(r.CCDWidth, 2048.0f / 8192.0f);
     EXPECT_EQ(r.ThumbnailSize, 4u);
     EXPECT_EQ(r.Width, 8);
     EXPECT_EQ(r.Height, 8);
     EXPECT_EQ(r.IsColor, 1);
     EXPECT_EQ(r.Process, 0xC0);
+}
+
+// A record field as a number, for tables of fields.
+template <auto Member>
+double F(const CPixImageJPG::tag_ExifInfo& r) {
+    return r.*Member;
 }
 
 } // namespace
@@ -138,6 +123,7 @@ TEST(ExifInfoTest, RefusesDamagedBlocksWithTheirTexts) {
         {oneEntry({0x010F, kAscii, 16, {}, -1, 0xFFFFFFF8u}), kBadOffset}, // offset + size wraps in 32 bits
         {oneEntry({0x8769, kLong, 1, {}, -1, 5000}), "Illegal subdirectory link"},
         {cut, "Illegally sized directory"},
+        {Block::App1(b.Build({})), "Invalid Exif start (1)"}, // the header alone, no directory
     };
     const Bytes jpeg = SmallJpeg();
     for (const auto& [app1, text] : cases) {
@@ -157,19 +143,95 @@ TEST(ExifInfoTest, LoopingDirectoriesEnd) {
     EXPECT_TRUE(reader.GetRecord()->IsExif);
     EXPECT_STREQ(reader.GetRecord()->CameraMake, "Foo");
 
-    // Two directories pointing at each other, and a long chain deeper than the cap.
-    const Dir a{{{0x0112, kShort, 1, b.U16(3)}}, 1}, c{{}, 0};
-    ExifInfo pair;
-    EXPECT_TRUE(Read(pair, WithSections(Block::App1(b.Build({a, c})))));
-    EXPECT_EQ(pair.GetRecord()->Orientation, 3);
+    // Eight links are followed; a ninth is past the cap.
+    for (size_t length : {9u, 10u, 200u}) {
+        std::vector<Dir> chain(length);
+        for (size_t i = 0; i + 1 < chain.size(); ++i)
+            chain[i].next = static_cast<int>(i + 1);
+        chain.back().entries.push_back({0x0112, kShort, 1, b.U16(5)});
+        ExifInfo deep;
+        EXPECT_TRUE(Read(deep, WithSections(Block::App1(b.Build(chain)))));
+        EXPECT_EQ(deep.GetRecord()->Orientation, length == 9 ? 5 : 0) << length;
+    }
+}
 
-    std::vector<Dir> chain(200);
-    for (size_t i = 0; i + 1 < chain.size(); ++i)
-        chain[i].next = static_cast<int>(i + 1);
-    chain.back().entries.push_back({0x0112, kShort, 1, b.U16(5)});
-    ExifInfo deep;
-    EXPECT_TRUE(Read(deep, WithSections(Block::App1(b.Build(chain)))));
-    EXPECT_EQ(deep.GetRecord()->Orientation, 0); // past the depth cap: not followed
+TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
+    using R = CPixImageJPG::tag_ExifInfo;
+    constexpr uint16_t kByte = 1, kSByte = 6, kSShort = 8, kSLong = 9, kSRational = 10, kFloat = 11, kDouble = 12;
+    for (bool motorola : {false, true}) {
+        Block b(motorola);
+        auto pad = [](Bytes v) { // a second component of zero
+            v.resize(4, 0);
+            return v;
+        };
+        auto sr = [&](int32_t n, int32_t d) { return b.Rational(static_cast<uint32_t>(n), static_cast<uint32_t>(d)); };
+        // -2.5 as a double: its high word first in Motorola order, last in Intel order.
+        const Bytes minus2p5 = motorola ? b.Rational(0xC0040000u, 0) : b.Rational(0, 0xC0040000u);
+        const struct {
+            std::vector<Entry> entries;
+            double (*field)(const R&);
+            double want;
+            std::vector<Entry> sub = {}; // directory 1, reached only through a link
+        } cases[] = {
+            {{{0x011A, kRational, 1, b.Rational(180, 1)}}, F<&R::Xresolution>, 180},
+            {{{0x011B, kRational, 1, b.Rational(300, 2)}}, F<&R::Yresolution>, 150},
+            {{{0x920A, kRational, 1, b.Rational(54, 10)}}, F<&R::FocalLength>, 5.4},
+            {{{0xA20F, kRational, 1, b.Rational(3000, 1)}}, F<&R::FocalplaneYRes>, 3000},
+            {{{0x9206, kRational, 1, b.Rational(35, 10)}}, F<&R::Distance>, 3.5},
+            {{{0x9203, kSRational, 1, sr(-3, 2)}}, F<&R::Brightness>, -1.5},
+            {{{0x9204, kSRational, 1, sr(-2, 3)}}, F<&R::ExposureBias>, -2.0 / 3},
+            {{{0x9207, kShort, 2, pad(b.U16(5))}}, F<&R::MeteringMode>, 5},
+            {{{0x9208, kShort, 1, b.U16(10)}}, F<&R::LightSource>, 10},
+            {{{0x8822, kShort, 1, b.U16(2)}}, F<&R::ExposureProgram>, 2},
+            {{{0x9102, kRational, 1, b.Rational(5, 2)}}, F<&R::CompressionLevel>, 2},
+            // APEX values count only when the direct value is missing: 1 / 2^v and 2^(v / 2).
+            {{{0x9201, kSRational, 1, sr(7, 1)}}, F<&R::ExposureTime>, 1.0 / 128},
+            {{{0x829A, kRational, 1, b.Rational(1, 60)}, {0x9201, kSRational, 1, sr(7, 1)}},
+             F<&R::ExposureTime>, 1.0 / 60},
+            {{{0x9202, kRational, 1, b.Rational(5, 1)}}, F<&R::ApertureFNumber>, std::pow(2.0, 2.5)},
+            {{{0x9205, kRational, 1, b.Rational(3, 1)}}, F<&R::ApertureFNumber>, std::pow(2.0, 1.5)},
+            {{{0x829D, kRational, 1, b.Rational(28, 10)}, {0x9205, kRational, 1, b.Rational(3, 1)}},
+             F<&R::ApertureFNumber>, 2.8},
+            // Units by the table; an unknown one leaves the field alone.
+            {{{0x0128, kShort, 1, b.U16(2)}}, F<&R::ResolutionUnit>, 1},
+            {{{0x0128, kShort, 1, b.U16(3)}}, F<&R::ResolutionUnit>, 0.3937007874},
+            {{{0x0128, kShort, 1, b.U16(4)}}, F<&R::ResolutionUnit>, 0.03937},
+            {{{0x0128, kShort, 1, b.U16(5)}}, F<&R::ResolutionUnit>, 0.0000394},
+            {{{0x0128, kShort, 1, b.U16(6)}}, F<&R::ResolutionUnit>, 0},
+            // Sensor width: the larger image side x unit factor / sensor resolution.
+            {{{0xA002, kLong, 1, b.U32(1536)},
+              {0xA003, kShort, 1, b.U16(2048)},
+              {0xA20E, kRational, 1, b.Rational(1000, 1)},
+              {0xA210, kShort, 1, b.U16(3)}},
+             F<&R::CCDWidth>, 2048 * 0.3937007874 / 1000},
+            // Speeds below 50 are old-style factors of 200; the flash fired when a low bit is set.
+            {{{0x8827, kShort, 1, b.U16(50)}}, F<&R::ISOequivalent>, 50},
+            {{{0x8827, kShort, 1, b.U16(2)}}, F<&R::ISOequivalent>, 400},
+            {{{0x9209, kShort, 1, b.U16(0x18)}}, F<&R::FlashUsed>, 0},
+            {{{0x9209, kShort, 1, b.U16(0x19)}}, F<&R::FlashUsed>, 1},
+            {{{0x0112, kShort, 1, b.U16(8)}}, F<&R::Orientation>, 8},
+            {{{0x0112, kShort, 1, b.U16(1)}}, F<&R::Orientation>, 1},
+            // Every number format, through the brightness field; counts above one where the value
+            // still fits in place, so each format's size matters.
+            {{{0x9203, kByte, 3, {200, 1, 2}}}, F<&R::Brightness>, 200},
+            {{{0x9203, kSByte, 3, {0xFD, 1, 2}}}, F<&R::Brightness>, -3}, // three bytes fit in place
+            {{{0x9203, kSShort, 2, pad(b.U16(0xFFFE))}}, F<&R::Brightness>, -2},
+            {{{0x9203, kSLong, 1, b.U32(0xFFFFFFFBu)}}, F<&R::Brightness>, -5},
+            {{{0x9203, kLong, 1, b.U32(70000)}}, F<&R::Brightness>, 70000},
+            {{{0x9203, kFloat, 1, b.U32(0x3FA00000u)}}, F<&R::Brightness>, 1.25},
+            {{{0x9203, kDouble, 1, minus2p5}}, F<&R::Brightness>, -2.5},
+            {{{0x9203, kSRational, 1, sr(5, 0)}}, F<&R::Brightness>, 0},
+            {{{0x829A, kRational, 1, b.Rational(5, 0)}}, F<&R::ExposureTime>, 0},
+            {{{0x011A, kRational, 1, b.Rational(180, 1)}, {0x011A, kRational, 0, {}}}, F<&R::Xresolution>, 180},
+            {{{0xA005, kLong, 1, {}, 1}}, F<&R::MeteringMode>, 4, {{0x9207, kShort, 1, b.U16(4)}}},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << (motorola ? "MM" : "II") << " tag " << std::hex << c.entries[0].tag);
+            ExifInfo reader;
+            EXPECT_TRUE(Read(reader, WithSections(Block::App1(b.Build({Dir{c.entries}, Dir{c.sub}})))));
+            EXPECT_NEAR(c.field(*reader.GetRecord()), c.want, std::abs(c.want) * 1e-6);
+        }
+    }
 }
 
 TEST(ExifInfoTest, BoundsTextsAndOddValues) {
@@ -178,9 +240,7 @@ TEST(ExifInfoTest, BoundsTextsAndOddValues) {
         {0x010F, kAscii, 100, Block::Text(std::string(100, 'M'), false)},
         {0x0110, kAscii, 2, Block::Text("AB", false)}, // inline, no NUL
         {0x0112, kShort, 1, b.U16(9)},
-        {0x011A, kRational, 0, {}}, // no component: no value
-        {0x829A, kRational, 1, b.Rational(5, 0)},
-        {0x9286, kUndefined, 500, Block::Text(std::string(500, 'c'), false)},
+        {0x9286, kUndefined, 500, Block::Text("x" + std::string(499, 'c'), false)},
     }};
     ExifInfo reader;
     EXPECT_TRUE(Read(reader, WithSections(Block::App1(b.Build({d})))));
@@ -190,9 +250,7 @@ TEST(ExifInfoTest, BoundsTextsAndOddValues) {
     EXPECT_STREQ(r->CameraModel, "AB");
     EXPECT_EQ(r->Orientation, 0);
     EXPECT_STREQ(reader.GetLastError(), "Undefined rotation value");
-    EXPECT_EQ(r->Xresolution, 0.0f);
-    EXPECT_EQ(r->ExposureTime, 0.0f);
-    EXPECT_EQ(std::strlen(r->Comments), 199u);
+    EXPECT_EQ(std::string(r->Comments), "x" + std::string(198, 'c'));
 }
 
 TEST(ExifInfoTest, SectionLimitsAndMarkers) {

@@ -52,29 +52,29 @@ public:
         }
         Bytes out(pos, 0);
         out[0] = out[1] = m_motorola ? 'M' : 'I';
-        Put16(&out[2], 42);
-        Put32(&out[4], 8);
+        Put(&out[2], 42, 2);
+        Put(&out[4], 8, 4);
         for (size_t i = 0; i < dirs.size(); ++i) {
             uint32_t at = dirOffset[i];
-            Put16(&out[at], static_cast<uint32_t>(dirs[i].entries.size()));
+            Put(&out[at], static_cast<uint32_t>(dirs[i].entries.size()), 2);
             at += 2;
             for (const Entry& e : dirs[i].entries) {
-                Put16(&out[at], e.tag);
-                Put16(&out[at + 2], e.format);
-                Put32(&out[at + 4], e.count);
+                Put(&out[at], e.tag, 2);
+                Put(&out[at + 2], e.format, 2);
+                Put(&out[at + 4], e.count, 4);
                 if (e.rawOffset >= 0) {
-                    Put32(&out[at + 8], static_cast<uint32_t>(e.rawOffset));
+                    Put(&out[at + 8], static_cast<uint32_t>(e.rawOffset), 4);
                 } else if (e.linkDir >= 0) {
-                    Put32(&out[at + 8], dirOffset[static_cast<size_t>(e.linkDir)]);
+                    Put(&out[at + 8], dirOffset[static_cast<size_t>(e.linkDir)], 4);
                 } else if (e.value.size() <= 4) {
                     if (!e.value.empty()) std::memcpy(&out[at + 8], e.value.data(), e.value.size());
                 } else {
-                    Put32(&out[at + 8], static_cast<uint32_t>(out.size()));
+                    Put(&out[at + 8], static_cast<uint32_t>(out.size()), 4);
                     out.insert(out.end(), e.value.begin(), e.value.end());
                 }
                 at += 12;
             }
-            Put32(&out[at], dirs[i].next >= 0 ? dirOffset[static_cast<size_t>(dirs[i].next)] : 0);
+            Put(&out[at], dirs[i].next >= 0 ? dirOffset[static_cast<size_t>(dirs[i].next)] : 0, 4);
         }
         return out;
     }
@@ -92,8 +92,6 @@ private:
         for (int i = 0; i < n; ++i)
             p[m_motorola ? n - 1 - i : i] = static_cast<uint8_t>(v >> (8 * i));
     }
-    void Put16(uint8_t* p, uint32_t v) const { Put(p, v, 2); }
-    void Put32(uint8_t* p, uint32_t v) const { Put(p, v, 4); }
     Bytes Value(uint32_t v, int n) const {
         Bytes b(static_cast<size_t>(n));
         Put(b.data(), v, n);

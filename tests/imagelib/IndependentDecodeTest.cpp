@@ -43,6 +43,8 @@ TEST(IndependentDecodeTest, OtherProgramsReadOurFilesPixelForPixel) {
         {PIXFORMAT_PCX, "pcx", 4, false, 0},  {PIXFORMAT_PCX, "pcx", 8, false, 0},  {PIXFORMAT_PCX, "pcx", 24, false, 0},
         {PIXFORMAT_ICO, "ico", 1, false, 0},  {PIXFORMAT_ICO, "ico", 4, false, 0},  {PIXFORMAT_ICO, "ico", 8, false, 0},
         {PIXFORMAT_ICO, "ico", 24, false, 0}, {PIXFORMAT_ICO, "ico", 24, true, 0},  {PIXFORMAT_WBMP, "wbmp", 1, false, 0},
+        {PIXFORMAT_TIF, "tif", 1, false, 0},  {PIXFORMAT_TIF, "tif", 4, false, 0},  {PIXFORMAT_TIF, "tif", 8, false, 0},
+        {PIXFORMAT_TIF, "tif", 8, true, 0},   {PIXFORMAT_TIF, "tif", 24, false, 1}, {PIXFORMAT_TIF, "tif", 24, true, 8},
     };
     REQUIRE_MAGICK();
     if (!ToolAvailable("ffmpeg")) SKIP_OR_FAIL_IN_CI("ffmpeg");
@@ -52,7 +54,7 @@ TEST(IndependentDecodeTest, OtherProgramsReadOurFilesPixelForPixel) {
         SCOPED_TRACE(testing::Message() << c.ext << ", " << c.bpp << " bpp" << (c.alpha ? ", alpha" : "") << ", option "
                                         << c.option);
         CPixImage img = Picture(c.bpp, false, 37, 23); // several GIF tiles at 24 bits
-        if (c.bpp == 1 && (c.type == PIXFORMAT_PCX || c.type == PIXFORMAT_WBMP)) { // black and white only
+        if (c.bpp == 1 && c.type != PIXFORMAT_GIF && c.type != PIXFORMAT_ICO) { // black and white only
             img.SetPaletteColor(0, RGB(0, 0, 0));
             img.SetPaletteColor(1, RGB(255, 255, 255));
         }
