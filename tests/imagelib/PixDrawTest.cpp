@@ -32,16 +32,21 @@ int CountColour(CPixImage& img, COLORREF c) {
 
 TEST(PixDraw, NaturalAndScaledSizesKeepTheTopRowOnTop) {
     CPixImage img = Cells();
-    GdiCanvas one(6, 5), twice(8, 6), boxed(7, 5);
+    GdiCanvas one(6, 5), twice(8, 6), boxed(7, 5), smooth(8, 6);
     ASSERT_EQ(img.Draw(one.dc(), 1, 1), 1);
     ASSERT_EQ(img.Draw(twice.dc(), 0, 0, 8, 6), 1);
+    ASSERT_EQ(img.Draw(smooth.dc(), 0, 0, 8, 6, nullptr, true), 1);
     RECT r{2, 1, 6, 4}; // the rectangle form, at the natural size here
     ASSERT_EQ(img.Draw(boxed.dc(), r), 1);
     ForEachPixel(img, [&](long x, long y) {
         EXPECT_EQ(one.At(1 + x, 1 + y), Cell(x, 2 - y));
         EXPECT_EQ(boxed.At(2 + x, 1 + y), Cell(x, 2 - y));
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 4; ++k) {
             EXPECT_EQ(twice.At(2 * x + k % 2, 2 * y + k / 2), Cell(x, 2 - y)) << x << "," << y;
+            if (x > 0 && y < 2) { // smoothed: the mean of the source pixel and its left and lower neighbours
+                EXPECT_EQ(smooth.At(2 * x + k % 2, 2 * y + k / 2), RGB(40 * x - 10, 95 - 60 * y, 99));
+            }
+        }
     });
     EXPECT_EQ(one.At(0, 0), RGB(0, 0, 0));
     EXPECT_EQ(boxed.At(6, 4), RGB(0, 0, 0));
@@ -120,6 +125,8 @@ TEST(PixDraw, TilesCoverTheRectangleAndSkipWhatIsClipped) {
             EXPECT_EQ(c.At(x, y), x && y && y < 6 ? Cell((x - 1) % 4, 2 - (y - 1) % 3) : RGB(1, 1, 1))
                 << x << "," << y;
     EXPECT_EQ(img.Tile(c.dc(), nullptr), 0);
+    EXPECT_EQ(img.Tile(nullptr, &r), 0);
+    EXPECT_EQ(CPixImage().Tile(c.dc(), &r), 0);
     const auto start = std::chrono::steady_clock::now();
     RECT huge{INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2};
     ASSERT_EQ(img.Tile(c.dc(), &huge), 1);
@@ -162,6 +169,27 @@ TEST(PixDrawString, TextBlockDefaultsAndCorrections) {
     ASSERT_EQ(img.DrawStringEx(nullptr, 150, 70, &t), 1);
     EXPECT_GT(CountColour(img, RGB(32, 96, 0)), 2000) << "the dark green box";
     EXPECT_GT(CountColour(img, RGB(255, 255, 160)), 200) << "light yellow text";
+    // Rounded corners (the left ones: the right end is cut off here): a pixel d columns left of
+    // the corner column and e rows from the top or bottom edge is left out when it lies outside
+    // the circle of radius r about (d, e) = (0, r + 0.5).
+    long x0 = 300, y0 = 80, y1 = 0; // the box's extent, y from the bottom
+    ForEachPixel(img, [&](long x, long y) {
+        if (Rgb(img, x, y) != RGB(32, 96, 0))
+            return;
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    });
+    long r = 0; // the top row starts r columns in
+    while (Rgb(img, x0 + r, y1) != RGB(32, 96, 0))
+        ++r;
+    EXPECT_EQ(r, 20 * (y1 - y0 + 1 - 2 * static_cast<long>(r * 0.29289)) / 100) << "20% of one line";
+    for (long y = y0; y <= y1; ++y)
+        for (long x = x0; x < x0 + r; ++x) {
+            const double d = x0 + r - x, e = std::min(y - y0, y1 - y);
+            const bool out = e < r + 0.5 && d * d + (r + 0.5 - e) * (r + 0.5 - e) > r * r;
+            EXPECT_EQ(Rgb(img, x, y) == RGB(0, 0, 0), out) << x << "," << y << " r " << r;
+        }
     // a half-transparent box mixes the picture in
     CPixImage grey(60, 40, 24);
     ForEachPixel(grey, [&](long x, long y) { grey.SetPixelColor(x, y, RGB(200, 200, 200)); });
