@@ -161,33 +161,34 @@ TEST(PixDrawString, TextRisesFromTheGivenRowAndHugeRequestsStayBounded) {
 
 TEST(PixDrawString, TextBlockDefaultsAndCorrections) {
     CPixImage::tagPixTextInfo t;
-    CPixImage img(300, 80, 24);
+    CPixImage img(400, 80, 24);
     img.InitTextInfo(&t);
     EXPECT_STREQ(t.text, "Sample Text 01234");
+    t.roundness = 25; // radius 10 for the usual line height: a corner that tells 0.5 from 0.55
     EXPECT_EQ(CPixImage().DrawStringEx(nullptr, 0, 0, &t), -1);
     EXPECT_EQ(img.DrawStringEx(nullptr, 0, 0, nullptr), -1);
-    ASSERT_EQ(img.DrawStringEx(nullptr, 150, 70, &t), 1);
+    ASSERT_EQ(img.DrawStringEx(nullptr, 200, 70, &t), 1);
     EXPECT_GT(CountColour(img, RGB(32, 96, 0)), 2000) << "the dark green box";
     EXPECT_GT(CountColour(img, RGB(255, 255, 160)), 200) << "light yellow text";
-    // Rounded corners (the left ones: the right end is cut off here): a pixel d columns left of
-    // the corner column and e rows from the top or bottom edge is left out when it lies outside
-    // the circle of radius r about (d, e) = (0, r + 0.5).
-    long x0 = 300, y0 = 80, y1 = 0; // the box's extent, y from the bottom
+    // Rounded corners: a pixel d columns past the corner column and e rows from the top or bottom
+    // edge is left out when it lies outside the circle of radius r about (d, e) = (0, r + 0.5).
+    long x0 = 400, x1 = 0, y0 = 80, y1 = 0; // the box's extent, y from the bottom
     ForEachPixel(img, [&](long x, long y) {
         if (Rgb(img, x, y) != RGB(32, 96, 0))
             return;
         x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
         y0 = std::min(y0, y);
         y1 = std::max(y1, y);
     });
     long r = 0; // the top row starts r columns in
     while (Rgb(img, x0 + r, y1) != RGB(32, 96, 0))
         ++r;
-    EXPECT_EQ(r, 20 * (y1 - y0 + 1 - 2 * static_cast<long>(r * 0.29289)) / 100) << "20% of one line";
+    EXPECT_EQ(r, 25 * (y1 - y0 + 1 - 2 * static_cast<long>(r * 0.29289)) / 100) << "25% of one line";
     for (long y = y0; y <= y1; ++y)
-        for (long x = x0; x < x0 + r; ++x) {
-            const double d = x0 + r - x, e = std::min(y - y0, y1 - y);
-            const bool out = e < r + 0.5 && d * d + (r + 0.5 - e) * (r + 0.5 - e) > r * r;
+        for (long x = x0; x <= x1; ++x) {
+            const double d = std::max({0L, x0 + r - x, x - (x1 - r)}), e = std::min(y - y0, y1 - y);
+            const bool out = d > 0 && e < r + 0.5 && d * d + (r + 0.5 - e) * (r + 0.5 - e) > r * r;
             EXPECT_EQ(Rgb(img, x, y) == RGB(0, 0, 0), out) << x << "," << y << " r " << r;
         }
     // a half-transparent box mixes the picture in
