@@ -163,6 +163,12 @@ TEST(GifCodecTest, TheCompressingCodeStreamsShrinkOneColour) {
     }
     EXPECT_LT(sizes[0] * 20, sizes[1]);
     EXPECT_LT(sizes[2] * 4, sizes[1]);
+
+    // Greedy LZW finds "0 0" again after its entry was placed past a taken slot: 11 codes of 9 bits.
+    const Bytes px = {16, 1, 0, 0, 117, 155, 5, 156, 0, 0};
+    Bytes lzw;
+    CGifLzw::Encode(px.data(), px.size(), 8, CGifLzw::kLzw, lzw);
+    EXPECT_EQ(lzw.size(), 1u + 1 + 13 + 1);
 }
 
 TEST(GifCodecTest, TrueColourPicturesAreWrittenAsTilesAndReadBackWhole) {
@@ -297,6 +303,12 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
             EXPECT_EQ(img.GetLoops(), 0) << c.name << ": only a looping block counts loops";
         }
     }
+    // Codes 1, 2, 3 and a 4-bit 1 without a leading clear: the table starts empty (2 and 3 are
+    // pixels) and fills entries 6 and 7, so the code size grows only for the last code.
+    CPixImageGIF noClear;
+    ASSERT_TRUE(DecodeBytes(noClear, GifFile(4, 1, 4).Raw({',', 0, 0, 0, 0, 4, 0, 1, 0, 0, 2, 2, 0xD1, 0x02, 0}).Done()));
+    EXPECT_EQ(Top(noClear, 2, 0), 3);
+    EXPECT_EQ(Top(noClear, 3, 0), 1);
 }
 
 TEST(GifCodecTest, AFrameDeeperThanTheCanvasRaisesItsDepth) {
