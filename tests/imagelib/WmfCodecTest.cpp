@@ -162,7 +162,7 @@ TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
         int right, bottom, inch;
         DWORD width, height;
     };
-    for (const Size& c : {Size{8000, 2000, 96, 4000, 1000}, Size{30000, 2, 96, 4000, 1}, Size{1440, 720, 1440, 96, 48},
+    for (const Size& c : {Size{8000, 2000, 96, 4000, 1000}, Size{30000, 2, 96, 4000, 1}, Size{2540, 1270, 2540, 96, 48},
                          Size{20, 10, 1, 1920, 960}}) {
         CPixImageWMF img;
         img.SetEscape(-1);
