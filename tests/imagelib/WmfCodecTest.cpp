@@ -166,7 +166,7 @@ TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
                          Size{20, 10, 1, 1920, 960}}) {
         CPixImageWMF img;
         img.SetEscape(-1);
-        ASSERT_TRUE(DecodeBytes(img, w.Build(0, 0, c.right, c.bottom, c.inch)));
+        ASSERT_TRUE(DecodeBytes(img, Wmf{}.Build(0, 0, c.right, c.bottom, c.inch)));
         EXPECT_EQ(img.GetWidth(), c.width);
         EXPECT_EQ(img.GetHeight(), c.height);
     }
