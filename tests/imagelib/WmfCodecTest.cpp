@@ -162,18 +162,19 @@ TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
         int right, bottom, inch;
         DWORD width, height;
     };
-    for (const Size& c : {Size{8000, 2000, 96, 4000, 1000}, Size{30000, 2, 96, 4000, 1}, Size{1440, 720, 1440, 96, 48}}) {
+    for (const Size& c : {Size{8000, 2000, 96, 4000, 1000}, Size{30000, 2, 96, 4000, 1}, Size{2540, 1270, 2540, 96, 48},
+                         Size{20, 10, 1, 1920, 960}}) {
         CPixImageWMF img;
         img.SetEscape(-1);
-        ASSERT_TRUE(DecodeBytes(img, w.Build(0, 0, c.right, c.bottom, c.inch)));
+        ASSERT_TRUE(DecodeBytes(img, Wmf{}.Build(0, 0, c.right, c.bottom, c.inch)));
         EXPECT_EQ(img.GetWidth(), c.width);
         EXPECT_EQ(img.GetHeight(), c.height);
     }
     CPixImageWMF forced;
     const Bytes file = w.Build(0, 0, 100, 100);
     CPixMemFile in(const_cast<BYTE*>(file.data()), static_cast<DWORD>(file.size()));
-    ASSERT_TRUE(forced.Decode(&in, 320, 240));
-    EXPECT_EQ(forced.GetWidth(), 320u);
+    ASSERT_TRUE(forced.Decode(&in, 1, 240));
+    EXPECT_EQ(forced.GetWidth(), 1u);
     EXPECT_EQ(forced.GetHeight(), 240u);
 
     struct Case {
@@ -199,6 +200,8 @@ TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
     CPixImageWMF save;
     EncodeBytes(save, false);
     EXPECT_STREQ(save.GetLastError(), "Save WMF not supported");
+    EXPECT_FALSE(save.Encode(nullptr));
+    EXPECT_FALSE(save.Decode(nullptr));
 }
 
 TEST(WmfCodecTest, HostileRecordsEndOrAreSkipped) {
@@ -269,6 +272,7 @@ TEST(WmfCodecTest, EnhancedMetafileRecords) {
     badSignature[40] = 'X';
     Bytes oddRecord = e.Build(20, 20);
     oddRecord[88 + 4] = 7; // first record 7 bytes long: the playing ends there
+    oddRecord[12] = 5;     // bounds from y 5 to 20: 15 rows high
     const Case cases[] = {
         {"signature", badSignature},
         {"counts more bytes than there are", e.Build(20, 20, 400)},
@@ -281,5 +285,6 @@ TEST(WmfCodecTest, EnhancedMetafileRecords) {
     }
     CPixImageWMF stopped;
     EXPECT_TRUE(DecodeBytes(stopped, oddRecord));
+    EXPECT_EQ(stopped.GetHeight(), 15u);
     EXPECT_EQ(Shown(stopped, 10, 10), RGB(255, 255, 255));
 }
