@@ -122,3 +122,37 @@ TEST(MetafileCanvas, PiesAndBitFieldBitmaps) {
     ASSERT_TRUE(b.StretchDib(0, 0, 20, 10, 0, 0, 2, 1, dib.data(), dib.size(), 52, 0x00CC0020));
     ExpectAt(b, {{5, 5, RGB(0x22, 0x33, 0x44)}, {15, 5, RGB(0xA0, 0xB0, 0xC0)}});
 }
+
+TEST(MetafileCanvas, DashedPensAndHatchedBrushes) {
+    // A dashed pen draws 3 on, 1 off in units of its width; a dash-dot-dot one 3, 1, 1, 1, 1, 1.
+    MetafileCanvas c(16, 16);
+    c.SetObjectSlots(2);
+    MetafileCanvas::Object pen;
+    pen.kind = MetafileCanvas::Object::Kind::Pen;
+    pen.pen = {1, 2, kRed}; // PS_DASH, two units wide
+    c.PutObject(0, pen);
+    pen.pen = {4, 1, kRed}; // PS_DASHDOTDOT
+    c.PutObject(1, pen);
+    c.SelectObject(0);
+    c.MoveTo(0, 3);
+    c.LineTo(16, 3);
+    c.SelectObject(1);
+    c.MoveTo(0, 8.5);
+    c.LineTo(16, 8.5);
+    ExpectAt(c, {{2, 2, kRed}, {6, 2, kWhite}, {7, 3, kWhite}, {9, 2, kRed}, {14, 2, kWhite}});
+    ExpectAt(c, {{2, 8, kRed}, {3, 8, kWhite}, {4, 8, kRed}, {5, 8, kWhite}, {6, 8, kRed}, {7, 8, kWhite}});
+    // Horizontal and cross hatches put their line on row 4 of every 8x8 cell; the cross adds
+    // column 4, the horizontal one leaves it alone.
+    for (const int hatch : {0, 4}) {
+        MetafileCanvas h(16, 16);
+        h.SetObjectSlots(1);
+        MetafileCanvas::Object brush;
+        brush.kind = MetafileCanvas::Object::Kind::Brush;
+        brush.brush = {2, kRed, hatch}; // BS_HATCHED
+        h.PutObject(0, brush);
+        h.SelectObject(0);
+        h.SelectStock(8);
+        h.Rectangle(0, 0, 16, 16);
+        ExpectAt(h, {{1, 12, kRed}, {1, 10, kWhite}, {12, 1, hatch == 4 ? kRed : kWhite}});
+    }
+}
