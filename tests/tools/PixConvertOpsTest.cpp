@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 #include "imagelib/PixImage.h"
 #include "imagelib/PixMemFile.h"
 #include "tests/imagelib/ImageTestUtil.h"
@@ -21,7 +24,7 @@ TEST(PixConvertOps, ChainRunsInOrderAndRefusalsSayWhy) {
     ASSERT_EQ(got.GetWidth(), 12u);
     EXPECT_EQ(imgtest::MaxDifference(got, want), 0);
 
-    const struct { const char* args; const char* says; } refused[] = {
+    const struct { std::string args; const char* says; } refused[] = {
         {"--op Blur 3", "unknown operation Blur"},           {"--op Crop 1 2 3", "wrong number of arguments"},
         {"--op Dither x", "method must be number"},          {"--op Expand 12 9 red", "canvascolor must be #RRGGBB"},
         {"--op Rotate nan", "angle must be real"},           {"--op AlphaSet 256", "level must be 0..255"},
@@ -35,6 +38,8 @@ TEST(PixConvertOps, ChainRunsInOrderAndRefusalsSayWhy) {
         {"--op SelectionAddRect 0 1 2 4294967296", "SelectionAddRect failed"},
         {"--op SelectionAddPixel 4294967296 1", "SelectionAddPixel failed"},
         {"--op SelectionSplit -", "SelectionSplit failed"},
+        {"--op DrawStringEx 1 2 0 lfHeight=4294967296", "DrawStringEx failed"},
+        {"--op DrawStringEx 1 2 0 text=" + std::string(4096, 'x'), "DrawStringEx failed"},
         {"--frame 1", "no frame 1; frames run from 0 to 0"}};
     std::filesystem::remove(dir.File("out.png"));
     for (const auto& c : refused) {
@@ -114,30 +119,80 @@ TEST(PixConvertOps, TextIsDrawnWithTheRecordDefaultsUnlessNamed) {
     ASSERT_TRUE(imgtest::Picture(160, 50, [](long, long) { return RGB(51, 102, 153); })
                     .Save(dir.File("in.png").c_str(), PIXFORMAT_PNG));
     const COLORREF red = RGB(255, 0, 0), green = RGB(32, 96, 0);
+    // The ink lies right of column left and on or above row bottom, both counted from the top.
     const struct {
         const char* ops;
         COLORREF ink;
         long least;
         COLORREF absent;
+        long left, bottom;
     } cases[] = {
-        {"DrawString 2 40 Hello '#FF0000' Arial -24 700 0 0 0", red, 60, green},
-        {"DrawStringEx 80 45 0", green, 600, red},
-        {"DrawStringEx 80 45 0 boxColor=#FF0000", red, 600, green},
-        {"DrawStringEx 80 45 0 box=0 'text=Hi there' textColor=#FF0000 align=0 lfHeight=-20", red, 30, green},
+        {"DrawString 90 30 Hello '#FF0000' Arial -24 700 0 0 0", red, 60, green, 90, 30},
+        {"DrawStringEx 80 45 0", green, 600, red, 0, 45},
+        {"DrawStringEx 80 45 0 boxColor=#FF0000", red, 600, green, 0, 45},
+        {"DrawStringEx 90 40 0 box=0 'text=Hi there' textColor=#FF0000 align=0 lfHeight=-20", red, 30, green, 90, 40},
     };
     for (const auto& c : cases) {
         const CommandResult r =
             tooltest::PixConvert(dir.File("in.png") + " " + dir.File("out.png") + " --op " + c.ops);
         ASSERT_EQ(r.status, 0) << c.ops << ": " << r.err;
         CPixImage got(dir.File("out.png").c_str(), PIXFORMAT_PNG);
-        long inked = 0, absent = 0;
+        long inked = 0, absent = 0, astray = 0;
         imgtest::ForEachPixel(got, [&](long x, long y) {
-            inked += imgtest::Rgb(got, x, y) == c.ink;
+            const bool ink = imgtest::Rgb(got, x, y) == c.ink;
+            inked += ink;
             absent += imgtest::Rgb(got, x, y) == c.absent;
+            astray += ink && (x < c.left || 49 - y > c.bottom);
         });
+        EXPECT_EQ(astray, 0) << c.ops;
         EXPECT_GE(inked, c.least) << c.ops;
         EXPECT_EQ(absent, 0) << c.ops;
     }
+
+    // Each argument and field reaches its own place: the same picture as the library's own call.
+    auto expectSame = [&](const std::string& ops, const std::function<void(CPixImage&)>& call) {
+        const CommandResult r = tooltest::PixConvert(dir.File("in.png") + " " + dir.File("out.png") + " --op " + ops);
+        ASSERT_EQ(r.status, 0) << ops << ": " << r.err;
+        CPixImage got(dir.File("out.png").c_str(), PIXFORMAT_PNG), want(dir.File("in.png").c_str(), PIXFORMAT_PNG);
+        call(want);
+        EXPECT_EQ(imgtest::MaxDifference(got, want), 0) << ops;
+        ASSERT_EQ(got.AlphaIsValid(), want.AlphaIsValid()) << ops;
+        long alphaDiffers = 0;
+        if (want.AlphaIsValid())
+            imgtest::ForEachPixel(got, [&](long x, long y) { alphaDiffers += got.AlphaGet(x, y) != want.AlphaGet(x, y); });
+        EXPECT_EQ(alphaDiffers, 0) << ops;
+    };
+    expectSame("AlphaCreate --op DrawString 90 30 Hello '#FF0000' Arial -24 700 1 0 1", [](CPixImage& i) {
+        i.AlphaCreate();
+        i.DrawString(nullptr, 90, 30, "Hello", imgtest::Quad(255, 0, 0), "Arial", -24, 700, 1, 0, true);
+    });
+    using Text = CPixImage::tagPixTextInfo;
+    const std::pair<const char*, void (*)(Text&)> fields[] = {
+        {"'text=a b'", [](Text& t) { std::strcpy(t.text, "a b"); }},
+        // A face name past its room is cut, as DrawString cuts it.
+        {"lfFaceName=Arial-and-a-name-of-more-than-31-letters",
+         [](Text& t) { std::strcpy(t.font.lfFaceName, "Arial-and-a-name-of-more-than-3"); }},
+        {"lfHeight=-18", [](Text& t) { t.font.lfHeight = -18; }},
+        {"lfWeight=700", [](Text& t) { t.font.lfWeight = 700; }},
+        {"lfItalic=1", [](Text& t) { t.font.lfItalic = 1; }},
+        {"lfUnderline=1", [](Text& t) { t.font.lfUnderline = 1; }},
+        {"textColor=#102030", [](Text& t) { t.textColor = RGB(16, 32, 48); }},
+        {"align=2", [](Text& t) { t.align = 2; }},
+        {"box=0", [](Text& t) { t.box = false; }},
+        {"box=1", [](Text& t) { t.box = true; }},
+        {"boxColor=#405060", [](Text& t) { t.boxColor = RGB(64, 80, 96); }},
+        {"boxOpacity=0.25", [](Text& t) { t.boxOpacity = 0.25f; }},
+        {"roundness=50", [](Text& t) { t.roundness = 50; }},
+    };
+    for (const auto& [field, edit] : fields)
+        expectSame(std::string("AlphaCreate --op AlphaSet 100 --op DrawStringEx 100 40 1 ") + field, [&](CPixImage& i) {
+            i.AlphaCreate();
+            i.AlphaSet(100);
+            Text t;
+            i.InitTextInfo(&t);
+            edit(t);
+            i.DrawStringEx(nullptr, 100, 40, &t, true);
+        });
 }
 
 // Two frames in one file: frame 0 red, frame 1 blue and, where the format allows, of other size.
