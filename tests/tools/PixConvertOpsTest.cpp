@@ -52,9 +52,23 @@ TEST(PixConvertOps, ChainRunsInOrderAndRefusalsSayWhy) {
     for (const char* line : {"Rotate2 angle:real inMethod:number", "SelectionAddPolygon points:x,y,x,y,...\n",
                              "DrawStringEx x:number y:number bSetAlpha:0|1 [text=text] [lfFaceName=text]"})
         EXPECT_NE(listed.find(line), std::string::npos) << line;
-    const CommandResult badFrame = tooltest::PixConvert(files + "--frame -1");
-    EXPECT_EQ(badFrame.status, 2);
-    EXPECT_NE(badFrame.err.find("--frame wants a number from 0, not \"-1\""), std::string::npos) << badFrame.err;
+
+    WriteFileBytes(dir.File("bad.png"), "not a picture");
+    const std::string in = dir.File("in.png") + " ", out = dir.File("out.png") + " ", bad = dir.File("bad.png");
+    const struct { std::string args; int status; std::string says; } lines[] = {
+        {in + out + "--frame -1", 2, "pixconvert: --frame wants a number from 0, not \"-1\"\n"},
+        {in + out + "--frame", 2, "usage: "},
+        {"--info " + in + out, 2, "usage: "},
+        {"--info " + in + "--op Negative", 2, "usage: "},
+        {"--info " + bad, 1, "pixconvert: " + bad + ": Decode: Unknown or wrong format\n"},
+        {bad + " " + out + "--frame 1", 1, "pixconvert: " + bad + ": Decode: Unknown or wrong format\n"},
+        {"--info " + in, 0, ""}};
+    for (const auto& c : lines) {
+        const CommandResult r = tooltest::PixConvert(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_EQ(r.err.substr(0, c.says.size()), c.says) << c.args;
+        EXPECT_TRUE(c.status != 0 || r.err.empty()) << r.err;
+    }
 }
 
 // Rows count from the bottom, as in the selection; 1 changed, 0 kept, -1 either.
