@@ -67,7 +67,7 @@ int Usage()
     return 2;
 }
 
-// The frame count as a user counts: a picture of one frame says 0 or 1.
+// Decoders of single pictures leave the count at 0; a user counts 1.
 long FrameCount(const CPixImage& img)
 {
     return std::max(1L, img.GetNumFrames());
