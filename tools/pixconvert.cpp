@@ -1,7 +1,9 @@
 // pixconvert: converts a picture between the formats of the image library, or describes it.
-//   pixconvert IN OUT [--type ID] [--quality Q] [--op NAME [ARG...]]...
-//   pixconvert --info IN
+//   pixconvert IN OUT [--frame N] [--type ID] [--quality Q] [--op NAME [ARG...]]...
+//   pixconvert --info IN [--frame N]
 //   pixconvert --ops
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,10 +61,37 @@ struct OpCall {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: pixconvert IN OUT [--type ID] [--quality Q] [--op NAME [ARG...]]...\n"
-                         "       pixconvert --info IN\n"
+    std::fprintf(stderr, "usage: pixconvert IN OUT [--frame N] [--type ID] [--quality Q] [--op NAME [ARG...]]...\n"
+                         "       pixconvert --info IN [--frame N]\n"
                          "       pixconvert --ops\n");
     return 2;
+}
+
+// Decoders of single pictures leave the count at 0; a user counts 1.
+long FrameCount(const CPixImage& img)
+{
+    return std::max(1L, img.GetNumFrames());
+}
+
+// Loads frame, page or icon entry `frame` of the file; false after saying why on stderr.
+bool LoadFrame(CPixImage& img, const char* path, long frame)
+{
+    img.SetFrame(frame);
+    const bool loaded = img.Load(path, PIXFORMAT_UNKNOWN);
+    long count = loaded ? FrameCount(img) : 0;
+    if (!loaded && frame > 0) {
+        // A frame past the end fails the decoders alike; the first frame tells the count.
+        CPixImage first;
+        if (first.Load(path, PIXFORMAT_UNKNOWN))
+            count = FrameCount(first);
+    }
+    if (count > 0 && frame >= count) {
+        std::fprintf(stderr, "pixconvert: %s: no frame %ld; frames run from 0 to %ld\n", path, frame, count - 1);
+        return false;
+    }
+    if (!loaded)
+        std::fprintf(stderr, "pixconvert: %s: %s\n", path, *img.GetLastError() ? img.GetLastError() : "cannot open");
+    return loaded;
 }
 
 } // namespace
@@ -73,24 +102,23 @@ int main(int argc, char** argv)
         ListPixOps(stdout);
         return 0;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--info") == 0) {
-        CPixImage img;
-        if (!img.Load(argv[2], PIXFORMAT_UNKNOWN)) {
-            std::fprintf(stderr, "pixconvert: %s: %s\n", argv[2], img.GetLastError());
-            return 1;
-        }
-        std::printf("width %u\nheight %u\nbpp %u\ntype %u\nalpha %s\n", img.GetWidth(), img.GetHeight(),
-                    static_cast<unsigned>(img.GetBpp()), img.GetType(), img.AlphaIsValid() ? "yes" : "no");
-        return 0;
-    }
 
     const char* in = nullptr;
     const char* out = nullptr;
+    bool info = false;
+    long frame = 0;
     long type = -1;
     long quality = -1;
     std::vector<OpCall> ops;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--type") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--info") == 0) {
+            info = true;
+        } else if (std::strcmp(argv[i], "--frame") == 0 && i + 1 < argc) {
+            if (!ParseNumber(argv[++i], 0, INT32_MAX, frame)) {
+                std::fprintf(stderr, "pixconvert: --frame wants a number from 0, not \"%s\"\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--type") == 0 && i + 1 < argc) {
             if (!ParseNumber(argv[++i], 1, PIXMAX_FORMATS - 1, type))
                 return Usage();
         } else if (std::strcmp(argv[i], "--quality") == 0 && i + 1 < argc) {
@@ -112,6 +140,17 @@ int main(int argc, char** argv)
             return Usage();
         }
     }
+    if (info) {
+        if (!in || out || type >= 0 || quality >= 0 || !ops.empty())
+            return Usage();
+        CPixImage img;
+        if (!LoadFrame(img, in, frame))
+            return 1;
+        std::printf("width %u\nheight %u\nbpp %u\ntype %u\nalpha %s\nframes %ld\n", img.GetWidth(), img.GetHeight(),
+                    static_cast<unsigned>(img.GetBpp()), img.GetType(), img.AlphaIsValid() ? "yes" : "no",
+                    FrameCount(img));
+        return 0;
+    }
     if (!in || !out)
         return Usage();
     if (type < 0)
@@ -122,10 +161,8 @@ int main(int argc, char** argv)
     }
 
     CPixImage img;
-    if (!img.Load(in, PIXFORMAT_UNKNOWN)) {
-        std::fprintf(stderr, "pixconvert: %s: %s\n", in, *img.GetLastError() ? img.GetLastError() : "cannot open");
+    if (!LoadFrame(img, in, frame))
         return 1;
-    }
     for (const OpCall& call : ops) {
         std::string error;
         if (!RunPixOp(img, call.name, call.args, error)) {

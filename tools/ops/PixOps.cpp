@@ -19,6 +19,19 @@ BYTE B(const PixOpValue& v) { return static_cast<BYTE>(v.number); }
 COLORREF Ref(const PixOpValue& v) { return CPixImage::RGBQUADtoRGB(v.colour); }
 template <class F>
 bool Done(F f) { f(); return true; }
+bool Int32(const PixOpValue& v) { return v.number >= INT32_MIN && v.number <= INT32_MAX; }
+
+// A rectangle of four numbers (left, top, right, bottom), each within 32 bits.
+bool Rect(V v, RECT& r)
+{
+    if (!Int32(v[0]) || !Int32(v[1]) || !Int32(v[2]) || !Int32(v[3]))
+        return false;
+    r.left = static_cast<LONG>(v[0].number);
+    r.top = static_cast<LONG>(v[1].number);
+    r.right = static_cast<LONG>(v[2].number);
+    r.bottom = static_cast<LONG>(v[3].number);
+    return true;
+}
 
 // Lists as look-up tables: 256 entries of 0..255, or nothing.
 bool Table(const PixOpValue& v, BYTE (&t)[256])
@@ -84,6 +97,58 @@ bool FFT2Op(CPixImage& i, V v)
                 v[4].number != 0))
         return false;
     return v[1].path.empty() || imag.Save(v[1].path.c_str(), PIXFORMAT_PNG);
+}
+
+bool DrawStringOp(CPixImage& i, V v)
+{
+    return i.DrawString(nullptr, v[0].number, v[1].number, v[2].text.c_str(), v[3].colour, v[4].text.c_str(),
+                        v[5].number, v[6].number, B(v[7]), B(v[8]), v[9].number != 0) == 1;
+}
+
+// The text record starts as InitTextInfo sets it; the fields given replace its values.
+bool DrawStringExOp(CPixImage& i, V v)
+{
+    CPixImage::tagPixTextInfo t;
+    i.InitTextInfo(&t);
+    const V f = v + 3;
+    if (f[0].given) {
+        if (f[0].text.size() >= sizeof t.text)
+            return false;
+        std::memcpy(t.text, f[0].text.c_str(), f[0].text.size() + 1);
+    }
+    if (f[1].given) {
+        // Cut to the face name's room, as DrawString does.
+        const size_t n = std::min(f[1].text.size(), sizeof t.font.lfFaceName - 1);
+        std::memcpy(t.font.lfFaceName, f[1].text.data(), n);
+        t.font.lfFaceName[n] = 0;
+    }
+    if ((f[2].given && !Int32(f[2])) || (f[3].given && !Int32(f[3])))
+        return false;
+    if (f[2].given) t.font.lfHeight = static_cast<LONG>(f[2].number);
+    if (f[3].given) t.font.lfWeight = static_cast<LONG>(f[3].number);
+    if (f[4].given) t.font.lfItalic = B(f[4]);
+    if (f[5].given) t.font.lfUnderline = B(f[5]);
+    if (f[6].given) t.textColor = Ref(f[6]);
+    if (f[7].given) t.align = f[7].number;
+    if (f[8].given) t.box = f[8].number != 0;
+    if (f[9].given) t.boxColor = Ref(f[9]);
+    if (f[10].given) t.boxOpacity = f[10].real;
+    if (f[11].given) t.roundness = B(f[11]);
+    return i.DrawStringEx(nullptr, v[0].number, v[1].number, &t, v[2].number != 0) == 1;
+}
+
+bool SelectionAddPolygonOp(CPixImage& i, V v)
+{
+    std::vector<POINT> points(v[0].list.size() / 2);
+    for (size_t k = 0; k < points.size(); ++k)
+        points[k] = POINT{static_cast<LONG>(v[0].list[2 * k]), static_cast<LONG>(v[0].list[2 * k + 1])};
+    return i.SelectionAddPolygon(points.data(), static_cast<long>(points.size()));
+}
+
+bool SelectionSplitOp(CPixImage& i, V v)
+{
+    CPixImage plane;
+    return i.SelectionSplit(v[0].path.empty() ? nullptr : &plane) && plane.Save(v[0].path.c_str(), PIXFORMAT_PNG);
 }
 
 const std::vector<PixOp> kOps = {
@@ -171,6 +236,15 @@ const std::vector<PixOp> kOps = {
                     static_cast<int>(v[3].number), v[4].colour);
          return true;
      }},
+    {"DrawString",
+     {{"x", K::Long}, {"y", K::Long}, {"text", K::Text}, {"color", K::Colour}, {"font", K::Text}, {"lSize", K::Long},
+      {"lWeight", K::Long}, {"bItalic", K::Byte}, {"bUnderline", K::Byte}, {"bSetAlpha", K::Bool}},
+     DrawStringOp},
+    {"DrawStringEx", {{"x", K::Long}, {"y", K::Long}, {"bSetAlpha", K::Bool}}, DrawStringExOp,
+     {{"text", K::Text}, {"lfFaceName", K::Text}, {"lfHeight", K::Long}, {"lfWeight", K::Long}, {"lfItalic", K::Byte},
+      {"lfUnderline", K::Byte}, {"textColor", K::Colour}, {"align", K::Long}, {"box", K::Bool}, {"boxColor", K::Colour},
+      {"boxOpacity", K::Float}, {"roundness", K::Byte}},
+     "fields left out as InitTextInfo sets them"},
     {"SetXDPI", {{"dpi", K::Long}}, [](CPixImage& i, V v) { return Done([&] { i.SetXDPI(v[0].number); }); }},
     {"SetYDPI", {{"dpi", K::Long}}, [](CPixImage& i, V v) { return Done([&] { i.SetYDPI(v[0].number); }); }},
     // Tone and look-up tables.
@@ -257,6 +331,41 @@ const std::vector<PixOp> kOps = {
      {{"imagIn", K::Image}, {"imagOut", K::Path}, {"direction", K::Long}, {"forcePow2", K::Bool},
       {"magnitude", K::Bool}},
      FFT2Op},
+    // Selection: coordinates count rows from the bottom, as the plane does.
+    {"SelectionCreate", {}, [](CPixImage& i, V) { return i.SelectionCreate(); }},
+    {"SelectionDelete", {}, [](CPixImage& i, V) { return i.SelectionDelete(); }},
+    {"SelectionClear", {}, [](CPixImage& i, V) { return i.SelectionClear(); }},
+    {"SelectionInvert", {}, [](CPixImage& i, V) { return i.SelectionInvert(); }},
+    {"SelectionAddRect", {{"left", K::Long}, {"top", K::Long}, {"right", K::Long}, {"bottom", K::Long}},
+     [](CPixImage& i, V v) {
+         RECT r;
+         return Rect(v, r) && i.SelectionAddRect(r);
+     }},
+    {"SelectionAddEllipse", {{"left", K::Long}, {"top", K::Long}, {"right", K::Long}, {"bottom", K::Long}},
+     [](CPixImage& i, V v) {
+         RECT r;
+         return Rect(v, r) && i.SelectionAddEllipse(r);
+     }},
+    {"SelectionAddPolygon", {{"points", K::Points}}, SelectionAddPolygonOp},
+    {"SelectionAddColor", {{"c", K::Colour}}, [](CPixImage& i, V v) { return i.SelectionAddColor(v[0].colour); }},
+    {"SelectionAddPixel", {{"x", K::Long}, {"y", K::Long}},
+     [](CPixImage& i, V v) {
+         return Int32(v[0]) && Int32(v[1]) &&
+                i.SelectionAddPixel(static_cast<int>(v[0].number), static_cast<int>(v[1].number));
+     }},
+    {"SelectionSplit", {{"dest", K::Path}}, SelectionSplitOp},
+    {"SelectionIsValid", {},
+     [](CPixImage& i, V) { return std::printf("SelectionIsValid %d\n", i.SelectionIsValid()) > 0; }},
+    {"SelectionGetBox", {},
+     [](CPixImage& i, V) {
+         RECT r;
+         i.SelectionGetBox(r);
+         return std::printf("SelectionGetBox %d %d %d %d\n", r.left, r.top, r.right, r.bottom) > 0;
+     }},
+    {"SelectionIsInside", {{"x", K::Long}, {"y", K::Long}},
+     [](CPixImage& i, V v) {
+         return std::printf("SelectionIsInside %d\n", i.SelectionIsInside(v[0].number, v[1].number)) > 0;
+     }},
     // Alpha.
     {"AlphaCreate", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaCreate(); }); }},
     {"AlphaDelete", {}, [](CPixImage& i, V) { return Done([&] { i.AlphaDelete(); }); }},
@@ -281,8 +390,10 @@ const char* KindName(PixArgKind k)
     case K::Bool: return "0|1";
     case K::Colour: return "#RRGGBB";
     case K::List: return "n,n,...";
+    case K::Points: return "x,y,x,y,...";
     case K::Image: return "file|-";
     case K::Path: return "file.png|-";
+    case K::Text: return "text";
     }
     return "";
 }
@@ -310,12 +421,17 @@ bool Parse(const std::string& text, PixArgKind kind, PixOpValue& out)
         out.image = std::make_shared<CPixImage>();
         return out.image->Load(s, PIXFORMAT_UNKNOWN);
     }
+    case K::Text: {
+        out.text = text;
+        return true;
+    }
     case K::Path: {
         if (text != "-")
             out.path = text;
         return !text.empty();
     }
-    case K::List: {
+    case K::List:
+    case K::Points: {
         // Whole numbers only, each one 32-bit at most.
         size_t at = 0;
         while (at <= text.size()) {
@@ -328,7 +444,7 @@ bool Parse(const std::string& text, PixArgKind kind, PixOpValue& out)
             out.list.push_back(v);
             at = comma + 1;
         }
-        return true;
+        return kind == K::List || out.list.size() % 2 == 0;
     }
     default: break;
     }
@@ -351,20 +467,37 @@ const std::vector<PixOp>& PixOperations()
 
 bool RunPixOp(CPixImage& img, const std::string& name, const std::vector<std::string>& args, std::string& error)
 {
+    auto refuse = [&](const PixOpParam& p, const std::string& arg) {
+        error = name + ": " + p.name + " must be " + KindName(p.kind) + ", not \"" + arg + "\"";
+        return false;
+    };
     bool known = false;
     for (const PixOp& op : kOps) {
         if (name != op.name)
             continue;
         known = true;
-        if (op.params.size() != args.size())
+        const size_t fixed = op.params.size();
+        if (args.size() < fixed || (args.size() > fixed && op.fields.empty()))
             continue;
-        std::vector<PixOpValue> values(args.size());
-        for (size_t i = 0; i < args.size(); ++i) {
-            if (!Parse(args[i], op.params[i].kind, values[i])) {
-                error = name + ": " + op.params[i].name + " must be " + KindName(op.params[i].kind) + ", not \"" +
-                        args[i] + "\"";
+        std::vector<PixOpValue> values(fixed + op.fields.size());
+        for (size_t i = 0; i < fixed; ++i)
+            if (!Parse(args[i], op.params[i].kind, values[i]))
+                return refuse(op.params[i], args[i]);
+        for (size_t i = fixed; i < values.size(); ++i)
+            values[i].given = false;
+        for (size_t a = fixed; a < args.size(); ++a) {
+            const size_t eq = args[a].find('=');
+            const std::string key = args[a].substr(0, eq);
+            size_t f = 0;
+            while (f < op.fields.size() && key != op.fields[f].name)
+                ++f;
+            if (eq == std::string::npos || f == op.fields.size()) {
+                error = name + ": no field \"" + args[a] + "\" (see --ops)";
                 return false;
             }
+            PixOpValue& value = values[fixed + f] = PixOpValue{};
+            if (!Parse(args[a].substr(eq + 1), op.fields[f].kind, value))
+                return refuse(op.fields[f], args[a].substr(eq + 1));
         }
         if (op.run(img, values.data()))
             return true;
@@ -383,6 +516,10 @@ void ListPixOps(FILE* out)
         std::fprintf(out, "%s", op.name);
         for (const PixOpParam& p : op.params)
             std::fprintf(out, " %s:%s", p.name, KindName(p.kind));
+        for (const PixOpParam& p : op.fields)
+            std::fprintf(out, " [%s=%s]", p.name, KindName(p.kind));
+        if (op.note)
+            std::fprintf(out, " (%s)", op.note);
         std::fprintf(out, "\n");
     }
 }

@@ -9,9 +9,9 @@
 
 #include "imagelib/PixImage.h"
 
-// List: comma-separated whole numbers; Image: a picture file read before the call, "-" for none;
-// Path: a PNG file the operation writes, "-" for none.
-enum class PixArgKind { Long, Byte, Float, Bool, Colour, List, Image, Path };
+// List: comma-separated whole numbers; Points: x,y pairs the same way; Image: a picture file read
+// before the call, "-" for none; Path: a PNG file the operation writes, "-" for none; Text: as typed.
+enum class PixArgKind { Long, Byte, Float, Bool, Colour, List, Points, Image, Path, Text };
 
 struct PixOpParam {
     const char* name;
@@ -26,12 +26,18 @@ struct PixOpValue {
     std::vector<long> list;
     std::shared_ptr<CPixImage> image; // null for "-"
     std::string path;                 // empty for "-"
+    std::string text;
+    bool given = true;                // false for a field left out
 };
 
+// After its params an operation may take fields, each optional and typed NAME=VALUE in any
+// order; run sees them after the params, in the order listed here.
 struct PixOp {
     const char* name;
     std::vector<PixOpParam> params;
     bool (*run)(CPixImage& img, const PixOpValue* v);
+    std::vector<PixOpParam> fields = {};
+    const char* note = nullptr; // what a left-out field is, for the listing
 };
 
 // Every operation, in the order --ops lists them.
