@@ -114,31 +114,34 @@ void CPixImageGIF::GetComment(char* text) const {
 bool CPixImageGIF::DecodeExtension(CPixFile* hFile) {
     const long label = hFile->GetC();
     if (label < 0) return false;
-    if (label == 0xF9) {
-        BYTE b[5];
-        if (!ReadExact(hFile, b, sizeof(b)) || b[0] != 4) return false;
-        m_control.transIndex = (b[1] & 1) ? b[4] : -1;
-        m_control.delay = Le16(b + 2);
-        m_control.disposal = (b[1] & 0x1C) >> 2;
-        info.transIndex = m_control.transIndex;
-        info.frameDelay = m_control.delay;
-    } else if (label == 0xFE) {
-        const long n = hFile->GetC();
-        if (n < 0) return false;
+    // The first sub-block; an empty one ends an extension of any kind.
+    const long n = hFile->GetC();
+    if (n < 0) return false;
+    BYTE data[256];
+    if (!ReadExact(hFile, data, static_cast<size_t>(n))) return false;
+    if (label == 0xFE) {
         char text[256];
-        if (!ReadExact(hFile, text, static_cast<size_t>(n))) return false;
+        std::memcpy(text, data, static_cast<size_t>(n));
         text[n] = '\0';
         CopyText(m_CommentText, text);
+    }
+    if (n == 0) return true;
+    if (label == 0xF9) {
+        if (n != 4) return false;
+        m_control.transIndex = (data[0] & 1) ? data[3] : -1;
+        m_control.delay = Le16(data + 1);
+        m_control.disposal = (data[0] & 0x1C) >> 2;
+        info.transIndex = m_control.transIndex;
+        info.frameDelay = m_control.delay;
     } else if (label == 0xFF) {
-        BYTE id[12];
-        if (!ReadExact(hFile, id, sizeof(id)) || id[0] != 11) return false;
-        const long n = hFile->GetC();
-        if (n < 0) return false;
-        BYTE data[256];
-        if (!ReadExact(hFile, data, static_cast<size_t>(n))) return false;
+        if (n != 11) return false;
+        const long m = hFile->GetC();
+        if (m < 0) return false;
+        if (m == 0) return true;
+        BYTE sub[256];
+        if (!ReadExact(hFile, sub, static_cast<size_t>(m))) return false;
         // Only a looping block (its name, then sub-block 1 with a 16-bit count) carries the count.
-        if (std::memcmp(id + 1, kLoopName, 11) == 0 && n == 3 && data[0] == 1) m_LoopCount = Le16(data + 1);
-        if (n == 0) return true;
+        if (std::memcmp(data, kLoopName, 11) == 0 && m == 3 && sub[0] == 1) m_LoopCount = Le16(sub + 1);
     }
     SkipBlocks(hFile);
     return true;
