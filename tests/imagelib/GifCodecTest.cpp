@@ -8,6 +8,9 @@
 #include "imagelib/codecs/GifLzw.h"
 #include "imagelib/codecs/PixImageGIF.h"
 #include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/MissingDependency.h"
+#include "tests/support/ShellCommand.h"
+#include "tests/support/TempDir.h"
 
 using namespace imgtest;
 
@@ -16,6 +19,7 @@ namespace {
 // A GIF file put together block by block.
 struct GifFile {
     Bytes b;
+    int tint = 0; // added to the blue of the tables that follow
     GifFile(uint32_t w, uint32_t h, int globalColours) {
         b = {'G', 'I', 'F', '8', '9', 'a'};
         PutLE(b, w, 2);
@@ -31,10 +35,15 @@ struct GifFile {
             ++bits;
         return bits;
     }
-    // Entry i is (i, 2i, 3i).
+    // Entry i is (i, 2i, 3i + tint).
     void Table(int colours) {
         for (int i = 0; i < colours; ++i)
-            b.insert(b.end(), {static_cast<BYTE>(i), static_cast<BYTE>(2 * i), static_cast<BYTE>(3 * i)});
+            b.insert(b.end(),
+                     {static_cast<BYTE>(i), static_cast<BYTE>(2 * i), static_cast<BYTE>(3 * i + tint)});
+    }
+    GifFile& Tint(int t) {
+        tint = t;
+        return *this;
     }
     GifFile& Control(int disposal, int trans) {
         b.insert(b.end(), {0x21, 0xF9, 4, static_cast<BYTE>((disposal << 2) | (trans >= 0 ? 1 : 0)), 0, 0,
@@ -75,6 +84,32 @@ bool DecodeFrame(CPixImageGIF& img, const Bytes& file, long frame) {
 
 BYTE Top(CPixImage& img, long x, long yFromTop) {
     return img.GetPixelIndex(x, static_cast<long>(img.GetHeight()) - 1 - yFromTop);
+}
+
+// Every frame of the file decoded on its own against ImageMagick's composed frames: transparent
+// where those are, else the same colour. The count of pixels that differ.
+int DifferencesFromMagick(const Bytes& file) {
+    TempDir dir;
+    const std::string path = dir.File("in.gif");
+    WriteFileBytes(path, std::string(file.begin(), file.end()));
+    const CommandResult r =
+        RunCommand(MAGICK_CONVERT " " + ShellQuote(path) + " -coalesce -append -depth 8 rgba:-");
+    CPixImageGIF first;
+    if (r.status != 0 || !DecodeBytes(first, file)) return -1;
+    const long frames = first.GetNumFrames(), w = first.GetWidth(), h = first.GetHeight();
+    if (r.out.size() != static_cast<size_t>(frames * w * h * 4)) return -1;
+    int wrong = 0;
+    for (long k = 0; k < frames; ++k) {
+        CPixImageGIF img;
+        if (!DecodeFrame(img, file, k)) return -1;
+        for (long y = 0; y < h; ++y)
+            for (long x = 0; x < w; ++x) {
+                const auto* m = reinterpret_cast<const BYTE*>(r.out.data()) + ((k * h + y) * w + x) * 4;
+                const bool clear = img.IsTransparent(x, h - 1 - y);
+                wrong += m[3] == 0 ? !clear : clear || Shown(img, x, y) != RGB(m[0], m[1], m[2]);
+            }
+    }
+    return wrong;
 }
 
 } // namespace
@@ -345,4 +380,65 @@ TEST(GifCodecTest, OnlySeveralTilesMakeATrueColourPictureAndDecodingCanBeCancell
         EXPECT_FALSE(DecodeBytes(cancelled, file));
         EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
     }
+}
+
+TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickShowsThem) {
+    REQUIRE_MAGICK();
+    // Our animation with a table in every frame after the first: three palettes, one per frame.
+    CPixImage a(40, 30, 8), b(20, 10, 8), c(10, 10, 4);
+    for (int i = 0; i < 256; ++i) {
+        a.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(255 - i),
+                          static_cast<BYTE>(7 * i));
+        b.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(3 * i), static_cast<BYTE>(i),
+                          static_cast<BYTE>(200 - i));
+        c.SetPaletteColor(static_cast<BYTE>(i & 15), static_cast<BYTE>(90 + i), 40,
+                          static_cast<BYTE>(i * 11));
+    }
+    ForEachPixel(a, [&](long x, long y) { a.SetPixelIndex(x, y, static_cast<BYTE>((x + y) % 5)); });
+    ForEachPixel(b, [&](long x, long y) { b.SetPixelIndex(x, y, static_cast<BYTE>((x * y) % 7)); });
+    ForEachPixel(c, [&](long x, long y) { c.SetPixelIndex(x, y, static_cast<BYTE>((x + 2 * y) % 16)); });
+    b.SetOffset(5, 5);
+    c.SetOffset(25, 15);
+    CPixImage* frames[] = {&a, &b, &c};
+    CPixImageGIF gif;
+    gif.SetDisposalMethod(1);
+    CPixMemFile mem;
+    mem.Open();
+    ASSERT_TRUE(gif.Encode(&mem, frames, 3, true));
+    const Bytes ours(mem.GetBuffer(false), mem.GetBuffer(false) + mem.Size());
+
+    // Disposal 2 of a small frame over a first frame with a transparent index.
+    const Bytes restore = GifFile(8, 6, 4)
+                              .Control(0, 3)
+                              .Image(0, 0, 8, 6, Bytes(48, 1), 0, false, 2)
+                              .Control(2, -1)
+                              .Image(2, 1, 3, 2, Bytes(6, 2), 0, false, 2)
+                              .Control(0, -1)
+                              .Image(5, 3, 2, 2, {0, 3, 0, 0}, 0, false, 2)
+                              .Done();
+
+    // More colours than one palette holds: 255 of the first frame stay around 64 of another table.
+    Bytes many(32 * 16), other(64);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<BYTE>(i % 255);
+    for (size_t i = 0; i < other.size(); ++i)
+        other[i] = static_cast<BYTE>(i);
+    const Bytes colours = GifFile(32, 16, 0)
+                              .Control(1, 255)
+                              .Image(0, 0, 32, 16, many, 256)
+                              .Tint(50)
+                              .Control(2, -1)
+                              .Image(4, 4, 8, 8, other, 256)
+                              .Tint(90)
+                              .Control(1, -1)
+                              .Image(20, 2, 4, 2, Bytes(8, 9), 256)
+                              .Done();
+
+    for (const auto& [name, file] : {std::pair{"ours", &ours}, {"restore", &restore}, {"colours", &colours}})
+        EXPECT_EQ(DifferencesFromMagick(*file), 0) << name;
+    CPixImageGIF mixed;
+    ASSERT_TRUE(DecodeFrame(mixed, colours, 1));
+    EXPECT_EQ(mixed.GetBpp(), 24u);
+    EXPECT_EQ(Shown(mixed, 4, 4), RGB(0, 0, 50));
+    EXPECT_EQ(Shown(mixed, 3, 4), RGB(131, 6, 137)) << "index 131 of the first table";
 }
