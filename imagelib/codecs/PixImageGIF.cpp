@@ -438,6 +438,7 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
     const int count = Walk(hFile, -1, nullptr);
     if (count < 0) return false;
     info.numFrames = count;
+    if (count == 0) return Fail("GIF holds no image inside its screen");
     if (info.frame < 0 || info.frame >= count) return false;
     hFile->Seek(start, 0);
     const int requested = info.frame;

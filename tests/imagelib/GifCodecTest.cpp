@@ -442,3 +442,15 @@ TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickSho
     EXPECT_EQ(Shown(mixed, 4, 4), RGB(0, 0, 50));
     EXPECT_EQ(Shown(mixed, 3, 4), RGB(131, 6, 137)) << "index 131 of the first table";
 }
+
+TEST(GifCodecTest, AFileWithoutAnImageOnItsScreenFailsSayingSo) {
+    const Bytes offScreen = GifFile(2, 2, 2).Image(1, 1, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done();
+    const Bytes empty =
+        GifFile(2, 2, 2).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 0, {}, 0, false, 2).Done();
+    for (const Bytes* file : {&offScreen, &empty}) {
+        CPixImage img;
+        EXPECT_FALSE(
+            img.Decode(const_cast<BYTE*>(file->data()), static_cast<DWORD>(file->size()), PIXFORMAT_GIF));
+        EXPECT_STREQ(img.GetLastError(), "GIF holds no image inside its screen");
+    }
+}
