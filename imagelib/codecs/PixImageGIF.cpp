@@ -446,6 +446,10 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
     Canvas canvas;
     canvas.width = m_screenWidth;
     canvas.height = m_screenHeight;
+    // Tiles of one picture, each with its own table, are told by a first frame that misses the
+    // screen in either direction, not only in both: a picture at most one tile wide or high (as
+    // this codec writes true-colour pictures of up to 17 columns or 15 rows, and as strip-wise
+    // writers do) has a first tile as wide or as high as the screen, and must still come whole.
     canvas.trueColour = m_globalTable.empty() && count > 1 && !m_firstCoversScreen;
     if (canvas.trueColour && screen * 3 > PIXIMAGE_MAX_PIXEL_BYTES) return Fail(kCorrupted);
     try {

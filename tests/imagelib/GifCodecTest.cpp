@@ -207,18 +207,25 @@ TEST(GifCodecTest, TheCompressingCodeStreamsShrinkOneColour) {
 }
 
 TEST(GifCodecTest, TrueColourPicturesAreWrittenAsTilesAndReadBackWhole) {
-    CPixImageGIF src;
-    ASSERT_TRUE(src.Create(40, 20, 24, PIXFORMAT_GIF));
-    ForEachPixel(src, [&](long x, long y) { src.SetPixelColor(x, y, RGB(x * 6, y * 12, x * y)); });
-    src.SetFrameDelay(50);
-    const Bytes file = EncodeBytes(src);
-    CPixImageGIF back;
-    ASSERT_TRUE(DecodeBytes(back, file));
-    ASSERT_EQ(back.GetBpp(), 24);
-    // Every pixel of a tile has its own colour: tiles larger than 17 x 15 would run out of entries.
-    EXPECT_EQ(MaxDifference(src, back), 0);
-    EXPECT_EQ(back.GetNumFrames(), 6);
-    EXPECT_EQ(back.GetFrameDelay(), 0u) << "tiles show at once";
+    // Pictures one tile wide or high have a first tile as wide or as high as the screen.
+    const struct {
+        DWORD w, h;
+        long tiles;
+    } sizes[] = {{40, 20, 6}, {10, 40, 3}, {40, 10, 3}};
+    for (const auto& size : sizes) {
+        CPixImageGIF src;
+        ASSERT_TRUE(src.Create(size.w, size.h, 24, PIXFORMAT_GIF));
+        ForEachPixel(src, [&](long x, long y) { src.SetPixelColor(x, y, RGB(x * 6, y * 12, x * y)); });
+        src.SetFrameDelay(50);
+        const Bytes file = EncodeBytes(src);
+        CPixImageGIF back;
+        ASSERT_TRUE(DecodeBytes(back, file));
+        ASSERT_EQ(back.GetBpp(), 24) << size.w << "x" << size.h;
+        // Every pixel of a tile has its own colour: tiles larger than 17 x 15 would run out of entries.
+        EXPECT_EQ(MaxDifference(src, back), 0) << size.w << "x" << size.h;
+        EXPECT_EQ(back.GetNumFrames(), size.tiles);
+        EXPECT_EQ(back.GetFrameDelay(), 0u) << "tiles show at once";
+    }
 }
 
 TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
