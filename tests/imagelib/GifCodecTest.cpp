@@ -423,22 +423,35 @@ TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickSho
                               .Image(5, 3, 2, 2, {0, 3, 0, 0}, 0, false, 2)
                               .Done();
 
-    // More colours than one palette holds: 255 of the first frame stay around 64 of another table.
+    // More colours than one palette holds: 255 of the first frame (index 0 transparent) stay
+    // around 64 of another table; the area goes back to transparent and the last frame covers
+    // part of it.
     Bytes many(32 * 16), other(64);
     for (size_t i = 0; i < many.size(); ++i)
-        many[i] = static_cast<BYTE>(i % 255);
+        many[i] = static_cast<BYTE>(i);
     for (size_t i = 0; i < other.size(); ++i)
         other[i] = static_cast<BYTE>(i);
     const Bytes colours = GifFile(32, 16, 0)
-                              .Control(1, 255)
+                              .Control(1, 0)
                               .Image(0, 0, 32, 16, many, 256)
                               .Tint(50)
                               .Control(2, -1)
                               .Image(4, 4, 8, 8, other, 256)
                               .Tint(90)
                               .Control(1, -1)
-                              .Image(20, 2, 4, 2, Bytes(8, 9), 256)
+                              .Image(10, 10, 4, 2, Bytes(8, 9), 256)
                               .Done();
+    // A colour moved to an entry the new table does not use keeps the picture in a palette.
+    const Bytes moved = GifFile(2, 1, 4)
+                            .Image(0, 0, 2, 1, {1, 1}, 0, false, 2)
+                            .Tint(50)
+                            .Image(1, 0, 1, 1, {2}, 4, false, 2)
+                            .Done();
+    CPixImageGIF palette;
+    ASSERT_TRUE(DecodeFrame(palette, moved, 1));
+    EXPECT_EQ(palette.GetBpp(), 4u);
+    EXPECT_EQ(Shown(palette, 0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(Shown(palette, 1, 0), RGB(2, 4, 56));
 
     CPixImageGIF second, third, mixed;
     ASSERT_TRUE(DecodeFrame(second, ours, 1));
@@ -453,6 +466,12 @@ TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickSho
     EXPECT_EQ(mixed.GetBpp(), 24u);
     EXPECT_EQ(Shown(mixed, 4, 4), RGB(0, 0, 50));
     EXPECT_EQ(Shown(mixed, 3, 4), RGB(131, 6, 137)) << "index 131 of the first table";
+    EXPECT_TRUE(mixed.IsTransparent(0, 15));
+    CPixImageGIF last;
+    ASSERT_TRUE(DecodeFrame(last, colours, 2));
+    EXPECT_TRUE(last.IsTransparent(9, 5)) << "restored";
+    EXPECT_FALSE(last.IsTransparent(10, 5)) << "painted again";
+    EXPECT_EQ(Shown(last, 10, 10), RGB(9, 18, 117));
 
     REQUIRE_MAGICK();
     for (const auto& [name, file] : {std::pair{"ours", &ours}, {"restore", &restore}, {"colours", &colours}})
