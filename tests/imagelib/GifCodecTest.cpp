@@ -311,32 +311,71 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
              .Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2)
              .Done(),
          1},
-        {"zero-size frame", GifFile(2, 2, 2).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done(), 1},
+        {"zero-size frame",
+         GifFile(2, 2, 2)
+             .Image(0, 0, 0, 2, {}, 0, false, 2)
+             .Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2)
+             .Done(),
+         1},
         {"empty sub-block ends the codes",
-         GifFile(2, 2, 2).Raw({',', 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 0}).Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done(), 2},
-        {"code above the table", GifFile(2, 1, 2).Raw({',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0}).Done(), 1},
-        {"long application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({255}).Raw(Bytes(255, 1)).Raw({0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
-        {"other application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({3, 1, 9, 0, 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+         GifFile(2, 2, 2)
+             .Raw({',', 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 0})
+             .Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2)
+             .Done(),
+         2},
+        {"code above the table",
+         GifFile(2, 1, 2).Raw({',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0}).Done(), 1},
+        {"long application block",
+         GifFile(1, 1, 2)
+             .Raw({0x21, 0xFF, 11})
+             .Raw(Bytes(11, 'x'))
+             .Raw({255})
+             .Raw(Bytes(255, 1))
+             .Raw({0})
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Done(),
+         1},
+        {"other application block",
+         GifFile(1, 1, 2)
+             .Raw({0x21, 0xFF, 11})
+             .Raw(Bytes(11, 'x'))
+             .Raw({3, 1, 9, 0, 0})
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Done(),
+         1},
         {"plain text extension of several sub-blocks",
-         GifFile(1, 1, 2).Raw({0x21, 0x01, 3, ',', ',', ',', 1, ',', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
-        {"broken extension", GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
+         GifFile(1, 1, 2)
+             .Raw({0x21, 0x01, 3, ',', ',', ',', 1, ',', 2, ',', ';', 0})
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Done(),
+         1},
+        {"broken extension",
+         GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
         {"control block of the wrong size ends the frames",
-         GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 5, 0, 0, 0, 0, 0, 0}).Raw(pixel).Done(), 1},
+         GifFile(1, 1, 2)
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Raw({0x21, 0xF9, 5, 0, 0, 0, 0, 0, 0})
+             .Raw(pixel)
+             .Done(),
+         1},
         {"application name of the wrong size",
          GifFile(1, 1, 2).Raw({0x21, 0xFF, 10}).Raw(Bytes(11, 'x')).Raw({0}).Raw(pixel).Done(), -1},
         {"empty comment", GifFile(1, 1, 2).Raw({0x21, 0xFE, 0}).Raw(pixel).Done(), 1},
         {"empty control block", GifFile(1, 1, 2).Raw({0x21, 0xF9, 0}).Raw(pixel).Done(), 1},
         {"empty plain text block", GifFile(1, 1, 2).Raw({0x21, 0x01, 0}).Raw(pixel).Done(), 1},
+        {"empty block labelled 0", GifFile(1, 1, 2).Raw({0x21, 0, 0}).Raw(pixel).Done(), 1},
         {"application block without data",
          GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({0}).Raw(pixel).Done(), 1},
         {"widest screen", GifFile(30000, 1, 2).Raw(pixel).Done(), 1},
         {"screen too wide", GifFile(30001, 1, 2).Raw(pixel).Done(), -1},
         {"screen too high", GifFile(1, 30001, 2).Raw(pixel).Done(), -1},
-        {"screen of gigabytes", [] {
+        {"screen of gigabytes",
+         [] {
              GifFile g(30000, 30000, 2);
              g.b.resize(100, 0);
              return g.b;
-         }(), -1},
+         }(),
+         -1},
     };
     for (const auto& c : cases) {
         CPixImageGIF img;
