@@ -211,7 +211,7 @@ TEST(GifCodecTest, TrueColourPicturesAreWrittenAsTilesAndReadBackWhole) {
     const struct {
         DWORD w, h;
         long tiles;
-    } sizes[] = {{40, 20, 6}, {10, 40, 3}, {40, 10, 3}};
+    } sizes[] = {{40, 20, 6}, {10, 40, 3}, {40, 10, 3}, {20, 10, 2}};
     for (const auto& size : sizes) {
         CPixImageGIF src;
         ASSERT_TRUE(src.Create(size.w, size.h, 24, PIXFORMAT_GIF));
