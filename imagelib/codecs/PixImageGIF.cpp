@@ -112,7 +112,7 @@ struct CPixImageGIF::Canvas {
     std::vector<BYTE> colour;           // width x height x 3 (blue, green, red), top row first
     std::vector<BYTE> opaque;           // mixed, with a transparent index: 0 where transparent
     std::vector<RGBQUAD> palette;       // 256 entries, the colours of the indices
-    std::array<BYTE, 256> frameMap{};   // the index each of the frame's is painted as
+    std::array<BYTE, 256> frameMap{};   // the canvas index each of the frame's indices becomes
     Control last;
 
     BYTE Background() const { return static_cast<BYTE>(keptTransIndex < 0 ? 0 : keptTransIndex); }
