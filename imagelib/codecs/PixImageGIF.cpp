@@ -12,6 +12,8 @@ using namespace codecbytes;
 namespace {
 
 const char kCorrupted[] = "corrupted GIF";
+const char kCancelled[] = "Cancelled";
+const char kNoMemory[] = "CPixImage::Create can't allocate memory";
 const char kLoopName[] = "NETSCAPE2.0";
 constexpr DWORD kTileWidth = 17, kTileHeight = 15;
 // A code stream cannot give more than 4096 pixels for every 3 bits; screens larger than that
@@ -42,6 +44,15 @@ private:
     std::array<BYTE, 512> m_entries{};
     std::array<bool, 512> m_used{};
 };
+
+// A frame's place on the screen.
+struct Area {
+    DWORD left = 0, top = 0, width = 0, height = 0;
+};
+
+bool SameColour(RGBQUAD a, RGBQUAD b) {
+    return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
+}
 
 int TableColors(BYTE flags) { return 1 << ((flags & 7) + 1); }
 
@@ -85,17 +96,162 @@ std::vector<DWORD> RowOrder(DWORD height, bool interlaced) {
 
 } // namespace
 
-// The screen as frames are composed: palette indices (normal mode) or colours (tiles).
+// The screen as frames are composed: palette indices, or colours for tiles and for frames whose
+// tables together hold more colours than one palette.
 struct CPixImageGIF::Canvas {
-    bool trueColour = false;
+    bool trueColour = false; // tiles: all frames, painted whole
+    bool mixed = false;      // colours because the frames' tables outgrew one palette
     bool started = false;
+    DWORD width = 0, height = 0;
     int depth = 1;
-    int keptTransIndex = -1;  // the first frame's transparent index
+    int keptTransIndex = -1; // the first frame's transparent index
     int prevDisposal = 0;
-    std::vector<BYTE> index;  // width x height, top row first
-    std::vector<BYTE> colour; // width x height x 3 (blue, green, red), top row first
-    std::vector<RGBQUAD> palette;
+    Area prev;
+    std::vector<BYTE> index;            // width x height, top row first
+    std::array<uint64_t, 256> counts{}; // pixels holding each index
+    std::vector<BYTE> colour;           // width x height x 3 (blue, green, red), top row first
+    std::vector<BYTE> opaque;           // mixed, with a transparent index: 0 where transparent
+    std::vector<RGBQUAD> palette;       // 256 entries, the colours of the indices
+    std::array<BYTE, 256> frameMap{};   // the canvas index each of the frame's indices becomes
     Control last;
+
+    BYTE Background() const { return static_cast<BYTE>(keptTransIndex < 0 ? 0 : keptTransIndex); }
+
+    void Start(int transIndex) {
+        keptTransIndex = transIndex;
+        index.assign(static_cast<size_t>(width) * height, Background());
+        counts[Background()] = index.size();
+        started = true;
+    }
+
+    // Disposal 2: the previous frame's area goes back to the background.
+    void Restore() {
+        for (DWORD y = prev.top; y < prev.top + prev.height; ++y) {
+            for (DWORD x = prev.left; x < prev.left + prev.width; ++x) {
+                const size_t i = static_cast<size_t>(y) * width + x;
+                if (mixed && keptTransIndex >= 0) {
+                    opaque[i] = 0;
+                } else if (mixed) {
+                    PutColour(i, palette[0]);
+                } else {
+                    --counts[index[i]];
+                    index[i] = Background();
+                    ++counts[index[i]];
+                }
+            }
+        }
+    }
+
+    // Takes the frame's table as the palette. Indices that stay in sight but whose colour the
+    // table lacks move to free entries, and so do the frame's own pixels of the kept transparent
+    // index; false, with nothing changed, when the entries run out.
+    bool Adopt(const Area& a, const std::vector<BYTE>& px, int trans, const std::vector<RGBQUAD>& table) {
+        std::array<uint64_t, 256> covered{};
+        std::array<bool, 256> taken{};
+        bool paintsKept = false;
+        for (DWORD y = 0; y < a.height; ++y) {
+            for (DWORD x = 0; x < a.width; ++x) {
+                const BYTE p = px[static_cast<size_t>(y) * a.width + x];
+                if (p == trans) continue;
+                paintsKept = paintsKept || p == keptTransIndex;
+                taken[p] = true;
+                ++covered[index[static_cast<size_t>(a.top + y) * width + a.left + x]];
+            }
+        }
+        std::vector<int> clashes;
+        for (int v = 0; v < 256; ++v) {
+            if (v == keptTransIndex || counts[v] == covered[v]) continue;
+            if (SameColour(palette[v], table[v]))
+                taken[v] = true;
+            else
+                clashes.push_back(v);
+        }
+        std::vector<RGBQUAD> next = table;
+        std::array<BYTE, 256> map;
+        for (int v = 0; v < 256; ++v)
+            map[v] = frameMap[v] = static_cast<BYTE>(v);
+        int top = 0;
+        // An entry showing colour c: one that has it, else a free one given it.
+        auto place = [&](RGBQUAD c) {
+            int slot = -1;
+            for (int s = 0; s < 256 && slot < 0; ++s)
+                if (s != keptTransIndex && SameColour(next[s], c)) slot = s;
+            for (int s = 0; s < 256 && slot < 0; ++s)
+                if (!taken[s]) slot = s;
+            if (slot < 0) return -1;
+            next[slot] = c;
+            taken[slot] = true;
+            top = std::max(top, slot);
+            return slot;
+        };
+        if (keptTransIndex >= 0) taken[keptTransIndex] = true;
+        if (paintsKept) {
+            const int slot = place(table[keptTransIndex]);
+            if (slot < 0) return false;
+            frameMap[keptTransIndex] = static_cast<BYTE>(slot);
+        }
+        for (const int v : clashes) {
+            const int slot = place(palette[v]);
+            if (slot < 0) return false;
+            map[v] = static_cast<BYTE>(slot);
+        }
+        if (!clashes.empty()) {
+            for (BYTE& i : index)
+                i = map[i];
+            std::array<uint64_t, 256> moved{};
+            for (int v = 0; v < 256; ++v)
+                moved[map[v]] += counts[v];
+            counts = moved;
+        }
+        depth = std::max(depth, DepthFor(top + 1));
+        palette = std::move(next);
+        return true;
+    }
+
+    // From indices to colours, for the rest of the frames.
+    bool ToColours() {
+        const uint64_t n = static_cast<uint64_t>(width) * height;
+        if (n * 3 > PIXIMAGE_MAX_PIXEL_BYTES) return false;
+        try {
+            colour.resize(n * 3);
+            if (keptTransIndex >= 0) opaque.assign(n, 1);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            PutColour(i, palette[index[i]]);
+            if (keptTransIndex >= 0 && index[i] == keptTransIndex) opaque[i] = 0;
+        }
+        index = std::vector<BYTE>();
+        mixed = true;
+        return true;
+    }
+
+    // The frame's pixels but its transparent ones.
+    void Paint(const Area& a, const std::vector<BYTE>& px, int trans, const std::vector<RGBQUAD>& table) {
+        for (DWORD y = 0; y < a.height; ++y) {
+            for (DWORD x = 0; x < a.width; ++x) {
+                const BYTE p = px[static_cast<size_t>(y) * a.width + x];
+                if (p == trans) continue;
+                const size_t i = static_cast<size_t>(a.top + y) * width + a.left + x;
+                if (mixed) {
+                    PutColour(i, table[p]);
+                    if (!opaque.empty()) opaque[i] = 1;
+                } else {
+                    --counts[index[i]];
+                    index[i] = frameMap[p];
+                    ++counts[index[i]];
+                }
+            }
+        }
+        prev = a;
+    }
+
+    void PutColour(size_t i, RGBQUAD c) {
+        colour[i * 3] = c.rgbBlue;
+        colour[i * 3 + 1] = c.rgbGreen;
+        colour[i * 3 + 2] = c.rgbRed;
+    }
 };
 
 bool CPixImageGIF::Fail(const char* text) {
@@ -114,31 +270,34 @@ void CPixImageGIF::GetComment(char* text) const {
 bool CPixImageGIF::DecodeExtension(CPixFile* hFile) {
     const long label = hFile->GetC();
     if (label < 0) return false;
-    if (label == 0xF9) {
-        BYTE b[5];
-        if (!ReadExact(hFile, b, sizeof(b)) || b[0] != 4) return false;
-        m_control.transIndex = (b[1] & 1) ? b[4] : -1;
-        m_control.delay = Le16(b + 2);
-        m_control.disposal = (b[1] & 0x1C) >> 2;
-        info.transIndex = m_control.transIndex;
-        info.frameDelay = m_control.delay;
-    } else if (label == 0xFE) {
-        const long n = hFile->GetC();
-        if (n < 0) return false;
+    // The first sub-block; an empty one ends an extension of any kind.
+    const long n = hFile->GetC();
+    if (n < 0) return false;
+    BYTE data[256];
+    if (!ReadExact(hFile, data, static_cast<size_t>(n))) return false;
+    if (label == 0xFE) {
         char text[256];
-        if (!ReadExact(hFile, text, static_cast<size_t>(n))) return false;
+        std::memcpy(text, data, static_cast<size_t>(n));
         text[n] = '\0';
         CopyText(m_CommentText, text);
+    }
+    if (n == 0) return true;
+    if (label == 0xF9) {
+        if (n != 4) return false;
+        m_control.transIndex = (data[0] & 1) ? data[3] : -1;
+        m_control.delay = Le16(data + 1);
+        m_control.disposal = (data[0] & 0x1C) >> 2;
+        info.transIndex = m_control.transIndex;
+        info.frameDelay = m_control.delay;
     } else if (label == 0xFF) {
-        BYTE id[12];
-        if (!ReadExact(hFile, id, sizeof(id)) || id[0] != 11) return false;
-        const long n = hFile->GetC();
-        if (n < 0) return false;
-        BYTE data[256];
-        if (!ReadExact(hFile, data, static_cast<size_t>(n))) return false;
+        if (n != 11) return false;
+        const long m = hFile->GetC();
+        if (m < 0) return false;
+        if (m == 0) return true;
+        BYTE sub[256];
+        if (!ReadExact(hFile, sub, static_cast<size_t>(m))) return false;
         // Only a looping block (its name, then sub-block 1 with a 16-bit count) carries the count.
-        if (std::memcmp(id + 1, kLoopName, 11) == 0 && n == 3 && data[0] == 1) m_LoopCount = Le16(data + 1);
-        if (n == 0) return true;
+        if (std::memcmp(data, kLoopName, 11) == 0 && m == 3 && sub[0] == 1) m_LoopCount = Le16(sub + 1);
     }
     SkipBlocks(hFile);
     return true;
@@ -147,7 +306,10 @@ bool CPixImageGIF::DecodeExtension(CPixFile* hFile) {
 int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
     int frames = 0;
     for (;;) {
-        if (info.escape > 0) return -1;
+        if (info.escape > 0) {
+            Fail(kCancelled);
+            return -1;
+        }
         const long c = hFile->GetC();
         if (c < 0 || c == ';') break;
         if (c == '!') {
@@ -184,11 +346,15 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
         try {
             px.assign(static_cast<size_t>(width) * height, 0);
         } catch (const std::bad_alloc&) {
+            Fail(kNoMemory);
             return -1;
         }
         int bad = 0;
         CGifLzw::Decode(hFile, px, bad);
-        if (info.escape > 0) return -1;
+        if (info.escape > 0) {
+            Fail(kCancelled);
+            return -1;
+        }
 
         // Stored rows to picture rows, then onto the canvas.
         const std::vector<DWORD> order = RowOrder(height, (flags & 0x40) != 0);
@@ -206,28 +372,39 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
             }
             canvas->palette = table;
         } else {
-            const int depth = DepthFor(colors);
-            if (!canvas->started) {
-                canvas->index.assign(static_cast<size_t>(m_screenWidth) * m_screenHeight,
-                                     static_cast<BYTE>(ctl.transIndex < 0 ? 0 : ctl.transIndex));
-                canvas->keptTransIndex = ctl.transIndex;
-                canvas->depth = depth;
-                canvas->started = true;
-            } else if (canvas->prevDisposal == 2) {
-                std::fill(canvas->index.begin(), canvas->index.end(),
-                          static_cast<BYTE>(canvas->keptTransIndex < 0 ? 0 : canvas->keptTransIndex));
-            }
-            // A frame deeper than the canvas raises the canvas's depth.
-            canvas->depth = std::max(canvas->depth, depth);
-            for (DWORD n = 0; n < height; ++n) {
-                const BYTE* src = px.data() + static_cast<size_t>(n) * width;
-                BYTE* dst = canvas->index.data() + (static_cast<size_t>(top) + order[n]) * m_screenWidth + left;
-                for (DWORD x = 0; x < width; ++x)
-                    if (src[x] != ctl.transIndex) dst[x] = src[x];
+            std::vector<BYTE> picture;
+            if (flags & 0x40) {
+                try {
+                    picture.resize(px.size());
+                } catch (const std::bad_alloc&) {
+                    Fail(kNoMemory);
+                    return -1;
+                }
+                for (DWORD n = 0; n < height; ++n)
+                    std::memcpy(picture.data() + static_cast<size_t>(order[n]) * width,
+                                px.data() + static_cast<size_t>(n) * width, width);
+            } else {
+                picture = std::move(px);
             }
             // Entries past the table are white, so a transparent index beyond it shows nothing.
-            canvas->palette.assign(256, RGBQUAD{255, 255, 255, 0});
-            std::copy(table.begin(), table.end(), canvas->palette.begin());
+            std::vector<RGBQUAD> padded(256, RGBQUAD{255, 255, 255, 0});
+            std::copy(table.begin(), table.end(), padded.begin());
+            const Area area{left, top, width, height};
+            if (!canvas->started) {
+                canvas->Start(ctl.transIndex);
+                canvas->palette = padded;
+            } else if (canvas->prevDisposal == 2) {
+                canvas->Restore();
+            }
+            // A frame deeper than the canvas raises the canvas's depth.
+            canvas->depth = std::max(canvas->depth, DepthFor(colors));
+            if (!canvas->mixed && !canvas->Adopt(area, picture, ctl.transIndex, padded) &&
+                !canvas->ToColours()) {
+                Fail(kNoMemory);
+                return -1;
+            }
+            canvas->Paint(area, picture, ctl.transIndex, padded);
+            if (canvas->mixed) canvas->palette = padded;
         }
         canvas->prevDisposal = ctl.disposal;
         canvas->last = ctl;
@@ -259,31 +436,48 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
 
     const long start = hFile->Tell();
     const int count = Walk(hFile, -1, nullptr);
-    if (count < 0) return Fail("Cancelled");
+    if (count < 0) return false;
     info.numFrames = count;
+    if (count == 0) return Fail("GIF holds no image inside its screen");
     if (info.frame < 0 || info.frame >= count) return false;
     hFile->Seek(start, 0);
     const int requested = info.frame;
 
     Canvas canvas;
+    canvas.width = m_screenWidth;
+    canvas.height = m_screenHeight;
+    // Tiles of one picture, each with its own table, are told by a first frame that misses the
+    // screen in either direction, not only in both: a picture at most one tile wide or high (as
+    // this codec writes true-colour pictures of up to 17 columns or 15 rows, and as strip-wise
+    // writers do) has a first tile as wide or as high as the screen, and must still come whole.
     canvas.trueColour = m_globalTable.empty() && count > 1 && !m_firstCoversScreen;
     if (canvas.trueColour && screen * 3 > PIXIMAGE_MAX_PIXEL_BYTES) return Fail(kCorrupted);
     try {
         if (canvas.trueColour) canvas.colour.assign(static_cast<size_t>(screen) * 3, 0);
     } catch (const std::bad_alloc&) {
-        return Fail("CPixImage::Create can't allocate memory");
+        return Fail(kNoMemory);
     }
     m_control = Control();
-    if (Walk(hFile, canvas.trueColour ? count - 1 : requested, &canvas) < 0) return Fail("Cancelled");
+    if (Walk(hFile, canvas.trueColour ? count - 1 : requested, &canvas) < 0) return false;
     if (!canvas.trueColour && !canvas.started) return Fail(kCorrupted);
 
-    if (!Create(m_screenWidth, m_screenHeight, canvas.trueColour ? 24 : static_cast<DWORD>(canvas.depth), PIXFORMAT_GIF))
+    const bool colours = canvas.trueColour || canvas.mixed;
+    if (!Create(m_screenWidth, m_screenHeight, colours ? 24 : static_cast<DWORD>(canvas.depth),
+                PIXFORMAT_GIF))
         return false;
+    if (!canvas.opaque.empty()) {
+        AlphaCreate();
+        if (!AlphaIsValid()) return Fail(kNoMemory);
+    }
     for (DWORD y = 0; y < m_screenHeight; ++y) {
-        BYTE* row = GetBits(m_screenHeight - 1 - y);
-        if (canvas.trueColour) {
+        const long dibRow = static_cast<long>(m_screenHeight - 1 - y);
+        BYTE* row = GetBits(static_cast<DWORD>(dibRow));
+        if (colours) {
             std::memcpy(row, canvas.colour.data() + static_cast<size_t>(y) * m_screenWidth * 3,
                         static_cast<size_t>(m_screenWidth) * 3);
+            for (DWORD x = 0; x < m_screenWidth && !canvas.opaque.empty(); ++x)
+                if (!canvas.opaque[static_cast<size_t>(y) * m_screenWidth + x])
+                    AlphaSet(static_cast<long>(x), dibRow, 0);
             continue;
         }
         const BYTE* src = canvas.index.data() + static_cast<size_t>(y) * m_screenWidth;
@@ -292,17 +486,17 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
             continue;
         }
         for (DWORD x = 0; x < m_screenWidth; ++x)
-            SetPixelIndex(static_cast<long>(x), static_cast<long>(m_screenHeight - 1 - y), src[x]);
+            SetPixelIndex(static_cast<long>(x), dibRow, src[x]);
     }
     info.frameDelay = canvas.last.delay;
+    info.transIndex = -1;
     if (canvas.trueColour) {
-        info.transIndex = -1;
         if (canvas.last.transIndex >= 0) {
             const size_t t = static_cast<size_t>(canvas.last.transIndex);
             info.transColor = t < canvas.palette.size() ? canvas.palette[t] : RGBQUAD{};
             info.transIndex = 0;
         }
-    } else {
+    } else if (!canvas.mixed) {
         SetPalette(canvas.palette.data(), static_cast<DWORD>(canvas.palette.size()));
         info.transIndex = canvas.keptTransIndex;
     }

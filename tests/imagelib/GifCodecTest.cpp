@@ -8,6 +8,9 @@
 #include "imagelib/codecs/GifLzw.h"
 #include "imagelib/codecs/PixImageGIF.h"
 #include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/MissingDependency.h"
+#include "tests/support/ShellCommand.h"
+#include "tests/support/TempDir.h"
 
 using namespace imgtest;
 
@@ -16,6 +19,7 @@ namespace {
 // A GIF file put together block by block.
 struct GifFile {
     Bytes b;
+    int tint = 0; // added to the blue of the tables that follow
     GifFile(uint32_t w, uint32_t h, int globalColours) {
         b = {'G', 'I', 'F', '8', '9', 'a'};
         PutLE(b, w, 2);
@@ -31,10 +35,15 @@ struct GifFile {
             ++bits;
         return bits;
     }
-    // Entry i is (i, 2i, 3i).
+    // Entry i is (i, 2i, 3i + tint).
     void Table(int colours) {
         for (int i = 0; i < colours; ++i)
-            b.insert(b.end(), {static_cast<BYTE>(i), static_cast<BYTE>(2 * i), static_cast<BYTE>(3 * i)});
+            b.insert(b.end(),
+                     {static_cast<BYTE>(i), static_cast<BYTE>(2 * i), static_cast<BYTE>(3 * i + tint)});
+    }
+    GifFile& Tint(int t) {
+        tint = t;
+        return *this;
     }
     GifFile& Control(int disposal, int trans) {
         b.insert(b.end(), {0x21, 0xF9, 4, static_cast<BYTE>((disposal << 2) | (trans >= 0 ? 1 : 0)), 0, 0,
@@ -75,6 +84,32 @@ bool DecodeFrame(CPixImageGIF& img, const Bytes& file, long frame) {
 
 BYTE Top(CPixImage& img, long x, long yFromTop) {
     return img.GetPixelIndex(x, static_cast<long>(img.GetHeight()) - 1 - yFromTop);
+}
+
+// Every frame of the file decoded on its own against ImageMagick's composed frames: transparent
+// where those are, else the same colour. The count of pixels that differ.
+int DifferencesFromMagick(const Bytes& file) {
+    TempDir dir;
+    const std::string path = dir.File("in.gif");
+    WriteFileBytes(path, std::string(file.begin(), file.end()));
+    const CommandResult r =
+        RunCommand(MAGICK_CONVERT " " + ShellQuote(path) + " -coalesce -append -depth 8 rgba:-");
+    CPixImageGIF first;
+    if (r.status != 0 || !DecodeBytes(first, file)) return -1;
+    const long frames = first.GetNumFrames(), w = first.GetWidth(), h = first.GetHeight();
+    if (r.out.size() != static_cast<size_t>(frames * w * h * 4)) return -1;
+    int wrong = 0;
+    for (long k = 0; k < frames; ++k) {
+        CPixImageGIF img;
+        if (!DecodeFrame(img, file, k)) return -1;
+        for (long y = 0; y < h; ++y)
+            for (long x = 0; x < w; ++x) {
+                const auto* m = reinterpret_cast<const BYTE*>(r.out.data()) + ((k * h + y) * w + x) * 4;
+                const bool clear = img.IsTransparent(x, h - 1 - y);
+                wrong += m[3] == 0 ? !clear : clear || Shown(img, x, y) != RGB(m[0], m[1], m[2]);
+            }
+    }
+    return wrong;
 }
 
 } // namespace
@@ -172,18 +207,25 @@ TEST(GifCodecTest, TheCompressingCodeStreamsShrinkOneColour) {
 }
 
 TEST(GifCodecTest, TrueColourPicturesAreWrittenAsTilesAndReadBackWhole) {
-    CPixImageGIF src;
-    ASSERT_TRUE(src.Create(40, 20, 24, PIXFORMAT_GIF));
-    ForEachPixel(src, [&](long x, long y) { src.SetPixelColor(x, y, RGB(x * 6, y * 12, x * y)); });
-    src.SetFrameDelay(50);
-    const Bytes file = EncodeBytes(src);
-    CPixImageGIF back;
-    ASSERT_TRUE(DecodeBytes(back, file));
-    ASSERT_EQ(back.GetBpp(), 24);
-    // Every pixel of a tile has its own colour: tiles larger than 17 x 15 would run out of entries.
-    EXPECT_EQ(MaxDifference(src, back), 0);
-    EXPECT_EQ(back.GetNumFrames(), 6);
-    EXPECT_EQ(back.GetFrameDelay(), 0u) << "tiles show at once";
+    // Pictures one tile wide or high have a first tile as wide or as high as the screen.
+    const struct {
+        DWORD w, h;
+        long tiles;
+    } sizes[] = {{40, 20, 6}, {10, 40, 3}, {40, 10, 3}, {20, 10, 2}};
+    for (const auto& size : sizes) {
+        CPixImageGIF src;
+        ASSERT_TRUE(src.Create(size.w, size.h, 24, PIXFORMAT_GIF));
+        ForEachPixel(src, [&](long x, long y) { src.SetPixelColor(x, y, RGB(x * 6, y * 12, x * y)); });
+        src.SetFrameDelay(50);
+        const Bytes file = EncodeBytes(src);
+        CPixImageGIF back;
+        ASSERT_TRUE(DecodeBytes(back, file));
+        ASSERT_EQ(back.GetBpp(), 24) << size.w << "x" << size.h;
+        // Every pixel of a tile has its own colour: tiles larger than 17 x 15 would run out of entries.
+        EXPECT_EQ(MaxDifference(src, back), 0) << size.w << "x" << size.h;
+        EXPECT_EQ(back.GetNumFrames(), size.tiles);
+        EXPECT_EQ(back.GetFrameDelay(), 0u) << "tiles show at once";
+    }
 }
 
 TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
@@ -269,29 +311,71 @@ TEST(GifCodecTest, HostileFilesEndSafely) {
              .Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2)
              .Done(),
          1},
-        {"zero-size frame", GifFile(2, 2, 2).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done(), 1},
+        {"zero-size frame",
+         GifFile(2, 2, 2)
+             .Image(0, 0, 0, 2, {}, 0, false, 2)
+             .Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2)
+             .Done(),
+         1},
         {"empty sub-block ends the codes",
-         GifFile(2, 2, 2).Raw({',', 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 0}).Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done(), 2},
-        {"code above the table", GifFile(2, 1, 2).Raw({',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0}).Done(), 1},
-        {"long application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({255}).Raw(Bytes(255, 1)).Raw({0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
-        {"other application block", GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({3, 1, 9, 0, 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
+         GifFile(2, 2, 2)
+             .Raw({',', 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 0})
+             .Image(0, 0, 2, 2, {1, 1, 1, 1}, 0, false, 2)
+             .Done(),
+         2},
+        {"code above the table",
+         GifFile(2, 1, 2).Raw({',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0xCC, 0x01, 0}).Done(), 1},
+        {"long application block",
+         GifFile(1, 1, 2)
+             .Raw({0x21, 0xFF, 11})
+             .Raw(Bytes(11, 'x'))
+             .Raw({255})
+             .Raw(Bytes(255, 1))
+             .Raw({0})
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Done(),
+         1},
+        {"other application block",
+         GifFile(1, 1, 2)
+             .Raw({0x21, 0xFF, 11})
+             .Raw(Bytes(11, 'x'))
+             .Raw({3, 1, 9, 0, 0})
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Done(),
+         1},
         {"plain text extension of several sub-blocks",
-         GifFile(1, 1, 2).Raw({0x21, 0x01, 3, ',', ',', ',', 1, ',', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}, 0, false, 2).Done(), 1},
-        {"broken extension", GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
+         GifFile(1, 1, 2)
+             .Raw({0x21, 0x01, 3, ',', ',', ',', 1, ',', 2, ',', ';', 0})
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Done(),
+         1},
+        {"broken extension",
+         GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 9, 1, 2}).b, 1},
         {"control block of the wrong size ends the frames",
-         GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Raw({0x21, 0xF9, 5, 0, 0, 0, 0, 0, 0}).Raw(pixel).Done(), 1},
+         GifFile(1, 1, 2)
+             .Image(0, 0, 1, 1, {1}, 0, false, 2)
+             .Raw({0x21, 0xF9, 5, 0, 0, 0, 0, 0, 0})
+             .Raw(pixel)
+             .Done(),
+         1},
         {"application name of the wrong size",
          GifFile(1, 1, 2).Raw({0x21, 0xFF, 10}).Raw(Bytes(11, 'x')).Raw({0}).Raw(pixel).Done(), -1},
+        {"empty comment", GifFile(1, 1, 2).Raw({0x21, 0xFE, 0}).Raw(pixel).Done(), 1},
+        {"empty control block", GifFile(1, 1, 2).Raw({0x21, 0xF9, 0}).Raw(pixel).Done(), 1},
+        {"empty plain text block", GifFile(1, 1, 2).Raw({0x21, 0x01, 0}).Raw(pixel).Done(), 1},
+        {"empty block labelled 0", GifFile(1, 1, 2).Raw({0x21, 0, 0}).Raw(pixel).Done(), 1},
         {"application block without data",
          GifFile(1, 1, 2).Raw({0x21, 0xFF, 11}).Raw(Bytes(11, 'x')).Raw({0}).Raw(pixel).Done(), 1},
         {"widest screen", GifFile(30000, 1, 2).Raw(pixel).Done(), 1},
         {"screen too wide", GifFile(30001, 1, 2).Raw(pixel).Done(), -1},
         {"screen too high", GifFile(1, 30001, 2).Raw(pixel).Done(), -1},
-        {"screen of gigabytes", [] {
+        {"screen of gigabytes",
+         [] {
              GifFile g(30000, 30000, 2);
              g.b.resize(100, 0);
              return g.b;
-         }(), -1},
+         }(),
+         -1},
     };
     for (const auto& c : cases) {
         CPixImageGIF img;
@@ -341,5 +425,106 @@ TEST(GifCodecTest, OnlySeveralTilesMakeATrueColourPictureAndDecodingCanBeCancell
         cancelled.SetEscape(1);
         EXPECT_FALSE(DecodeBytes(cancelled, file));
         EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+    }
+}
+
+TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickShowsThem) {
+    // Our animation with a table in every frame after the first: three palettes, one per frame.
+    CPixImage a(40, 30, 8), b(20, 10, 8), c(10, 10, 4);
+    for (int i = 0; i < 256; ++i) {
+        a.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(255 - i),
+                          static_cast<BYTE>(7 * i));
+        b.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(3 * i), static_cast<BYTE>(i),
+                          static_cast<BYTE>(200 - i));
+        c.SetPaletteColor(static_cast<BYTE>(i & 15), static_cast<BYTE>(90 + i), 40,
+                          static_cast<BYTE>(i * 11));
+    }
+    ForEachPixel(a, [&](long x, long y) { a.SetPixelIndex(x, y, static_cast<BYTE>((x + y) % 5)); });
+    ForEachPixel(b, [&](long x, long y) { b.SetPixelIndex(x, y, static_cast<BYTE>((x * y) % 7)); });
+    ForEachPixel(c, [&](long x, long y) { c.SetPixelIndex(x, y, static_cast<BYTE>((x + 2 * y) % 16)); });
+    b.SetOffset(5, 5);
+    c.SetOffset(25, 15);
+    CPixImage* frames[] = {&a, &b, &c};
+    CPixImageGIF gif;
+    gif.SetDisposalMethod(1);
+    CPixMemFile mem;
+    mem.Open();
+    ASSERT_TRUE(gif.Encode(&mem, frames, 3, true));
+    const Bytes ours(mem.GetBuffer(false), mem.GetBuffer(false) + mem.Size());
+
+    // Disposal 2 of a small frame over a first frame with a transparent index.
+    const Bytes restore = GifFile(8, 6, 4)
+                              .Control(0, 3)
+                              .Image(0, 0, 8, 6, Bytes(48, 1), 0, false, 2)
+                              .Control(2, -1)
+                              .Image(2, 1, 3, 2, Bytes(6, 2), 0, false, 2)
+                              .Control(0, -1)
+                              .Image(5, 3, 2, 2, {0, 3, 0, 0}, 0, false, 2)
+                              .Done();
+
+    // More colours than one palette holds: 255 of the first frame (index 0 transparent) stay
+    // around 64 of another table; the area goes back to transparent and the last frame covers
+    // part of it.
+    Bytes many(32 * 16), other(64);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<BYTE>(i);
+    for (size_t i = 0; i < other.size(); ++i)
+        other[i] = static_cast<BYTE>(i);
+    const Bytes colours = GifFile(32, 16, 0)
+                              .Control(1, 0)
+                              .Image(0, 0, 32, 16, many, 256)
+                              .Tint(50)
+                              .Control(2, -1)
+                              .Image(4, 4, 8, 8, other, 256)
+                              .Tint(90)
+                              .Control(1, -1)
+                              .Image(10, 10, 4, 2, Bytes(8, 9), 256)
+                              .Done();
+    // A colour moved to an entry the new table does not use keeps the picture in a palette.
+    const Bytes moved = GifFile(2, 1, 4)
+                            .Image(0, 0, 2, 1, {1, 1}, 0, false, 2)
+                            .Tint(50)
+                            .Image(1, 0, 1, 1, {2}, 4, false, 2)
+                            .Done();
+    CPixImageGIF palette;
+    ASSERT_TRUE(DecodeFrame(palette, moved, 1));
+    EXPECT_EQ(palette.GetBpp(), 4u);
+    EXPECT_EQ(Shown(palette, 0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(Shown(palette, 1, 0), RGB(2, 4, 56));
+
+    CPixImageGIF second, third, mixed;
+    ASSERT_TRUE(DecodeFrame(second, ours, 1));
+    EXPECT_EQ(Shown(second, 0, 0), RGB(4, 251, 28)) << "the first frame in its own colours";
+    EXPECT_EQ(Shown(second, 6, 6), RGB(3, 1, 199));
+    ASSERT_TRUE(DecodeFrame(third, restore, 2));
+    EXPECT_EQ(Top(third, 1, 1), 1) << "beside the restored area";
+    EXPECT_TRUE(third.IsTransparent(2, 4)) << "in it";
+    EXPECT_FALSE(third.IsTransparent(6, 2)) << "an opaque pixel of the kept transparent index";
+    EXPECT_EQ(Rgb(third, 6, 2), RGB(3, 6, 9));
+    ASSERT_TRUE(DecodeFrame(mixed, colours, 1));
+    EXPECT_EQ(mixed.GetBpp(), 24u);
+    EXPECT_EQ(Shown(mixed, 4, 4), RGB(0, 0, 50));
+    EXPECT_EQ(Shown(mixed, 3, 4), RGB(131, 6, 137)) << "index 131 of the first table";
+    EXPECT_TRUE(mixed.IsTransparent(0, 15));
+    CPixImageGIF last;
+    ASSERT_TRUE(DecodeFrame(last, colours, 2));
+    EXPECT_TRUE(last.IsTransparent(9, 5)) << "restored";
+    EXPECT_FALSE(last.IsTransparent(10, 5)) << "painted again";
+    EXPECT_EQ(Shown(last, 10, 10), RGB(9, 18, 117));
+
+    REQUIRE_MAGICK();
+    for (const auto& [name, file] : {std::pair{"ours", &ours}, {"restore", &restore}, {"colours", &colours}})
+        EXPECT_EQ(DifferencesFromMagick(*file), 0) << name;
+}
+
+TEST(GifCodecTest, AFileWithoutAnImageOnItsScreenFailsSayingSo) {
+    const Bytes offScreen = GifFile(2, 2, 2).Image(1, 1, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done();
+    const Bytes empty =
+        GifFile(2, 2, 2).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 0, {}, 0, false, 2).Done();
+    for (const Bytes* file : {&offScreen, &empty}) {
+        CPixImage img;
+        EXPECT_FALSE(
+            img.Decode(const_cast<BYTE*>(file->data()), static_cast<DWORD>(file->size()), PIXFORMAT_GIF));
+        EXPECT_STREQ(img.GetLastError(), "GIF holds no image inside its screen");
     }
 }
