@@ -160,6 +160,22 @@ TEST(StripAndRevealTransition, AccordionUnfoldsFromTheNearEdge) {
     EXPECT_LT(shaded, 16 + (*hi - 16) * kept + 2);
 }
 
+// The last frame's shade is (k + 1) times the single-precision step 255 / T, truncated: 254 for
+// T = 25, 50 and 58, whose step lies just below 255 / T, so the new odd strips stay a shade dark;
+// 255 for T = 30.
+TEST(StripAndRevealTransition, AccordionLastShadeTruncatesTheProductOfTheStep) {
+    TransitionFrames f(360, 288); // strips of 60 pixels
+    for (const auto& [frames, shade] : {std::pair{25, 254}, {50, 254}, {58, 254}, {30, 255}}) {
+        ASSERT_EQ(f.Render(TRANSITION_ACCORDION, 0, 0, frames, frames + 1), 0);
+        double darker = 0, n = 0;
+        for (int32_t y = 10; y < 278; y += 3)
+            for (int32_t x = 64; x < 116; ++x, ++n) darker += f.newY[f.Index(x, y)] - f.At(frames - 1, x, y);
+        // Every colour channel of the new texture lies above 128, so 254 / 255 takes 1 off each.
+        EXPECT_NEAR(darker / n, shade == 255 ? 0.0 : 0.257 + 0.504 + 0.098, 0.2) << frames;
+        EXPECT_TRUE(f.IsNew(frames, 90, 144)) << frames; // the effect frames then show it whole
+    }
+}
+
 TEST(StripAndRevealTransition, ZoomScalesAboutTheCentreAndFades) {
     TransitionFrames f(W, H);
     // Zoom out: the first frame draws the slide with opacity 0, so it is the old picture.
