@@ -52,14 +52,15 @@ TEST(StripAndRevealTransition, WipePicturesStandWhereTheirStepsTakeThem) {
 // (W + width) / sqrt 2 / T per frame in m sub-steps of r under a pixel, and a pixel the edge
 // passed `behind` ago has had the decay 0.2 ^ (r / width) once for every sub-step since it was
 // reached, the one that reached it included; a width of 1 leaves a band of two or three pixels,
-// a width of 0 clears it at once. A width above a quarter of a 4:3 frame changes nothing.
+// a width of 0 clears it at once. A width above a quarter of a 4:3 or square frame changes
+// nothing.
 TEST(StripAndRevealTransition, CircleEdgesFadeBySubStepsOverTheirWidth) {
     const int32_t k = 4;
     struct Case {
         int32_t w, h, direction, width;
     };
     for (const Case c : {Case{W, H, 0, 40}, {W, H, 1, 40}, {W, H, 0, 1}, {W, H, 0, 0}, {W, H, 1, 0}, {160, 120, 0, 60},
-                         {160, 120, 1, 60}}) {
+                         {160, 120, 1, 60}, {120, 120, 0, 40}}) {
         TransitionFrames f(c.w, c.h);
         ASSERT_EQ(f.Render(TRANSITION_CIRCLE, c.direction, c.width, T, S), 0);
         const double perFrame = (c.w + c.width) / std::sqrt(2.0) / T, m = std::floor(perFrame) + 1;
