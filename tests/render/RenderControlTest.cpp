@@ -204,6 +204,10 @@ TEST_F(RenderControlTest, TransitionStartStopsTheMusicOfTheSlideshowItReplaces) 
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[1].msg, WM_PREVIEW_ENDED);
     EXPECT_FALSE(control.IsCurrentPreviewMessage(show));
+    // Music played since is no slideshow preview's: the next transition preview leaves it on.
+    g_Project.PlayAudioPreview(g_Project.GetSlideshow(0)->m_arrAudio);
+    ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+    EXPECT_TRUE(g_Project.IsAudioPreviewPlaying());
 }
 
 TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
