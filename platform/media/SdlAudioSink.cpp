@@ -30,15 +30,13 @@ void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 // The ALSA library prints its own failures on standard error, a machine without a sound card
 // among them, unless the program hands it an error handler; SDL hands it none. The preview then
 // plays silent, so the lines would only alarm. The handler is kept in the library, which stays
-// loaded here for the process so that SDL unloading and loading it again cannot drop it.
+// loaded here for the process so that SDL unloading and loading it again cannot drop it. Called
+// under the subsystem lock.
 void SilenceAlsaErrors() {
     static CDynamicLibrary alsa;
-    static const bool silenced = [] {
-        if (!alsa.Load("libasound.so.2")) return false;
-        const auto setHandler = alsa.Entry<int (*)(AlsaErrorHandler)>("snd_lib_error_set_handler");
-        return setHandler != nullptr && setHandler(&IgnoreAlsaError) == 0;
-    }();
-    static_cast<void>(silenced);
+    if (alsa.IsLoaded() || !alsa.Load("libasound.so.2")) return;
+    if (const auto setHandler = alsa.Entry<int (*)(AlsaErrorHandler)>("snd_lib_error_set_handler"))
+        setHandler(&IgnoreAlsaError);
 }
 
 }  // namespace
