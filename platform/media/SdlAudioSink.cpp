@@ -23,7 +23,8 @@ bool IsUnheardDriver(const char* name) {
     return name == nullptr || std::strcmp(name, "dummy") == 0;
 }
 
-using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int err, const char* format, ...);
+using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int err,
+                                  const char* format, ...);
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 

@@ -149,7 +149,8 @@ TEST_F(MediaPlayerTest, TheDefaultDeviceWritesNothingOnStandardError) {
     close(saved);
     std::rewind(file);
     std::string written;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) written += static_cast<char>(c);
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file))
+        written += static_cast<char>(c);
     std::fclose(file);
     EXPECT_EQ(written, "");
 }

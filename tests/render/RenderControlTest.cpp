@@ -192,7 +192,8 @@ TEST_F(RenderControlTest, TransitionStartStopsTheMusicOfTheSlideshowItReplaces) 
     const uint32_t show = control.Generation();
     // The stop serves this first, and it holds the wait until the render thread has ended.
     main.SetHandler([&](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        for (int i = 0; msg == WM_USER && live != 0 && i < 10000; ++i) Sleep(1);
+        for (int i = 0; msg == WM_USER && live != 0 && i < 10000; ++i)
+            Sleep(1);
         if (msg == WM_PREVIEW_ENDED && control.IsCurrentPreviewMessage(wParam)) g_Project.StopAudioPreview();
         seen.push_back({msg, wParam, lParam});
         return 0;

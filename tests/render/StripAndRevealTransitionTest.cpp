@@ -59,8 +59,14 @@ TEST(StripAndRevealTransition, CircleEdgesFadeBySubStepsOverTheirWidth) {
     struct Case {
         int32_t w, h, direction, width;
     };
-    for (const Case c : {Case{W, H, 0, 40}, {W, H, 1, 40}, {W, H, 0, 1}, {W, H, 0, 0}, {W, H, 1, 0}, {160, 120, 0, 60},
-                         {160, 120, 1, 60}, {120, 120, 0, 40}}) {
+    for (const Case c : {Case{W, H, 0, 40},
+                         {W, H, 1, 40},
+                         {W, H, 0, 1},
+                         {W, H, 0, 0},
+                         {W, H, 1, 0},
+                         {160, 120, 0, 60},
+                         {160, 120, 1, 60},
+                         {120, 120, 0, 40}}) {
         TransitionFrames f(c.w, c.h);
         ASSERT_EQ(f.Render(TRANSITION_CIRCLE, c.direction, c.width, T, S), 0);
         const double perFrame = (c.w + c.width) / std::sqrt(2.0) / T, m = std::floor(perFrame) + 1;
@@ -178,7 +184,8 @@ TEST(StripAndRevealTransition, AccordionLastShadeTruncatesTheProductOfTheStep) {
         ASSERT_EQ(f.Render(TRANSITION_ACCORDION, 0, 0, frames, frames + 1), 0);
         double darker = 0, n = 0;
         for (int32_t y = 10; y < 278; y += 3)
-            for (int32_t x = 64; x < 116; ++x, ++n) darker += f.newY[f.Index(x, y)] - f.At(frames - 1, x, y);
+            for (int32_t x = 64; x < 116; ++x, ++n)
+                darker += f.newY[f.Index(x, y)] - f.At(frames - 1, x, y);
         // Every colour channel of the new texture lies above 128, so 254 / 255 takes 1 off each.
         EXPECT_NEAR(darker / n, shade == 255 ? 0.0 : 0.257 + 0.504 + 0.098, 0.2) << frames;
         EXPECT_TRUE(f.IsNew(frames, 90, 144)) << frames; // the effect frames then show it whole

@@ -120,7 +120,8 @@ TEST(TransitionKinds, BlindsAtTwentyFiveFramesAndCirclesInTallFramesEndWhole) {
         for (int32_t y = 0; y < 160; ++y)
             for (int32_t x = 0; x < 120; ++x) {
                 const double step = narrow.oldY[narrow.Index(x, y)] - narrow.newY[narrow.Index(x, y)];
-                ASSERT_LE(std::abs(narrow.At(9, x, y) - narrow.newY[narrow.Index(x, y)]), 0.2 * std::abs(step) + 1.5)
+                ASSERT_LE(std::abs(narrow.At(9, x, y) - narrow.newY[narrow.Index(x, y)]),
+                          0.2 * std::abs(step) + 1.5)
                     << direction << " at " << x << "," << y;
             }
     }
