@@ -53,6 +53,9 @@ bool CRenderControl::Launch(CRenderThread::Body body) {
 
 int32_t CRenderControl::StartTransitionPreview(TransitionPreviewJob* job) {
     if (!job || m_bRenderStopping) return 1;
+    // The slideshow preview replaced here may have its end message still queued after the stop,
+    // stale once this start counts; its music is stopped here instead.
+    if (std::exchange(m_bSlideshowMusic, false)) m_project.StopAudioPreview();
     StopRender();
     if (job->m_nSingleEffectId == SINGLE_EFFECT_RANDOM) job->m_nSingleEffectId = Rand() * 20 / RAND15_MAX;
     auto copy = std::make_shared<TransitionPreviewJob>(*job);
@@ -80,7 +83,10 @@ int32_t CRenderControl::StartSlideshowPreview(SlideshowPreviewJob* job) {
         m_bRendering = false;
         PostMessage(mainWindow, WM_PREVIEW_ENDED, generation, 0);
     });
-    if (started) return 0;
+    if (started) {
+        m_bSlideshowMusic = true;
+        return 0;
+    }
     m_project.StopAudioPreview();
     return 1;
 }

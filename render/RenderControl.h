@@ -33,7 +33,8 @@ public:
     // 0 when the preview started. 1, with nothing started, while a stop is in progress or when
     // no thread can be made. A random single effect (21) is drawn here, once, and written back
     // into the job, so a repeated preview of the job shows the same effect. The job is copied,
-    // its transition object too; the preview surface must outlive the render.
+    // its transition object too; the preview surface must outlive the render. Following a
+    // slideshow preview, it stops that preview's music.
     int32_t StartTransitionPreview(TransitionPreviewJob* job);
     // 0 when the preview started with the music of the project's first slideshow. 1, with
     // nothing started, while a stop is in progress, for a missing job or a size below 1 x 1, or
@@ -66,6 +67,8 @@ private:
     std::atomic<bool> m_bRendering{false};
     std::atomic<bool> m_bRenderStopping{false};
     std::atomic<uint32_t> m_nGeneration{0};
+    // The latest start was a slideshow preview, whose music may still play.
+    bool m_bSlideshowMusic = false;
     std::unique_ptr<CRenderThread> m_pThread;
     CRenderThread::Launcher m_launcher = &CRenderThread::Launch;
 };

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/win/DynamicLibrary.h"
+
 namespace {
 
 constexpr int64_t kBytesPerFrame = kSinkChannels * static_cast<int64_t>(sizeof(int16_t));
@@ -21,10 +23,28 @@ bool IsUnheardDriver(const char* name) {
     return name == nullptr || std::strcmp(name, "dummy") == 0;
 }
 
+using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int err,
+                                  const char* format, ...);
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// The ALSA library prints its own failures on standard error, a machine without a sound card
+// among them, unless the program hands it an error handler; SDL hands it none. The preview then
+// plays silent, so the lines would only alarm. The handler is kept in the library, which stays
+// loaded here for the process so that SDL unloading and loading it again cannot drop it. Called
+// under the subsystem lock.
+void SilenceAlsaErrors() {
+    static CDynamicLibrary alsa;
+    if (alsa.IsLoaded() || !alsa.Load("libasound.so.2")) return;
+    if (const auto setHandler = alsa.Entry<int (*)(AlsaErrorHandler)>("snd_lib_error_set_handler"))
+        setHandler(&IgnoreAlsaError);
+}
+
 }  // namespace
 
 std::unique_ptr<CSdlAudioSink> CSdlAudioSink::Create() {
     std::lock_guard<std::mutex> lock(SubsystemMutex());
+    SilenceAlsaErrors();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
     if (IsUnheardDriver(SDL_GetCurrentAudioDriver())) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);

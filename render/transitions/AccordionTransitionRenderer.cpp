@@ -86,7 +86,10 @@ int32_t RenderAccordionTransition(RenderJob& job) {
     }
     return pass.Run(GetTransitionIncoming(TRANSITION_ACCORDION, pass), [&](int32_t k) {
         if (!g) return;
-        const auto shade = static_cast<uint32_t>(std::min(static_cast<int32_t>(static_cast<REAL>(k + 1) * shadeStep), 255));
+        // The single-precision step times k + 1, exactly: a product rounded to single precision
+        // would reach 255 in the last frame where the step lies just below 255 / T (T = 25).
+        const double product = static_cast<double>(k + 1) * static_cast<double>(shadeStep);
+        const auto shade = static_cast<uint32_t>(std::min(static_cast<int32_t>(product), 255));
         g->Clear(pass.Background());
         const NativePixels frame(job.m_pFrameBitmap, NativePixels::Access::ReadWrite);
         const NativePixels oldPicture(pass.OldPicture(), NativePixels::Access::Read);

@@ -18,9 +18,12 @@ int32_t RenderCircleTransition(RenderJob& job) {
         const int32_t w = pass.Width(), h = pass.Height();
         const double width = SoftEdgeMask::EdgeWidth(pass.Param2(), w, h);
         const double halfDiagonal = std::sqrt(static_cast<double>(w) * w + static_cast<double>(h) * h) * 0.5;
-        // Radius travel: (W + width) / sqrt 2 in all, but at least the half-diagonal plus the
-        // width, which that misses on frames taller than wide.
-        const double travel = std::max((w + width) / std::sqrt(2.0), halfDiagonal + width);
+        // Radius travel: (W + width) / sqrt 2 in all, which passes the corners of any frame at
+        // least as wide as tall. On a taller frame it can stop short of the half-diagonal and
+        // leave the corners (shrinking: the centre) old at the end; there the edge travels at
+        // least the half-diagonal plus the width, taking its fading band past them too.
+        const double along = (w + width) / std::sqrt(2.0);
+        const double travel = h > w ? std::max(along, halfDiagonal + width) : along;
         const double t = travel / frames;
         m = SoftEdgeMask::SubSteps(t, w, h);
         const auto r = static_cast<float>(t / m);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -125,4 +128,29 @@ TEST_F(MediaPlayerTest, DeviceOutputThroughSdlDiskDriverAndTheEnvironmentForcesS
         EXPECT_EQ(player.GetPosition(), player.GetDuration());
     }
     EXPECT_GT(ReadFileBytes(raw).size(), 44100u);  // at least a quarter second of 16-bit stereo
+}
+
+// Without a sound card the sound libraries fail quietly: the player goes on silent, and standard
+// error stays as it was (the ALSA library would print its failures there).
+TEST_F(MediaPlayerTest, TheDefaultDeviceWritesNothingOnStandardError) {
+    const std::string wav = Wav("quiet.wav", 22050, 1, 2205);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(fileno(file), STDERR_FILENO);
+    for (int i = 0; i < 2; ++i) {
+        ScopedEnv loud("PICREEL_SILENT_AUDIO", "0");
+        CMediaPlayer player;
+        EXPECT_TRUE(player.Open(wav));
+    }
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    std::rewind(file);
+    std::string written;
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file))
+        written += static_cast<char>(c);
+    std::fclose(file);
+    EXPECT_EQ(written, "");
 }

@@ -182,6 +182,35 @@ TEST_F(RenderControlTest, SlideshowPreviewEndsWithItsMessagesAndMusicWhenFinishe
     EXPECT_TRUE(OneMessage(MainMessages(), WM_PREVIEW_ENDED, control.Generation()));
 }
 
+// A transition preview replacing a slideshow preview stops its music, though the slideshow's end
+// message may still be queued when the stop has seen the thread end, and is stale after the start.
+TEST_F(RenderControlTest, TransitionStartStopsTheMusicOfTheSlideshowItReplaces) {
+    MakeShowJob();
+    ASSERT_EQ(control.StartSlideshowPreview(&sjob), 0);
+    ASSERT_TRUE(g_Project.IsAudioPreviewPlaying());
+    ASSERT_TRUE(PumpUntil([&] { return live == 1; }));
+    const uint32_t show = control.Generation();
+    // The stop serves this first, and it holds the wait until the render thread has ended.
+    main.SetHandler([&](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        for (int i = 0; msg == WM_USER && live != 0 && i < 10000; ++i)
+            Sleep(1);
+        if (msg == WM_PREVIEW_ENDED && control.IsCurrentPreviewMessage(wParam)) g_Project.StopAudioPreview();
+        seen.push_back({msg, wParam, lParam});
+        return 0;
+    });
+    main.Post(WM_USER, 0, 0);
+    ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+    EXPECT_FALSE(g_Project.IsAudioPreviewPlaying());
+    const std::vector<Msg> got = MainMessages();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[1].msg, WM_PREVIEW_ENDED);
+    EXPECT_FALSE(control.IsCurrentPreviewMessage(show));
+    // Music played since is no slideshow preview's: the next transition preview leaves it on.
+    g_Project.PlayAudioPreview(g_Project.GetSlideshow(0)->m_arrAudio);
+    ASSERT_EQ(control.StartTransitionPreview(&tjob), 0);
+    EXPECT_TRUE(g_Project.IsAudioPreviewPlaying());
+}
+
 TEST_F(RenderControlTest, StartsAreRefusedWhileAStopServesMessages) {
     std::array<int32_t, 3> nested = {-1, -1, -1};
     main.SetHandler([&](UINT, WPARAM, LPARAM) -> LRESULT {

@@ -48,27 +48,42 @@ TEST(StripAndRevealTransition, WipePicturesStandWhereTheirStepsTakeThem) {
         }
 }
 
-// Circles growing from the centre or shrinking from the half-diagonal (500): the edge travels
+// Circles growing from the centre or shrinking from the half-diagonal: the edge travels
 // (W + width) / sqrt 2 / T per frame in m sub-steps of r under a pixel, and a pixel the edge
 // passed `behind` ago has had the decay 0.2 ^ (r / width) once for every sub-step since it was
 // reached, the one that reached it included; a width of 1 leaves a band of two or three pixels,
-// a width of 0 clears it at once.
+// a width of 0 clears it at once. A width above a quarter of a 4:3 or square frame changes
+// nothing.
 TEST(StripAndRevealTransition, CircleEdgesFadeBySubStepsOverTheirWidth) {
-    TransitionFrames f(W, H);
     const int32_t k = 4;
-    for (const auto& [direction, width] : {std::pair{0, 40}, {1, 40}, {0, 1}, {0, 0}, {1, 0}}) {
-        ASSERT_EQ(f.Render(TRANSITION_CIRCLE, direction, width, T, S), 0);
-        const double perFrame = (W + width) / std::sqrt(2.0) / T, m = std::floor(perFrame) + 1;
+    struct Case {
+        int32_t w, h, direction, width;
+    };
+    for (const Case c : {Case{W, H, 0, 40},
+                         {W, H, 1, 40},
+                         {W, H, 0, 1},
+                         {W, H, 0, 0},
+                         {W, H, 1, 0},
+                         {160, 120, 0, 60},
+                         {160, 120, 1, 60},
+                         {120, 120, 0, 40}}) {
+        TransitionFrames f(c.w, c.h);
+        ASSERT_EQ(f.Render(TRANSITION_CIRCLE, c.direction, c.width, T, S), 0);
+        const double perFrame = (c.w + c.width) / std::sqrt(2.0) / T, m = std::floor(perFrame) + 1;
         const double r = static_cast<float>(perFrame / m), swept = (k + 1) * m * r;
-        const double decay = width ? std::pow(0.2, r / width) : 0.0;
+        const double decay = c.width ? std::pow(0.2, r / c.width) : 0.0, half = std::hypot(c.w, c.h) / 2;
         for (double degrees : {30.0, 200.0})
-            for (double rho = 150; rho < 312; ++rho) {
-                const auto [x, y] = OnRay(degrees, rho);
-                const double d = std::hypot(x + 0.5 - W / 2, y + 0.5 - H / 2);
-                const double behind = direction == 0 ? swept - d : d - (500 - swept);
+            for (double rho = 0.2 * half; rho < 0.65 * half; ++rho) {
+                const double a = degrees * std::numbers::pi / 180.0;
+                const auto x = static_cast<int32_t>(c.w * 0.5 + rho * std::sin(a));
+                const auto y = static_cast<int32_t>(c.h * 0.5 - rho * std::cos(a));
+                if (x < 0 || y < 0 || x >= c.w || y >= c.h) continue;
+                const double d = std::hypot(x + 0.5 - c.w / 2, y + 0.5 - c.h / 2);
+                const double behind = c.direction == 0 ? swept - d : d - (half - swept);
                 if (std::fabs(behind / r - std::round(behind / r)) < 0.1) continue; // on a sub-step
-                const double a = behind < 0 ? 1.0 : std::pow(decay, std::floor(behind / r) + 1);
-                EXPECT_NEAR(f.At(k, x, y), f.Mix(x, y, a), 2.0) << direction << " width " << width << " at " << d;
+                const double kept = behind < 0 ? 1.0 : std::pow(decay, std::floor(behind / r) + 1);
+                EXPECT_NEAR(f.At(k, x, y), f.Mix(x, y, kept), 2.0)
+                    << c.w << "x" << c.h << " " << c.direction << " width " << c.width << " at " << d;
             }
     }
 }
@@ -158,6 +173,23 @@ TEST(StripAndRevealTransition, AccordionUnfoldsFromTheNearEdge) {
     const double shaded = f.At(4, 100, H / 2), kept = 127.0 / 255;
     EXPECT_GT(shaded, 16 + (*lo - 16) * kept - 2);
     EXPECT_LT(shaded, 16 + (*hi - 16) * kept + 2);
+}
+
+// The last frame's shade is (k + 1) times the single-precision step 255 / T, truncated: 254 for
+// T = 25, 50 and 58, whose step lies just below 255 / T, so the new odd strips stay a shade dark;
+// 255 for T = 30.
+TEST(StripAndRevealTransition, AccordionLastShadeTruncatesTheProductOfTheStep) {
+    TransitionFrames f(360, 288); // strips of 60 pixels
+    for (const auto& [frames, shade] : {std::pair{25, 254}, {50, 254}, {58, 254}, {30, 255}}) {
+        ASSERT_EQ(f.Render(TRANSITION_ACCORDION, 0, 0, frames, frames + 1), 0);
+        double darker = 0, n = 0;
+        for (int32_t y = 10; y < 278; y += 3)
+            for (int32_t x = 64; x < 116; ++x, ++n)
+                darker += f.newY[f.Index(x, y)] - f.At(frames - 1, x, y);
+        // Every colour channel of the new texture lies above 128, so 254 / 255 takes 1 off each.
+        EXPECT_NEAR(darker / n, shade == 255 ? 0.0 : 0.257 + 0.504 + 0.098, 0.2) << frames;
+        EXPECT_TRUE(f.IsNew(frames, 90, 144)) << frames; // the effect frames then show it whole
+    }
 }
 
 TEST(StripAndRevealTransition, ZoomScalesAboutTheCentreAndFades) {

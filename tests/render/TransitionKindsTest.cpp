@@ -112,6 +112,19 @@ TEST(TransitionKinds, BlindsAtTwentyFiveFramesAndCirclesInTallFramesEndWhole) {
         ASSERT_EQ(tall.Render(TRANSITION_CIRCLE, direction, 0, 10, 12), 0);
         EXPECT_EQ(tall.Frame(9), tall.newY) << direction;
     }
+    // With a soft edge its fading band passes them too: no pixel keeps more than a fifth of the
+    // old picture.
+    TransitionFrames narrow(120, 160);
+    for (int32_t direction : {0, 1}) {
+        ASSERT_EQ(narrow.Render(TRANSITION_CIRCLE, direction, 40, 10, 12), 0);
+        for (int32_t y = 0; y < 160; ++y)
+            for (int32_t x = 0; x < 120; ++x) {
+                const double step = narrow.oldY[narrow.Index(x, y)] - narrow.newY[narrow.Index(x, y)];
+                ASSERT_LE(std::abs(narrow.At(9, x, y) - narrow.newY[narrow.Index(x, y)]),
+                          0.2 * std::abs(step) + 1.5)
+                    << direction << " at " << x << "," << y;
+            }
+    }
 }
 
 TEST(TransitionKinds, EachKindBringsItsSlideInLiveOrFrozen) {
