@@ -145,3 +145,52 @@ TEST(CodecCommonTest, ProbingFindsTheFormatOfEveryVariantOfTheSeedFiles) {
         }
     }
 }
+
+namespace {
+
+// The shortest placeable metafile: a 32 x 16 unit box at 96 units per inch, no records.
+Bytes TinyWmf() {
+    Bytes b;
+    PutLE(b, 0x9AC6CDD7, 4);
+    for (uint32_t v : {0u, 0u, 0u, 32u, 16u, 96u, 0u, 0u})
+        PutLE(b, v, 2);
+    uint16_t sum = 0;
+    for (size_t i = 0; i < 20; i += 2)
+        sum ^= static_cast<uint16_t>(b[i] | (b[i + 1] << 8));
+    PutLE(b, sum, 2);
+    for (uint32_t v : {1u, 9u, 0x300u, 12u, 0u, 0u, 3u, 0u, 0u}) // header, then the end record
+        PutLE(b, v, 2);
+    PutLE(b, 3, 4);
+    PutLE(b, 0, 2);
+    return b;
+}
+
+// A file of every format, as the library writes it (a metafile as made above).
+Bytes FileOf(DWORD type) {
+    if (type == PIXFORMAT_WMF)
+        return TinyWmf();
+    CPixImage src = Picture(type == PIXFORMAT_WBMP ? 1 : type == PIXFORMAT_PGX ? 8 : 24, type == PIXFORMAT_PGX);
+    return EncodeAs(src, type);
+}
+
+} // namespace
+
+TEST(CodecCommonTest, ADecodedPictureTakesNoTransparencyFromTheImageItReplaces) {
+    TempDir dir;
+    for (DWORD type = PIXFORMAT_BMP; type < PIXMAX_FORMATS; ++type) {
+        SCOPED_TRACE(testing::Message() << "format " << type);
+        const Bytes file = FileOf(type);
+        const std::string path = dir.File("picture");
+        WriteFileBytes(path, std::string(file.begin(), file.end()));
+        // The image held a transparent GIF-like picture before.
+        CPixImage img = Picture(8, false);
+        img.SetTransIndex(3);
+        img.SetTransColor(Quad(1, 2, 3));
+        img.AlphaPaletteEnable(true);
+        ASSERT_TRUE(img.Load(path.c_str(), type)) << img.GetLastError();
+        EXPECT_EQ(img.GetType(), type);
+        EXPECT_EQ(img.GetTransIndex(), -1);
+        EXPECT_EQ(Rgb(img.GetTransColor()), RGB(0, 0, 0));
+        EXPECT_FALSE(img.AlphaPaletteIsEnabled());
+    }
+}

@@ -383,3 +383,13 @@ TEST(TiffCodecTest, RefusesBrokenFiles) {
     EXPECT_FALSE(writer.Encode(&mem, missing, 2));
     EXPECT_STREQ(writer.GetLastError(), "Bad image pointer");
 }
+
+TEST(TiffCodecTest, ADecodeKeepsNoTransparencyOfAnEarlierPicture) {
+    CPixImage img = Picture(8, false, 5, 4);
+    CPixImageTIF back;
+    back.SetTransIndex(3);
+    back.SetTransColor(Quad(1, 2, 3));
+    ASSERT_TRUE(DecodeBytes(back, EncodeAs(img, PIXFORMAT_TIF))) << back.GetLastError();
+    EXPECT_EQ(back.GetTransIndex(), -1);
+    EXPECT_EQ(Rgb(back.GetTransColor()), RGB(0, 0, 0));
+}
