@@ -1,6 +1,6 @@
 // PNG codec over libpng: every colour type and depth on reading (16-bit samples are cut to 8,
-// transparency kept as palette alpha or an alpha channel, or composited); palette, RGB and RGBA on
-// writing, interlaced when the PNG option asks for it.
+// transparency kept as palette alpha or an alpha channel, or composited); grey, palette, RGB and
+// RGBA on writing, interlaced when the PNG option asks for it.
 #pragma once
 
 #include <cstdio>
