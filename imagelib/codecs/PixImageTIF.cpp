@@ -64,6 +64,13 @@ bool CompressionFits(uint32_t c, uint16_t bits, uint16_t samples, uint16_t photo
 
 CPixImageTIF::CPixImageTIF() : CPixImage(PIXFORMAT_TIF) {}
 
+CPixImageTIF::CPixImageTIF(const CPixImageTIF& src) : CPixImage(src, true, true, true) {}
+
+CPixImageTIF& CPixImageTIF::operator=(const CPixImageTIF& src) {
+    if (this != &src) CPixImage::operator=(src);
+    return *this;
+}
+
 CPixImageTIF::~CPixImageTIF() {
     EndOutput();
     Destroy();

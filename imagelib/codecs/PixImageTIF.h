@@ -16,6 +16,10 @@ typedef struct tiff TIFF;
 class CPixImageTIF : public CPixImage {
 public:
     CPixImageTIF();
+    // Copies the picture with its selection, alpha and information; a page writer that either
+    // object holds open stays where it is (an assigned page is still appended to the open file).
+    CPixImageTIF(const CPixImageTIF& src);
+    CPixImageTIF& operator=(const CPixImageTIF& src);
     ~CPixImageTIF() override;
 
     // Decodes the page chosen by SetFrame; GetNumFrames tells how many the file has.

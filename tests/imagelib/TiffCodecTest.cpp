@@ -393,3 +393,41 @@ TEST(TiffCodecTest, ADecodeKeepsNoTransparencyOfAnEarlierPicture) {
     EXPECT_EQ(back.GetTransIndex(), -1);
     EXPECT_EQ(Rgb(back.GetTransColor()), RGB(0, 0, 0));
 }
+
+TEST(TiffCodecTest, CopiesTakeThePictureButNeverTheOpenWriter) {
+    CPixImageTIF src;
+    src.Copy(Picture(24, false, 10, 6));
+    src.AlphaCreate();
+    src.AlphaSet(2, 3, 77);
+    src.SetXDPI(150);
+    CPixMemFile pages;
+    pages.Open();
+    ASSERT_TRUE(src.Encode(&pages, true)) << src.GetLastError(); // the writer stays open in src
+
+    CPixImageTIF copy(src);
+    EXPECT_EQ(MaxDifference(copy, src), 0);
+    EXPECT_EQ(copy.AlphaGet(2, 3), 77);
+    EXPECT_EQ(copy.GetXDPI(), 150);
+    // The copy starts a file of its own: a single page, not the second page of src's file.
+    CPixMemFile own;
+    own.Open();
+    ASSERT_TRUE(copy.Encode(&own, false)) << copy.GetLastError();
+    const Bytes single(own.GetBuffer(false), own.GetBuffer(false) + own.Size());
+    EXPECT_EQ(Tag<uint32_t>(single, TIFFTAG_SUBFILETYPE), 0u);
+
+    // An assigned picture is the next page of the file src still has open.
+    CPixImageTIF next;
+    next.Copy(Picture(8, false, 7, 5));
+    src = next;
+    const CPixImageTIF& same = src;
+    src = same;
+    EXPECT_EQ(MaxDifference(src, next), 0);
+    EXPECT_FALSE(src.AlphaIsValid());
+    ASSERT_TRUE(src.Encode(&pages, false)) << src.GetLastError();
+    const Bytes file(pages.GetBuffer(false), pages.GetBuffer(false) + pages.Size());
+    CPixImageTIF second;
+    second.SetFrame(1);
+    ASSERT_TRUE(DecodeBytes(second, file)) << second.GetLastError();
+    EXPECT_EQ(second.GetNumFrames(), 2);
+    EXPECT_EQ(MaxDifference(second, next), 0);
+}
