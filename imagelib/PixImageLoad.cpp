@@ -111,8 +111,7 @@ bool CPixImage::Decode(CPixFile* hFile, DWORD imagetype)
 
 bool CPixImage::Decode(FILE* hFile, DWORD imagetype)
 {
-    CPixIOFile file(hFile);
-    return Decode(&file, imagetype);
+    return PixOnFile(hFile, [&](CPixFile* f) { return Decode(f, imagetype); });
 }
 
 bool CPixImage::Decode(BYTE* buffer, DWORD size, DWORD imagetype)
@@ -172,8 +171,7 @@ bool CPixImage::Encode(CPixFile* hFile, DWORD imagetype)
 
 bool CPixImage::Encode(FILE* hFile, DWORD imagetype)
 {
-    CPixIOFile file(hFile);
-    return Encode(&file, imagetype);
+    return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, imagetype); });
 }
 
 bool CPixImage::Encode(BYTE*& buffer, long& size, DWORD imagetype)
@@ -196,8 +194,7 @@ bool CPixImage::Encode(CPixFile* hFile, CPixImage** pImages, int pagecount, DWOR
 
 bool CPixImage::Encode(FILE* hFile, CPixImage** pImages, int pagecount, DWORD imagetype)
 {
-    CPixIOFile file(hFile);
-    return Encode(&file, pImages, pagecount, imagetype);
+    return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, pImages, pagecount, imagetype); });
 }
 
 bool CPixImage::Encode2RGBA(CPixFile* hFile)

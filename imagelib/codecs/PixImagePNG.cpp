@@ -474,15 +474,3 @@ bool CPixImagePNG::RunWrite(WriteJob& job) {
     png_destroy_write_struct(&job.png, &job.info);
     return true;
 }
-
-bool CPixImagePNG::Decode(FILE* hFile) {
-    if (!hFile) return Decode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Decode(&file);
-}
-
-bool CPixImagePNG::Encode(FILE* hFile) {
-    if (!hFile) return Encode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Encode(&file);
-}

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 class CPixImagePNG : public CPixImage {
@@ -14,8 +15,8 @@ public:
 
     bool Decode(CPixFile* hFile);
     bool Encode(CPixFile* hFile);
-    bool Decode(FILE* hFile);
-    bool Encode(FILE* hFile);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
 
 protected:
     // Widens one row of 2-bit samples in place to 4-bit samples.

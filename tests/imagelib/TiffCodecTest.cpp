@@ -373,7 +373,7 @@ TEST(TiffCodecTest, RefusesBrokenFiles) {
     EXPECT_FALSE(DecodeBytes(cancelled, file));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
     CPixImageTIF writer;
-    EXPECT_FALSE(writer.Encode(nullptr, nullptr, 0));
+    EXPECT_FALSE(writer.Encode(static_cast<CPixFile*>(nullptr), nullptr, 0));
     EXPECT_STREQ(writer.GetLastError(), "invalid file pointer");
     CPixMemFile mem;
     mem.Open();
