@@ -188,6 +188,7 @@ TEST(PngCodecTest, AGreyPictureIsWrittenGreyAndComesBackGrey) {
         Bytes file = EncodeAs(h, PIXFORMAT_PNG);
         EXPECT_EQ(Chunk(file, "IHDR")->at(9), PNG_COLOR_TYPE_GRAY);
         EXPECT_EQ(ChunkLength(file, "PLTE"), -1);
+        EXPECT_EQ(Chunk(file, "bKGD"), (Bytes{0, 255}));
         CPixImage back;
         ASSERT_TRUE(back.Decode(file.data(), static_cast<DWORD>(file.size()), PIXFORMAT_PNG));
         EXPECT_TRUE(back.IsGrayScale());
@@ -197,6 +198,11 @@ TEST(PngCodecTest, AGreyPictureIsWrittenGreyAndComesBackGrey) {
         EXPECT_TRUE(back.Encode(pgm, size, PIXFORMAT_PNM)) << back.GetLastError();
         back.FreeMemory(pgm);
     }
+    // A transparent grey keeps its palette: the transparency lives in it.
+    h.SetTransIndex(0);
+    const Bytes keyed = EncodeAs(h, PIXFORMAT_PNG);
+    EXPECT_EQ(Chunk(keyed, "IHDR")->at(9), PNG_COLOR_TYPE_PALETTE);
+    EXPECT_EQ(ChunkLength(keyed, "tRNS"), 1);
 }
 
 TEST(PngCodecTest, ReadsGreyPaletteTransparencyAndResolution) {

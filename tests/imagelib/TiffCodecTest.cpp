@@ -399,6 +399,7 @@ TEST(TiffCodecTest, CopiesTakeThePictureButNeverTheOpenWriter) {
     src.Copy(Picture(24, false, 10, 6));
     src.AlphaCreate();
     src.AlphaSet(2, 3, 77);
+    src.SelectionAddPixel(4, 1);
     src.SetXDPI(150);
     CPixMemFile pages;
     pages.Open();
@@ -407,6 +408,8 @@ TEST(TiffCodecTest, CopiesTakeThePictureButNeverTheOpenWriter) {
     CPixImageTIF copy(src);
     EXPECT_EQ(MaxDifference(copy, src), 0);
     EXPECT_EQ(copy.AlphaGet(2, 3), 77);
+    EXPECT_TRUE(copy.SelectionIsInside(4, 1));
+    EXPECT_FALSE(copy.SelectionIsInside(4, 2));
     EXPECT_EQ(copy.GetXDPI(), 150);
     // The copy starts a file of its own: a single page, not the second page of src's file.
     CPixMemFile own;
