@@ -34,3 +34,14 @@ protected:
     FILE* m_fp;
     bool m_bCloseFile;
 };
+
+// Runs call(CPixFile*) on a FILE stream of the caller, which stays open: the FILE form of every
+// codec call. A null FILE reaches the call as a null stream, which every codec refuses.
+template <class Call>
+bool PixOnFile(FILE* fp, Call&& call)
+{
+    if (!fp)
+        return call(static_cast<CPixFile*>(nullptr));
+    CPixIOFile file(fp);
+    return call(&file);
+}

@@ -62,6 +62,11 @@ bool CPixImage::DecodeWith(const PixCodecEntry& entry, CPixFile* hFile, DWORD de
         return false;
     }
     codec->CopyInfo(*this);
+    // The settings reach the codec, but transparency is the file's alone: a picture read into an
+    // image that held a transparent one must not take its index, colour or palette alpha.
+    codec->info.transIndex = -1;
+    codec->info.transColor = RGBQUAD{};
+    codec->info.alphaPaletteEnabled = false;
     if (entry.decode(*codec, hFile, decodeType))
         return Transfer(*codec);
     std::memcpy(info.lastError, codec->info.lastError, sizeof(info.lastError));
@@ -106,8 +111,7 @@ bool CPixImage::Decode(CPixFile* hFile, DWORD imagetype)
 
 bool CPixImage::Decode(FILE* hFile, DWORD imagetype)
 {
-    CPixIOFile file(hFile);
-    return Decode(&file, imagetype);
+    return PixOnFile(hFile, [&](CPixFile* f) { return Decode(f, imagetype); });
 }
 
 bool CPixImage::Decode(BYTE* buffer, DWORD size, DWORD imagetype)
@@ -167,8 +171,7 @@ bool CPixImage::Encode(CPixFile* hFile, DWORD imagetype)
 
 bool CPixImage::Encode(FILE* hFile, DWORD imagetype)
 {
-    CPixIOFile file(hFile);
-    return Encode(&file, imagetype);
+    return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, imagetype); });
 }
 
 bool CPixImage::Encode(BYTE*& buffer, long& size, DWORD imagetype)
@@ -191,8 +194,7 @@ bool CPixImage::Encode(CPixFile* hFile, CPixImage** pImages, int pagecount, DWOR
 
 bool CPixImage::Encode(FILE* hFile, CPixImage** pImages, int pagecount, DWORD imagetype)
 {
-    CPixIOFile file(hFile);
-    return Encode(&file, pImages, pagecount, imagetype);
+    return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, pImages, pagecount, imagetype); });
 }
 
 bool CPixImage::Encode2RGBA(CPixFile* hFile)

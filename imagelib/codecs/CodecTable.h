@@ -11,7 +11,8 @@
 //     it returns false with the reason in lastError. Before Decode the object has received the
 //     caller's information block (frame, JPEG scale, codec options, escape ...). Encode runs on
 //     a ghost of the caller's image (shared pixels, nothing owned) and begins with
-//     EncodeSafeCheck(hFile). Decode(FILE*)/Encode(FILE*) wrappers are optional.
+//     EncodeSafeCheck(hFile). Its Decode(FILE*)/Encode(FILE*) forms are one line each through
+//     PixOnFile (imagelib/PixIOFile.h).
 //  2. In CodecTable.cpp: include the codec's header and put ONE line in the table at its place
 //     in the probe order, e.g.
 //         PixCodec<CPixImageBMP>(PIXFORMAT_BMP),

@@ -355,15 +355,3 @@ bool CPixImageBMP::Encode(CPixFile* hFile) {
         return Fail("Write error");
     return true;
 }
-
-bool CPixImageBMP::Decode(FILE* hFile) {
-    if (!hFile) return Decode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Decode(&file);
-}
-
-bool CPixImageBMP::Encode(FILE* hFile) {
-    if (!hFile) return Encode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Encode(&file);
-}

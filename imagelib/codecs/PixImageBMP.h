@@ -2,6 +2,7 @@
 // bare DIBs without file header and OS/2 headers; writes the image in its own depth, uncompressed.
 #pragma once
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 class CPixImageBMP : public CPixImage {
@@ -11,8 +12,8 @@ public:
 
     bool Decode(CPixFile* hFile);
     bool Encode(CPixFile* hFile);
-    bool Decode(FILE* hFile);
-    bool Encode(FILE* hFile);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
 
 protected:
     // What the information header says beyond BITMAPINFOHEADER.

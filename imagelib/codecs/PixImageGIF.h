@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 #include "imagelib/codecs/CodecBytes.h"
 
@@ -18,6 +19,11 @@ public:
     bool Encode(CPixFile* hFile);
     // Frames of an animation; localColorTables gives every frame after the first its own table.
     bool Encode(CPixFile* hFile, CPixImage** pImages, int pagecount, bool localColorTables = false);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
+    bool Encode(FILE* hFile, CPixImage** pImages, int pagecount, bool localColorTables = false) {
+        return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, pImages, pagecount, localColorTables); });
+    }
 
     void SetDisposalMethod(int dm) { m_DisposalMethod = dm; }
     int GetDisposalMethod() const { return m_DisposalMethod; }

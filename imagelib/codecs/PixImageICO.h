@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 class CPixImageICO : public CPixImage {
@@ -13,6 +14,8 @@ public:
 
     bool Decode(CPixFile* hFile);
     bool Encode(CPixFile* hFile);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
 
 private:
     bool Fail(const char* text);

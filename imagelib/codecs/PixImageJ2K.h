@@ -4,6 +4,7 @@
 // (with alpha when a fourth component is alpha), or grey frames, one per component.
 #pragma once
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 struct J2kImage;
@@ -16,6 +17,12 @@ public:
     // imagetype only names what the caller expects; the data decides.
     bool Decode(CPixFile* hFile, DWORD imagetype = PIXFORMAT_UNKNOWN);
     bool Encode(CPixFile* hFile, DWORD imagetype);
+    bool Decode(FILE* hFile, DWORD imagetype = PIXFORMAT_UNKNOWN) {
+        return PixOnFile(hFile, [&](CPixFile* f) { return Decode(f, imagetype); });
+    }
+    bool Encode(FILE* hFile, DWORD imagetype) {
+        return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, imagetype); });
+    }
 
     // The family member whose signature starts the stream at its position, or 0.
     static DWORD Detect(CPixFile* hFile);

@@ -347,21 +347,3 @@ bool CPixImageJPG::RunCompress(EncodeJob& job) {
     jpeg_destroy_compress(cinfo);
     return true;
 }
-
-bool CPixImageJPG::Decode(FILE* hFile) {
-    if (!hFile) return Decode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Decode(&file);
-}
-
-bool CPixImageJPG::Encode(FILE* hFile) {
-    if (!hFile) return Encode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Encode(&file);
-}
-
-bool CPixImageJPG::DecodeExif(FILE* hFile) {
-    if (!hFile) return DecodeExif(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return DecodeExif(&file);
-}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 class CPixImageJPG : public CPixImage {
@@ -54,9 +55,9 @@ public:
     bool Decode(CPixFile* hFile);
     bool Encode(CPixFile* hFile);
     bool DecodeExif(CPixFile* hFile);
-    bool Decode(FILE* hFile);
-    bool Encode(FILE* hFile);
-    bool DecodeExif(FILE* hFile);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
+    bool DecodeExif(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return DecodeExif(f); }); }
 
     // The EXIF reader of the last decode (null before one) and the record it filled.
     const CPixExifInfo* GetExifInfo() const { return m_pExif; }

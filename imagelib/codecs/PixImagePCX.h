@@ -2,6 +2,7 @@
 // header's 16 colours or the 256-colour palette after the data; writes 1, 4, 8 and 24 bits.
 #pragma once
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 class CPixImagePCX : public CPixImage {
@@ -11,6 +12,8 @@ public:
 
     bool Decode(CPixFile* hFile);
     bool Encode(CPixFile* hFile);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
 
 private:
     bool Fail(const char* text);

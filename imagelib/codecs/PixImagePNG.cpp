@@ -322,7 +322,23 @@ bool CPixImagePNG::RunWrite(WriteJob& job) {
         png_set_pHYs(png, pinfo, static_cast<png_uint_32>(header.biXPelsPerMeter),
                      static_cast<png_uint_32>(header.biYPelsPerMeter), PNG_RESOLUTION_METER);
 
-    if (indexed && !withAlpha) {
+    // A grey picture is written grey: a palette cut to the entries used would read back as a
+    // colour palette that no longer passes for grey.
+    const bool grey = indexed && !withAlpha && transIndex < 0 && !AlphaPaletteIsEnabled() && GetBpp() == 8 &&
+                      IsGrayScale();
+
+    if (grey) {
+        png_set_IHDR(png, pinfo, width, height, 8, PNG_COLOR_TYPE_GRAY, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        png_color_16 bg;
+        std::memset(&bg, 0, sizeof(bg));
+        bg.gray = 255;
+        png_set_bKGD(png, pinfo, &bg);
+        png_write_info(png, pinfo);
+        const int passes = png_set_interlace_handling(png);
+        for (int pass = 0; pass < passes; ++pass)
+            for (DWORD y = 0; y < height; ++y) png_write_row(png, GetBits(height - 1 - y));
+    } else if (indexed && !withAlpha) {
         const int bpp = GetBpp();
         // The transparent entry goes to index 0 of the file.
         const DWORD swapWith = (transIndex > 0 && static_cast<DWORD>(transIndex) < colors) ? static_cast<DWORD>(transIndex) : 0;
@@ -457,16 +473,4 @@ bool CPixImagePNG::RunWrite(WriteJob& job) {
     png_write_end(png, pinfo);
     png_destroy_write_struct(&job.png, &job.info);
     return true;
-}
-
-bool CPixImagePNG::Decode(FILE* hFile) {
-    if (!hFile) return Decode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Decode(&file);
-}
-
-bool CPixImagePNG::Encode(FILE* hFile) {
-    if (!hFile) return Encode(static_cast<CPixFile*>(nullptr));
-    CPixIOFile file(hFile);
-    return Encode(&file);
 }

@@ -2,6 +2,7 @@
 // encoded, at 8, 15, 16, 24 and 32 bits in any row order; writes uncompressed 8, 24 and 32 bits.
 #pragma once
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 class CPixImageTGA : public CPixImage {
@@ -11,6 +12,8 @@ public:
 
     bool Decode(CPixFile* hFile);
     bool Encode(CPixFile* hFile);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
 
 protected:
     // Run-length state carried from one row into the next: a packet may cross a row end.

@@ -64,6 +64,13 @@ bool CompressionFits(uint32_t c, uint16_t bits, uint16_t samples, uint16_t photo
 
 CPixImageTIF::CPixImageTIF() : CPixImage(PIXFORMAT_TIF) {}
 
+CPixImageTIF::CPixImageTIF(const CPixImageTIF& src) : CPixImage(src, true, true, true) {}
+
+CPixImageTIF& CPixImageTIF::operator=(const CPixImageTIF& src) {
+    if (this != &src) CPixImage::operator=(src);
+    return *this;
+}
+
 CPixImageTIF::~CPixImageTIF() {
     EndOutput();
     Destroy();
@@ -128,6 +135,9 @@ bool CPixImageTIF::DecodePage(TIFF* tif) {
     const bool hasXPos = TIFFGetField(tif, TIFFTAG_XPOSITION, &xpos) && Sane(xpos);
     const bool hasYPos = TIFFGetField(tif, TIFFTAG_YPOSITION, &ypos) && Sane(ypos);
 
+    // Transparency comes from this file only, never from a picture decoded before.
+    info.transIndex = -1;
+    info.transColor = RGBQUAD{};
     if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
 
     // Only extra samples declared as alpha are alpha; associated alpha comes premultiplied.
@@ -382,25 +392,23 @@ bool CPixImageTIF::StartOutput(CPixFile* hFile) {
         m_pOutMem.reset();
         return false;
     }
-    m_pOutFile = hFile;
     m_nOutStart = hFile->Tell();
     m_bMultiPage = false;
     m_nPagesWritten = 0;
     return true;
 }
 
-bool CPixImageTIF::PublishOutput() {
+bool CPixImageTIF::PublishOutput(CPixFile* hFile) {
     const long size = m_pOutMem->Size();
     const BYTE* data = m_pOutMem->GetBuffer(false);
-    if (!m_pOutFile || size <= 0 || !data) return false;
-    if (m_pOutFile->Tell() != m_nOutStart && !m_pOutFile->Seek(m_nOutStart, SEEK_SET)) return false;
-    return m_pOutFile->Write(data, 1, static_cast<size_t>(size)) == static_cast<size_t>(size);
+    if (!hFile || size <= 0 || !data) return false;
+    if (hFile->Tell() != m_nOutStart && !hFile->Seek(m_nOutStart, SEEK_SET)) return false;
+    return hFile->Write(data, 1, static_cast<size_t>(size)) == static_cast<size_t>(size);
 }
 
 void CPixImageTIF::EndOutput() {
     m_pTiffOut.reset();
     m_pOutMem.reset();
-    m_pOutFile = nullptr;
     m_bMultiPage = false;
     m_nPagesWritten = 0;
 }
@@ -417,7 +425,7 @@ bool CPixImageTIF::Encode(CPixFile* hFile, bool bAppend) {
         return Fail("Error saving TIFF directory");
     }
     if (ok && !bAppend) ok = m_pTiffOut->Close();
-    ok = ok && PublishOutput();
+    ok = ok && PublishOutput(hFile);
     if (!ok || !bAppend) EndOutput();
     return ok || Fail("Error saving TIFF file");
 }
@@ -442,7 +450,7 @@ bool CPixImageTIF::Encode(CPixFile* hFile, CPixImage** pImages, int pagecount) {
             return Fail("Error saving TIFF directory");
         }
     }
-    const bool ok = m_pTiffOut->Close() && PublishOutput();
+    const bool ok = m_pTiffOut->Close() && PublishOutput(hFile);
     EndOutput();
     return ok || Fail("Error saving TIFF file");
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 #include "imagelib/PixMemFile.h"
 
@@ -16,6 +17,10 @@ typedef struct tiff TIFF;
 class CPixImageTIF : public CPixImage {
 public:
     CPixImageTIF();
+    // Copies the picture with its selection, alpha and information; a page writer that either
+    // object holds open stays where it is (an assigned page is still appended to the open file).
+    CPixImageTIF(const CPixImageTIF& src);
+    CPixImageTIF& operator=(const CPixImageTIF& src);
     ~CPixImageTIF() override;
 
     // Decodes the page chosen by SetFrame; GetNumFrames tells how many the file has.
@@ -25,6 +30,14 @@ public:
     bool Encode(CPixFile* hFile, bool bAppend = false);
     // Writes every image as one page of a multi-page file.
     bool Encode(CPixFile* hFile, CPixImage** pImages, int pagecount);
+    bool Decode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Decode(f); }); }
+    // Each appended page may come through a new FILE wrapper: every page is written out whole.
+    bool Encode(FILE* hFile, bool bAppend = false) {
+        return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, bAppend); });
+    }
+    bool Encode(FILE* hFile, CPixImage** pImages, int pagecount) {
+        return PixOnFile(hFile, [&](CPixFile* f) { return Encode(f, pImages, pagecount); });
+    }
 
     // Copies rows of cols bytes, moving the output by cols + outskew and the input by
     // cols + inskew after each row.
@@ -44,14 +57,14 @@ private:
     bool Orient(uint16_t orientation);
     // Opens the in-memory writer the pages go to, when none is open.
     bool StartOutput(CPixFile* hFile);
-    // Copies what the writer made to the caller's stream, over what an earlier page put there.
-    bool PublishOutput();
+    // Copies what the writer made to the caller's stream, over what an earlier page put there:
+    // every call names the stream again, so an appending caller may wrap its FILE anew each time.
+    bool PublishOutput(CPixFile* hFile);
     void EndOutput();
 
     // Pages are made in memory (libtiff reads back what it wrote) and copied to the caller's stream.
     std::unique_ptr<CPixMemFile> m_pOutMem;
     std::unique_ptr<CPixTiffStream> m_pTiffOut;
-    CPixFile* m_pOutFile = nullptr;
     long m_nOutStart = 0;
     bool m_bMultiPage = false;
     int32_t m_nPagesWritten = 0;

@@ -2,6 +2,7 @@
 // metafile player. Reading only: saving is refused.
 #pragma once
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
 
 class CPixImageWMF : public CPixImage {
@@ -12,6 +13,10 @@ public:
     // A forced width or height of 0 keeps the metafile's own.
     bool Decode(CPixFile* hFile, long nForceWidth = 0, long nForceHeight = 0);
     bool Encode(CPixFile* hFile);
+    bool Decode(FILE* hFile, long nForceWidth = 0, long nForceHeight = 0) {
+        return PixOnFile(hFile, [&](CPixFile* f) { return Decode(f, nForceWidth, nForceHeight); });
+    }
+    bool Encode(FILE* hFile) { return PixOnFile(hFile, [this](CPixFile* f) { return Encode(f); }); }
 
     // Sides above this are scaled down, keeping the proportions.
     static constexpr int64_t kMaxSide = 4000;

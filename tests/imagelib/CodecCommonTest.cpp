@@ -3,10 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "imagelib/codecs/CodecTable.h"
+#include "imagelib/codecs/PixImageBMP.h"
+#include "imagelib/codecs/PixImageGIF.h"
+#include "imagelib/codecs/PixImageICO.h"
+#include "imagelib/codecs/PixImageJ2K.h"
+#include "imagelib/codecs/PixImageJPG.h"
+#include "imagelib/codecs/PixImagePCX.h"
+#include "imagelib/codecs/PixImagePNG.h"
+#include "imagelib/codecs/PixImageTGA.h"
+#include "imagelib/codecs/PixImageTIF.h"
+#include "imagelib/codecs/PixImageWBMP.h"
+#include "imagelib/codecs/PixImageWMF.h"
 #include "tests/imagelib/ImageTestUtil.h"
 #include "tests/support/TempDir.h"
 
@@ -144,4 +157,178 @@ TEST(CodecCommonTest, ProbingFindsTheFormatOfEveryVariantOfTheSeedFiles) {
             EXPECT_EQ(img.GetType(), f.type) << e.path();
         }
     }
+}
+
+namespace {
+
+// The shortest placeable metafile: a 32 x 16 unit box at 96 units per inch, no records.
+Bytes TinyWmf() {
+    Bytes b;
+    PutLE(b, 0x9AC6CDD7, 4);
+    for (uint32_t v : {0u, 0u, 0u, 32u, 16u, 96u, 0u, 0u})
+        PutLE(b, v, 2);
+    uint16_t sum = 0;
+    for (size_t i = 0; i < 20; i += 2)
+        sum ^= static_cast<uint16_t>(b[i] | (b[i + 1] << 8));
+    PutLE(b, sum, 2);
+    for (uint32_t v : {1u, 9u, 0x300u, 12u, 0u, 0u, 3u, 0u, 0u}) // header, then the end record
+        PutLE(b, v, 2);
+    PutLE(b, 3, 4);
+    PutLE(b, 0, 2);
+    return b;
+}
+
+// A file of every format, as the library writes it (a metafile as made above).
+Bytes FileOf(DWORD type) {
+    if (type == PIXFORMAT_WMF)
+        return TinyWmf();
+    CPixImage src = Picture(type == PIXFORMAT_WBMP ? 1 : type == PIXFORMAT_PGX ? 8 : 24, type == PIXFORMAT_PGX);
+    return EncodeAs(src, type);
+}
+
+} // namespace
+
+TEST(CodecCommonTest, ADecodedPictureTakesNoTransparencyFromTheImageItReplaces) {
+    TempDir dir;
+    for (DWORD type = PIXFORMAT_BMP; type < PIXMAX_FORMATS; ++type) {
+        SCOPED_TRACE(testing::Message() << "format " << type);
+        const Bytes file = FileOf(type);
+        const std::string path = dir.File("picture");
+        WriteFileBytes(path, std::string(file.begin(), file.end()));
+        // The image held a transparent GIF-like picture before.
+        CPixImage img = Picture(8, false);
+        img.SetTransIndex(3);
+        img.SetTransColor(Quad(1, 2, 3));
+        img.AlphaPaletteEnable(true);
+        ASSERT_TRUE(img.Load(path.c_str(), type)) << img.GetLastError();
+        EXPECT_EQ(img.GetType(), type);
+        EXPECT_EQ(img.GetTransIndex(), -1);
+        EXPECT_EQ(Rgb(img.GetTransColor()), RGB(0, 0, 0));
+        EXPECT_FALSE(img.AlphaPaletteIsEnabled());
+    }
+}
+
+namespace {
+
+// One codec class called through its FILE forms.
+struct FileCase {
+    const char* name;
+    DWORD bpp;
+    int tolerance;                                       // -1: only success is checked
+    std::function<bool(CPixImage& src, FILE* f)> encode; // a codec object holding src writes it
+    std::function<bool(CPixImage& out, FILE* f)> decode; // a codec object reads, out takes the result
+};
+
+template <class Codec>
+bool TakeFrom(CPixImage& out, Codec& codec, bool ok) {
+    out.Transfer(codec);
+    return ok;
+}
+
+template <class Codec>
+FileCase Plain(const char* name, DWORD bpp, int tolerance = 0) {
+    return {name, bpp, tolerance, [](CPixImage& src, FILE* f) { Codec c; c.Copy(src); return c.Encode(f); },
+            [](CPixImage& out, FILE* f) { Codec c; return TakeFrom(out, c, c.Decode(f)); }};
+}
+
+FileCase Family(const char* name, DWORD type, DWORD bpp, int tolerance) {
+    return {name, bpp, tolerance,
+            [type](CPixImage& src, FILE* f) { CPixImageJ2K c; c.Copy(src); return c.Encode(f, type); },
+            [type](CPixImage& out, FILE* f) { CPixImageJ2K c; return TakeFrom(out, c, c.Decode(f, type)); }};
+}
+
+// Reads page `frame` of a file that must have `frames` pages.
+template <class Codec>
+bool PageOf(CPixImage& out, FILE* f, int frame, int frames) {
+    Codec c;
+    c.SetFrame(frame);
+    return TakeFrom(out, c, c.Decode(f) && c.GetNumFrames() == frames);
+}
+
+} // namespace
+
+TEST(CodecCommonTest, EveryCodecReadsAndWritesThroughAFileOfTheCaller) {
+    const FileCase cases[] = {
+        Plain<CPixImageBMP>("BMP", 8),
+        Plain<CPixImageJPG>("JPEG", 24, 12),
+        Plain<CPixImagePNG>("PNG", 24),
+        Plain<CPixImageGIF>("GIF", 8),
+        {"GIF pages", 8, 0,
+         [](CPixImage& src, FILE* f) {
+             CPixImage* pages[] = {&src, &src};
+             CPixImageGIF c;
+             return c.Encode(f, pages, 2);
+         },
+         [](CPixImage& out, FILE* f) { return PageOf<CPixImageGIF>(out, f, 1, 2); }},
+        Plain<CPixImageICO>("ICO", 8),
+        Plain<CPixImageTIF>("TIFF", 8),
+        // Every appended page comes through a wrapper of its own.
+        {"TIFF appended", 8, 0,
+         [](CPixImage& src, FILE* f) {
+             CPixImageTIF c;
+             c.Copy(src);
+             return c.Encode(f, true) && c.Encode(f, true) && c.Encode(f, false);
+         },
+         [](CPixImage& out, FILE* f) { return PageOf<CPixImageTIF>(out, f, 2, 3); }},
+        {"TIFF pages", 8, 0,
+         [](CPixImage& src, FILE* f) {
+             CPixImage* pages[] = {&src, &src};
+             CPixImageTIF c;
+             return c.Encode(f, pages, 2);
+         },
+         [](CPixImage& out, FILE* f) { return PageOf<CPixImageTIF>(out, f, 1, 2); }},
+        Plain<CPixImageTGA>("TGA", 24),
+        Plain<CPixImagePCX>("PCX", 8),
+        Plain<CPixImageWBMP>("WBMP", 1, -1),
+        // Metafiles are only read: the refusal comes through the FILE form too.
+        {"WMF", 24, -1,
+         [](CPixImage& src, FILE* f) {
+             CPixImageWMF c;
+             c.Copy(src);
+             if (c.Encode(f) || !f || std::strcmp(c.GetLastError(), "Save WMF not supported") != 0)
+                 return false;
+             const Bytes wmf = TinyWmf();
+             return std::fwrite(wmf.data(), 1, wmf.size(), f) == wmf.size();
+         },
+         [](CPixImage& out, FILE* f) { CPixImageWMF c; return TakeFrom(out, c, c.Decode(f, 64, 32)); }},
+        Family("JP2", PIXFORMAT_JP2, 24, 16),
+        Family("JPC", PIXFORMAT_JPC, 24, 16),
+        Family("PGX", PIXFORMAT_PGX, 8, 0),
+        Family("PNM", PIXFORMAT_PNM, 24, 0),
+        Family("RAS", PIXFORMAT_RAS, 24, 0),
+    };
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPixImage src = Picture(c.bpp, c.tolerance != 0 || c.name == std::string("PGX"));
+        FILE* f = std::tmpfile();
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(c.encode(src, f));
+        ASSERT_GT(std::ftell(f), 0);
+        std::rewind(f);
+        CPixImage back;
+        ASSERT_TRUE(c.decode(back, f)) << back.GetLastError();
+        // The FILE stays the caller's: still open where the codec left it.
+        EXPECT_GT(std::ftell(f), 0);
+        EXPECT_EQ(std::fclose(f), 0);
+        if (c.tolerance >= 0) {
+            ASSERT_EQ(back.GetWidth(), src.GetWidth());
+            ASSERT_EQ(back.GetHeight(), src.GetHeight());
+            EXPECT_LE(MaxDifference(src, back), c.tolerance);
+        } else {
+            EXPECT_TRUE(back.IsValid());
+        }
+        CPixImage none;
+        EXPECT_FALSE(c.encode(src, nullptr));
+        EXPECT_FALSE(c.decode(none, nullptr));
+        EXPECT_FALSE(none.IsValid());
+    }
+    CPixImageJPG jpg;
+    EXPECT_FALSE(jpg.DecodeExif(static_cast<FILE*>(nullptr)));
+    // The dispatch refuses a null FILE as it refuses a null stream.
+    CPixImage img = Picture(8, false);
+    EXPECT_FALSE(img.Encode(static_cast<FILE*>(nullptr), PIXFORMAT_BMP));
+    EXPECT_STREQ(img.GetLastError(), "null file handler");
+    EXPECT_FALSE(img.Decode(static_cast<FILE*>(nullptr), PIXFORMAT_BMP));
+    EXPECT_STREQ(img.GetLastError(), "null file handler");
+    EXPECT_TRUE(img.IsValid());
 }

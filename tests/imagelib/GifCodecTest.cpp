@@ -288,7 +288,7 @@ TEST(GifCodecTest, AnimationsCarryLoopsCommentsAndOffsets) {
     EXPECT_FALSE(gif.Encode(&mem, refused, 2));
     EXPECT_FALSE(gif.Encode(&mem, nullptr, 2));
     EXPECT_STREQ(gif.GetLastError(), "multipage GIF, no images!");
-    EXPECT_FALSE(gif.Encode(nullptr, frames, 2));
+    EXPECT_FALSE(gif.Encode(static_cast<CPixFile*>(nullptr), frames, 2));
     EXPECT_STREQ(gif.GetLastError(), "invalid file pointer");
 }
 

@@ -174,6 +174,37 @@ TEST(PngCodecTest, WritesOnlyThePaletteEntriesUsed) {
     }
 }
 
+TEST(PngCodecTest, AGreyPictureIsWrittenGreyAndComesBackGrey) {
+    // A hue channel uses only part of its ramp: written as a cut palette it read back as colours
+    // that no grey-only format takes.
+    CPixImage colour(40, 30, 24);
+    ForEachPixel(colour, [&](long x, long y) { colour.SetPixelColor(x, y, RGB(200, x * 3 + 80, y * 2 + 20)); });
+    CPixImage h, s, l;
+    ASSERT_TRUE(colour.SplitHSL(&h, &s, &l));
+    ASSERT_TRUE(h.IsGrayScale());
+    for (DWORD interlace : {0u, 1u}) {
+        SCOPED_TRACE(interlace);
+        h.SetCodecOption(interlace, PIXFORMAT_PNG);
+        Bytes file = EncodeAs(h, PIXFORMAT_PNG);
+        EXPECT_EQ(Chunk(file, "IHDR")->at(9), PNG_COLOR_TYPE_GRAY);
+        EXPECT_EQ(ChunkLength(file, "PLTE"), -1);
+        EXPECT_EQ(Chunk(file, "bKGD"), (Bytes{0, 255}));
+        CPixImage back;
+        ASSERT_TRUE(back.Decode(file.data(), static_cast<DWORD>(file.size()), PIXFORMAT_PNG));
+        EXPECT_TRUE(back.IsGrayScale());
+        ForEachPixel(h, [&](long x, long y) { ASSERT_EQ(back.GetPixelIndex(x, y), h.GetPixelIndex(x, y)); });
+        BYTE* pgm = nullptr;
+        long size = 0;
+        EXPECT_TRUE(back.Encode(pgm, size, PIXFORMAT_PNM)) << back.GetLastError();
+        back.FreeMemory(pgm);
+    }
+    // A transparent grey keeps its palette: the transparency lives in it.
+    h.SetTransIndex(0);
+    const Bytes keyed = EncodeAs(h, PIXFORMAT_PNG);
+    EXPECT_EQ(Chunk(keyed, "IHDR")->at(9), PNG_COLOR_TYPE_PALETTE);
+    EXPECT_EQ(ChunkLength(keyed, "tRNS"), 1);
+}
+
 TEST(PngCodecTest, ReadsGreyPaletteTransparencyAndResolution) {
     PngSpec grey2{.bitDepth = 2, .rows = {{0x1B}, {0xE4}, {0x00}, {0xFF}}, .ppm = 2835}; // 0 1 2 3 / 3 2 1 0 / ...
     CPixImagePNG g;

@@ -373,7 +373,7 @@ TEST(TiffCodecTest, RefusesBrokenFiles) {
     EXPECT_FALSE(DecodeBytes(cancelled, file));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
     CPixImageTIF writer;
-    EXPECT_FALSE(writer.Encode(nullptr, nullptr, 0));
+    EXPECT_FALSE(writer.Encode(static_cast<CPixFile*>(nullptr), nullptr, 0));
     EXPECT_STREQ(writer.GetLastError(), "invalid file pointer");
     CPixMemFile mem;
     mem.Open();
@@ -382,4 +382,55 @@ TEST(TiffCodecTest, RefusesBrokenFiles) {
     CPixImage* missing[] = {&img, nullptr};
     EXPECT_FALSE(writer.Encode(&mem, missing, 2));
     EXPECT_STREQ(writer.GetLastError(), "Bad image pointer");
+}
+
+TEST(TiffCodecTest, ADecodeKeepsNoTransparencyOfAnEarlierPicture) {
+    CPixImage img = Picture(8, false, 5, 4);
+    CPixImageTIF back;
+    back.SetTransIndex(3);
+    back.SetTransColor(Quad(1, 2, 3));
+    ASSERT_TRUE(DecodeBytes(back, EncodeAs(img, PIXFORMAT_TIF))) << back.GetLastError();
+    EXPECT_EQ(back.GetTransIndex(), -1);
+    EXPECT_EQ(Rgb(back.GetTransColor()), RGB(0, 0, 0));
+}
+
+TEST(TiffCodecTest, CopiesTakeThePictureButNeverTheOpenWriter) {
+    CPixImageTIF src;
+    src.Copy(Picture(24, false, 10, 6));
+    src.AlphaCreate();
+    src.AlphaSet(2, 3, 77);
+    src.SelectionAddPixel(4, 1);
+    src.SetXDPI(150);
+    CPixMemFile pages;
+    pages.Open();
+    ASSERT_TRUE(src.Encode(&pages, true)) << src.GetLastError(); // the writer stays open in src
+
+    CPixImageTIF copy(src);
+    EXPECT_EQ(MaxDifference(copy, src), 0);
+    EXPECT_EQ(copy.AlphaGet(2, 3), 77);
+    EXPECT_TRUE(copy.SelectionIsInside(4, 1));
+    EXPECT_FALSE(copy.SelectionIsInside(4, 2));
+    EXPECT_EQ(copy.GetXDPI(), 150);
+    // The copy starts a file of its own: a single page, not the second page of src's file.
+    CPixMemFile own;
+    own.Open();
+    ASSERT_TRUE(copy.Encode(&own, false)) << copy.GetLastError();
+    const Bytes single(own.GetBuffer(false), own.GetBuffer(false) + own.Size());
+    EXPECT_EQ(Tag<uint32_t>(single, TIFFTAG_SUBFILETYPE), 0u);
+
+    // An assigned picture is the next page of the file src still has open.
+    CPixImageTIF next;
+    next.Copy(Picture(8, false, 7, 5));
+    src = next;
+    const CPixImageTIF& same = src;
+    src = same;
+    EXPECT_EQ(MaxDifference(src, next), 0);
+    EXPECT_FALSE(src.AlphaIsValid());
+    ASSERT_TRUE(src.Encode(&pages, false)) << src.GetLastError();
+    const Bytes file(pages.GetBuffer(false), pages.GetBuffer(false) + pages.Size());
+    CPixImageTIF second;
+    second.SetFrame(1);
+    ASSERT_TRUE(DecodeBytes(second, file)) << second.GetLastError();
+    EXPECT_EQ(second.GetNumFrames(), 2);
+    EXPECT_EQ(MaxDifference(second, next), 0);
 }

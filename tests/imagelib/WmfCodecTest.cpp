@@ -200,8 +200,8 @@ TEST(WmfCodecTest, SizesFromHeadersLimitsAndForcedSizes) {
     CPixImageWMF save;
     EncodeBytes(save, false);
     EXPECT_STREQ(save.GetLastError(), "Save WMF not supported");
-    EXPECT_FALSE(save.Encode(nullptr));
-    EXPECT_FALSE(save.Decode(nullptr));
+    EXPECT_FALSE(save.Encode(static_cast<CPixFile*>(nullptr)));
+    EXPECT_FALSE(save.Decode(static_cast<CPixFile*>(nullptr)));
 }
 
 TEST(WmfCodecTest, HostileRecordsEndOrAreSkipped) {
