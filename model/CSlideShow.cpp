@@ -310,7 +310,7 @@ void CSlideShow::AddAudioFilesDialog() {
     if (g_Project.GetSlideshowCount() < 1) return;
     MarkModified();
     std::vector<std::string> files;
-    if (!UiHandler::Current().OpenFiles("", "All Support Files (*.mp3 *.mp2 *.wav)|*.mp3;*.mp2;*.wav||", files))
+    if (!UiHandler::Current().OpenFiles("", "All Support Files (*.mp3 *.mp2 *.wav)|*.mp3;*.mp2;*.wav||", "", files))
         return;
     for (const std::string& path : files) {
         const std::string ext = ToLowerAscii(GetFileExt(path));

@@ -173,6 +173,7 @@ TEST_F(ProjectEngineTest, NewSlideshowFromPicturesNotifiesThePages) {
     ASSERT_TRUE(WritePicture(UserFile("pics/two.bmp"), 30, 40, PIXFORMAT_BMP));
     WriteFileBytes(UserFile("pics/broken.bmp"), "nothing");
     CMsgWindow page;
+    g_Project.m_Config.FDSearchPath = UserFile("start");
     m_ui->QueueFiles({UserFile("pics/one.bmp"), UserFile("pics/broken.bmp"), UserFile("pics/two.bmp")});
     g_Project.NewSlideshowFromFiles(&page);
 
@@ -197,6 +198,8 @@ TEST_F(ProjectEngineTest, NewSlideshowFromPicturesNotifiesThePages) {
     m_ui->QueueFiles({UserFile("pics/broken.bmp")});
     g_Project.NewSlideshowFromFiles(&page);
     EXPECT_EQ(g_Project.GetSlideshowCount(), 1);
+    // Each dialog starts where the last picture chosen came from.
+    EXPECT_EQ(m_ui->OpenFolders(), (std::vector<std::string>{UserFile("start"), UserFile("pics"), UserFile("pics")}));
 }
 
 TEST_F(ProjectEngineTest, PicturesOverTheLimitAreTakenOutAndTheEstimateFollows) {
