@@ -4,4 +4,6 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-void QuietFfmpegLogging() { av_log_set_level(AV_LOG_ERROR); }
+void QuietFfmpegLogging() {
+    av_log_set_level(AV_LOG_ERROR);
+}
