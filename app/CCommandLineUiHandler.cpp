@@ -28,7 +28,8 @@ int CCommandLineUiHandler::MessageBox(const std::string& text, const std::string
     return HeadlessUiHandler::MessageBox(text, caption, type);
 }
 
-bool CCommandLineUiHandler::OpenFiles(const std::string&, const std::string&, std::vector<std::string>& files) {
+bool CCommandLineUiHandler::OpenFiles(const std::string&, const std::string&, const std::string&,
+                                      std::vector<std::string>& files) {
     std::lock_guard<std::mutex> lock(m_mutex);
     files = m_openFiles;
     return !files.empty();

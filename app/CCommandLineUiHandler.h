@@ -20,7 +20,8 @@ public:
     std::vector<std::string> EndCollecting();
 
     int MessageBox(const std::string& text, const std::string& caption, UINT type) override;
-    bool OpenFiles(const std::string& title, const std::string& filter, std::vector<std::string>& files) override;
+    bool OpenFiles(const std::string& title, const std::string& filter, const std::string& folder,
+                   std::vector<std::string>& files) override;
 
 private:
     std::mutex m_mutex;

@@ -74,10 +74,15 @@ bool WantsHelp(const std::vector<std::string>& args) {
     return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
+// The absolute, normal form of a path the user gave, without a trailing separator ("pics/" is
+// the folder "pics"), so that names join onto it with one.
 std::string Absolute(const std::string& path) {
     std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(path, ec);
-    return ec ? path : full.lexically_normal().string();
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    if (ec) return path;
+    full = full.lexically_normal();
+    if (!full.has_filename() && full != full.root_path()) full = full.parent_path();
+    return full.string();
 }
 
 bool ParseIndex(const std::string& text, int32_t& index) {
@@ -199,7 +204,7 @@ bool CPicreelCommands::CollectPictures(const std::vector<std::string>& args, std
         const std::string path = Absolute(arg);
         if (FolderExists(path)) {
             size_t found = 0;
-            for (const FoundFile& file : FindFiles(path + "/*.*")) {
+            for (const FoundFile& file : FindFiles(JoinPath(path, "*.*"))) {
                 if (file.isFolder || GetImageTypeFromExt(ToLowerAscii(GetFileExt(file.name))) == 0)
                     continue;
                 pictures.push_back(file.path);

@@ -136,7 +136,7 @@ void CProject::NewSlideshowFromFiles(HWND notifyWnd) {
         CSlideShow* show = GetCurrentSlideshow();
         show->AddDefaultMusic();
         std::vector<std::string> files;
-        if (!UiHandler::Current().OpenFiles("", BuildImageFileFilter(TRUE), files)) {
+        if (!UiHandler::Current().OpenFiles("", BuildImageFileFilter(TRUE), m_Config.FDSearchPath, files)) {
             DeleteSlideshow(m_nCurrent);
         } else {
             for (const std::string& path : files) {

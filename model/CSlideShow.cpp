@@ -270,7 +270,7 @@ void CSlideShow::RenumberSlides() {
 // --- paths ----------------------------------------------------------------------------------
 
 void CSlideShow::SetOutputName(const std::string& extension, const std::string& folder) {
-    m_strOutputFile = folder + "/" + FileNameFor(m_strName) + "." + extension;
+    m_strOutputFile = JoinPath(folder, FileNameFor(m_strName) + "." + extension);
 }
 
 void CSlideShow::SetTempFolder(const std::string& folder) {
@@ -310,7 +310,8 @@ void CSlideShow::AddAudioFilesDialog() {
     if (g_Project.GetSlideshowCount() < 1) return;
     MarkModified();
     std::vector<std::string> files;
-    if (!UiHandler::Current().OpenFiles("", "All Support Files (*.mp3 *.mp2 *.wav)|*.mp3;*.mp2;*.wav||", files))
+    if (!UiHandler::Current().OpenFiles("", "All Support Files (*.mp3 *.mp2 *.wav)|*.mp3;*.mp2;*.wav||", "",
+                                        files))
         return;
     for (const std::string& path : files) {
         const std::string ext = ToLowerAscii(GetFileExt(path));
@@ -353,8 +354,9 @@ CAudioItem* CSlideShow::GetAudioAt(int32_t index) const {
 std::string CSlideShow::GetAudioOutputPath() const { return m_arrAudio.empty() ? std::string() : m_strMp2File; }
 
 void CSlideShow::SetAudioOutputName(const std::string& extension, const std::string& folder) {
-    m_strMp2File = folder + "/" + FileNameFor(m_strName) + "." + extension;
-    for (auto& entry : m_arrAudio) entry->m_strTempMp2 = folder + "/" + WithoutExtension(entry->m_strName) + "." + extension;
+    m_strMp2File = JoinPath(folder, FileNameFor(m_strName) + "." + extension);
+    for (auto& entry : m_arrAudio)
+        entry->m_strTempMp2 = JoinPath(folder, WithoutExtension(entry->m_strName) + "." + extension);
     MakeAudioTempNamesUnique();
 }
 

@@ -1,7 +1,5 @@
 #include "render/FramePresenter.h"
 
-#include <cairo.h>
-
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "platform/gdiplus/Bitmap.h"
+#include "platform/gdiplus/NativePixels.h"
 #include "platform/media/PreviewSurface.h"
 #include "platform/win/Event.h"
 #include "platform/win/Tick.h"
@@ -46,18 +45,13 @@ int32_t AfterEncode(RenderJob& job, int32_t encoded) {
 // packed copies: the same values, a third of the memory traffic.
 bool ConvertSurfaceDirectly(RenderJob& job, uint8_t* y, uint8_t* u, uint8_t* v) {
     if constexpr (std::endian::native != std::endian::little) return false;
-    Bitmap* frame = job.m_pFrameBitmap;
-    cairo_surface_t* surface = frame->CairoSurface();
-    if (!surface || frame->GetPixelFormat() != PixelFormat24bppRGB || job.m_nFrameX != 0 || job.m_nFrameY != 0 ||
-        static_cast<int32_t>(frame->GetWidth()) != job.m_nFrameWidth ||
-        static_cast<int32_t>(frame->GetHeight()) != job.m_nFrameHeight ||
-        cairo_image_surface_get_format(surface) != CAIRO_FORMAT_RGB24)
+    if (job.m_nFrameX != 0 || job.m_nFrameY != 0) return false;
+    const NativePixels pixels(job.m_pFrameBitmap, NativePixels::Access::Read);
+    if (!pixels.IsValid() || pixels.HasAlpha() || pixels.Width() != job.m_nFrameWidth ||
+        pixels.Height() != job.m_nFrameHeight)
         return false;
-    cairo_surface_flush(surface);
-    const uint8_t* data = cairo_image_surface_get_data(surface);
-    if (!data) return false;
-    YuvConverter::Xrgb32ToYuv420(data, cairo_image_surface_get_stride(surface), job.m_nFrameWidth,
-                                 job.m_nFrameHeight, y, u, v);
+    YuvConverter::Xrgb32ToYuv420(reinterpret_cast<const uint8_t*>(pixels.Row(0)), pixels.Stride(),
+                                 job.m_nFrameWidth, job.m_nFrameHeight, y, u, v);
     return true;
 }
 

@@ -15,6 +15,7 @@ NativePixels::NativePixels(Bitmap* bitmap, Access access) : m_bitmap(bitmap) {
     m_width = cairo_image_surface_get_width(surface);
     m_height = cairo_image_surface_get_height(surface);
     m_stride = cairo_image_surface_get_stride(surface);
+    m_alpha = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
     m_writable = access == Access::ReadWrite;
 }
 

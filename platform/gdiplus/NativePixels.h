@@ -25,6 +25,10 @@ public:
     bool IsValid() const { return m_base != nullptr; }
     INT Width() const { return m_width; }
     INT Height() const { return m_height; }
+    // Bytes from one row to the next (at least 4 x Width()).
+    INT Stride() const { return m_stride; }
+    // True when the top byte is alpha, false when it is unused.
+    bool HasAlpha() const { return m_alpha; }
     // Row y, 0 <= y < Height().
     uint32_t* Row(INT y) const { return reinterpret_cast<uint32_t*>(m_base + static_cast<ptrdiff_t>(y) * m_stride); }
 
@@ -35,6 +39,7 @@ private:
     INT m_height = 0;
     INT m_stride = 0;
     bool m_writable = false;
+    bool m_alpha = false;
 };
 
 } // namespace Gdiplus

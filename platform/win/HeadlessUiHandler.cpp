@@ -9,7 +9,8 @@ int HeadlessUiHandler::MessageBox(const std::string& text, const std::string&, U
     return DefaultButton(type);
 }
 
-bool HeadlessUiHandler::OpenFiles(const std::string&, const std::string&, std::vector<std::string>& files) {
+bool HeadlessUiHandler::OpenFiles(const std::string&, const std::string&, const std::string&,
+                                  std::vector<std::string>& files) {
     files.clear();
     return false;
 }

@@ -7,7 +7,8 @@
 class HeadlessUiHandler : public UiHandler {
 public:
     int MessageBox(const std::string& text, const std::string& caption, UINT type) override;
-    bool OpenFiles(const std::string& title, const std::string& filter, std::vector<std::string>& files) override;
+    bool OpenFiles(const std::string& title, const std::string& filter, const std::string& folder,
+                   std::vector<std::string>& files) override;
     INT_PTR RunModal(CDialog& dialog) override;
     void SetWaitCursor(bool busy) override;
 };

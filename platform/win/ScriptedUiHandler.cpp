@@ -27,6 +27,11 @@ std::vector<std::string> ScriptedUiHandler::DialogTitles() const {
     return m_dialogTitles;
 }
 
+std::vector<std::string> ScriptedUiHandler::OpenFolders() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_openFolders;
+}
+
 int ScriptedUiHandler::WaitCursorDepth() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_waitDepth;
@@ -41,8 +46,10 @@ int ScriptedUiHandler::MessageBox(const std::string& text, const std::string& ca
     return answer;
 }
 
-bool ScriptedUiHandler::OpenFiles(const std::string&, const std::string&, std::vector<std::string>& files) {
+bool ScriptedUiHandler::OpenFiles(const std::string&, const std::string&, const std::string& folder,
+                                  std::vector<std::string>& files) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_openFolders.push_back(folder);
     files.clear();
     if (m_files.empty()) return false;
     files = std::move(m_files.front());

@@ -25,10 +25,13 @@ public:
 
     std::vector<Box> Boxes() const;
     std::vector<std::string> DialogTitles() const;
+    // The folder each open-file dialog started in, in order.
+    std::vector<std::string> OpenFolders() const;
     int WaitCursorDepth() const;
 
     int MessageBox(const std::string& text, const std::string& caption, UINT type) override;
-    bool OpenFiles(const std::string& title, const std::string& filter, std::vector<std::string>& files) override;
+    bool OpenFiles(const std::string& title, const std::string& filter, const std::string& folder,
+                   std::vector<std::string>& files) override;
     INT_PTR RunModal(CDialog& dialog) override;
     void SetWaitCursor(bool busy) override;
 
@@ -39,5 +42,6 @@ private:
     std::deque<DialogScript> m_dialogs;
     std::vector<Box> m_boxes;
     std::vector<std::string> m_dialogTitles;
+    std::vector<std::string> m_openFolders;
     int m_waitDepth = 0;
 };

@@ -33,8 +33,10 @@ public:
     // Shows a message; returns the button pressed (IDOK, IDCANCEL, IDYES, IDNO).
     virtual int MessageBox(const std::string& text, const std::string& caption, UINT type) = 0;
 
-    // Multi-select open-file dialog. Returns false when cancelled; `files` gets full paths.
-    virtual bool OpenFiles(const std::string& title, const std::string& filter, std::vector<std::string>& files) = 0;
+    // Multi-select open-file dialog showing `folder` first (empty: wherever the dialog likes).
+    // Returns false when cancelled; `files` gets full paths.
+    virtual bool OpenFiles(const std::string& title, const std::string& filter, const std::string& folder,
+                           std::vector<std::string>& files) = 0;
 
     // Runs a modal dialog that has been initialised; returns its end code.
     virtual INT_PTR RunModal(CDialog& dialog) = 0;

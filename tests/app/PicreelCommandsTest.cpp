@@ -139,6 +139,21 @@ TEST_F(PicreelRun, ErrorsAreOneLineWithAFailingStatus) {
     EXPECT_NE(list.out.find("avi/0"), std::string::npos) << list.out;
 }
 
+// Folders given with a trailing slash join with the names in them with one separator.
+TEST_F(PicreelRun, FoldersWithATrailingSlash) {
+    const std::string project = m_dir.File("trip.prg");
+    ASSERT_NO_FATAL_FAILURE(NewProject(project, ShellQuote(m_dir.File("photos") + "/")));
+    const std::string text = ReadFileBytes(project);
+    EXPECT_NE(text.find(">" + m_dir.File("photos/0.jpg") + "<"), std::string::npos) << text;
+    const Outcome made =
+        Picreel("make " + ShellQuote(project) + " --output " + ShellQuote(m_dir.File("videos") + "/"));
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.out.rfind(m_dir.File("videos/Slideshow_0."), 0), 0u) << made.out;
+    EXPECT_NE(made.err.find(") in " + m_dir.File("videos") + "\n"), std::string::npos) << made.err;
+    EXPECT_EQ(text.find("//"), std::string::npos);
+    EXPECT_EQ(made.out.find("//"), std::string::npos) << made.out;
+}
+
 TEST_F(PicreelRun, PreviewHeadlessPlaysForTheSlideshowsLengthOrUntilInterrupted) {
     const std::string project = m_dir.File("trip.prg");
     ASSERT_NO_FATAL_FAILURE(NewProject(project, ShellQuote(m_dir.File("photos"))));
@@ -198,7 +213,10 @@ TEST(PicreelCommands, PicturesAndProfilesByName) {
     EXPECT_FALSE(CPicreelCommands::CollectPictures({dir.File("empty")}, pictures, error));
     EXPECT_NE(error.find("no picture files in folder"), std::string::npos) << error;
     WriteFileBytes(dir.File("one/only.png"), "x");
-    EXPECT_TRUE(CPicreelCommands::CollectPictures({dir.File("one")}, pictures, error)) << error;
+    for (const char* folder : {"one", "one/", "one//", "one/."}) {
+        EXPECT_TRUE(CPicreelCommands::CollectPictures({dir.File(folder)}, pictures, error)) << error;
+        EXPECT_EQ(pictures, std::vector<std::string>{dir.File("one/only.png")}) << folder;
+    }
 
     COutputProfileGroupList groups;
     if (!groups.Load(PICREEL_PROGRAM_DIR)) SKIP_OR_FAIL_IN_CI("no profiles in the program folder");

@@ -137,6 +137,13 @@ TEST_F(ProjectEngineTest, OutputNamesAndSharedMusic) {
     UseProfile("500", "64", "mp4");
     g_Project.SetSlideshowOutputNames();
     EXPECT_EQ(g_Project.GetSlideshow(1)->m_strOutputFile, g_Project.m_Settings.m_strOutputPath + "/sec_ond.mp4");
+    // An output folder written with a trailing slash joins with one separator.
+    const std::string output = g_Project.m_Settings.m_strOutputPath;
+    g_Project.m_Settings.m_strOutputPath += "/";
+    g_Project.SetSlideshowOutputNames();
+    EXPECT_EQ(g_Project.GetSlideshow(1)->m_strOutputFile, output + "/sec_ond.mp4");
+    g_Project.GetSlideshow(1)->SetAudioOutputName("mp2", output + "/");
+    EXPECT_EQ(g_Project.GetSlideshow(1)->m_strMp2File, output + "/sec_ond.mp2");
 
     ASSERT_EQ(g_Project.GetSlideshow(0)->AddDefaultMusic(), 0);
     EXPECT_EQ(g_Project.GetFirstAudioPath(), TempFolder() + "/first.mp2");
@@ -173,6 +180,7 @@ TEST_F(ProjectEngineTest, NewSlideshowFromPicturesNotifiesThePages) {
     ASSERT_TRUE(WritePicture(UserFile("pics/two.bmp"), 30, 40, PIXFORMAT_BMP));
     WriteFileBytes(UserFile("pics/broken.bmp"), "nothing");
     CMsgWindow page;
+    g_Project.m_Config.FDSearchPath = UserFile("start");
     m_ui->QueueFiles({UserFile("pics/one.bmp"), UserFile("pics/broken.bmp"), UserFile("pics/two.bmp")});
     g_Project.NewSlideshowFromFiles(&page);
 
@@ -197,6 +205,9 @@ TEST_F(ProjectEngineTest, NewSlideshowFromPicturesNotifiesThePages) {
     m_ui->QueueFiles({UserFile("pics/broken.bmp")});
     g_Project.NewSlideshowFromFiles(&page);
     EXPECT_EQ(g_Project.GetSlideshowCount(), 1);
+    // Each dialog starts where the last picture chosen came from.
+    EXPECT_EQ(m_ui->OpenFolders(),
+              (std::vector<std::string>{UserFile("start"), UserFile("pics"), UserFile("pics")}));
 }
 
 TEST_F(ProjectEngineTest, PicturesOverTheLimitAreTakenOutAndTheEstimateFollows) {

@@ -119,6 +119,10 @@ TEST(GdiplusBitmap, NativePixelsSeeDrawingAndAreSeenByIt) {
             NativePixels px(&bmp, NativePixels::Access::ReadWrite);
             ASSERT_TRUE(px.IsValid());
             EXPECT_EQ(px.Row(3)[5] & 0xFFFFFFu, 0x102030u);
+            EXPECT_EQ(reinterpret_cast<const char*>(px.Row(1)) - reinterpret_cast<const char*>(px.Row(0)),
+                      px.Stride());
+            EXPECT_GE(px.Stride(), 4 * px.Width());
+            EXPECT_EQ(px.HasAlpha(), format == PixelFormat32bppARGB);
             px.Row(2)[1] = 0xFFA0B0C0u;
         }
         EXPECT_EQ(PixelAt(bmp, 1, 2), 0xFFA0B0C0u);

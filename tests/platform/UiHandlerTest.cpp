@@ -39,7 +39,7 @@ TEST_F(UiHandlerTest, ScriptedAnswersAreUsedInOrderThenDefaultsAndNullRestoresTh
     EXPECT_NE(&UiHandler::Current(), ui.get());
     EXPECT_EQ(CDialog(100, "About").DoModal(), IDCANCEL);
     std::vector<std::string> files = {"stale"};
-    EXPECT_FALSE(UiHandler::Current().OpenFiles("Open", "*.jpg", files));
+    EXPECT_FALSE(UiHandler::Current().OpenFiles("Open", "*.jpg", "", files));
     EXPECT_TRUE(files.empty());
     EXPECT_EQ(AppMessageBox("Make video files failed!", MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
 }

@@ -98,6 +98,34 @@ TEST(FramePresenter, EncodedPlanesAreUprightStudioRange) {
     }
 }
 
+// A frame rectangle that does not start at the bitmap's corner encodes the pixels inside it.
+TEST(FramePresenter, EncodedFrameIsTheFrameRectangle) {
+    constexpr int32_t w = 8, h = 4;
+    for (const auto [left, top] : {std::array<int32_t, 2>{2, 0}, {0, 1}, {2, 1}}) {
+        RenderCanvas canvas(w + 2, h + 1, PixelFormat24bppRGB);
+        EncoderFrameBuffers buffers;
+        RenderJob job;
+        canvas.AttachForEncode(job, nullptr, &buffers, &FrameCatcher::Encode);
+        ASSERT_TRUE(buffers.Allocate(w, h));
+        job.m_nFrameX = left, job.m_nFrameY = top, job.m_nFrameWidth = w, job.m_nFrameHeight = h;
+        FrameCatcher::Reset(w, h);
+        for (int32_t y = 0; y <= h; ++y)
+            for (int32_t x = 0; x < w + 2; ++x) {
+                const auto [r, g, b] = Rgb(x - left, y - top);
+                canvas.Frame()->SetPixel(
+                    x, y, Color(static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b)));
+            }
+        ASSERT_EQ(PresentFrame(job), 0);
+        ASSERT_EQ(FrameCatcher::frames.size(), 1u);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                const auto [r, g, b] = Rgb(x, y);
+                ASSERT_NEAR(FrameCatcher::frames[0][y * w + x], LumaOf(r, g, b), 1.0)
+                    << left << top << x << y;
+            }
+    }
+}
+
 TEST(FramePresenter, EncodedFramesReportProgressAndSeeStopsAndFailures) {
     EncodeHarness h(16, 8, nullptr);
     h.job.m_dProgressStep = 1000.5;
