@@ -298,7 +298,7 @@ void CPixImageBMP::ExpandRle(CPixFile* hFile, int bits) {
         if (c1 < 0 || c2 < 0) return;
         if (c1 > 0) {
             BYTE* line = rowBits();
-            for (long i = 0; i < c1 && pos + i < width; ++i)
+            for (long i = 0; i < c1; ++i)
                 put(line, pos + i, bits == 8 ? c2 : ((i & 1) ? (c2 & 0x0F) : (c2 >> 4)));
             pos += c1;
             continue;

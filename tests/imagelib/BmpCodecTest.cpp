@@ -208,11 +208,12 @@ TEST(BmpCodecTest, DecodesEveryLayout) {
           .pixels = {0, 6, 1, 2, 3, 4, 5, 6, 0, 0, 9, 4, 2, 7, 0, 0, 2, 8}},
          8, {{3, 0, RGB(4, 4, 4)}, {0, 1, RGB(4, 4, 4)}, {3, 1, RGB(4, 4, 4)}, {0, 2, RGB(8, 8, 8)},
              {1, 2, RGB(8, 8, 8)}, {2, 2, 0}, {3, 2, 0}}, {}},
+        // Row 1: literal 4 5 6 7 8; row 2: literal 9 A B C, all in the row.
         {"RLE4 cut at the row's end",
-         {.width = 3, .height = 2, .bpp = 4, .compression = 2, .afterHeader = GreyPalette(16, 0x111111),
-          .pixels = {5, 0x12, 2, 0x33, 0, 0, 0, 5, 0x45, 0x67, 0x80, 0, 0, 1}}, // row 1: literal 4 5 6 7 8
-         4, {{0, 0, RGB(17, 17, 17)}, {1, 0, RGB(34, 34, 34)}, {2, 0, RGB(17, 17, 17)},
-             {0, 1, RGB(68, 68, 68)}, {2, 1, RGB(102, 102, 102)}}, {}},
+         {.width = 4, .height = 3, .bpp = 4, .compression = 2, .afterHeader = GreyPalette(16, 0x111111),
+          .pixels = {5, 0x12, 2, 0x33, 0, 0, 0, 5, 0x45, 0x67, 0x80, 0, 0, 0, 0, 4, 0x9A, 0xBC, 0, 1}},
+         4, {{2, 0, RGB(17, 17, 17)}, {3, 0, RGB(34, 34, 34)}, {0, 1, RGB(68, 68, 68)},
+             {3, 1, RGB(119, 119, 119)}, {3, 2, RGB(204, 204, 204)}}, {}},
         {"RLE4",
          {.width = 5, .height = 2, .bpp = 4, .compression = 2, .afterHeader = GreyPalette(16, 0x111111),
           .pixels = {5, 0x12, 0, 0, 0, 3, 0xAB, 0xC0, 0, 1}}, // row 0: 1 2 1 2 1; row 1: literal A B C
