@@ -124,6 +124,7 @@ TEST(IcoCodecTest, DecodesEntriesCursorsAndTheirMasks) {
     CPixImageICO negative;
     ASSERT_TRUE(DecodeBytes(negative, Ico({inverted})));
     EXPECT_EQ(Rgb(negative, 0, 1), RGB(245, 235, 225));
+    EXPECT_EQ(negative.GetTransIndex(), 0);
 }
 
 TEST(IcoCodecTest, ReadsUsedColourCountsLargeSizesAndPngEntries) {
