@@ -271,7 +271,8 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
 
 // Windows RLE8 and RLE4: runs, end of line, end of bitmap, deltas and literals. Positions count
 // pixels (RLE4 packs two a byte, high nibble first); nothing is written outside the rows of the
-// image, and a run reaching past the end of its row ends the expansion.
+// image. Runs and literals are cut at the end of their row and the codes after them still count:
+// some writers code the padding of each row as well.
 void CPixImageBMP::ExpandRle(CPixFile* hFile, int bits) {
     const int64_t width = header.biWidth;
     const int64_t height = header.biHeight;
@@ -297,10 +298,9 @@ void CPixImageBMP::ExpandRle(CPixFile* hFile, int bits) {
         if (c1 < 0 || c2 < 0) return;
         if (c1 > 0) {
             BYTE* line = rowBits();
-            for (long i = 0; i < c1; ++i) {
-                if (pos >= width) return;
-                put(line, pos++, bits == 8 ? c2 : ((i & 1) ? (c2 & 0x0F) : (c2 >> 4)));
-            }
+            for (long i = 0; i < c1; ++i)
+                put(line, pos + i, bits == 8 ? c2 : ((i & 1) ? (c2 & 0x0F) : (c2 >> 4)));
+            pos += c1;
             continue;
         }
         if (c2 == 0) {

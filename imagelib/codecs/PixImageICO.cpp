@@ -107,17 +107,17 @@ bool CPixImageICO::Decode(CPixFile* hFile) {
         return Fail(kCorrupted);
     }
 
-    // No mask at all leaves the picture opaque; a cut one is a broken file.
+    // A mask that is missing or cut short is not used: the picture stays as its colours say.
     std::vector<BYTE> mask(static_cast<size_t>(MaskRowBytes(width) * height));
-    const size_t got = hFile->Read(mask.data(), 1, mask.size());
-    if (got == 0) return true;
-    if (got != mask.size()) return Fail(kCorrupted);
+    if (hFile->Read(mask.data(), 1, mask.size()) != mask.size()) return true;
     ApplyMask(mask, bitCount, bitCount == 32);
     return true;
 }
 
 void CPixImageICO::ApplyMask(const std::vector<BYTE>& mask, WORD bitCount, bool hadAlpha) {
     const long width = static_cast<long>(GetWidth()), height = static_cast<long>(GetHeight());
+    // An all-set mask marks an inverting icon, but not in a 32-bit entry: its colours are blended
+    // by its own alpha rather than XORed onto the screen, so inverting them would spoil the picture.
     if (bitCount != 32 && std::all_of(mask.begin(), mask.end(), [](BYTE b) { return b == 255; })) {
         info.transIndex = 0;
         Negative();

@@ -38,6 +38,18 @@ void PutMultiByte(ByteOut& out, uint32_t v) {
 
 uint64_t PixelBytes(uint64_t width, uint64_t height) { return (width + 7) / 8 * height; }
 
+// One reading of the header: the sizes and where the rows start.
+struct Sizes {
+    uint32_t width, height;
+    size_t pos;
+    // Against a stream of `length` bytes: 0 when the rows end exactly at its end, 1 when bytes
+    // are left over, -1 when the sizes are 0 or the rows do not fit.
+    int Ends(uint64_t length) const {
+        if (width == 0 || height == 0 || pos + PixelBytes(width, height) > length) return -1;
+        return pos + PixelBytes(width, height) == length ? 0 : 1;
+    }
+};
+
 } // namespace
 
 bool CPixImageWBMP::Fail(const char* text) {
@@ -54,18 +66,21 @@ bool CPixImageWBMP::Decode(CPixFile* hFile) {
     if (head[0] != 0) return Fail("Unsupported WBMP type");
     const uint64_t left = head.size() + BytesLeft(hFile);
 
-    // Sizes are multi-byte integers; files that wrote them as single bytes stay readable when
-    // only that reading fits the stream.
-    size_t pos = 2;
-    uint32_t width = 0, height = 0;
-    const bool multi = ReadMultiByte(head, pos, width) && ReadMultiByte(head, pos, height) &&
-                       width && height && pos + PixelBytes(width, height) <= left;
-    if (!multi) {
-        width = head[2];
-        height = head[3];
-        pos = 4;
-        if (width == 0 || height == 0 || pos + PixelBytes(width, height) > left) return Fail(kCorrupted);
-    }
+    // Sizes are multi-byte integers, but files with single-byte sizes exist, and for sizes from 128
+    // on the two readings differ. The one whose rows end exactly where the stream does wins, the
+    // single-byte one when both do; a stream with more after the rows takes the first that fits.
+    const Sizes single{head[2], head[3], 4};
+    Sizes multi{0, 0, 2};
+    const bool multiRead =
+        ReadMultiByte(head, multi.pos, multi.width) && ReadMultiByte(head, multi.pos, multi.height);
+    const int singleEnds = single.Ends(left), multiEnds = multiRead ? multi.Ends(left) : -1;
+    const Sizes* sizes = singleEnds == 0  ? &single
+                         : multiEnds >= 0 ? &multi
+                         : singleEnds > 0 ? &single
+                                          : nullptr;
+    if (!sizes) return Fail(kCorrupted);
+    const uint32_t width = sizes->width, height = sizes->height;
+    const size_t pos = sizes->pos;
     if (!Create(width, height, 1, PIXFORMAT_WBMP)) return Fail("WBMP Create failed");
     SetGrayPalette();
 
@@ -86,11 +101,21 @@ bool CPixImageWBMP::Encode(CPixFile* hFile) {
     const RGBQUAD c0 = GetPaletteColor(0), c1 = GetPaletteColor(1);
     const BYTE flip = CompareColors(&c0, &c1) > 0 ? 0xFF : 0x00;
 
+    // Where the first size bytes, read as single bytes, would also describe rows that end with the
+    // file, the reader takes them so; a leading zero group on the width keeps the number and breaks
+    // the tie.
     ByteOut out;
-    out.U8(0);
-    out.U8(0);
-    PutMultiByte(out, width);
-    PutMultiByte(out, height);
+    const uint64_t pixelBytes = PixelBytes(width, height);
+    for (int zeros = 0;; ++zeros) {
+        out.b.assign(2, 0);
+        for (int i = 0; i < zeros; ++i)
+            out.U8(0x80);
+        PutMultiByte(out, width);
+        PutMultiByte(out, height);
+        const Sizes single{out.b[2], out.b[3], 4};
+        if ((single.width == width && single.height == height) || single.Ends(out.b.size() + pixelBytes) != 0)
+            break;
+    }
     const size_t rowBytes = (width + 7) / 8;
     const BYTE lastMask = static_cast<BYTE>(0xFF << ((8 - width % 8) % 8));
     for (DWORD y = height; y-- > 0;) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "imagelib/codecs/PixImageBMP.h"
 #include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/MissingDependency.h"
+#include "tests/support/TempDir.h"
 
 using namespace imgtest;
 
@@ -70,6 +73,32 @@ struct Pixel {
     long x, y;
     COLORREF c;
 };
+
+// Reference decoders, each turning a file into rgb24 rows, top row first.
+std::string MagickRgb(const std::string& path) {
+    return std::string(MAGICK_CONVERT) + " " + ShellQuote(path) + " -depth 8 rgb:-";
+}
+std::string FfmpegRgb(const std::string& path) {
+    return "ffmpeg -nostdin -v error -i " + ShellQuote(path) + " -f rawvideo -pix_fmt rgb24 -";
+}
+
+// Decodes a file here and with a reference decoder; every pixel must agree.
+void ExpectSameAs(const std::string& command, const std::string& path, const std::string& what) {
+    const CommandResult raw = RunCommand(command);
+    ASSERT_EQ(raw.status, 0) << what << raw.err;
+    const std::string file = ReadFileBytes(path);
+    CPixImageBMP img;
+    ASSERT_TRUE(DecodeBytes(img, Bytes(file.begin(), file.end()))) << what << ": " << img.GetLastError();
+    const long w = static_cast<long>(img.GetWidth()), h = static_cast<long>(img.GetHeight());
+    ASSERT_EQ(raw.out.size(), static_cast<size_t>(w * h * 3)) << what;
+    long wrong = 0;
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) {
+            const auto* p = reinterpret_cast<const BYTE*>(raw.out.data()) + (y * w + x) * 3;
+            wrong += Shown(img, x, y) != RGB(p[0], p[1], p[2]);
+        }
+    EXPECT_EQ(wrong, 0) << what << ": pixels that differ of " << w * h;
+}
 
 } // namespace
 
@@ -172,11 +201,19 @@ TEST(BmpCodecTest, DecodesEveryLayout) {
          {{0, 0, RGB(7, 7, 7)}, {2, 0, RGB(7, 7, 7)}, {3, 0, 0}, {4, 0, RGB(8, 8, 8)}, {0, 1, RGB(1, 1, 1)},
           {1, 1, 0}, {2, 1, RGB(3, 3, 3)}, {3, 2, RGB(5, 5, 5)}, {0, 2, 0}},
          {}},
-        // A literal longer than its row is cut at the row's end; a run past it ends the expansion.
+        // Literals and runs longer than their row are cut at its end; what is cut off is dropped,
+        // and so is a run that starts past the end. The expansion goes on.
         {"RLE8 cut at the row's end",
          {.width = 4, .height = 3, .bpp = 8, .compression = 1, .clrUsed = 256, .afterHeader = GreyPalette(256, 0x010101),
-          .pixels = {0, 6, 1, 2, 3, 4, 5, 6, 0, 0, 9, 4, 0, 0, 2, 8}},
-         8, {{3, 0, RGB(4, 4, 4)}, {0, 1, RGB(4, 4, 4)}, {3, 1, RGB(4, 4, 4)}, {0, 2, 0}}, {}},
+          .pixels = {0, 6, 1, 2, 3, 4, 5, 6, 0, 0, 9, 4, 2, 7, 0, 0, 2, 8}},
+         8, {{3, 0, RGB(4, 4, 4)}, {0, 1, RGB(4, 4, 4)}, {3, 1, RGB(4, 4, 4)}, {0, 2, RGB(8, 8, 8)},
+             {1, 2, RGB(8, 8, 8)}, {2, 2, 0}, {3, 2, 0}}, {}},
+        // Row 1: literal 4 5 6 7 8; row 2: literal 9 A B C, all in the row.
+        {"RLE4 cut at the row's end",
+         {.width = 4, .height = 3, .bpp = 4, .compression = 2, .afterHeader = GreyPalette(16, 0x111111),
+          .pixels = {5, 0x12, 2, 0x33, 0, 0, 0, 5, 0x45, 0x67, 0x80, 0, 0, 0, 0, 4, 0x9A, 0xBC, 0, 1}},
+         4, {{2, 0, RGB(17, 17, 17)}, {3, 0, RGB(34, 34, 34)}, {0, 1, RGB(68, 68, 68)},
+             {3, 1, RGB(119, 119, 119)}, {3, 2, RGB(204, 204, 204)}}, {}},
         {"RLE4",
          {.width = 5, .height = 2, .bpp = 4, .compression = 2, .afterHeader = GreyPalette(16, 0x111111),
           .pixels = {5, 0x12, 0, 0, 0, 3, 0xAB, 0xC0, 0, 1}}, // row 0: 1 2 1 2 1; row 1: literal A B C
@@ -255,4 +292,50 @@ TEST(BmpCodecTest, SizeOnlyRequestAndCancel) {
     cancelled.SetEscape(1);
     EXPECT_FALSE(DecodeBytes(cancelled, file));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+}
+
+// ImageMagick's writer codes whole padded rows, so at widths that are not a multiple of four the
+// last run of each row goes past its end; FFmpeg and ImageMagick both cut it there and go on.
+TEST(BmpCodecTest, RunLengthRowsPastTheirEndReadAsOtherReadersReadThem) {
+    REQUIRE_MAGICK();
+    if (!ToolAvailable("ffmpeg")) SKIP_OR_FAIL_IN_CI("ffmpeg");
+    TempDir dir;
+    const std::string path = dir.File("rle.bmp");
+    for (int width : {1, 2, 3, 4, 5, 6, 7, 16, 61, 123, 124}) {
+        const std::string what = "RLE8 width " + std::to_string(width);
+        const CommandResult made =
+            RunCommand(std::string(MAGICK_CONVERT) + " -seed 5 -size " + std::to_string(width) +
+                       "x9 plasma:fractal -colors 200 -compress RLE BMP3:" + ShellQuote(path));
+        ASSERT_EQ(made.status, 0) << made.err;
+        const std::string file = ReadFileBytes(path);
+        ASSERT_GT(file.size(), 34u);
+        ASSERT_EQ(file[30], 1) << what << " is not run-length coded";
+        ExpectSameAs(FfmpegRgb(path), path, what);
+        // ImageMagick misreads its own files when the padding is as wide as the row.
+        if (width > 2) ExpectSameAs(MagickRgb(path), path, what);
+    }
+    // It writes no 4-bit runs, so these rows are made here: a run or a literal going one or two
+    // pixels past the end, then an end of line; every row is written in full. FFmpeg refuses them.
+    for (int width : {3, 5, 6, 9}) {
+        Bytes rle;
+        for (int y = 0; y < 4; ++y) {
+            const auto v = static_cast<uint8_t>((y * 3 + 1) << 4 | (y * 5 + 2 + width) % 16);
+            const int over = 1 + y / 2;
+            if (y % 2 == 0) {
+                rle.insert(rle.end(),
+                           {1, v, static_cast<uint8_t>(width - 1 + over), static_cast<uint8_t>(v + 0x11)});
+            } else {
+                const int n = width + over, bytes = (n + 1) / 2;
+                rle.insert(rle.end(), {0, static_cast<uint8_t>(n)});
+                for (int i = 0; i < bytes + bytes % 2; ++i)
+                    rle.push_back(static_cast<uint8_t>(v + i * 0x23));
+            }
+            rle.insert(rle.end(), {0, 0});
+        }
+        rle.insert(rle.end(), {0, 1});
+        const Bytes file = MakeBmp({.width = width, .height = 4, .bpp = 4, .compression = 2, .clrUsed = 16,
+                                    .afterHeader = GreyPalette(16, 0x111111), .pixels = rle});
+        WriteFileBytes(path, std::string(file.begin(), file.end()));
+        ExpectSameAs(MagickRgb(path), path, "RLE4 width " + std::to_string(width));
+    }
 }

@@ -124,6 +124,7 @@ TEST(IcoCodecTest, DecodesEntriesCursorsAndTheirMasks) {
     CPixImageICO negative;
     ASSERT_TRUE(DecodeBytes(negative, Ico({inverted})));
     EXPECT_EQ(Rgb(negative, 0, 1), RGB(245, 235, 225));
+    EXPECT_EQ(negative.GetTransIndex(), 0);
 }
 
 TEST(IcoCodecTest, ReadsUsedColourCountsLargeSizesAndPngEntries) {
@@ -166,24 +167,27 @@ TEST(IcoCodecTest, RefusesHostileFiles) {
     IcoEntry cutPixels = FourBit();
     cutPixels.pixels.resize(5);
     cutPixels.mask.clear();
-    IcoEntry cutMask = FourBit();
-    cutMask.mask.resize(3);
     IcoEntry huge = FourBit();
     huge.w = huge.h = 0;
     huge.bits = 32;
     huge.pixels = Bytes(20, 0);
     Bytes offsetPastEnd = Ico({FourBit()});
     offsetPastEnd[18] = 0xFF;
-    for (const Bytes& file : {Ico({core}), Ico({sixteen}), Ico({cutPixels}), Ico({cutMask}), Ico({huge}), offsetPastEnd}) {
+    for (const Bytes& file : {Ico({core}), Ico({sixteen}), Ico({cutPixels}), Ico({huge}), offsetPastEnd}) {
         CPixImageICO img;
         EXPECT_FALSE(DecodeBytes(img, file));
         EXPECT_STREQ(img.GetLastError(), "corrupted ICO");
     }
-    IcoEntry noMask = FourBit();
-    noMask.mask.clear();
-    CPixImageICO opaque;
-    EXPECT_TRUE(DecodeBytes(opaque, Ico({noMask}))) << "a missing mask leaves the icon opaque";
-    EXPECT_FALSE(opaque.IsTransparent());
+    // A missing or cut mask is not used; the icon is read all the same.
+    for (size_t maskBytes : {0, 3, 7}) {
+        IcoEntry cutMask = FourBit();
+        cutMask.mask.resize(maskBytes);
+        CPixImageICO opaque;
+        EXPECT_TRUE(DecodeBytes(opaque, Ico({cutMask}))) << maskBytes << " mask bytes: " << opaque.GetLastError();
+        EXPECT_FALSE(opaque.IsTransparent()) << maskBytes;
+        EXPECT_FALSE(opaque.AlphaIsValid()) << maskBytes;
+        EXPECT_EQ(opaque.GetPixelIndex(1, 0), 1) << maskBytes;
+    }
 }
 
 TEST(IcoCodecTest, EncodesSizesDepthsAndTheMask) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "imagelib/codecs/PixImageWBMP.h"
 #include "tests/imagelib/ImageTestUtil.h"
 
@@ -66,4 +68,50 @@ TEST(WbmpCodecTest, RefusesHostileFilesAndWrongDepths) {
     ASSERT_TRUE(grey.Create(2, 2, 8, PIXFORMAT_WBMP));
     EncodeBytes(grey, false);
     EXPECT_STREQ(grey.GetLastError(), "Can't save this image as WBMP");
+}
+
+TEST(WbmpCodecTest, EveryWidthReadsRightInBothSizeForms) {
+    // Rows of a pattern, the bits past the width clear, so that a misread shifts something.
+    auto rowOf = [](uint32_t w, uint32_t y) {
+        Bytes row((w + 7) / 8);
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = static_cast<uint8_t>(i * 37 + y * 11 + 5);
+        row.back() &= static_cast<uint8_t>(0xFF << ((8 - w % 8) % 8));
+        return row;
+    };
+    auto expectRows = [&](CPixImageWBMP& img, uint32_t w, uint32_t h, const char* form) {
+        ASSERT_EQ(img.GetWidth(), w) << form << " " << w << "x" << h;
+        ASSERT_EQ(img.GetHeight(), h) << form << " " << w << "x" << h;
+        for (uint32_t y = 0; y < h; ++y) {
+            const Bytes row = rowOf(w, y);
+            ASSERT_TRUE(std::equal(row.begin(), row.end(), img.GetBits(h - 1 - y)))
+                << form << " " << w << "x" << h;
+        }
+    };
+    // Among these sizes, some multi-byte headers also read as valid single bytes: 1..8 x 128,
+    // 203 x 49, 258 x 1.
+    for (uint32_t w = 1; w <= 300; ++w)
+        for (uint32_t h : {1u, 5u, 16u, 49u, 128u}) {
+            if (w <= 255) {
+                Bytes file = {0, 0, static_cast<uint8_t>(w), static_cast<uint8_t>(h)};
+                for (uint32_t y = 0; y < h; ++y) {
+                    const Bytes row = rowOf(w, y);
+                    file.insert(file.end(), row.begin(), row.end());
+                }
+                CPixImageWBMP img;
+                ASSERT_TRUE(DecodeBytes(img, file)) << w << "x" << h << ": " << img.GetLastError();
+                expectRows(img, w, h, "single bytes");
+            }
+            // The writer's form: multi-byte sizes.
+            CPixImageWBMP made;
+            ASSERT_TRUE(made.Create(w, h, 1, PIXFORMAT_WBMP));
+            made.SetGrayPalette();
+            for (uint32_t y = 0; y < h; ++y) {
+                const Bytes row = rowOf(w, y);
+                std::copy(row.begin(), row.end(), made.GetBits(h - 1 - y));
+            }
+            CPixImageWBMP back;
+            ASSERT_TRUE(DecodeBytes(back, EncodeBytes(made))) << w << "x" << h << ": " << back.GetLastError();
+            expectRows(back, w, h, "multi-byte");
+        }
 }
