@@ -105,6 +105,13 @@ void CPixImage::Startup(DWORD imagetype)
     SetYDPI(96);
 }
 
+void CPixImage::ResetTransparency()
+{
+    info.transIndex = -1;
+    info.transColor = RGBQUAD{};
+    info.alphaPaletteEnabled = false;
+}
+
 void CPixImage::SetLastError(const char* text)
 {
     codecbytes::CopyText(info.lastError, text);

@@ -459,6 +459,8 @@ protected:
     void StoreHeader();
     // Stores an error text, cut to the field.
     void SetLastError(const char* text);
+    // Forgets the transparent index, colour and palette alpha: a decode takes them from its file.
+    void ResetTransparency();
     // Fills a created 24-bit image from 16- or 32-bit bit-field pixels (src may be the own rows).
     void Bitfield2RGB(BYTE* src, WORD redmask, WORD greenmask, WORD bluemask, BYTE bpp);
     void RGBtoBGR(BYTE* buffer, int length);

@@ -61,12 +61,8 @@ bool CPixImage::DecodeWith(const PixCodecEntry& entry, CPixFile* hFile, DWORD de
         SetLastError("CPixImage::Create can't allocate memory");
         return false;
     }
+    // The settings reach the codec; its decode takes transparency from the file alone.
     codec->CopyInfo(*this);
-    // The settings reach the codec, but transparency is the file's alone: a picture read into an
-    // image that held a transparent one must not take its index, colour or palette alpha.
-    codec->info.transIndex = -1;
-    codec->info.transColor = RGBQUAD{};
-    codec->info.alphaPaletteEnabled = false;
     if (entry.decode(*codec, hFile, decodeType))
         return Transfer(*codec);
     std::memcpy(info.lastError, codec->info.lastError, sizeof(info.lastError));

@@ -126,6 +126,7 @@ bool CPixImageBMP::ReadInfoHeader(CPixFile* hFile, BITMAPINFOHEADER& bih, Header
 
 bool CPixImageBMP::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     const long start = hFile->Tell();
 
     uint8_t fh[14];

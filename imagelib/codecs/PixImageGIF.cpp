@@ -416,6 +416,7 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
 
 bool CPixImageGIF::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     BYTE h[13];
     if (!ReadExact(hFile, h, sizeof(h)) || std::memcmp(h, "GIF8", 4) != 0) return false;
     m_screenWidth = Le16(h + 6);

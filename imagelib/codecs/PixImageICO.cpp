@@ -44,6 +44,7 @@ bool CPixImageICO::DecodePng(CPixFile* hFile, uint32_t size) {
 
 bool CPixImageICO::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     const long start = hFile->Tell();
     BYTE dir[6];
     if (!ReadExact(hFile, dir, sizeof(dir))) return false;

@@ -56,6 +56,7 @@ DWORD CPixImageJ2K::Detect(CPixFile* hFile) {
 
 bool CPixImageJ2K::Decode(CPixFile* hFile, DWORD /*imagetype*/) {
     if (!hFile) return false;
+    ResetTransparency();
     const DWORD type = Detect(hFile);
     if (!type) return Fail("error: cannot load image data");
     J2kImage image;

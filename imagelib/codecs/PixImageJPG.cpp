@@ -135,6 +135,7 @@ bool CPixImageJPG::DecodeExif(CPixFile* hFile) {
 
 bool CPixImageJPG::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     const bool exif = DecodeExif(hFile);
     CPixJpgStream stream(hFile);
     if (!stream.IsValid()) {

@@ -121,6 +121,7 @@ bool CPixImagePCX::ReadPalette(CPixFile* hFile, const BYTE* hdr, int bits, int p
 
 bool CPixImagePCX::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     BYTE hdr[kHeaderBytes];
     if (!ReadExact(hFile, hdr, sizeof(hdr))) return Fail("Can't read PCX image");
     if (hdr[0] != 10) return Fail("Error: Not a PCX file");

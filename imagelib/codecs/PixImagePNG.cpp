@@ -73,6 +73,7 @@ void CPixImagePNG::expand2to4bpp(BYTE* prow) {
 
 bool CPixImagePNG::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     ReadJob job;
     std::memset(&job, 0, sizeof(job));
     job.file = hFile;

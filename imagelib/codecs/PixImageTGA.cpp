@@ -42,6 +42,7 @@ bool CPixImageTGA::Fail(const char* text) {
 
 bool CPixImageTGA::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     BYTE h[18];
     if (!ReadExact(hFile, h, sizeof(h))) return Fail("Not a TGA");
     const BYTE idLength = h[0], mapType = h[1], imageType = h[2];

@@ -135,9 +135,8 @@ bool CPixImageTIF::DecodePage(TIFF* tif) {
     const bool hasXPos = TIFFGetField(tif, TIFFTAG_XPOSITION, &xpos) && Sane(xpos);
     const bool hasYPos = TIFFGetField(tif, TIFFTAG_YPOSITION, &ypos) && Sane(ypos);
 
-    // Transparency comes from this file only, never from a picture decoded before.
-    info.transIndex = -1;
-    info.transColor = RGBQUAD{};
+    // Transparency comes from this page only, never from a picture decoded before.
+    ResetTransparency();
     if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
 
     // Only extra samples declared as alpha are alpha; associated alpha comes premultiplied.

@@ -59,6 +59,7 @@ bool CPixImageWBMP::Fail(const char* text) {
 
 bool CPixImageWBMP::Decode(CPixFile* hFile) {
     if (!hFile) return false;
+    ResetTransparency();
     // Headers are a few bytes; twelve hold any two sizes of up to 32 bits after type and flag.
     std::vector<BYTE> head(12);
     head.resize(hFile->Read(head.data(), 1, head.size()));

@@ -47,6 +47,7 @@ void CPixImageWMF::LimitSize(int64_t& width, int64_t& height) {
 
 bool CPixImageWMF::Decode(CPixFile* hFile, long nForceWidth, long nForceHeight) {
     if (!hFile) return false;
+    ResetTransparency();
     const long start = hFile->Tell();
     std::vector<uint8_t> data;
     bool enhanced = false;

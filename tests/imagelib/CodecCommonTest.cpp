@@ -205,6 +205,21 @@ TEST(CodecCommonTest, ADecodedPictureTakesNoTransparencyFromTheImageItReplaces) 
         EXPECT_EQ(img.GetTransIndex(), -1);
         EXPECT_EQ(Rgb(img.GetTransColor()), RGB(0, 0, 0));
         EXPECT_FALSE(img.AlphaPaletteIsEnabled());
+
+        // A codec object used on its own forgets what it decoded before, too.
+        const PixCodecEntry* entry = PixFindCodec(type);
+        ASSERT_NE(entry, nullptr);
+        std::unique_ptr<CPixImage> codec = entry->create();
+        codec->Copy(img);
+        codec->SetTransIndex(3);
+        codec->SetTransColor(Quad(1, 2, 3));
+        codec->AlphaPaletteEnable(true);
+        Bytes bytes = file;
+        CPixMemFile mem(bytes.data(), static_cast<DWORD>(bytes.size()));
+        ASSERT_TRUE(entry->decode(*codec, &mem, type)) << codec->GetLastError();
+        EXPECT_EQ(codec->GetTransIndex(), -1);
+        EXPECT_EQ(Rgb(codec->GetTransColor()), RGB(0, 0, 0));
+        EXPECT_FALSE(codec->AlphaPaletteIsEnabled());
     }
 }
 
