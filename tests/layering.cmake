@@ -36,7 +36,7 @@ endif()
 
 # The program's code above the platform (tests and benchmarks may look into its workings).
 set(third_party "cairo[-.a-z]*\\.h|cairo/|libav[a-z]*/|libsw[a-z]*/|libpostproc/|SDL2?/|SDL[_a-z]*\\.h")
-foreach(folder imagelib editor model render app tools)
+foreach(folder imagelib editor model render app tools data)
     find_lines(${folder} "${include}(${third_party})")
     find_lines(${folder} "Cairo(Surface|Context)[ \t]*\\(")
 endforeach()

@@ -1,13 +1,7 @@
 // Writes the program folder's sounds: "default.mp3", a short calm tune synthesised here, and
 // "silent.mp2", one minute of silence in the converted-music MP2 format (the audio tools repeat or
 // cut it as a show needs). Usage: gen_audio <folder>
-#include "platform/av/FfmpegPtr.h"
-#include "platform/av/Mp2FileWriter.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/samplefmt.h>
-}
+#include "platform/av/SoundFileWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +15,7 @@ constexpr int kRate = 44100;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kChordSeconds = 3.0;
 constexpr int kSilentSeconds = 60;
+constexpr int64_t kBitRate = 128000;
 
 struct Stereo {
     std::vector<float> left;
@@ -96,88 +91,6 @@ Stereo ComposeTune() {
     return out;
 }
 
-bool Drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* stream, AVPacket* pkt) {
-    for (;;) {
-        const int rc = avcodec_receive_packet(enc, pkt);
-        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
-        if (rc < 0) return false;
-        pkt->stream_index = stream->index;
-        av_packet_rescale_ts(pkt, enc->time_base, stream->time_base);
-        if (av_interleaved_write_frame(fmt, pkt) < 0) return false;
-    }
-}
-
-bool WriteMp3(const Stereo& music, const std::string& path) {
-    const AVCodec* codec = avcodec_find_encoder_by_name("libmp3lame");
-    if (!codec) {
-        std::fprintf(stderr, "gen_audio: the MP3 encoder is missing\n");
-        return false;
-    }
-    AVFormatContext* raw = nullptr;
-    if (avformat_alloc_output_context2(&raw, nullptr, "mp3", path.c_str()) < 0) return false;
-    AvOutputPtr fmt(raw);
-    AvCodecContextPtr enc(avcodec_alloc_context3(codec));
-    AvPacketPtr pkt(av_packet_alloc());
-    AvFramePtr frame(av_frame_alloc());
-    if (!enc || !pkt || !frame) return false;
-    enc->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    enc->sample_rate = kRate;
-    av_channel_layout_default(&enc->ch_layout, 2);
-    enc->bit_rate = 128000;
-    enc->time_base = AVRational{1, kRate};
-    if (avcodec_open2(enc.get(), codec, nullptr) < 0) return false;
-    AVStream* stream = avformat_new_stream(fmt.get(), nullptr);
-    if (!stream || avcodec_parameters_from_context(stream->codecpar, enc.get()) < 0) return false;
-    stream->time_base = enc->time_base;
-    if (avio_open(&fmt->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return false;
-    if (avformat_write_header(fmt.get(), nullptr) < 0) return false;
-
-    const int frameSize = enc->frame_size;
-    frame->format = AV_SAMPLE_FMT_FLTP;
-    frame->sample_rate = kRate;
-    av_channel_layout_default(&frame->ch_layout, 2);
-    frame->nb_samples = frameSize;
-    if (av_frame_get_buffer(frame.get(), 0) < 0) return false;
-    const size_t total = music.left.size();
-    for (size_t pos = 0; pos < total; pos += static_cast<size_t>(frameSize)) {
-        if (av_frame_make_writable(frame.get()) < 0) return false;
-        const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(frameSize), total - pos));
-        float* l = reinterpret_cast<float*>(frame->data[0]);
-        float* r = reinterpret_cast<float*>(frame->data[1]);
-        std::copy_n(music.left.begin() + static_cast<std::ptrdiff_t>(pos), n, l);
-        std::copy_n(music.right.begin() + static_cast<std::ptrdiff_t>(pos), n, r);
-        frame->nb_samples = n;
-        frame->pts = static_cast<int64_t>(pos);
-        if (avcodec_send_frame(enc.get(), frame.get()) < 0) return false;
-        if (!Drain(enc.get(), fmt.get(), stream, pkt.get())) return false;
-    }
-    if (avcodec_send_frame(enc.get(), nullptr) < 0 || !Drain(enc.get(), fmt.get(), stream, pkt.get())) return false;
-    if (av_write_trailer(fmt.get()) < 0) return false;
-    avio_flush(fmt->pb);
-    return fmt->pb->error == 0 && avio_closep(&fmt->pb) == 0;
-}
-
-bool WriteSilentMp2(const std::string& path) {
-    Mp2FileWriter writer;
-    if (!writer.Open(path)) return false;
-    AvFramePtr frame(av_frame_alloc());
-    if (!frame) return false;
-    frame->format = Mp2FileWriter::kSampleFormat;
-    frame->sample_rate = Mp2FileWriter::kSampleRate;
-    av_channel_layout_default(&frame->ch_layout, Mp2FileWriter::kChannels);
-    frame->nb_samples = writer.FrameSize();
-    if (av_frame_get_buffer(frame.get(), 0) < 0) return false;
-    const int64_t total = static_cast<int64_t>(kSilentSeconds) * Mp2FileWriter::kSampleRate;
-    for (int64_t pos = 0; pos < total; pos += writer.FrameSize()) {
-        if (av_frame_make_writable(frame.get()) < 0) return false;
-        const int n = static_cast<int>(std::min<int64_t>(writer.FrameSize(), total - pos));
-        av_samples_set_silence(frame->data, 0, n, Mp2FileWriter::kChannels, Mp2FileWriter::kSampleFormat);
-        frame->nb_samples = n;
-        if (!writer.Write(frame.get())) return false;
-    }
-    return writer.Finish();
-}
-
 // Writes under a temporary name and renames, so a failed run never leaves a broken file.
 template <typename Fn>
 bool WriteAtomically(const std::string& path, Fn write) {
@@ -204,7 +117,7 @@ int main(int argc, char** argv) {
     }
     const std::string folder = argv[1];
     const Stereo tune = ComposeTune();
-    const bool ok = WriteAtomically(folder + "/default.mp3", [&](const std::string& p) { return WriteMp3(tune, p); }) &&
-                    WriteAtomically(folder + "/silent.mp2", [](const std::string& p) { return WriteSilentMp2(p); });
+    const bool ok = WriteAtomically(folder + "/default.mp3", [&](const std::string& p) { return SoundFileWriter::WriteMp3(p, tune.left, tune.right, kRate, kBitRate); }) &&
+                    WriteAtomically(folder + "/silent.mp2", [](const std::string& p) { return SoundFileWriter::WriteSilentMp2(p, kSilentSeconds); });
     return ok ? 0 : 1;
 }
