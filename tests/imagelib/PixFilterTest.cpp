@@ -16,6 +16,7 @@ namespace {
 
 long kSoften[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
 long kOnes[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+long kHuge[1] = {100000000}, kHugeNegative[1] = {-100000000};
 
 CPixImage Flat(long w, long h, COLORREF c) {
     return imgtest::Picture(w, h, [c](long, long) { return c; });
@@ -130,6 +131,11 @@ TEST(PixFilter, PixelsOfEachFilter) {
     } cases[] = {
         {"divisor 0 adds the raw sum", [] { return Flat(5, 5, RGB(10, 20, 1)); },
          [](CPixImage& i) { return i.Filter(kOnes, 3, 0, 3); }, 2, 2, RGB(93, 183, 12)},
+        // Sums past 32 bits clamp as they are, also through the divisor-1 shortcut.
+        {"a huge sum is white", [] { return Flat(3, 3, RGB(200, 200, 200)); },
+         [](CPixImage& i) { return i.Filter(kHuge, 1, 1, 0); }, 1, 1, RGB(255, 255, 255)},
+        {"a huge negative sum is black", [] { return Flat(3, 3, RGB(200, 200, 200)); },
+         [](CPixImage& i) { return i.Filter(kHugeNegative, 1, 1, 0); }, 1, 1, RGB(0, 0, 0)},
         {"size 0 writes the offset", [] { return Flat(3, 3, RGB(10, 20, 1)); },
          [](CPixImage& i) { return i.Filter(kOnes, 0, 1, 300); }, 1, 1, RGB(255, 255, 255)},
         {"erode of size 0 is white", Dot, [](CPixImage& i) { return i.Erode(0); }, 0, 0, RGB(255, 255, 255)},
