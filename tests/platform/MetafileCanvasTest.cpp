@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <tuple>
@@ -154,5 +155,42 @@ TEST(MetafileCanvas, DashedPensAndHatchedBrushes) {
         h.SelectStock(8);
         h.Rectangle(0, 0, 16, 16);
         ExpectAt(h, {{1, 12, kRed}, {1, 10, kWhite}, {12, 1, hatch == 4 ? kRed : kWhite}});
+    }
+}
+
+TEST(MetafileCanvas, BitmapSourcesAnywhereInTheIntRange) {
+    // A 2 x 1 24-bit bitmap: red, green.
+    std::vector<uint8_t> dib(40 + 8, 0);
+    const uint32_t header[3] = {40, 2, 1};
+    std::memcpy(dib.data(), header, sizeof header);
+    dib[12] = 1;
+    dib[14] = 24;
+    const uint8_t row[6] = {0, 0, 255, 0, 255, 0};
+    std::memcpy(&dib[40], row, sizeof row);
+    constexpr COLORREF kGreen = RGB(0, 255, 0);
+    struct Case {
+        const char* name;
+        int sx, sy, sw, sh;
+        bool fromBottom;
+        COLORREF left, right; // at (5, 5) and (15, 5)
+    } cases[] = {
+        {"plain", 0, 0, 2, 1, true, kRed, kGreen},
+        {"mirrored", 2, 0, -2, 1, true, kGreen, kRed},
+        {"far left", INT_MIN, 0, 2, 1, true, kWhite, kWhite},
+        {"far right", INT_MAX, 0, INT_MAX, 1, true, kWhite, kWhite},
+        {"far down, rows from the bottom", 0, INT_MIN, 2, 1, true, kWhite, kWhite},
+        {"far up", 0, INT_MIN, 2, 1, false, kWhite, kWhite},
+        {"mirrored from far right", INT_MAX, 0, INT_MIN, 1, true, kWhite, kWhite},
+        {"the last pixel of a huge source", INT_MIN + 2, 0, INT_MAX, 1, true, kWhite, kWhite},
+    };
+    for (const Case& c : cases) {
+        MetafileCanvas canvas(20, 20);
+        EXPECT_TRUE(canvas.StretchDib(0, 0, 20, 10, c.sx, c.sy, c.sw, c.sh, dib.data(), dib.size(), 40,
+                                      0x00CC0020, c.fromBottom))
+            << c.name;
+        Solid(canvas, kRed); // the canvas keeps drawing after any of them
+        canvas.Rectangle(0, 12, 20, 20);
+        ExpectAt(canvas, {{5, 5, c.left}, {15, 5, c.right}, {10, 15, kRed}});
+        if (HasFailure()) FAIL() << c.name;
     }
 }
