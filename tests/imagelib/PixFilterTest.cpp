@@ -42,7 +42,7 @@ CPixImage Texture(long w, long h) {
 
 // What each filter gives at one pixel, straight from its definition over GetPixelColor.
 RGBQUAD Reference(CPixImage& src, long x, long y, long n, std::string_view kind, const long* kernel = nullptr,
-                  long divisor = 1) {
+                  long divisor = 1, long offset = 0) {
     const long half = n / 2, rest = n - half;
     int64_t sum[3] = {0, 0, 0};
     int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
@@ -62,7 +62,7 @@ RGBQUAD Reference(CPixImage& src, long x, long y, long n, std::string_view kind,
     int out[3];
     for (int c = 0; c < 3; ++c) {
         if (kind == "Filter")
-            out[c] = static_cast<int>(std::clamp<int64_t>(sum[c] / divisor, 0, 255));
+            out[c] = static_cast<int>(std::clamp<int64_t>(sum[c] / divisor + offset, 0, 255));
         else
             out[c] = kind == "Erode" ? lo[c] : kind == "Dilate" ? hi[c] : 255 - (hi[c] - lo[c]);
     }
@@ -84,13 +84,16 @@ TEST(PixFilter, EveryPixelAsDefined) {
         long* kernel = nullptr;
         long divisor = 1;
         bool indexed = false; // on a 4-bit picture
+        long offset = 0;
     } cases[] = {{"Filter", 3, skew, 7}, {"Filter", 4, skew4, 3}, {"Filter", 3, wide, 60000000},
+                 {"Filter", 3, skew, 1}, {"Filter", 3, wide, 1},  {"Filter", 3, skew, 2},
+                 {"Filter", 3, skew, 1, false, 1},
                  {"Erode", 2},           {"Erode", 4},           {"Dilate", 3},
                  {"Dilate", 5},          {"Edge", 3},            {"Edge", 2},
                  {"Median", 3},          {"Median", 4},          {"Median", 3, nullptr, 1, true}};
     for (const Case& c : cases) {
         CPixImage src = c.indexed ? imgtest::Indexed4(11, 9) : Texture(11, 9), img(src);
-        const bool ok = c.kind == "Filter"  ? img.Filter(c.kernel, c.n, c.divisor, 0)
+        const bool ok = c.kind == "Filter"  ? img.Filter(c.kernel, c.n, c.divisor, c.offset)
                         : c.kind == "Erode" ? img.Erode(c.n)
                         : c.kind == "Dilate" ? img.Dilate(c.n)
                         : c.kind == "Edge"   ? img.Edge(c.n)
@@ -98,7 +101,7 @@ TEST(PixFilter, EveryPixelAsDefined) {
         ASSERT_TRUE(ok) << c.kind << " " << c.n;
         ASSERT_EQ(img.GetBpp(), src.GetBpp());
         imgtest::ForEachPixel(img, [&](long x, long y) {
-            const RGBQUAD want = Reference(src, x, y, c.n, c.kind, c.kernel, c.divisor);
+            const RGBQUAD want = Reference(src, x, y, c.n, c.kind, c.kernel, c.divisor, c.offset);
             const RGBQUAD got = img.GetPixelColor(x, y, false);
             if (c.kind == "Median")
                 EXPECT_EQ(CPixImage::CompareColors(&got, &want), 0) << c.kind << " " << c.n << " at " << x << "," << y;
