@@ -212,11 +212,16 @@ long CPixImage::Draw(HDC hdc, long x, long y, long cx, long cy, RECT* pClipRect,
         default: return (row[sx >> 3] >> (7 - (sx & 7))) & 1;
         }
     };
+    // A 1:1 copy is never smoothed. The index is the sampled pixel's also when the colour is
+    // smoothed: transparency and palette alpha go by it.
+    const bool smooth = bSmooth && !same;
     auto colorAt = [&](long sx, long sy, BYTE& index) -> RGBQUAD {
-        if (bSmooth)
-            return GetPixelColorInterpolated(static_cast<float>(sx) - 0.5f, static_cast<float>(sy) - 0.5f, IM_BILINEAR,
-                                             OM_BACKGROUND);
         const BYTE* row = info.bits + static_cast<size_t>(sy) * info.effWidth;
+        if (bpp != 24)
+            index = indexAt(row, sx);
+        if (smooth)
+            return GetPixelColorInterpolated(static_cast<float>(sx) - 0.5f, static_cast<float>(sy) - 0.5f,
+                                             IM_BILINEAR, OM_BACKGROUND);
         if (bpp == 24) {
             RGBQUAD c;
             c.rgbBlue = row[3 * sx];
@@ -224,7 +229,6 @@ long CPixImage::Draw(HDC hdc, long x, long y, long cx, long cy, RECT* pClipRect,
             c.rgbRed = row[3 * sx + 2];
             return c;
         }
-        index = indexAt(row, sx);
         return pal[index];
     };
 

@@ -142,9 +142,10 @@ void ConvolveRow(const uint32_t* centre, size_t stride, long cnt, const long* ke
         return static_cast<int>(std::clamp<int64_t>(q + offset, 0, 255));
     };
     if (divisor == 1 && offset == 0) {
+        // Wide sums are clamped as they are: narrowed first, they could wrap into range.
+        auto clamp = [](Acc sum) { return static_cast<int>(std::clamp<int64_t>(sum, 0, 255)); };
         for (long x = 0; x < cnt; ++x, a += 4)
-            out[x] = Pack(std::clamp<int>(static_cast<int>(a[0]), 0, 255), std::clamp<int>(static_cast<int>(a[1]), 0, 255),
-                          std::clamp<int>(static_cast<int>(a[2]), 0, 255));
+            out[x] = Pack(clamp(a[0]), clamp(a[1]), clamp(a[2]));
         return;
     }
     for (long x = 0; x < cnt; ++x, a += 4)

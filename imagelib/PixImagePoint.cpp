@@ -13,9 +13,10 @@ bool CPixImage::Threshold(BYTE level)
         return false;
     if (header.biBitCount == 1)
         return true;
-    // The black-and-white image is made first, so a failure leaves this image as it was.
+    // The black-and-white image is made first, so a failure leaves this image as it was. Its
+    // information block is a fresh one: a transparent colour or index of the old picture means
+    // nothing on the new palette.
     CPixImage out;
-    out.CopyInfo(*this);
     if (!out.Create(GetWidth(), GetHeight(), 1, GetType())) {
         SetLastError(out.GetLastError());
         return false;

@@ -574,6 +574,18 @@ bool MetafileCanvas::StretchDib(double dx, double dy, double dw, double dh, int 
     const uint64_t stride = ((static_cast<uint64_t>(w) * bpp + 31) / 32) * 4;
     if (bitsOffset > dibBytes || stride * static_cast<uint64_t>(h) > dibBytes - bitsOffset) return false;
 
+    // The source rectangle in 64 bits: a record may put it anywhere in the 32-bit range, where
+    // negating it or counting rows from the bottom would overflow an int. Only the part of the
+    // bitmap it covers reaches cairo, whose coordinates are narrower; a width or height below 0
+    // covers the pixels before the offset.
+    const int64_t srcW = sw == 0 ? w : sw, srcH = sh == 0 ? h : sh;
+    const int64_t srcX = sx, srcY = syFromBottom && !topDown ? h - sy - srcH : sy;
+    const int64_t x0 = std::max<int64_t>(srcX + std::min<int64_t>(srcW, 0), 0);
+    const int64_t x1 = std::min<int64_t>(srcX + std::max<int64_t>(srcW, 0), w);
+    const int64_t y0 = std::max<int64_t>(srcY + std::min<int64_t>(srcH, 0), 0);
+    const int64_t y1 = std::min<int64_t>(srcY + std::max<int64_t>(srcH, 0), h);
+    if (x0 >= x1 || y0 >= y1) return true; // nothing of the bitmap to draw
+
     cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(w), static_cast<int>(h));
     if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(img);
@@ -618,20 +630,19 @@ bool MetafileCanvas::StretchDib(double dx, double dy, double dw, double dh, int 
     }
     cairo_surface_mark_dirty(img);
 
-    sw = sw == 0 ? static_cast<int>(w) : sw;
-    sh = sh == 0 ? static_cast<int>(h) : sh;
-    if (syFromBottom && !topDown) sy = static_cast<int>(h - sy - sh);
     const PointD p0 = ToDevice(dx, dy), p1 = ToDevice(dx + dw, dy), p2 = ToDevice(dx, dy + dh);
     cairo_matrix_t m;
-    cairo_matrix_init(&m, (p1.x - p0.x) / sw, (p1.y - p0.y) / sw, (p2.x - p0.x) / sh, (p2.y - p0.y) / sh, p0.x, p0.y);
+    cairo_matrix_init(&m, (p1.x - p0.x) / srcW, (p1.y - p0.y) / srcW, (p2.x - p0.x) / srcH,
+                      (p2.y - p0.y) / srcH, p0.x, p0.y);
     bool drawn = false;
     if (std::isfinite(m.xx) && std::isfinite(m.yy) && std::fabs(m.xx * m.yy - m.xy * m.yx) > 1e-12) {
         ApplyClip();
         cairo_save(m_cr);
         cairo_transform(m_cr, &m);
-        cairo_rectangle(m_cr, 0, 0, sw, sh);
+        cairo_translate(m_cr, static_cast<double>(x0 - srcX), static_cast<double>(y0 - srcY));
+        cairo_rectangle(m_cr, 0, 0, static_cast<double>(x1 - x0), static_cast<double>(y1 - y0));
         cairo_clip(m_cr);
-        cairo_set_source_surface(m_cr, img, -sx, -sy);
+        cairo_set_source_surface(m_cr, img, -static_cast<double>(x0), -static_cast<double>(y0));
         // Stretched bitmaps take the nearest source pixel, as block transfers do.
         cairo_pattern_set_filter(cairo_get_source(m_cr), CAIRO_FILTER_NEAREST);
         cairo_paint(m_cr);

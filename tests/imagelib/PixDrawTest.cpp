@@ -87,13 +87,19 @@ TEST(PixDraw, TransparencyAndAlphaBlendIntoTheTarget) {
     pal.SetPixelIndex(1, 0, 6);
     for (int trans : {5, 0}) { // index 0 can be the transparent one too
         pal.SetTransIndex(trans);
-        for (int draw2 = 0; draw2 < 2; ++draw2) {
+        for (int way = 0; way < 3; ++way) { // Draw, Draw2, Draw smoothed (1:1 copies are not smoothed)
             GdiCanvas c(3, 1, RGB(7, 8, 9));
-            ASSERT_EQ(draw2 ? pal.Draw2(c.dc(), 0, 0) : pal.Draw(c.dc(), 0, 0), 1);
-            EXPECT_EQ(c.At(0, 0), trans == 5 ? RGB(7, 8, 9) : RGB(200, 0, 0)) << draw2;
-            EXPECT_EQ(c.At(1, 0), RGB(0, 200, 0)) << draw2;
-            EXPECT_EQ(c.At(2, 0), trans == 5 ? RGB(0, 0, 0) : RGB(7, 8, 9)) << draw2;
+            const bool smooth = way == 2;
+            ASSERT_EQ(way == 1 ? pal.Draw2(c.dc()) : pal.Draw(c.dc(), 0, 0, -1, -1, nullptr, smooth), 1);
+            EXPECT_EQ(c.At(0, 0), trans == 5 ? RGB(7, 8, 9) : RGB(200, 0, 0)) << way;
+            EXPECT_EQ(c.At(1, 0), RGB(0, 200, 0)) << way;
+            EXPECT_EQ(c.At(2, 0), trans == 5 ? RGB(0, 0, 0) : RGB(7, 8, 9)) << way;
         }
+        // Scaled and smoothed, the sampled pixel's index still decides what is transparent.
+        GdiCanvas big(6, 2, RGB(7, 8, 9));
+        ASSERT_EQ(pal.Draw(big.dc(), 0, 0, 6, 2, nullptr, true), 1);
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(big.At(x, 1) == RGB(7, 8, 9), pal.GetPixelIndex(x / 2, 0) == trans) << x;
     }
     // a transparent index past a 16-colour palette is harmless
     CPixImage four(2, 1, 4);

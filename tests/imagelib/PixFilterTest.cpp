@@ -16,6 +16,7 @@ namespace {
 
 long kSoften[9] = {1, 1, 1, 1, 8, 1, 1, 1, 1};
 long kOnes[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+long kHuge[1] = {100000000}, kHugeNegative[1] = {-100000000};
 
 CPixImage Flat(long w, long h, COLORREF c) {
     return imgtest::Picture(w, h, [c](long, long) { return c; });
@@ -41,7 +42,7 @@ CPixImage Texture(long w, long h) {
 
 // What each filter gives at one pixel, straight from its definition over GetPixelColor.
 RGBQUAD Reference(CPixImage& src, long x, long y, long n, std::string_view kind, const long* kernel = nullptr,
-                  long divisor = 1) {
+                  long divisor = 1, long offset = 0) {
     const long half = n / 2, rest = n - half;
     int64_t sum[3] = {0, 0, 0};
     int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
@@ -61,7 +62,7 @@ RGBQUAD Reference(CPixImage& src, long x, long y, long n, std::string_view kind,
     int out[3];
     for (int c = 0; c < 3; ++c) {
         if (kind == "Filter")
-            out[c] = static_cast<int>(std::clamp<int64_t>(sum[c] / divisor, 0, 255));
+            out[c] = static_cast<int>(std::clamp<int64_t>(sum[c] / divisor + offset, 0, 255));
         else
             out[c] = kind == "Erode" ? lo[c] : kind == "Dilate" ? hi[c] : 255 - (hi[c] - lo[c]);
     }
@@ -83,13 +84,16 @@ TEST(PixFilter, EveryPixelAsDefined) {
         long* kernel = nullptr;
         long divisor = 1;
         bool indexed = false; // on a 4-bit picture
+        long offset = 0;
     } cases[] = {{"Filter", 3, skew, 7}, {"Filter", 4, skew4, 3}, {"Filter", 3, wide, 60000000},
+                 {"Filter", 3, skew, 1}, {"Filter", 3, wide, 1},  {"Filter", 3, skew, 2},
+                 {"Filter", 3, skew, 1, false, 1},
                  {"Erode", 2},           {"Erode", 4},           {"Dilate", 3},
                  {"Dilate", 5},          {"Edge", 3},            {"Edge", 2},
                  {"Median", 3},          {"Median", 4},          {"Median", 3, nullptr, 1, true}};
     for (const Case& c : cases) {
         CPixImage src = c.indexed ? imgtest::Indexed4(11, 9) : Texture(11, 9), img(src);
-        const bool ok = c.kind == "Filter"  ? img.Filter(c.kernel, c.n, c.divisor, 0)
+        const bool ok = c.kind == "Filter"  ? img.Filter(c.kernel, c.n, c.divisor, c.offset)
                         : c.kind == "Erode" ? img.Erode(c.n)
                         : c.kind == "Dilate" ? img.Dilate(c.n)
                         : c.kind == "Edge"   ? img.Edge(c.n)
@@ -97,7 +101,7 @@ TEST(PixFilter, EveryPixelAsDefined) {
         ASSERT_TRUE(ok) << c.kind << " " << c.n;
         ASSERT_EQ(img.GetBpp(), src.GetBpp());
         imgtest::ForEachPixel(img, [&](long x, long y) {
-            const RGBQUAD want = Reference(src, x, y, c.n, c.kind, c.kernel, c.divisor);
+            const RGBQUAD want = Reference(src, x, y, c.n, c.kind, c.kernel, c.divisor, c.offset);
             const RGBQUAD got = img.GetPixelColor(x, y, false);
             if (c.kind == "Median")
                 EXPECT_EQ(CPixImage::CompareColors(&got, &want), 0) << c.kind << " " << c.n << " at " << x << "," << y;
@@ -130,6 +134,11 @@ TEST(PixFilter, PixelsOfEachFilter) {
     } cases[] = {
         {"divisor 0 adds the raw sum", [] { return Flat(5, 5, RGB(10, 20, 1)); },
          [](CPixImage& i) { return i.Filter(kOnes, 3, 0, 3); }, 2, 2, RGB(93, 183, 12)},
+        // Sums past 32 bits clamp as they are, also through the divisor-1 shortcut.
+        {"a huge sum is white", [] { return Flat(3, 3, RGB(200, 200, 200)); },
+         [](CPixImage& i) { return i.Filter(kHuge, 1, 1, 0); }, 1, 1, RGB(255, 255, 255)},
+        {"a huge negative sum is black", [] { return Flat(3, 3, RGB(200, 200, 200)); },
+         [](CPixImage& i) { return i.Filter(kHugeNegative, 1, 1, 0); }, 1, 1, RGB(0, 0, 0)},
         {"size 0 writes the offset", [] { return Flat(3, 3, RGB(10, 20, 1)); },
          [](CPixImage& i) { return i.Filter(kOnes, 0, 1, 300); }, 1, 1, RGB(255, 255, 255)},
         {"erode of size 0 is white", Dot, [](CPixImage& i) { return i.Erode(0); }, 0, 0, RGB(255, 255, 255)},

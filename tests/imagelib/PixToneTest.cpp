@@ -94,6 +94,14 @@ TEST(PixPoint, ThresholdColorizeShiftNoiseRedEye) {
     ASSERT_TRUE(grey.Threshold(127) && grey.GetBpp() == 1);
     EXPECT_TRUE(grey.GetPixelIndex(127, 0) == 0 && grey.GetPixelIndex(128, 0) == 1);
     EXPECT_TRUE(grey.Threshold(0)) << "a 1-bit image stays as it is";
+    CPixImage keyed = Ramp(); // white transparent: nothing of that survives on the new palette
+    keyed.SetTransColor(Quad(255, 255, 255));
+    keyed.SetTransIndex(0);
+    ASSERT_TRUE(keyed.Threshold(127));
+    EXPECT_FALSE(keyed.IsTransparent());
+    imgtest::Bytes png = imgtest::EncodeAs(keyed, PIXFORMAT_PNG);
+    CPixImage back(png.data(), static_cast<DWORD>(png.size()), PIXFORMAT_PNG);
+    EXPECT_TRUE(back.IsValid() && !back.IsTransparent() && !back.AlphaIsValid());
 
     CPixImage c = imgtest::Picture(8, 2, [](long x, long y) { return RGB(30 * x, 200 - 20 * x, 90 + 50 * y); });
     CPixImage same(c);

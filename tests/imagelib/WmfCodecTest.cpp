@@ -288,3 +288,39 @@ TEST(WmfCodecTest, EnhancedMetafileRecords) {
     EXPECT_EQ(stopped.GetHeight(), 15u);
     EXPECT_EQ(Shown(stopped, 10, 10), RGB(255, 255, 255));
 }
+
+TEST(WmfCodecTest, BitmapSourcesFarOutsideTheBitmapDrawNothing) {
+    const Bytes dib = Dib2x2();
+    const uint32_t kFar = 0x80000000u; // the most negative source offset
+    const uint32_t kCopy = 0x00CC0020u;
+    struct Case {
+        const char* name;
+        uint32_t type, x, y;
+    } cases[] = {
+        {"StretchDIBits x", 81, kFar, 0},
+        {"StretchDIBits y", 81, 0, kFar}, // counted from the bottom row, 2 - y - 2 passes 32 bits
+        {"BitBlt y", 76, 0, kFar},
+        {"StretchBlt x", 77, kFar, 0},
+    };
+    for (const Case& c : cases) {
+        Emf e;
+        // StretchDIBits: bounds, destination, source, source size, bitmap at 80, bits at 120, rop, size.
+        // BitBlt: bounds, destination, size, rop, source, transform, colour, usage, bitmap at 100, bits
+        // at 140; StretchBlt the same with the bitmap at 108 and the widest source size after it.
+        const uint32_t one = F(1);
+        if (c.type == 81)
+            e.Add(81, {0, 0, 0, 0, 10, 10, c.x, c.y, 2, 2, 80, 40, 120, 16, 0, kCopy, 20, 20}, dib);
+        else if (c.type == 76)
+            e.Add(76, {0, 0, 0, 0, 10, 10, 20, 20, kCopy, c.x, c.y,
+                       one, 0, 0, one, 0, 0, 0, 0, 100, 40, 140, 16}, dib);
+        else
+            e.Add(77, {0, 0, 0, 0, 10, 10, 20, 20, kCopy, c.x, c.y,
+                       one, 0, 0, one, 0, 0, 0, 0, 108, 40, 148, 16, 0x7FFFFFFF, 2}, dib);
+        e.Add(37, {0x80000004}); // stock black brush: the canvas still draws after the bitmap
+        e.Add(43, {40, 0, 50, 50});
+        CPixImageWMF img;
+        ASSERT_TRUE(DecodeBytes(img, e.Build(50, 50))) << c.name << ": " << img.GetLastError();
+        EXPECT_EQ(Shown(img, 10, 10), RGB(255, 255, 255)) << c.name;
+        EXPECT_EQ(Shown(img, 45, 20), RGB(0, 0, 0)) << c.name;
+    }
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <tuple>
@@ -154,5 +155,50 @@ TEST(MetafileCanvas, DashedPensAndHatchedBrushes) {
         h.SelectStock(8);
         h.Rectangle(0, 0, 16, 16);
         ExpectAt(h, {{1, 12, kRed}, {1, 10, kWhite}, {12, 1, hatch == 4 ? kRed : kWhite}});
+    }
+}
+
+TEST(MetafileCanvas, BitmapSourcesAnywhereInTheIntRange) {
+    // A 2 x 2 24-bit bitmap, rows from the bottom: blue, white; then red, green on top.
+    std::vector<uint8_t> dib(40 + 16, 0);
+    const uint32_t header[3] = {40, 2, 2};
+    std::memcpy(dib.data(), header, sizeof header);
+    dib[12] = 1;
+    dib[14] = 24;
+    const uint8_t rows[16] = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
+    std::memcpy(&dib[40], rows, sizeof rows);
+    constexpr COLORREF kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+    struct Case {
+        const char* name;
+        int sx, sy, sw, sh;
+        bool fromBottom;
+        COLORREF left, right; // at (7, 7) and (12, 7), in the destination (5, 5)-(15, 15)
+    } cases[] = {
+        {"size 0: the whole bitmap", 0, 0, 0, 0, true, kRed, kGreen},
+        {"bottom row, rows from the bottom", 0, 0, 2, 1, true, kBlue, kWhite},
+        {"top row, rows from the bottom", 0, 1, 2, 1, true, kRed, kGreen},
+        {"top row, rows from the top", 0, 0, 2, 1, false, kRed, kGreen},
+        {"one pixel", 0, 1, 1, 1, true, kRed, kRed},
+        {"another pixel", 1, 1, 1, 1, true, kGreen, kGreen},
+        {"mirrored", 2, 1, -2, 1, true, kGreen, kRed},
+        {"the pixel before the offset", 1, 1, -1, 1, true, kRed, kRed},
+        {"the row before the offset", 0, 1, 2, -1, false, kRed, kGreen},
+        {"far left", INT_MIN, 0, 2, 1, true, kWhite, kWhite},
+        {"far right", INT_MAX, 0, INT_MAX, 1, true, kWhite, kWhite},
+        {"far down, rows from the bottom", 0, INT_MIN, 2, 1, true, kWhite, kWhite},
+        {"far up", 0, INT_MIN, 2, 1, false, kWhite, kWhite},
+        {"mirrored from far right", INT_MAX, 0, INT_MIN, 1, true, kWhite, kWhite},
+        {"the last pixel of a huge source", INT_MIN + 2, 0, INT_MAX, 1, true, kWhite, kWhite},
+    };
+    for (const Case& c : cases) {
+        MetafileCanvas canvas(20, 20);
+        EXPECT_TRUE(canvas.StretchDib(5, 5, 10, 10, c.sx, c.sy, c.sw, c.sh, dib.data(), dib.size(), 40,
+                                      0x00CC0020, c.fromBottom))
+            << c.name;
+        Solid(canvas, kRed); // the canvas keeps drawing after any of them
+        canvas.Rectangle(0, 17, 20, 20);
+        ExpectAt(canvas, {{7, 7, c.left}, {12, 7, c.right}, {10, 18, kRed}});
+        ExpectAt(canvas, {{2, 7, kWhite}, {7, 2, kWhite}}); // nothing lands outside the destination
+        if (HasFailure()) FAIL() << c.name;
     }
 }
