@@ -324,6 +324,7 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
         }
         BYTE d[9];
         if (!ReadExact(hFile, d, sizeof(d))) break;
+        m_sawImage = true;
         const DWORD left = Le16(d), top = Le16(d + 2), width = Le16(d + 4), height = Le16(d + 6);
         const BYTE flags = d[8];
         std::vector<RGBQUAD> local;
@@ -436,10 +437,11 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
         return Fail(kCorrupted);
 
     const long start = hFile->Tell();
+    m_sawImage = false;
     const int count = Walk(hFile, -1, nullptr);
     if (count < 0) return false;
+    if (count == 0 && m_sawImage) return DecodeEmptyScreen(h[11]);
     info.numFrames = count;
-    if (count == 0) return Fail("GIF holds no image inside its screen");
     if (info.frame < 0 || info.frame >= count) return false;
     hFile->Seek(start, 0);
     const int requested = info.frame;
@@ -502,6 +504,21 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
         info.transIndex = canvas.keptTransIndex;
     }
     info.frame = requested;
+    return true;
+}
+
+bool CPixImageGIF::DecodeEmptyScreen(BYTE background) {
+    // Every image misses the screen or is empty: what the file shows is its screen alone, in the
+    // background colour, as one frame. (A file without any image stays a broken one.)
+    info.numFrames = 1;
+    if (info.frame != 0) return false;
+    const bool table = !m_globalTable.empty();
+    if (!Create(m_screenWidth, m_screenHeight, table ? DepthFor(m_globalColors) : 1, PIXFORMAT_GIF)) return false;
+    if (table) SetPalette(m_globalTable.data(), static_cast<DWORD>(m_globalTable.size()));
+    const BYTE index = background < m_globalTable.size() ? background : 0;
+    for (DWORD y = 0; y < m_screenHeight; ++y)
+        for (DWORD x = 0; x < m_screenWidth; ++x)
+            SetPixelIndex(static_cast<long>(x), static_cast<long>(y), index);
     return true;
 }
 

@@ -47,6 +47,8 @@ protected:
     // Walks the blocks after the header: counts the frames (target < 0) or composes frames
     // 0..target onto the canvas. Returns the frames found; -1 when the decode must fail.
     int Walk(CPixFile* hFile, int target, Canvas* canvas);
+    // The picture of a file without an image on its screen: the screen in the background colour.
+    bool DecodeEmptyScreen(BYTE background);
 
     void EncodeHeader(codecbytes::ByteOut& out, CPixImage& img);
     void EncodeExtension(codecbytes::ByteOut& out, CPixImage& img, int disposal);
@@ -68,4 +70,5 @@ private:
     std::vector<RGBQUAD> m_globalTable;
     int m_globalColors = 2;
     bool m_firstCoversScreen = true;
+    bool m_sawImage = false; // the walk met an image descriptor, on the screen or not
 };

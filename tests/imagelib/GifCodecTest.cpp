@@ -517,14 +517,27 @@ TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickSho
         EXPECT_EQ(DifferencesFromMagick(*file), 0) << name;
 }
 
-TEST(GifCodecTest, AFileWithoutAnImageOnItsScreenFailsSayingSo) {
-    const Bytes offScreen = GifFile(2, 2, 2).Image(1, 1, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done();
-    const Bytes empty =
-        GifFile(2, 2, 2).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 0, {}, 0, false, 2).Done();
-    for (const Bytes* file : {&offScreen, &empty}) {
+TEST(GifCodecTest, AFileWithoutAnImageOnItsScreenShowsTheScreenInItsBackgroundColour) {
+    Bytes offScreen = GifFile(3, 2, 4).Image(2, 1, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done();
+    Bytes empty = GifFile(3, 2, 4).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 0, {}, 0, false, 2).Done();
+    for (Bytes* file : {&offScreen, &empty}) {
+        (*file)[11] = 2; // the background index
         CPixImage img;
-        EXPECT_FALSE(
-            img.Decode(const_cast<BYTE*>(file->data()), static_cast<DWORD>(file->size()), PIXFORMAT_GIF));
-        EXPECT_STREQ(img.GetLastError(), "GIF holds no image inside its screen");
+        ASSERT_TRUE(img.Decode(file->data(), static_cast<DWORD>(file->size()), PIXFORMAT_UNKNOWN))
+            << img.GetLastError();
+        EXPECT_EQ(img.GetType(), static_cast<DWORD>(PIXFORMAT_GIF));
+        EXPECT_EQ(img.GetNumFrames(), 1);
+        ASSERT_EQ(img.GetWidth(), 3u);
+        ASSERT_EQ(img.GetHeight(), 2u);
+        for (long y = 0; y < 2; ++y)
+            for (long x = 0; x < 3; ++x)
+                EXPECT_EQ(Rgb(img.GetPixelColor(x, y)), RGB(2, 4, 6)) << x << "," << y;
+        img.SetFrame(1);
+        EXPECT_FALSE(img.Decode(file->data(), static_cast<DWORD>(file->size()), PIXFORMAT_GIF));
     }
+    // A background index past the table stands for entry 0.
+    offScreen[11] = 4;
+    CPixImage img;
+    ASSERT_TRUE(img.Decode(offScreen.data(), static_cast<DWORD>(offScreen.size()), PIXFORMAT_GIF));
+    EXPECT_EQ(img.GetPixelIndex(1, 1), 0);
 }
