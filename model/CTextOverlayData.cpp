@@ -8,8 +8,8 @@ void CTextOverlayData::SetFont(const LOGFONT& font, int32_t newCx, int32_t newCy
     logFont = font;
     // A face name that fills the whole field has no terminator of its own; it keeps what fits
     // before the terminator, cut between characters.
-    const std::string face = TruncateUtf8Bytes(std::string(font.lfFaceName, strnlen(font.lfFaceName, LF_FACESIZE)),
-                                               LF_FACESIZE - 1);
+    const std::string given(font.lfFaceName, strnlen(font.lfFaceName, LF_FACESIZE));
+    const std::string face = TruncateUtf8Bytes(given, LF_FACESIZE - 1);
     std::memset(logFont.lfFaceName, 0, LF_FACESIZE);
     std::memcpy(logFont.lfFaceName, face.data(), face.size());
     fontHeight = font.lfHeight;

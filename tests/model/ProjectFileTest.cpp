@@ -250,7 +250,8 @@ TEST_F(ProjectFileTest, GeneralValuesAreReadInTheirWrittenOrder) {
     };
     std::string pics;
     const std::string* pictures[] = {&m_a, &m_b, &m_c};
-    for (size_t k = 0; k < std::size(cases); ++k) pics += Pic(*pictures[k], "<General>" + cases[k].general + "</General>\r\n");
+    for (size_t k = 0; k < std::size(cases); ++k)
+        pics += Pic(*pictures[k], "<General>" + cases[k].general + "</General>\r\n");
     ASSERT_TRUE(Reopen(WriteProject("p.prg", ProjectText(Show("s", "0", pics)))));
     const CSlideShow& show = *g_Project.GetSlideshow(0);
     ASSERT_EQ(show.GetSlideCount(), 3);
