@@ -116,7 +116,7 @@ bool CPreferenceFile::ReadValues(CProject& project, CXmlDoc& xml) {
     if (!next("NationTVFormat")) return false;
     TakeFlag01(value, config.NationTVFormat);
     if (!next("TVFormat")) return false;
-    TakeFlag01(value, config.TVFormat);
+    config.TVFormat = XmlToInt(value); // nothing depends on its range
     if (!next("LoopAudio")) return false;
     config.LoopAudio = ToByteFlag(value);
     if (!next("RandomImageEffect")) return false;

@@ -169,7 +169,8 @@ std::unique_ptr<COverlayData> ReadEdit(CXmlDoc& xml, int32_t kind, bool& ok) {
 }
 
 void ReadGeneralValue(CXmlDoc& xml, const char* name, int32_t& value) {
-    // Each value is looked up from the first child, so their order does not matter.
+    // The position among the children stays between calls: each value is looked up after the
+    // one read before it, so the values count only in the order they are written.
     xml.IntoElem();
     NextInt(xml, name, value);
     xml.OutOfElem();

@@ -139,16 +139,25 @@ int32_t CSlideShow::MoveBlock(const int32_t* indices, int32_t count, int32_t tar
     // Every index names a slide as the caller saw the list; following the slides themselves
     // keeps that true while the list changes under the moves.
     const CSlideItem* anchor = m_arrSlides[static_cast<size_t>(target)].get();
-    std::vector<const CSlideItem*> moving;
-    for (int32_t index : ValidIndices(indices, count)) moving.push_back(m_arrSlides[static_cast<size_t>(index)].get());
+    std::vector<const CSlideItem*> seen;
+    for (const auto& slide : m_arrSlides) seen.push_back(slide.get());
 
     auto positionOf = [this](const CSlideItem* slide) {
         for (size_t k = 0; k < m_arrSlides.size(); ++k)
             if (m_arrSlides[k].get() == slide) return k;
         return m_arrSlides.size();
     };
-    for (const CSlideItem* slide : moving) {
-        if (slide == anchor) continue;
+    std::vector<const CSlideItem*> moved;
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t index = indices[k];
+        // A bad entry ends the call; the moves before it stay.
+        if (!IsValidSlide(index)) {
+            RecalcTiming();
+            return -1;
+        }
+        const CSlideItem* slide = seen[static_cast<size_t>(index)];
+        if (slide == anchor || std::find(moved.begin(), moved.end(), slide) != moved.end()) continue;
+        moved.push_back(slide);
         const size_t from = positionOf(slide);
         std::unique_ptr<CSlideItem> taken = std::move(m_arrSlides[from]);
         m_arrSlides.erase(m_arrSlides.begin() + static_cast<std::ptrdiff_t>(from));

@@ -43,8 +43,9 @@ public:
     int32_t MoveSlideDown(int32_t index);
     int32_t SwapSlides(int32_t i, int32_t j);
     // Moves the listed slides (indices as they are before the call) one by one, in list order,
-    // to just before (before = true) or just after the slide at target. Returns the target
-    // slide's final index, target when count < 1, -1 when target is outside the slideshow.
+    // to just before (before = true) or just after the slide at target; repeats are moved once.
+    // Returns the target slide's final index, target when count < 1, -1 when target or an entry
+    // is outside the slideshow (the entries before a bad one stay moved).
     int32_t MoveBlock(const int32_t* indices, int32_t count, int32_t target, bool before);
 
     // Bubble sorts by file name (byte order) or file time; equal keys keep their order.

@@ -101,8 +101,12 @@ TEST_F(PreferenceFileTest, EveryValueIsReadBackAndTheRunCountGrows) {
     EditSaved("transmitTime", "-3");
     EditSaved("singleTime", "100000");
     EditSaved("RunTimes", "-5");
+    // The TV format is kept as the file holds it, whatever the number.
+    EditSaved("TVFormat", "7");
     g_Project.m_Config.IsUseNation = 0;
     EXPECT_EQ(g_Project.LoadPreferences(), 0);
+    EXPECT_EQ(c.TVFormat, 7);
+    EXPECT_EQ(ValueOf(Prefs(), "TVFormat"), "7");
     EXPECT_EQ(c.IsUseNation, 1);
     EXPECT_EQ(s.IS_NTSC, 1);
     EXPECT_EQ(s.m_Effect.m_nTransitionTime, 4);

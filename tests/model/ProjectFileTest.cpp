@@ -238,6 +238,32 @@ TEST_F(ProjectFileTest, ValuesFromFileAreCheckedBeforeUse) {
     EXPECT_EQ(std::string(cut.faceName), faces.substr(0, 30));
 }
 
+TEST_F(ProjectFileTest, GeneralValuesAreReadInTheirWrittenOrder) {
+    // Each value is looked up after the one read before it: a value out of order is not seen.
+    const struct {
+        std::string general;
+        int32_t brightness, contrast, sharpen, soften;
+    } cases[] = {
+        {"<SoftenTimes>4</SoftenTimes><BrightnessPos>7</BrightnessPos>", 7, 0, 0, 0},
+        {"<SharpenTimes>3</SharpenTimes><ContrastPos>2</ContrastPos><SoftenTimes>1</SoftenTimes>", 0, 2, 0, 1},
+        {"<ContrastPos>2</ContrastPos><SoftenTimes>6</SoftenTimes>", 0, 2, 0, 6},
+    };
+    std::string pics;
+    const std::string* pictures[] = {&m_a, &m_b, &m_c};
+    for (size_t k = 0; k < std::size(cases); ++k)
+        pics += Pic(*pictures[k], "<General>" + cases[k].general + "</General>\r\n");
+    ASSERT_TRUE(Reopen(WriteProject("p.prg", ProjectText(Show("s", "0", pics)))));
+    const CSlideShow& show = *g_Project.GetSlideshow(0);
+    ASSERT_EQ(show.GetSlideCount(), 3);
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        const CSlideItem& slide = *show.m_arrSlides[k];
+        EXPECT_EQ(slide.BrightnessPos, cases[k].brightness) << k;
+        EXPECT_EQ(slide.ContrastPos, cases[k].contrast) << k;
+        EXPECT_EQ(slide.SharpenTimes, cases[k].sharpen) << k;
+        EXPECT_EQ(slide.SoftenTimes, cases[k].soften) << k;
+    }
+}
+
 TEST_F(ProjectFileTest, MissingTurnedCopyShowsTheOriginalAndIsLogged) {
     const std::string gone = m_dir.File("temp/turned.bmp");
     auto withShown = [](std::string pic, const std::string& shown) {

@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "editor/CPictureLayer.h"
 #include "editor/CTextItem.h"
 #include "model/CCropData.h"
@@ -53,6 +55,46 @@ TEST_F(SlideItemTest, FileFactsStartTimeAndEditRecords) {
     EXPECT_EQ(record.color, RGB(1, 2, 3));
     EXPECT_EQ(std::string(record.faceName), std::string(31, 'F'));
     EXPECT_EQ(dynamic_cast<const CImageOverlayData&>(*slide->m_lstEdits[1]).path, "/clip/star.png");
+}
+
+TEST(TextOverlayDataTest, SetFontCutsTheFaceNameBetweenCharacters) {
+    const std::string e2 = "\xC3\xA9", e3 = "\xE2\x82\xAC", e4 = "\xF0\x9F\x98\x80";
+    auto times = [](const std::string& s, int n) {
+        std::string out;
+        for (int k = 0; k < n; ++k) out += s;
+        return out;
+    };
+    // The field as given (up to 32 bytes, no terminator when full), the face name kept.
+    const struct {
+        std::string field;
+        std::string kept;
+    } cases[] = {
+        {times(e2, 16), times(e2, 15)},
+        {"ab" + times(e3, 10), "ab" + times(e3, 9)},
+        {"a" + times(e3, 10) + "b", "a" + times(e3, 10)},
+        {times(e4, 8), times(e4, 7)},
+        {"a" + times(e2, 15), "a" + times(e2, 15)},
+        {std::string(32, 'F'), std::string(31, 'F')},
+        {"Serif", "Serif"},
+    };
+    for (const auto& c : cases) {
+        LOGFONT font{};
+        std::memcpy(font.lfFaceName, c.field.data(), c.field.size());
+        CTextOverlayData text;
+        text.SetFont(font, 0, 0);
+        EXPECT_EQ(std::string(text.faceName), c.kept);
+        EXPECT_EQ(std::string(text.logFont.lfFaceName), c.kept);
+    }
+    // The rectangle's size changes only where a non-zero one is given.
+    CTextOverlayData text;
+    text.cx = 5;
+    text.cy = 6;
+    text.SetFont(LOGFONT{}, 0, 9);
+    EXPECT_EQ(text.cx, 5);
+    EXPECT_EQ(text.cy, 9);
+    text.SetFont(LOGFONT{}, 7, 0);
+    EXPECT_EQ(text.cx, 7);
+    EXPECT_EQ(text.cy, 9);
 }
 
 TEST_F(SlideItemTest, ThumbnailsLetterboxOnWhite) {

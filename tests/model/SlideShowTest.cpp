@@ -51,8 +51,8 @@ TEST_F(SlideShowTest, TimingFollowsTheFrameRule) {
 }
 
 TEST_F(SlideShowTest, MoveBlockFollowsTheSlidesWhateverTheListOrder) {
-    // Moved one by one in list order; entries outside the slideshow and repeats are skipped;
-    // after the target, each moved slide goes right after it.
+    // Moved one by one in list order, repeats once; after the target, each moved slide goes right
+    // after it. An entry outside the slideshow ends the call with -1, keeping the moves before it.
     const struct {
         std::vector<int32_t> indices;
         int32_t target;
@@ -61,8 +61,11 @@ TEST_F(SlideShowTest, MoveBlockFollowsTheSlidesWhateverTheListOrder) {
         const char* order;
     } cases[] = {
         {{1, 3}, 0, true, 2, "BDACEF"},       {{3, 1}, 0, true, 2, "DBACEF"},
-        {{0, 1}, 4, false, 2, "CDEBAF"},      {{5, 99, -3, 5, 2}, 1, true, 3, "AFCBDE"},
-        {{0}, 6, true, -1, "ABCDEF"},         {{}, 4, true, 4, "ABCDEF"},
+        {{0, 1}, 4, false, 2, "CDEBAF"},      {{5, 2, 5}, 1, true, 3, "AFCBDE"},
+        {{5, 99, 2}, 1, true, -1, "AFBCDE"},  {{1, 3, -3}, 0, true, -1, "BDACEF"},
+        {{-1, 2}, 4, false, -1, "ABCDEF"},    {{2, 6}, 0, true, -1, "CABDEF"},
+        {{0}, 6, true, -1, "ABCDEF"},
+        {{}, 4, true, 4, "ABCDEF"},
     };
     for (const auto& c : cases) {
         CSlideShow& show = ShowWithFiles({"A", "B", "C", "D", "E", "F"});
