@@ -13,6 +13,7 @@ namespace {
 
 const char kCorrupted[] = "corrupted GIF";
 const char kCancelled[] = "Cancelled";
+const char kBadCodeSize[] = "GIF code size out of range";
 const char kNoMemory[] = "CPixImage::Create can't allocate memory";
 const char kLoopName[] = "NETSCAPE2.0";
 constexpr DWORD kTileWidth = 17, kTileHeight = 15;
@@ -351,7 +352,10 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
             return -1;
         }
         int bad = 0;
-        CGifLzw::Decode(hFile, px, bad);
+        if (CGifLzw::Decode(hFile, px, bad) == CGifLzw::kBadCodeSize) {
+            Fail(kBadCodeSize);
+            return -1;
+        }
         if (info.escape > 0) {
             Fail(kCancelled);
             return -1;

@@ -61,6 +61,14 @@ struct GifFile {
         CGifLzw::Encode(px.data(), px.size(), minCode, CGifLzw::kUncompressed, b);
         return *this;
     }
+    // An image at the origin without a local table, its code stream given.
+    GifFile& Stream(uint32_t w, uint32_t h, const Bytes& codes) {
+        b.push_back(',');
+        for (uint32_t v : {0u, 0u, w, h})
+            PutLE(b, v, 2);
+        b.push_back(0);
+        return Raw(codes);
+    }
     GifFile& Raw(const Bytes& bytes) {
         b.insert(b.end(), bytes.begin(), bytes.end());
         return *this;
@@ -70,6 +78,37 @@ struct GifFile {
         return b;
     }
 };
+
+// A code stream of the given minimum code size: one clear, every pixel as its own code at the
+// width a reader's growing table asks for, and the end code. No other clear: once the table holds
+// 4096 entries it stays full and the codes stay 12 bits wide.
+Bytes OwnCodes(int minSize, const Bytes& px) {
+    Bytes data;
+    uint32_t acc = 0;
+    int held = 0;
+    auto put = [&](int code, int bits) {
+        acc |= static_cast<uint32_t>(code) << held;
+        for (held += bits; held >= 8; held -= 8, acc >>= 8)
+            data.push_back(static_cast<BYTE>(acc));
+    };
+    const int clear = 1 << minSize;
+    int bits = minSize + 1, next = clear + 2;
+    put(clear, bits);
+    for (size_t i = 0; i < px.size(); ++i) {
+        put(px[i], bits);
+        if (i > 0 && next < 4096 && ++next == (1 << bits) && bits < 12) ++bits;
+    }
+    put(clear + 1, bits);
+    if (held > 0) data.push_back(static_cast<BYTE>(acc));
+    Bytes out{static_cast<BYTE>(minSize)};
+    for (size_t i = 0; i < data.size(); i += 255) {
+        const size_t n = std::min<size_t>(255, data.size() - i);
+        out.push_back(static_cast<BYTE>(n));
+        out.insert(out.end(), data.begin() + static_cast<long>(i), data.begin() + static_cast<long>(i + n));
+    }
+    out.push_back(0);
+    return out;
+}
 
 // Whether the file holds the bytes anywhere.
 bool Holds(const Bytes& file, const Bytes& part) {
@@ -540,4 +579,41 @@ TEST(GifCodecTest, AFileWithoutAnImageOnItsScreenShowsTheScreenInItsBackgroundCo
     CPixImage img;
     ASSERT_TRUE(img.Decode(offScreen.data(), static_cast<DWORD>(offScreen.size()), PIXFORMAT_GIF));
     EXPECT_EQ(img.GetPixelIndex(1, 1), 0);
+}
+
+TEST(GifCodecTest, CodeSizesOfTenAndElevenAreReadAndLargerOnesRefused) {
+    // 100 x 100 pixels of 16 colours, each its own code: at size 11 the table is full after 2,046
+    // codes and the rest of the stream goes on at 12 bits without another clear.
+    Bytes px(100 * 100);
+    for (size_t i = 0; i < px.size(); ++i)
+        px[i] = static_cast<BYTE>((i * 7 + i / 100) % 16);
+    for (int size : {10, 11}) {
+        const Bytes file = GifFile(100, 100, 16).Stream(100, 100, OwnCodes(size, px)).Done();
+        CPixImageGIF img;
+        ASSERT_TRUE(DecodeBytes(img, file)) << size;
+        int wrong = 0;
+        for (size_t i = 0; i < px.size(); ++i)
+            wrong += Top(img, static_cast<long>(i % 100), static_cast<long>(i / 100)) != px[i];
+        EXPECT_EQ(wrong, 0) << size;
+        if (ToolAvailable(MAGICK_CONVERT)) {
+            EXPECT_EQ(DifferencesFromMagick(file), 0) << size;
+        }
+    }
+    // Codes below the clear code but past every table's 256 entries stand for entry 0: the first
+    // two codes (11 bits from bit 11 of the data on) become 261.
+    Bytes stream = OwnCodes(10, {5, 5, 5});
+    stream[4] |= 0x08;
+    stream[5] |= 0x40;
+    CPixImageGIF past;
+    ASSERT_TRUE(DecodeBytes(past, GifFile(3, 1, 16).Stream(3, 1, stream).Done()));
+    EXPECT_EQ(Top(past, 0, 0), 0);
+    EXPECT_EQ(Top(past, 1, 0), 0);
+    EXPECT_EQ(Top(past, 2, 0), 5);
+
+    for (int size : {0, 1, 12, 255}) {
+        CPixImageGIF img;
+        EXPECT_FALSE(DecodeBytes(img, GifFile(2, 1, 4).Stream(2, 1, {static_cast<BYTE>(size), 2, 0xFF, 0xFF, 0}).Done()))
+            << size;
+        EXPECT_STREQ(img.GetLastError(), "GIF code size out of range") << size;
+    }
 }
