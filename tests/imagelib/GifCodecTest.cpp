@@ -617,3 +617,101 @@ TEST(GifCodecTest, CodeSizesOfTenAndElevenAreReadAndLargerOnesRefused) {
         EXPECT_STREQ(img.GetLastError(), "GIF code size out of range") << size;
     }
 }
+
+namespace {
+
+// Disposals 1, 2 and 3 in one file: frames 1 and 2 go back to what was under them, frame 3 to
+// the background, which the last frame covers and, with trans >= 0, shows through its own
+// transparent pixels. With trans >= 0 the first frame has holes of that index and the later
+// frames pixels of it.
+Bytes EveryDisposal(int trans) {
+    Bytes first(48);
+    for (size_t i = 0; i < first.size(); ++i)
+        first[i] = static_cast<BYTE>(trans >= 0 && i % 5 == 0 ? trans : i % 3);
+    const BYTE t = static_cast<BYTE>(trans >= 0 ? trans : 1);
+    return GifFile(8, 6, 4)
+        .Control(1, trans)
+        .Image(0, 0, 8, 6, first, 0, false, 2)
+        .Control(3, trans)
+        .Image(1, 1, 3, 2, {3, t, 3, 3, 3, t}, 0, false, 2)
+        .Control(3, trans)
+        .Image(3, 2, 3, 2, {2, 3, t, 3, 2, 3}, 0, false, 2)
+        .Control(2, trans)
+        .Image(0, 0, 2, 2, {1, 1, 3, t}, 0, false, 2)
+        .Control(1, trans)
+        .Image(0, 0, 3, 2, {3, 0, t, 3, t, 0}, 0, false, 2)
+        .Done();
+}
+
+} // namespace
+
+TEST(GifCodecTest, DisposalThreeLeavesThePictureAsItWasBeforeTheFrame) {
+    const Bytes plain = EveryDisposal(-1);
+    CPixImageGIF before, after;
+    ASSERT_TRUE(DecodeFrame(before, plain, 0));
+    ASSERT_TRUE(DecodeFrame(after, plain, 2));
+    EXPECT_EQ(Top(after, 1, 1), Top(before, 1, 1)) << "the second frame's area is back";
+    EXPECT_EQ(Top(after, 3, 1), Top(before, 3, 1));
+    EXPECT_EQ(Top(after, 3, 2), 2) << "the third frame drawn";
+
+    // A frame with its own table hides every pixel of a colour its table changes; the colour is
+    // back with the pixels.
+    const Bytes hidden = GifFile(4, 1, 4)
+                             .Control(1, -1)
+                             .Image(0, 0, 4, 1, {1, 1, 2, 2}, 0, false, 2)
+                             .Tint(50)
+                             .Control(3, -1)
+                             .Image(0, 0, 2, 1, {3, 3}, 4, false, 2)
+                             .Control(1, -1)
+                             .Image(3, 0, 1, 1, {0}, 4, false, 2)
+                             .Done();
+    CPixImageGIF back;
+    ASSERT_TRUE(DecodeFrame(back, hidden, 2));
+    EXPECT_EQ(Shown(back, 0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(Shown(back, 3, 0), RGB(0, 0, 50));
+
+    // More colours than one palette: the picture is kept as colours and so is what goes back.
+    Bytes many(32 * 16), other(64);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<BYTE>(i);
+    for (size_t i = 0; i < other.size(); ++i)
+        other[i] = static_cast<BYTE>(i);
+    const Bytes colours = GifFile(32, 16, 0)
+                              .Control(1, 0)
+                              .Image(0, 0, 32, 16, many, 256)
+                              .Tint(50)
+                              .Control(3, -1)
+                              .Image(4, 4, 8, 8, other, 256)
+                              .Tint(90)
+                              .Control(3, 9)
+                              .Image(8, 8, 4, 2, {9, 9, 1, 1, 2, 2, 9, 9}, 256)
+                              .Control(1, -1)
+                              .Image(0, 0, 2, 2, {1, 2, 3, 4}, 256)
+                              .Done();
+    CPixImageGIF mixed;
+    ASSERT_TRUE(DecodeFrame(mixed, colours, 2));
+    ASSERT_EQ(mixed.GetBpp(), 24u);
+    EXPECT_EQ(Shown(mixed, 4, 4), RGB(132, 8, 140)) << "index 132 of the first table";
+    EXPECT_EQ(Shown(mixed, 11, 11), RGB(107, 214, 65));
+    EXPECT_EQ(Shown(mixed, 10, 8), RGB(1, 2, 93));
+
+    REQUIRE_MAGICK();
+    for (const auto& [name, file] : {std::pair{"plain", plain},
+                                     {"transparent", EveryDisposal(3)},
+                                     {"transparent 0", EveryDisposal(0)},
+                                     {"hidden", hidden},
+                                     {"colours", colours}})
+        EXPECT_EQ(DifferencesFromMagick(file), 0) << name;
+
+    // ImageMagick's own file: a white screen, then red and blue squares each gone again.
+    TempDir dir;
+    const std::string path = dir.File("d3.gif");
+    ASSERT_EQ(RunCommand(MAGICK_CONVERT " -dispose None -size 40x40 xc:white \\( -dispose Previous -size 10x10 "
+                         "xc:red -repage 40x40+0+0 \\) \\( -dispose Previous -size 10x10 xc:blue -repage "
+                         "40x40+20+20 \\) -loop 0 " +
+                         ShellQuote(path))
+                  .status,
+              0);
+    const std::string made = ReadFileBytes(path);
+    EXPECT_EQ(DifferencesFromMagick(Bytes(made.begin(), made.end())), 0);
+}
