@@ -546,6 +546,8 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
             SetPixelIndex(static_cast<long>(x), dibRow, src[x]);
     }
     info.frameDelay = canvas.last.delay;
+    // The frame's own disposal, which a later encode writes again.
+    m_DisposalMethod = canvas.last.disposal;
     info.transIndex = -1;
     if (canvas.trueColour) {
         if (canvas.last.transIndex >= 0) {

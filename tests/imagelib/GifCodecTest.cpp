@@ -715,3 +715,19 @@ TEST(GifCodecTest, DisposalThreeLeavesThePictureAsItWasBeforeTheFrame) {
     const std::string made = ReadFileBytes(path);
     EXPECT_EQ(DifferencesFromMagick(Bytes(made.begin(), made.end())), 0);
 }
+
+TEST(GifCodecTest, TheDecodedFrameKeepsItsDisposal) {
+    const Bytes file = EveryDisposal(-1);
+    const int disposals[] = {1, 3, 3, 2, 1};
+    for (long k = 0; k < 5; ++k) {
+        CPixImageGIF img;
+        img.SetDisposalMethod(7);
+        ASSERT_TRUE(DecodeFrame(img, file, k));
+        EXPECT_EQ(img.GetDisposalMethod(), disposals[k]) << k;
+    }
+    // A frame without a control block has none.
+    CPixImageGIF bare;
+    bare.SetDisposalMethod(2);
+    ASSERT_TRUE(DecodeBytes(bare, GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Done()));
+    EXPECT_EQ(bare.GetDisposalMethod(), 0);
+}
