@@ -616,6 +616,10 @@ TEST(GifCodecTest, CodeSizesOfTenAndElevenAreReadAndLargerOnesRefused) {
             << size;
         EXPECT_STREQ(img.GetLastError(), "GIF code size out of range") << size;
     }
+    // A file cut before the code size is cut data, not a wrong size.
+    CPixImageGIF cut;
+    DecodeBytes(cut, GifFile(2, 1, 4).Stream(2, 1, {}).b);
+    EXPECT_STRNE(cut.GetLastError(), "GIF code size out of range");
 }
 
 namespace {
