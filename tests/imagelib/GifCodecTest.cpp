@@ -658,21 +658,22 @@ TEST(GifCodecTest, DisposalThreeLeavesThePictureAsItWasBeforeTheFrame) {
     EXPECT_EQ(Top(after, 3, 1), Top(before, 3, 1));
     EXPECT_EQ(Top(after, 3, 2), 2) << "the third frame drawn";
 
-    // A frame with its own table hides every pixel of a colour its table changes; the colour is
-    // back with the pixels.
-    const Bytes hidden = GifFile(4, 1, 4)
+    // A frame with its own table hides every pixel of one colour its table changes and half of
+    // another; both colours are back with their pixels and still in sight for the next frame.
+    const Bytes hidden = GifFile(7, 1, 4)
                              .Control(1, -1)
-                             .Image(0, 0, 4, 1, {1, 1, 2, 2}, 0, false, 2)
+                             .Image(0, 0, 7, 1, {1, 1, 2, 2, 2, 2, 0}, 0, false, 2)
                              .Tint(50)
                              .Control(3, -1)
-                             .Image(0, 0, 2, 1, {3, 3}, 4, false, 2)
+                             .Image(0, 0, 4, 1, {3, 3, 3, 3}, 4, false, 2)
                              .Control(1, -1)
-                             .Image(3, 0, 1, 1, {0}, 4, false, 2)
+                             .Image(6, 0, 1, 1, {0}, 4, false, 2)
                              .Done();
     CPixImageGIF back;
     ASSERT_TRUE(DecodeFrame(back, hidden, 2));
     EXPECT_EQ(Shown(back, 0, 0), RGB(1, 2, 3));
-    EXPECT_EQ(Shown(back, 3, 0), RGB(0, 0, 50));
+    EXPECT_EQ(Shown(back, 2, 0), RGB(2, 4, 6));
+    EXPECT_EQ(Shown(back, 6, 0), RGB(0, 0, 50));
 
     // More colours than one palette: the picture is kept as colours and so is what goes back.
     Bytes many(32 * 16), other(64);
