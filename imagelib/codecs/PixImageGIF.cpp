@@ -192,7 +192,8 @@ struct CPixImageGIF::Canvas {
     // table lacks move to free entries, and so do the frame's own pixels of the kept transparent
     // index; false, with nothing changed, when the entries run out. What a frame of disposal 3
     // covers comes back, so it stays in sight.
-    bool Adopt(const Area& a, const std::vector<BYTE>& px, int trans, const std::vector<RGBQUAD>& table, bool comesBack) {
+    bool Adopt(const Area& a, const std::vector<BYTE>& px, int trans, const std::vector<RGBQUAD>& table,
+               bool comesBack) {
         std::array<uint64_t, 256> covered{};
         std::array<bool, 256> taken{};
         bool paintsKept = false;

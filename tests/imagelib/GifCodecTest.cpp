@@ -612,8 +612,8 @@ TEST(GifCodecTest, CodeSizesOfTenAndElevenAreReadAndLargerOnesRefused) {
 
     for (int size : {0, 1, 12, 255}) {
         CPixImageGIF img;
-        EXPECT_FALSE(DecodeBytes(img, GifFile(2, 1, 4).Stream(2, 1, {static_cast<BYTE>(size), 2, 0xFF, 0xFF, 0}).Done()))
-            << size;
+        const Bytes file = GifFile(2, 1, 4).Stream(2, 1, {static_cast<BYTE>(size), 2, 0xFF, 0xFF, 0}).Done();
+        EXPECT_FALSE(DecodeBytes(img, file)) << size;
         EXPECT_STREQ(img.GetLastError(), "GIF code size out of range") << size;
     }
     // A file cut before the code size is cut data, not a wrong size.
@@ -711,12 +711,12 @@ TEST(GifCodecTest, DisposalThreeLeavesThePictureAsItWasBeforeTheFrame) {
     // ImageMagick's own file: a white screen, then red and blue squares each gone again.
     TempDir dir;
     const std::string path = dir.File("d3.gif");
-    ASSERT_EQ(RunCommand(MAGICK_CONVERT " -dispose None -size 40x40 xc:white \\( -dispose Previous -size 10x10 "
-                         "xc:red -repage 40x40+0+0 \\) \\( -dispose Previous -size 10x10 xc:blue -repage "
-                         "40x40+20+20 \\) -loop 0 " +
-                         ShellQuote(path))
-                  .status,
-              0);
+    const std::string make =
+        MAGICK_CONVERT " -dispose None -size 40x40 xc:white"
+                       " \\( -dispose Previous -size 10x10 xc:red -repage 40x40+0+0 \\)"
+                       " \\( -dispose Previous -size 10x10 xc:blue -repage 40x40+20+20 \\)"
+                       " -loop 0 ";
+    ASSERT_EQ(RunCommand(make + ShellQuote(path)).status, 0);
     const std::string made = ReadFileBytes(path);
     EXPECT_EQ(DifferencesFromMagick(Bytes(made.begin(), made.end())), 0);
 }
