@@ -397,22 +397,24 @@ void EncodeRunLength(const uint8_t* px, size_t n, int initBits, CodeWriter& w) {
 
 } // namespace
 
-bool CGifLzw::Decode(CPixFile* hFile, std::vector<uint8_t>& pixels, int& badCodes) {
+CGifLzw::Result CGifLzw::Decode(CPixFile* hFile, std::vector<uint8_t>& pixels, int& badCodes) {
     const long minSize = hFile->GetC();
-    if (minSize < 0) return false;
+    if (minSize < 0) return kCutShort;
     CodeReader reader(hFile);
-    if (minSize < 2 || minSize > 9) {
+    // Sizes 10 and 11 start at 11 and 12 bits; at 11 the table may be full from the start.
+    if (minSize < 2 || minSize > kMaxBits - 1) {
         reader.Finish();
-        return false;
+        return kBadCodeSize;
     }
     const int clear = 1 << minSize;
     const int end = clear + 1;
     uint16_t prefix[kTableSize];
     uint8_t suffix[kTableSize];
     uint8_t stack[kTableSize + 1];
-    for (int i = 0; i < clear && i < kTableSize; ++i) {
+    // Root codes past the 256 entries a colour table can have stand for entry 0.
+    for (int i = 0; i < clear; ++i) {
         prefix[i] = 0;
-        suffix[i] = static_cast<uint8_t>(i);
+        suffix[i] = static_cast<uint8_t>(i < 256 ? i : 0);
     }
 
     int bits = static_cast<int>(minSize) + 1;
@@ -433,7 +435,7 @@ bool CGifLzw::Decode(CPixFile* hFile, std::vector<uint8_t>& pixels, int& badCode
         if (prev < 0) {
             // The first code after a clear is a pixel value; anything else is taken as 0.
             if (code >= next) code = 0;
-            first = static_cast<uint8_t>(code < clear ? code : 0);
+            first = suffix[code < clear ? code : 0];
             if (out < count) pixels[out++] = first;
             prev = code < clear ? code : 0;
             continue;
@@ -452,7 +454,7 @@ bool CGifLzw::Decode(CPixFile* hFile, std::vector<uint8_t>& pixels, int& badCode
             stack[sp++] = suffix[code];
             code = prefix[code];
         }
-        first = static_cast<uint8_t>(code);
+        first = suffix[code];
         stack[sp++] = first;
         if (next < kTableSize) {
             prefix[next] = static_cast<uint16_t>(prev);
@@ -466,7 +468,7 @@ bool CGifLzw::Decode(CPixFile* hFile, std::vector<uint8_t>& pixels, int& badCode
             if (out < count) pixels[out++] = stack[sp];
         }
     }
-    return reader.Finish();
+    return reader.Finish() ? kDecoded : kCutShort;
 }
 
 bool CGifLzw::Skip(CPixFile* hFile) {

@@ -13,6 +13,7 @@ namespace {
 
 const char kCorrupted[] = "corrupted GIF";
 const char kCancelled[] = "Cancelled";
+const char kBadCodeSize[] = "GIF code size out of range";
 const char kNoMemory[] = "CPixImage::Create can't allocate memory";
 const char kLoopName[] = "NETSCAPE2.0";
 constexpr DWORD kTileWidth = 17, kTileHeight = 15;
@@ -113,6 +114,7 @@ struct CPixImageGIF::Canvas {
     std::vector<BYTE> opaque;           // mixed, with a transparent index: 0 where transparent
     std::vector<RGBQUAD> palette;       // 256 entries, the colours of the indices
     std::array<BYTE, 256> frameMap{};   // the canvas index each of the frame's indices becomes
+    std::vector<BYTE> under;            // disposal 3: the canvas under the last frame, row by row
     Control last;
 
     BYTE Background() const { return static_cast<BYTE>(keptTransIndex < 0 ? 0 : keptTransIndex); }
@@ -142,10 +144,56 @@ struct CPixImageGIF::Canvas {
         }
     }
 
+    // Disposal 3: keeps what the frame will cover, in the canvas's present form (indices after
+    // Adopt, or colours), so that it can be put back before the next frame. False without memory.
+    bool KeepUnder(const Area& a) {
+        const size_t bytes = mixed ? 3 + (opaque.empty() ? 0 : 1) : 1;
+        try {
+            under.resize(static_cast<size_t>(a.width) * a.height * bytes);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        BYTE* out = under.data();
+        for (DWORD y = a.top; y < a.top + a.height; ++y) {
+            const size_t i = static_cast<size_t>(y) * width + a.left;
+            if (!mixed) {
+                out = std::copy_n(index.data() + i, a.width, out);
+                continue;
+            }
+            out = std::copy_n(colour.data() + i * 3, static_cast<size_t>(a.width) * 3, out);
+            if (!opaque.empty()) out = std::copy_n(opaque.data() + i, a.width, out);
+        }
+        return true;
+    }
+
+    // Disposal 3: the previous frame's area as it was before that frame.
+    void PutUnderBack() {
+        const BYTE* in = under.data();
+        for (DWORD y = prev.top; y < prev.top + prev.height; ++y) {
+            const size_t i = static_cast<size_t>(y) * width + prev.left;
+            if (mixed) {
+                std::copy_n(in, static_cast<size_t>(prev.width) * 3, colour.data() + i * 3);
+                in += static_cast<size_t>(prev.width) * 3;
+                if (!opaque.empty()) {
+                    std::copy_n(in, prev.width, opaque.data() + i);
+                    in += prev.width;
+                }
+                continue;
+            }
+            for (DWORD x = 0; x < prev.width; ++x) {
+                --counts[index[i + x]];
+                index[i + x] = *in++;
+                ++counts[index[i + x]];
+            }
+        }
+    }
+
     // Takes the frame's table as the palette. Indices that stay in sight but whose colour the
     // table lacks move to free entries, and so do the frame's own pixels of the kept transparent
-    // index; false, with nothing changed, when the entries run out.
-    bool Adopt(const Area& a, const std::vector<BYTE>& px, int trans, const std::vector<RGBQUAD>& table) {
+    // index; false, with nothing changed, when the entries run out. What a frame of disposal 3
+    // covers comes back, so it stays in sight.
+    bool Adopt(const Area& a, const std::vector<BYTE>& px, int trans, const std::vector<RGBQUAD>& table,
+               bool comesBack) {
         std::array<uint64_t, 256> covered{};
         std::array<bool, 256> taken{};
         bool paintsKept = false;
@@ -155,7 +203,7 @@ struct CPixImageGIF::Canvas {
                 if (p == trans) continue;
                 paintsKept = paintsKept || p == keptTransIndex;
                 taken[p] = true;
-                ++covered[index[static_cast<size_t>(a.top + y) * width + a.left + x]];
+                if (!comesBack) ++covered[index[static_cast<size_t>(a.top + y) * width + a.left + x]];
             }
         }
         std::vector<int> clashes;
@@ -351,7 +399,10 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
             return -1;
         }
         int bad = 0;
-        CGifLzw::Decode(hFile, px, bad);
+        if (CGifLzw::Decode(hFile, px, bad) == CGifLzw::kBadCodeSize) {
+            Fail(kBadCodeSize);
+            return -1;
+        }
         if (info.escape > 0) {
             Fail(kCancelled);
             return -1;
@@ -396,11 +447,15 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
                 canvas->palette = padded;
             } else if (canvas->prevDisposal == 2) {
                 canvas->Restore();
+            } else if (canvas->prevDisposal == 3) {
+                canvas->PutUnderBack();
             }
             // A frame deeper than the canvas raises the canvas's depth.
             canvas->depth = std::max(canvas->depth, DepthFor(colors));
-            if (!canvas->mixed && !canvas->Adopt(area, picture, ctl.transIndex, padded) &&
-                !canvas->ToColours()) {
+            const bool comesBack = ctl.disposal == 3;
+            if ((!canvas->mixed && !canvas->Adopt(area, picture, ctl.transIndex, padded, comesBack) &&
+                 !canvas->ToColours()) ||
+                (comesBack && !canvas->KeepUnder(area))) {
                 Fail(kNoMemory);
                 return -1;
             }
@@ -492,6 +547,8 @@ bool CPixImageGIF::Decode(CPixFile* hFile) {
             SetPixelIndex(static_cast<long>(x), dibRow, src[x]);
     }
     info.frameDelay = canvas.last.delay;
+    // The frame's own disposal, which a later encode writes again.
+    m_DisposalMethod = canvas.last.disposal;
     info.transIndex = -1;
     if (canvas.trueColour) {
         if (canvas.last.transIndex >= 0) {

@@ -61,6 +61,14 @@ struct GifFile {
         CGifLzw::Encode(px.data(), px.size(), minCode, CGifLzw::kUncompressed, b);
         return *this;
     }
+    // An image at the origin without a local table, its code stream given.
+    GifFile& Stream(uint32_t w, uint32_t h, const Bytes& codes) {
+        b.push_back(',');
+        for (uint32_t v : {0u, 0u, w, h})
+            PutLE(b, v, 2);
+        b.push_back(0);
+        return Raw(codes);
+    }
     GifFile& Raw(const Bytes& bytes) {
         b.insert(b.end(), bytes.begin(), bytes.end());
         return *this;
@@ -70,6 +78,37 @@ struct GifFile {
         return b;
     }
 };
+
+// A code stream of the given minimum code size: one clear, every pixel as its own code at the
+// width a reader's growing table asks for, and the end code. No other clear: once the table holds
+// 4096 entries it stays full and the codes stay 12 bits wide.
+Bytes OwnCodes(int minSize, const Bytes& px) {
+    Bytes data;
+    uint32_t acc = 0;
+    int held = 0;
+    auto put = [&](int code, int bits) {
+        acc |= static_cast<uint32_t>(code) << held;
+        for (held += bits; held >= 8; held -= 8, acc >>= 8)
+            data.push_back(static_cast<BYTE>(acc));
+    };
+    const int clear = 1 << minSize;
+    int bits = minSize + 1, next = clear + 2;
+    put(clear, bits);
+    for (size_t i = 0; i < px.size(); ++i) {
+        put(px[i], bits);
+        if (i > 0 && next < 4096 && ++next == (1 << bits) && bits < 12) ++bits;
+    }
+    put(clear + 1, bits);
+    if (held > 0) data.push_back(static_cast<BYTE>(acc));
+    Bytes out{static_cast<BYTE>(minSize)};
+    for (size_t i = 0; i < data.size(); i += 255) {
+        const size_t n = std::min<size_t>(255, data.size() - i);
+        out.push_back(static_cast<BYTE>(n));
+        out.insert(out.end(), data.begin() + static_cast<long>(i), data.begin() + static_cast<long>(i + n));
+    }
+    out.push_back(0);
+    return out;
+}
 
 // Whether the file holds the bytes anywhere.
 bool Holds(const Bytes& file, const Bytes& part) {
@@ -540,4 +579,160 @@ TEST(GifCodecTest, AFileWithoutAnImageOnItsScreenShowsTheScreenInItsBackgroundCo
     CPixImage img;
     ASSERT_TRUE(img.Decode(offScreen.data(), static_cast<DWORD>(offScreen.size()), PIXFORMAT_GIF));
     EXPECT_EQ(img.GetPixelIndex(1, 1), 0);
+}
+
+TEST(GifCodecTest, CodeSizesOfTenAndElevenAreReadAndLargerOnesRefused) {
+    // 100 x 100 pixels of 16 colours, each its own code: at size 11 the table is full after 2,046
+    // codes and the rest of the stream goes on at 12 bits without another clear.
+    Bytes px(100 * 100);
+    for (size_t i = 0; i < px.size(); ++i)
+        px[i] = static_cast<BYTE>((i * 7 + i / 100) % 16);
+    for (int size : {10, 11}) {
+        const Bytes file = GifFile(100, 100, 16).Stream(100, 100, OwnCodes(size, px)).Done();
+        CPixImageGIF img;
+        ASSERT_TRUE(DecodeBytes(img, file)) << size;
+        int wrong = 0;
+        for (size_t i = 0; i < px.size(); ++i)
+            wrong += Top(img, static_cast<long>(i % 100), static_cast<long>(i / 100)) != px[i];
+        EXPECT_EQ(wrong, 0) << size;
+        if (ToolAvailable(MAGICK_CONVERT)) {
+            EXPECT_EQ(DifferencesFromMagick(file), 0) << size;
+        }
+    }
+    // Codes below the clear code but past every table's 256 entries stand for entry 0: the first
+    // two codes (11 bits from bit 11 of the data on) become 261.
+    Bytes stream = OwnCodes(10, {5, 5, 5});
+    stream[4] |= 0x08;
+    stream[5] |= 0x40;
+    CPixImageGIF past;
+    ASSERT_TRUE(DecodeBytes(past, GifFile(3, 1, 16).Stream(3, 1, stream).Done()));
+    EXPECT_EQ(Top(past, 0, 0), 0);
+    EXPECT_EQ(Top(past, 1, 0), 0);
+    EXPECT_EQ(Top(past, 2, 0), 5);
+
+    for (int size : {0, 1, 12, 255}) {
+        CPixImageGIF img;
+        const Bytes file = GifFile(2, 1, 4).Stream(2, 1, {static_cast<BYTE>(size), 2, 0xFF, 0xFF, 0}).Done();
+        EXPECT_FALSE(DecodeBytes(img, file)) << size;
+        EXPECT_STREQ(img.GetLastError(), "GIF code size out of range") << size;
+    }
+    // A file cut before the code size is cut data, not a wrong size.
+    CPixImageGIF cut;
+    DecodeBytes(cut, GifFile(2, 1, 4).Stream(2, 1, {}).b);
+    EXPECT_STRNE(cut.GetLastError(), "GIF code size out of range");
+}
+
+namespace {
+
+// Disposals 1, 2 and 3 in one file: frames 1 and 2 go back to what was under them, frame 3 to
+// the background, which the last frame covers and, with trans >= 0, shows through its own
+// transparent pixels. With trans >= 0 the first frame has holes of that index and the later
+// frames pixels of it.
+Bytes EveryDisposal(int trans) {
+    Bytes first(48);
+    for (size_t i = 0; i < first.size(); ++i)
+        first[i] = static_cast<BYTE>(trans >= 0 && i % 5 == 0 ? trans : i % 3);
+    const BYTE t = static_cast<BYTE>(trans >= 0 ? trans : 1);
+    return GifFile(8, 6, 4)
+        .Control(1, trans)
+        .Image(0, 0, 8, 6, first, 0, false, 2)
+        .Control(3, trans)
+        .Image(1, 1, 3, 2, {3, t, 3, 3, 3, t}, 0, false, 2)
+        .Control(3, trans)
+        .Image(3, 2, 3, 2, {2, 3, t, 3, 2, 3}, 0, false, 2)
+        .Control(2, trans)
+        .Image(0, 0, 2, 2, {1, 1, 3, t}, 0, false, 2)
+        .Control(1, trans)
+        .Image(0, 0, 3, 2, {3, 0, t, 3, t, 0}, 0, false, 2)
+        .Done();
+}
+
+} // namespace
+
+TEST(GifCodecTest, DisposalThreeLeavesThePictureAsItWasBeforeTheFrame) {
+    const Bytes plain = EveryDisposal(-1);
+    CPixImageGIF before, after;
+    ASSERT_TRUE(DecodeFrame(before, plain, 0));
+    ASSERT_TRUE(DecodeFrame(after, plain, 2));
+    EXPECT_EQ(Top(after, 1, 1), Top(before, 1, 1)) << "the second frame's area is back";
+    EXPECT_EQ(Top(after, 3, 1), Top(before, 3, 1));
+    EXPECT_EQ(Top(after, 3, 2), 2) << "the third frame drawn";
+
+    // A frame with its own table hides every pixel of one colour its table changes and half of
+    // another; both colours are back with their pixels and still in sight for the next frame.
+    const Bytes hidden = GifFile(7, 1, 4)
+                             .Control(1, -1)
+                             .Image(0, 0, 7, 1, {1, 1, 2, 2, 2, 2, 0}, 0, false, 2)
+                             .Tint(50)
+                             .Control(3, -1)
+                             .Image(0, 0, 4, 1, {3, 3, 3, 3}, 4, false, 2)
+                             .Control(1, -1)
+                             .Image(6, 0, 1, 1, {0}, 4, false, 2)
+                             .Done();
+    CPixImageGIF back;
+    ASSERT_TRUE(DecodeFrame(back, hidden, 2));
+    EXPECT_EQ(Shown(back, 0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(Shown(back, 2, 0), RGB(2, 4, 6));
+    EXPECT_EQ(Shown(back, 6, 0), RGB(0, 0, 50));
+
+    // More colours than one palette: the picture is kept as colours and so is what goes back.
+    Bytes many(32 * 16), other(64);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<BYTE>(i);
+    for (size_t i = 0; i < other.size(); ++i)
+        other[i] = static_cast<BYTE>(i);
+    const Bytes colours = GifFile(32, 16, 0)
+                              .Control(1, 0)
+                              .Image(0, 0, 32, 16, many, 256)
+                              .Tint(50)
+                              .Control(3, -1)
+                              .Image(4, 4, 8, 8, other, 256)
+                              .Tint(90)
+                              .Control(3, 9)
+                              .Image(8, 8, 4, 2, {9, 9, 1, 1, 2, 2, 9, 9}, 256)
+                              .Control(1, -1)
+                              .Image(0, 0, 2, 2, {1, 2, 3, 4}, 256)
+                              .Done();
+    CPixImageGIF mixed;
+    ASSERT_TRUE(DecodeFrame(mixed, colours, 2));
+    ASSERT_EQ(mixed.GetBpp(), 24u);
+    EXPECT_EQ(Shown(mixed, 4, 4), RGB(132, 8, 140)) << "index 132 of the first table";
+    EXPECT_EQ(Shown(mixed, 11, 11), RGB(107, 214, 65));
+    EXPECT_EQ(Shown(mixed, 10, 8), RGB(1, 2, 93));
+
+    REQUIRE_MAGICK();
+    for (const auto& [name, file] : {std::pair{"plain", plain},
+                                     {"transparent", EveryDisposal(3)},
+                                     {"transparent 0", EveryDisposal(0)},
+                                     {"hidden", hidden},
+                                     {"colours", colours}})
+        EXPECT_EQ(DifferencesFromMagick(file), 0) << name;
+
+    // ImageMagick's own file: a white screen, then red and blue squares each gone again.
+    TempDir dir;
+    const std::string path = dir.File("d3.gif");
+    const std::string make =
+        MAGICK_CONVERT " -dispose None -size 40x40 xc:white"
+                       " \\( -dispose Previous -size 10x10 xc:red -repage 40x40+0+0 \\)"
+                       " \\( -dispose Previous -size 10x10 xc:blue -repage 40x40+20+20 \\)"
+                       " -loop 0 ";
+    ASSERT_EQ(RunCommand(make + ShellQuote(path)).status, 0);
+    const std::string made = ReadFileBytes(path);
+    EXPECT_EQ(DifferencesFromMagick(Bytes(made.begin(), made.end())), 0);
+}
+
+TEST(GifCodecTest, TheDecodedFrameKeepsItsDisposal) {
+    const Bytes file = EveryDisposal(-1);
+    const int disposals[] = {1, 3, 3, 2, 1};
+    for (long k = 0; k < 5; ++k) {
+        CPixImageGIF img;
+        img.SetDisposalMethod(7);
+        ASSERT_TRUE(DecodeFrame(img, file, k));
+        EXPECT_EQ(img.GetDisposalMethod(), disposals[k]) << k;
+    }
+    // A frame without a control block has none.
+    CPixImageGIF bare;
+    bare.SetDisposalMethod(2);
+    ASSERT_TRUE(DecodeBytes(bare, GifFile(1, 1, 2).Image(0, 0, 1, 1, {1}, 0, false, 2).Done()));
+    EXPECT_EQ(bare.GetDisposalMethod(), 0);
 }
