@@ -19,8 +19,10 @@ std::string ReadFile(const std::string& path) {
 }
 
 // A picture in the format, cut to half its length.
-std::string CutPicture(TempDir& dir, DWORD type, const std::string& name) {
+std::string CutPicture(TempDir& dir, DWORD type, const std::string& name, bool palette) {
     CPixImage img = tooltest::Smooth(40, 30);
+    if (palette)
+        EXPECT_TRUE(img.DecreaseBpp(8, false));
     const std::string full = dir.File("full-" + name);
     EXPECT_TRUE(img.Save(full.c_str(), type)) << img.GetLastError();
     const std::string bytes = ReadFile(full);
@@ -36,19 +38,21 @@ TEST(PixConvertLoad, ACutFileTellsWhyItsFormatFailed) {
         DWORD type;
         const char* name;
         const char* says;
+        bool palette = false;
     } cases[] = {
         {PIXFORMAT_PNG, "cut.png", "Read Error"},
         {PIXFORMAT_PNG, "png-named.dat", "Read Error"},
         {PIXFORMAT_BMP, "cut.bmp", "Error reading BMP pixels"},
         {PIXFORMAT_TIF, "cut.tif", "Error encountered while opening TIFF file"},
         {PIXFORMAT_TGA, "cut.tga", "corrupted TGA"},
+        {PIXFORMAT_TGA, "cut8.tga", "corrupted TGA", true}, // starts 0 1 1, unlike a PCX
         {PIXFORMAT_PCX, "cut.pcx", "corrupted PCX"},
         {PIXFORMAT_ICO, "cut.ico", "corrupted ICO"},
         {PIXFORMAT_JP2, "cut.jp2", "error: cannot load image data"},
         {PIXFORMAT_JPG, "cut.jpg", "Invalid JPEG file structure: missing SOS marker"},
     };
     for (const auto& c : cases) {
-        const std::string path = CutPicture(dir, c.type, c.name);
+        const std::string path = CutPicture(dir, c.type, c.name, c.palette);
         for (const std::string args : {path + " " + dir.File("out.bmp"), "--info " + path}) {
             const CommandResult r = tooltest::PixConvert(args);
             EXPECT_EQ(r.status, 1) << args;
@@ -65,6 +69,31 @@ TEST(PixConvertLoad, ACutFileTellsWhyItsFormatFailed) {
     WriteFileBytes(dir.File("cut.dat"), ReadFile(tga).substr(0, 100));
     const CommandResult unknown = tooltest::PixConvert("--info " + dir.File("cut.dat"));
     EXPECT_EQ(unknown.err, "pixconvert: " + dir.File("cut.dat") + ": Decode: Unknown or wrong format\n");
+}
+
+TEST(PixConvertLoad, MetafileHeadsAreKnownByTheirSignatures) {
+    TempDir dir;
+    std::string emf(60, '\0');
+    emf[0] = 1;
+    emf.replace(40, 4, " EMF");
+    std::string notEmf = emf;
+    notEmf[41] = 'X';
+    const struct {
+        std::string bytes;
+        const char* says;
+    } cases[] = {
+        {std::string("\xD7\xCD\xC6\x9A\0\0\0\0\0\0", 10), "corrupted WMF"},
+        {std::string("\x01\0\x09\0\0\0", 6), "corrupted WMF"},
+        {std::string("\x02\0\x09\0\0\0", 6), "corrupted WMF"},
+        {emf, "corrupted WMF"},
+        {notEmf, "Decode: Unknown or wrong format"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.File("head.dat");
+        WriteFileBytes(path, c.bytes);
+        const CommandResult r = tooltest::PixConvert("--info " + path);
+        EXPECT_EQ(r.err, "pixconvert: " + path + ": " + c.says + "\n") << c.bytes.size();
+    }
 }
 
 TEST(PixConvertLoad, AOneBitPcxItWroteReadsBack) {
