@@ -158,7 +158,7 @@ TEST(PcxCodecTest, ReadsBackEveryUniformRowItWrites) {
 }
 
 TEST(PcxCodecTest, TheShortestRunsThatHoldTheLinesAreEnough) {
-    // One 1-bit line of 64 bytes (or two of 64, 128 in all) and how few bytes can hold it.
+    // One 1-bit line of 64 bytes (or two of 64, 128 in all; or one of 66) and how few bytes can hold it.
     const struct {
         uint32_t lines;
         Bytes runs;
@@ -168,10 +168,12 @@ TEST(PcxCodecTest, TheShortestRunsThatHoldTheLinesAreEnough) {
         {1, {0xFF, 0}, false},           // one short
         {2, {0xFF, 0, 0xFF, 0, 0xC2, 0}, true}, // 63 + 63 + a run of 2
         {2, {0xFF, 0, 0xFF, 0, 0}, false},
+        {0, {0xFF, 0, 0xC3, 0}, true}, // one line of 66 bytes: 63 + a run of 3
     };
     for (const auto& c : cases) {
         CPixImagePCX img;
-        EXPECT_EQ(DecodeBytes(img, Pcx(1, 1, 0, 511, c.lines - 1, 64, c.runs)), c.ok) << c.runs.size();
+        const Bytes file = c.lines ? Pcx(1, 1, 0, 511, c.lines - 1, 64, c.runs) : Pcx(1, 1, 0, 527, 0, 66, c.runs);
+        EXPECT_EQ(DecodeBytes(img, file), c.ok) << c.runs.size();
         if (!c.ok)
             EXPECT_STREQ(img.GetLastError(), "corrupted PCX");
     }

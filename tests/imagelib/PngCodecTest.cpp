@@ -301,6 +301,21 @@ TEST(PngCodecTest, PaletteAlphaKeepsTheFileColoursAndComesBackExactly) {
             EXPECT_TRUE(SameRgba(back.GetPaletteColor(i), img.GetPaletteColor(i))) << int(i);
         EXPECT_EQ(MaxDifference(img, back), 0);
     }
+
+    // One entry of partial alpha is palette alpha too; one clear entry alone stays the
+    // transparent index, composited on grey as before.
+    for (const BYTE first : {BYTE{128}, BYTE{0}}) {
+        SCOPED_TRACE(int(first));
+        PngSpec p{.colorType = PNG_COLOR_TYPE_PALETTE, .rows = std::vector<Bytes>(4, Bytes{0, 1, 2, 3}),
+                  .palette = colours, .trans = {first}};
+        CPixImagePNG img;
+        ASSERT_TRUE(DecodeBytes(img, WritePng(p))) << img.GetLastError();
+        EXPECT_EQ(img.AlphaPaletteIsEnabled(), first != 0);
+        EXPECT_EQ(img.GetTransIndex(), first ? -1 : 0);
+        EXPECT_EQ(img.GetPaletteColor(0).rgbReserved, first);
+        EXPECT_EQ(Rgb(img.GetPaletteColor(0)), first ? RGB(255, 0, 0) : RGB(192, 192, 192));
+        EXPECT_EQ(Rgb(img.GetPaletteColor(1)), RGB(0, 255, 0));
+    }
 }
 
 TEST(PngCodecTest, FailsCleanly) {
