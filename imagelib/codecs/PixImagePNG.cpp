@@ -130,8 +130,8 @@ bool CPixImagePNG::RunRead(ReadJob& job) {
     const bool keepAlpha = pixelDepth == 32 && (colorType & PNG_COLOR_MASK_ALPHA);
     // A palette whose entries carry their own alpha keeps the file's colours: compositing them
     // as well would blend each entry twice.
-    const bool paletteAlpha = colorType == PNG_COLOR_TYPE_PALETTE && job.numTrans > 0 &&
-                              !(job.numTrans == 1 && job.trans[0] == 0);
+    const bool paletteAlpha =
+        colorType == PNG_COLOR_TYPE_PALETTE && job.numTrans > 0 && !(job.numTrans == 1 && job.trans[0] == 0);
     if (pixelDepth == 32) {
         if (hasBkgd) {
             RGBQUAD c;

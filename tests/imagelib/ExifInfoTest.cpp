@@ -264,7 +264,8 @@ TEST(ExifInfoTest, TheMainImageResolutionWinsOverTheThumbnails) {
         }
         // A camera picture at 300 per inch with a 72 per inch thumbnail reads as 300.
         CPixImageJPG img;
-        ASSERT_TRUE(imgtest::DecodeBytes(img, WithSections(Block::App1(b.Build({Dir{res(300, 300, 2), 1}, Dir{res(72, 72, 2)}})))));
+        ASSERT_TRUE(imgtest::DecodeBytes(
+            img, WithSections(Block::App1(b.Build({Dir{res(300, 300, 2), 1}, Dir{res(72, 72, 2)}})))));
         EXPECT_EQ(img.GetXDPI(), 300);
         EXPECT_EQ(img.GetYDPI(), 300);
     }

@@ -135,9 +135,9 @@ TEST(PcxCodecTest, ReadsBackEveryUniformRowItWrites) {
             if (d.bpp <= 8) {
                 img.SetGrayPalette();
                 img.Clear(d.fill);
-            }
-            else {
-                ForEachPixel(img, [&](long x, long y) { img.SetPixelColor(x, y, RGB(d.fill, d.fill, d.fill)); });
+            } else {
+                ForEachPixel(img,
+                             [&](long x, long y) { img.SetPixelColor(x, y, RGB(d.fill, d.fill, d.fill)); });
             }
             if (d.alpha) {
                 img.AlphaCreate();
@@ -164,15 +164,16 @@ TEST(PcxCodecTest, TheShortestRunsThatHoldTheLinesAreEnough) {
         Bytes runs;
         bool ok;
     } cases[] = {
-        {1, {0xFF, 0, 0}, true},         // 63 + a byte for itself
-        {1, {0xFF, 0}, false},           // one short
+        {1, {0xFF, 0, 0}, true},                // 63 + a byte for itself
+        {1, {0xFF, 0}, false},                  // one short
         {2, {0xFF, 0, 0xFF, 0, 0xC2, 0}, true}, // 63 + 63 + a run of 2
         {2, {0xFF, 0, 0xFF, 0, 0}, false},
         {0, {0xFF, 0, 0xC3, 0}, true}, // one line of 66 bytes: 63 + a run of 3
     };
     for (const auto& c : cases) {
         CPixImagePCX img;
-        const Bytes file = c.lines ? Pcx(1, 1, 0, 511, c.lines - 1, 64, c.runs) : Pcx(1, 1, 0, 527, 0, 66, c.runs);
+        const Bytes file =
+            c.lines ? Pcx(1, 1, 0, 511, c.lines - 1, 64, c.runs) : Pcx(1, 1, 0, 527, 0, 66, c.runs);
         EXPECT_EQ(DecodeBytes(img, file), c.ok) << c.runs.size();
         if (!c.ok)
             EXPECT_STREQ(img.GetLastError(), "corrupted PCX");

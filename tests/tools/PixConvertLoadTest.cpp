@@ -99,8 +99,8 @@ TEST(PixConvertLoad, MetafileHeadsAreKnownByTheirSignatures) {
 TEST(PixConvertLoad, AOneBitPcxItWroteReadsBack) {
     REQUIRE_MAGICK();
     TempDir dir;
-    const CommandResult made =
-        RunCommand(MAGICK_CONVERT " -size 512x1 xc:black -type Bilevel BMP3:" + ShellQuote(dir.File("w.bmp")));
+    const CommandResult made = RunCommand(MAGICK_CONVERT " -size 512x1 xc:black -type Bilevel BMP3:" +
+                                          ShellQuote(dir.File("w.bmp")));
     ASSERT_EQ(made.status, 0) << made.err;
     const CommandResult saved = tooltest::PixConvert(dir.File("w.bmp") + " " + dir.File("w.pcx"));
     ASSERT_EQ(saved.status, 0) << saved.err;
