@@ -33,6 +33,16 @@ bool CPixMemFile::Open()
 
 BYTE* CPixMemFile::GetBuffer(bool bDetachBuffer)
 {
+    // A block that is not the stream's own cannot be left to it: the stream goes on in a copy.
+    if (!bDetachBuffer && m_pBuffer && !m_bFreeOnClose) {
+        const uint64_t keep = m_Size < m_Edge ? m_Size : m_Edge;
+        BYTE* block = static_cast<BYTE*>(std::malloc(keep ? static_cast<size_t>(keep) : 1));
+        if (!block)
+            return m_pBuffer;
+        std::memcpy(block, m_pBuffer, static_cast<size_t>(keep));
+        m_pBuffer = block;
+        m_Edge = keep ? keep : 1;
+    }
     m_bFreeOnClose = !bDetachBuffer;
     return m_pBuffer;
 }

@@ -19,7 +19,8 @@ public:
 
     // Starts an empty block of the stream's own; false when a block is already held.
     bool Open();
-    // The block; by default the caller takes it over (free it with CPixImage::FreeMemory).
+    // The block; by default the caller takes it over (free it with CPixImage::FreeMemory). Left to
+    // the stream (false), a block the stream does not own is first copied into one it does.
     BYTE* GetBuffer(bool bDetachBuffer = true);
 
     bool Close() override;

@@ -7,11 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <strings.h>
 #include <vector>
 
+#include "imagelib/PixIOFile.h"
 #include "imagelib/PixImage.h"
+#include "imagelib/codecs/PixImageJ2K.h"
 #include "tools/ops/PixOps.h"
 
 namespace {
@@ -42,6 +45,51 @@ DWORD TypeFromExtension(const std::string& path)
         if (strcasecmp(e.ext, ext) == 0)
             return e.type;
     return PIXFORMAT_UNKNOWN;
+}
+
+// The format whose signature starts the file, or 0.
+DWORD TypeFromSignature(const char* path)
+{
+    CPixIOFile file;
+    if (!file.Open(path, "rb"))
+        return PIXFORMAT_UNKNOWN;
+    if (DWORD family = CPixImageJ2K::Detect(&file))
+        return family;
+    uint8_t s[44] = {};
+    const size_t got = file.Read(s, 1, sizeof(s));
+    auto starts = [&](std::initializer_list<uint8_t> sig) {
+        return got >= sig.size() && std::equal(sig.begin(), sig.end(), s);
+    };
+    if (starts({'B', 'M'}))
+        return PIXFORMAT_BMP;
+    if (starts({0xFF, 0xD8, 0xFF}))
+        return PIXFORMAT_JPG;
+    if (starts({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}))
+        return PIXFORMAT_PNG;
+    if (starts({'G', 'I', 'F', '8'}))
+        return PIXFORMAT_GIF;
+    if (starts({'I', 'I', 42, 0}) || starts({'M', 'M', 0, 42}))
+        return PIXFORMAT_TIF;
+    // An uncompressed TGA without colour map starts 0 0 2 0 as well, but counts no icons.
+    if ((starts({0, 0, 1, 0}) || starts({0, 0, 2, 0})) && got >= 6 && (s[4] | s[5]) != 0)
+        return PIXFORMAT_ICO;
+    if (got >= 3 && s[0] == 10 && s[1] <= 5 && s[2] == 1)
+        return PIXFORMAT_PCX;
+    if (starts({0xD7, 0xCD, 0xC6, 0x9A}) || starts({1, 0, 9, 0}) || starts({2, 0, 9, 0}) ||
+        (starts({1, 0, 0, 0}) && got >= 44 && std::memcmp(s + 40, " EMF", 4) == 0))
+        return PIXFORMAT_WMF;
+    return PIXFORMAT_UNKNOWN;
+}
+
+// The format to load a file as: the one its signature names, or for formats that have none the
+// one its name names; 0 leaves it to the library's probing. A named format that fails keeps the
+// codec's own reason, which tells more than that no format fits.
+DWORD LoadType(const char* path)
+{
+    if (DWORD type = TypeFromSignature(path))
+        return type;
+    const DWORD named = TypeFromExtension(path);
+    return named == PIXFORMAT_TGA || named == PIXFORMAT_WBMP ? named : PIXFORMAT_UNKNOWN;
 }
 
 bool ParseNumber(const char* text, long low, long high, long& out)
@@ -76,13 +124,14 @@ long FrameCount(const CPixImage& img)
 // Loads frame, page or icon entry `frame` of the file; false after saying why on stderr.
 bool LoadFrame(CPixImage& img, const char* path, long frame)
 {
+    const DWORD type = LoadType(path);
     img.SetFrame(frame);
-    const bool loaded = img.Load(path, PIXFORMAT_UNKNOWN);
+    const bool loaded = img.Load(path, type);
     long count = loaded ? FrameCount(img) : 0;
     if (!loaded && frame > 0) {
         // A frame past the end fails the decoders alike; the first frame tells the count.
         CPixImage first;
-        if (first.Load(path, PIXFORMAT_UNKNOWN))
+        if (first.Load(path, type))
             count = FrameCount(first);
     }
     if (count > 0 && frame >= count) {

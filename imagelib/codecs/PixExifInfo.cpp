@@ -307,6 +307,8 @@ bool CPixImageJPG::CPixExifInfo::process_EXIF(const uint8_t* data, uint32_t leng
     m_pExifInfo->Comments[0] = '\0';
     m_ExifImageWidth = 0;
     m_VisitedDirs.clear();
+    m_InThumbnailDir = false;
+    m_MainHasResolution = false;
 
     static const uint8_t kHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
     if (length < 8 || std::memcmp(data + 2, kHeader, 6) != 0) return Fail("Incorrect Exif header");
@@ -422,9 +424,16 @@ bool CPixImageJPG::CPixExifInfo::ProcessExifDir(uint32_t dirOffset, const uint8_
         case TAG_FOCALPLANEXRES: if (hasNumber) pInfo->FocalplaneXRes = ToFloat(number); break;
         case TAG_FOCALPLANEYRES: if (hasNumber) pInfo->FocalplaneYRes = ToFloat(number); break;
         case TAG_FOCALPLANEUNITS: if (hasNumber) UnitFactor(ToInt(number), pInfo->FocalplaneUnits); break;
-        case TAG_RESOLUTIONUNIT: if (hasNumber) UnitFactor(ToInt(number), pInfo->ResolutionUnit); break;
-        case TAG_XRESOLUTION: if (hasNumber) pInfo->Xresolution = ToFloat(number); break;
-        case TAG_YRESOLUTION: if (hasNumber) pInfo->Yresolution = ToFloat(number); break;
+        case TAG_RESOLUTIONUNIT:
+        case TAG_XRESOLUTION:
+        case TAG_YRESOLUTION:
+            if (!hasNumber || (m_InThumbnailDir && m_MainHasResolution)) break;
+            if (!m_InThumbnailDir) m_MainHasResolution = true;
+            if (tag == TAG_RESOLUTIONUNIT)
+                UnitFactor(ToInt(number), pInfo->ResolutionUnit);
+            else
+                (tag == TAG_XRESOLUTION ? pInfo->Xresolution : pInfo->Yresolution) = ToFloat(number);
+            break;
         case TAG_BRIGHTNESS: if (hasNumber) pInfo->Brightness = ToFloat(number); break;
         case TAG_EXPOSURE_BIAS: if (hasNumber) pInfo->ExposureBias = ToFloat(number); break;
         case TAG_METERING_MODE: if (hasNumber) pInfo->MeteringMode = ToInt(number); break;
@@ -467,7 +476,11 @@ bool CPixImageJPG::CPixExifInfo::ProcessExifDir(uint32_t dirOffset, const uint8_
         const uint32_t next = Get32u(base + dirEnd);
         if (next) {
             if (next >= exifLength) return Fail("Illegal subdirectory link");
-            if (!ProcessExifDir(next, base, exifLength, pInfo, lastRefd, depth + 1)) return false;
+            const bool wasThumbnail = m_InThumbnailDir;
+            m_InThumbnailDir = true;
+            const bool ok = ProcessExifDir(next, base, exifLength, pInfo, lastRefd, depth + 1);
+            m_InThumbnailDir = wasThumbnail;
+            if (!ok) return false;
         }
     }
 

@@ -64,4 +64,8 @@ private:
     std::unique_ptr<tag_ExifInfo> m_OwnedRecord;
     // Directories already read in the current EXIF block, so that looping links end.
     std::vector<uint32_t> m_VisitedDirs;
+    // Reading a directory of the chain after the main one (the thumbnail's), and whether the
+    // main image gave its own resolution, which the thumbnail's must not replace.
+    bool m_InThumbnailDir = false;
+    bool m_MainHasResolution = false;
 };

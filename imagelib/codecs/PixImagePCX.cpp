@@ -147,9 +147,10 @@ bool CPixImagePCX::Decode(CPixFile* hFile) {
     else
         return Fail(kCorrupted);
     if (static_cast<uint64_t>(bytesPerLine) * 8 < static_cast<uint64_t>(width) * bits) return Fail(kCorrupted);
-    // One count and one value byte give at most 63 bytes: a short stream cannot hold the picture.
+    // A count and a value give at most 63 bytes, and a last single byte can stand for itself:
+    // a stream shorter than that cannot hold the picture.
     const uint64_t total = static_cast<uint64_t>(bytesPerLine) * planes * height;
-    if (BytesLeft(hFile) < (total + 62) / 63 * 2) return Fail(kCorrupted);
+    if (BytesLeft(hFile) < total / 63 * 2 + std::min<uint64_t>(total % 63, 2)) return Fail(kCorrupted);
 
     if (!Create(width, height, bpp, PIXFORMAT_PCX)) return Fail("Can't allocate memory");
     SetXDPI(Le16(hdr + 12));

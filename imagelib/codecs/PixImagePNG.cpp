@@ -128,6 +128,10 @@ bool CPixImagePNG::RunRead(ReadJob& job) {
     png_color_16p bkgd = nullptr;
     const bool hasBkgd = png_get_bKGD(png, pinfo, &bkgd) && bkgd;
     const bool keepAlpha = pixelDepth == 32 && (colorType & PNG_COLOR_MASK_ALPHA);
+    // A palette whose entries carry their own alpha keeps the file's colours: compositing them
+    // as well would blend each entry twice.
+    const bool paletteAlpha =
+        colorType == PNG_COLOR_TYPE_PALETTE && job.numTrans > 0 && !(job.numTrans == 1 && job.trans[0] == 0);
     if (pixelDepth == 32) {
         if (hasBkgd) {
             RGBQUAD c;
@@ -141,6 +145,8 @@ bool CPixImagePNG::RunRead(ReadJob& job) {
             }
             SetTransColor(c);
         }
+    } else if (paletteAlpha) {
+        // The palette entries keep their colours; their alpha comes with them below.
     } else if (hasBkgd) {
         png_set_background(png, bkgd, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
     } else {

@@ -402,7 +402,9 @@ bool CPixImageTIF::PublishOutput(CPixFile* hFile) {
     const BYTE* data = m_pOutMem->GetBuffer(false);
     if (!hFile || size <= 0 || !data) return false;
     if (hFile->Tell() != m_nOutStart && !hFile->Seek(m_nOutStart, SEEK_SET)) return false;
-    return hFile->Write(data, 1, static_cast<size_t>(size)) == static_cast<size_t>(size);
+    if (hFile->Write(data, 1, static_cast<size_t>(size)) != static_cast<size_t>(size)) return false;
+    // A write the stream only buffered has not reached the file yet.
+    return hFile->Flush() && hFile->Error() == 0;
 }
 
 void CPixImageTIF::EndOutput() {

@@ -234,6 +234,43 @@ TEST(ExifInfoTest, EachTagFillsItsFieldByItsRule) {
     }
 }
 
+TEST(ExifInfoTest, TheMainImageResolutionWinsOverTheThumbnails) {
+    for (bool motorola : {false, true}) {
+        Block b(motorola);
+        auto res = [&](uint32_t x, uint32_t y, uint16_t unit) {
+            std::vector<Entry> e;
+            if (x) e.push_back({0x011A, kRational, 1, b.Rational(x, 1)});
+            if (y) e.push_back({0x011B, kRational, 1, b.Rational(y, 1)});
+            if (unit) e.push_back({0x0128, kShort, 1, b.U16(unit)});
+            return e;
+        };
+        const struct {
+            const char* name;
+            std::vector<Entry> main, thumb;
+            float x, y, unit;
+        } cases[] = {
+            {"both given", res(300, 300, 2), res(72, 72, 3), 300, 300, 1},
+            {"only the thumbnail's", {}, res(72, 72, 2), 72, 72, 1},
+            {"main without a unit", res(300, 0, 0), res(72, 72, 3), 300, 0, 0},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << (motorola ? "MM " : "II ") << c.name);
+            const Bytes file = WithSections(Block::App1(b.Build({Dir{c.main, 1}, Dir{c.thumb}})));
+            ExifInfo reader;
+            ASSERT_TRUE(Read(reader, file)) << reader.GetLastError();
+            EXPECT_EQ(reader.GetRecord()->Xresolution, c.x);
+            EXPECT_EQ(reader.GetRecord()->Yresolution, c.y);
+            EXPECT_NEAR(reader.GetRecord()->ResolutionUnit, c.unit, 1e-6);
+        }
+        // A camera picture at 300 per inch with a 72 per inch thumbnail reads as 300.
+        CPixImageJPG img;
+        ASSERT_TRUE(imgtest::DecodeBytes(
+            img, WithSections(Block::App1(b.Build({Dir{res(300, 300, 2), 1}, Dir{res(72, 72, 2)}})))));
+        EXPECT_EQ(img.GetXDPI(), 300);
+        EXPECT_EQ(img.GetYDPI(), 300);
+    }
+}
+
 TEST(ExifInfoTest, BoundsTextsAndOddValues) {
     Block b(false);
     const Dir d{{

@@ -109,3 +109,73 @@ TEST(PcxCodecTest, WritesWhiteOnBlackOneBitPicturesInverted) {
     EXPECT_EQ(Rgb(back, 0, 0), RGB(0, 0, 0));
     EXPECT_EQ(Rgb(back, 1, 0), RGB(255, 255, 255));
 }
+
+TEST(PcxCodecTest, ReadsBackEveryUniformRowItWrites) {
+    // Widths whose plane lines end in a single byte after full runs of 63; the 1-bit ones have
+    // no palette after the data, so that byte is the last of the file.
+    const struct {
+        const char* name;
+        DWORD bpp;
+        bool alpha;
+        BYTE fill; // palette index, or grey level for true colour
+    } depths[] = {
+        {"1 bit black", 1, false, 0}, {"1 bit white", 1, false, 1}, {"4 bits", 4, false, 9},
+        {"8 bits", 8, false, 200},    {"24 bits", 24, false, 77},   {"24 bits and alpha", 24, true, 150},
+    };
+    std::vector<DWORD> widths;
+    for (DWORD w = 497; w <= 512; ++w)
+        widths.push_back(w);
+    for (DWORD w = 1513; w <= 1520; ++w)
+        widths.push_back(w);
+    for (const auto& d : depths) {
+        for (const DWORD w : widths) {
+            SCOPED_TRACE(testing::Message() << d.name << ", width " << w);
+            CPixImagePCX img;
+            ASSERT_TRUE(img.Create(w, 1, d.bpp, PIXFORMAT_PCX));
+            if (d.bpp <= 8) {
+                img.SetGrayPalette();
+                img.Clear(d.fill);
+            } else {
+                ForEachPixel(img,
+                             [&](long x, long y) { img.SetPixelColor(x, y, RGB(d.fill, d.fill, d.fill)); });
+            }
+            if (d.alpha) {
+                img.AlphaCreate();
+                img.AlphaSet(40);
+            }
+            CPixImagePCX back;
+            if (!DecodeBytes(back, EncodeBytes(img))) {
+                ADD_FAILURE() << back.GetLastError();
+                continue;
+            }
+            ASSERT_EQ(back.GetWidth(), w);
+            EXPECT_EQ(MaxDifference(img, back), 0);
+            EXPECT_EQ(back.AlphaIsValid(), d.alpha);
+            if (d.alpha)
+                EXPECT_EQ(back.AlphaGet(static_cast<long>(w) - 1, 0), 40);
+        }
+    }
+}
+
+TEST(PcxCodecTest, TheShortestRunsThatHoldTheLinesAreEnough) {
+    // One 1-bit line of 64 bytes (or two of 64, 128 in all; or one of 66) and how few bytes can hold it.
+    const struct {
+        uint32_t lines;
+        Bytes runs;
+        bool ok;
+    } cases[] = {
+        {1, {0xFF, 0, 0}, true},                // 63 + a byte for itself
+        {1, {0xFF, 0}, false},                  // one short
+        {2, {0xFF, 0, 0xFF, 0, 0xC2, 0}, true}, // 63 + 63 + a run of 2
+        {2, {0xFF, 0, 0xFF, 0, 0}, false},
+        {0, {0xFF, 0, 0xC3, 0}, true}, // one line of 66 bytes: 63 + a run of 3
+    };
+    for (const auto& c : cases) {
+        CPixImagePCX img;
+        const Bytes file =
+            c.lines ? Pcx(1, 1, 0, 511, c.lines - 1, 64, c.runs) : Pcx(1, 1, 0, 527, 0, 66, c.runs);
+        EXPECT_EQ(DecodeBytes(img, file), c.ok) << c.runs.size();
+        if (!c.ok)
+            EXPECT_STREQ(img.GetLastError(), "corrupted PCX");
+    }
+}

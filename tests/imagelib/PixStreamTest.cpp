@@ -80,6 +80,38 @@ TEST(PixMemFile, CallersBlockIsNeverResizedOrFreed) {
     EXPECT_EQ(outside[7], 8);
 }
 
+TEST(PixMemFile, LeavingABlockItDoesNotOwnToTheStreamLeavesItACopy) {
+    BYTE outside[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    {
+        MemFile f(outside, sizeof(outside));
+        ASSERT_TRUE(f.Seek(3, 0));
+        BYTE* block = f.GetBuffer(false);
+        EXPECT_NE(block, outside);
+        EXPECT_TRUE(f.Owns());
+        EXPECT_EQ(f.Size(), 16);
+        EXPECT_EQ(block[15], 16);
+        EXPECT_EQ(f.GetC(), 4) << "the position stays";
+        ASSERT_TRUE(f.PutC(99));
+        EXPECT_EQ(block[4], 99);
+        EXPECT_EQ(f.GetBuffer(false), block) << "its own block is not copied again";
+    } // the stream frees the copy and leaves the stack block alone (ASan would object)
+    EXPECT_EQ(outside[4], 5);
+
+    // A block handed to the caller is the caller's from then on.
+    BYTE* mine = nullptr;
+    {
+        MemFile f;
+        ASSERT_TRUE(f.Open());
+        ASSERT_TRUE(f.PutC(7));
+        mine = f.GetBuffer();
+        BYTE* kept = f.GetBuffer(false);
+        EXPECT_NE(kept, mine);
+        EXPECT_EQ(kept[0], 7);
+    }
+    EXPECT_EQ(mine[0], 7);
+    std::free(mine);
+}
+
 TEST(PixMemFile, GapAfterSeekPastEndIsZero) {
     CPixMemFile f;
     ASSERT_TRUE(f.Open());

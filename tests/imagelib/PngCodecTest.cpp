@@ -269,6 +269,55 @@ TEST(PngCodecTest, ReadsGreyPaletteTransparencyAndResolution) {
     EXPECT_EQ(ga8.GetPixelColor(0, 0, false).rgbRed, 192);
 }
 
+TEST(PngCodecTest, PaletteAlphaKeepsTheFileColoursAndComesBackExactly) {
+    // What size optimisers write: a palette whose tRNS gives some entries partial alpha. The
+    // colours must not be composited as well, with or without a background chunk.
+    const std::vector<png_color> colours = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 20, 30}};
+    for (const bool withBkgd : {false, true}) {
+        SCOPED_TRACE(withBkgd);
+        PngSpec p{.width = 8, .colorType = PNG_COLOR_TYPE_PALETTE,
+                  .rows = std::vector<Bytes>(4, Bytes{0, 1, 2, 3, 3, 2, 1, 0}), .palette = colours,
+                  .trans = {0, 128}};
+        if (withBkgd)
+            p.bkgd = png_color_16{3, 0, 0, 0, 0};
+        CPixImagePNG img;
+        ASSERT_TRUE(DecodeBytes(img, WritePng(p))) << img.GetLastError();
+        ASSERT_EQ(img.GetBpp(), 8);
+        EXPECT_TRUE(img.AlphaPaletteIsEnabled());
+        const BYTE alphas[4] = {0, 128, 255, 255};
+        for (BYTE i = 0; i < 4; ++i) {
+            const RGBQUAD c = img.GetPaletteColor(i);
+            EXPECT_EQ(Rgb(c), RGB(colours[i].red, colours[i].green, colours[i].blue)) << int(i);
+            EXPECT_EQ(c.rgbReserved, alphas[i]) << int(i);
+        }
+        EXPECT_EQ(img.GetPixelIndex(1, 3), 1);
+
+        const Bytes again = EncodeAs(img, PIXFORMAT_PNG);
+        EXPECT_EQ(Chunk(again, "PLTE"), (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30}));
+        EXPECT_EQ(Chunk(again, "tRNS"), (Bytes{0, 128, 255, 255}));
+        CPixImagePNG back;
+        ASSERT_TRUE(DecodeBytes(back, again));
+        for (BYTE i = 0; i < 4; ++i)
+            EXPECT_TRUE(SameRgba(back.GetPaletteColor(i), img.GetPaletteColor(i))) << int(i);
+        EXPECT_EQ(MaxDifference(img, back), 0);
+    }
+
+    // One entry of partial alpha is palette alpha too; one clear entry alone stays the
+    // transparent index, composited on grey as before.
+    for (const BYTE first : {BYTE{128}, BYTE{0}}) {
+        SCOPED_TRACE(int(first));
+        PngSpec p{.colorType = PNG_COLOR_TYPE_PALETTE, .rows = std::vector<Bytes>(4, Bytes{0, 1, 2, 3}),
+                  .palette = colours, .trans = {first}};
+        CPixImagePNG img;
+        ASSERT_TRUE(DecodeBytes(img, WritePng(p))) << img.GetLastError();
+        EXPECT_EQ(img.AlphaPaletteIsEnabled(), first != 0);
+        EXPECT_EQ(img.GetTransIndex(), first ? -1 : 0);
+        EXPECT_EQ(img.GetPaletteColor(0).rgbReserved, first);
+        EXPECT_EQ(Rgb(img.GetPaletteColor(0)), first ? RGB(255, 0, 0) : RGB(192, 192, 192));
+        EXPECT_EQ(Rgb(img.GetPaletteColor(1)), RGB(0, 255, 0));
+    }
+}
+
 TEST(PngCodecTest, FailsCleanly) {
     const Bytes file = WritePng({.rows = std::vector<Bytes>(4, Bytes{1, 2, 3, 4})});
     Bytes badCrc = file;

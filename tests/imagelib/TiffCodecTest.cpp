@@ -434,3 +434,27 @@ TEST(TiffCodecTest, CopiesTakeThePictureButNeverTheOpenWriter) {
     EXPECT_EQ(second.GetNumFrames(), 2);
     EXPECT_EQ(MaxDifference(second, next), 0);
 }
+
+TEST(TiffCodecTest, AWriteThatOnlyFailsOnTheLastFlushIsNoSuccess) {
+    // A small picture fits the stream's buffer: only the flush finds the disk full.
+    CPixImage a = Picture(24, false, 8, 8), b = Picture(8, false, 5, 5);
+    CPixImage* pages[] = {&a, &b};
+    const std::function<bool(CPixImageTIF&, FILE*)> encodes[] = {
+        [](CPixImageTIF& t, FILE* f) { return t.Encode(f, false); },
+        [](CPixImageTIF& t, FILE* f) { return t.Encode(f, true); },
+        [&](CPixImageTIF& t, FILE* f) { return t.Encode(f, pages, 2); },
+    };
+    for (size_t i = 0; i < 2 * std::size(encodes); ++i) {
+        FILE* full = std::fopen("/dev/full", "wb");
+        if (!full)
+            GTEST_SKIP() << "no /dev/full";
+        // The second round unbuffered: there the write itself fails.
+        if (i >= std::size(encodes))
+            std::setvbuf(full, nullptr, _IONBF, 0);
+        CPixImageTIF tif;
+        tif.Copy(a);
+        EXPECT_FALSE(encodes[i % std::size(encodes)](tif, full)) << i;
+        EXPECT_STREQ(tif.GetLastError(), "Error saving TIFF file") << i;
+        std::fclose(full);
+    }
+}
