@@ -133,7 +133,11 @@ RGBQUAD CPixImage::GetPixelColorWithOverflow(long x, long y, OverflowMethod ofMe
         default: return rc;
         }
     }
-    return BlindGetPixelColor(x, y);
+    RGBQUAD c = BlindGetPixelColor(x, y);
+    // A palette entry's fourth byte is no alpha: a picture with an alpha plane keeps it there.
+    if (alpha && header.biClrUsed)
+        c.rgbReserved = BlindAlphaGet(x, y);
+    return c;
 }
 
 RGBQUAD CPixImage::GetPixelColorInterpolated(float x, float y, InterpolationMethod inMethod,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imagelib/PixImage.h"
+#include "imagelib/PixImageLoops.h"
 
 namespace {
 
@@ -269,12 +270,13 @@ bool CPixImage::Resample2(long newx, long newy, InterpolationMethod inMethod, Ov
         for (long x = 0; x < newx; ++x) {
             const float sX = (x + 0.5f) * xScale - 0.5f;
             if (averaging) {
-                newImage.SetPixelColor(x, y, GetAreaColorInterpolated(sX, sY, xScale, yScale, inMethod, ofMethod), true);
+                pixloop::SetColourAndAlpha(newImage, x, y,
+                                           GetAreaColorInterpolated(sX, sY, xScale, yScale, inMethod, ofMethod));
                 continue;
             }
             const RGBQUAD c = GetPixelColorInterpolated(sX, sY, inMethod, ofMethod);
             if (pal) {
-                newImage.SetPixelColor(x, y, c, true);
+                pixloop::SetColourAndAlpha(newImage, x, y, c);
             } else {
                 BYTE* d = newImage.info.bits + static_cast<size_t>(y) * newImage.info.effWidth + static_cast<size_t>(x) * 3;
                 d[0] = c.rgbBlue;
@@ -366,7 +368,7 @@ bool CPixImage::QIShrink(long newx, long newy, CPixImage* iDst)
                     q.rgbRed = static_cast<BYTE>(c.r / c.n);
                     q.rgbReserved = hasAlpha ? static_cast<BYTE>(c.a / c.n) : 0;
                     if (pal) {
-                        newImage.SetPixelColor(x, destY, q, hasAlpha);
+                        pixloop::SetColourAndAlpha(newImage, x, destY, q);
                     } else {
                         BYTE* d = newImage.info.bits + static_cast<size_t>(destY) * newImage.info.effWidth +
                                   static_cast<size_t>(x) * 3;
