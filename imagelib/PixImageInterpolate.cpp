@@ -26,6 +26,12 @@ inline BYTE ClampByte(float v)
     return static_cast<BYTE>(v);
 }
 
+// A byte from a weighted sum, rounded: truncation would turn a flat 77 into 76.
+inline BYTE RoundByte(float v)
+{
+    return ClampByte(v + 0.5f);
+}
+
 inline bool IsCoordinateMethod(CPixImage::OverflowMethod m)
 {
     return m == CPixImage::OM_WRAP || m == CPixImage::OM_REPEAT || m == CPixImage::OM_MIRROR;
@@ -229,9 +235,12 @@ RGBQUAD CPixImage::GetPixelColorInterpolated(float x, float y, InterpolationMeth
     };
     float wx[12], wy[12];
     const long taps = lo + hi + 1;
+    float sumX = 0, sumY = 0;
     for (long k = 0; k < taps; ++k) {
         wx[k] = weight(static_cast<float>(xi - lo + k) - x);
         wy[k] = weight(static_cast<float>(yi - lo + k) - y);
+        sumX += wx[k];
+        sumY += wy[k];
     }
     float rr = 0, gg = 0, bb = 0, aa = 0;
     const bool direct = dib && xi - lo >= 0 && xi + hi < w && yi - lo >= 0 && yi + hi < h && header.biClrUsed == 0;
@@ -256,11 +265,14 @@ RGBQUAD CPixImage::GetPixelColorInterpolated(float x, float y, InterpolationMeth
             }
         }
     }
+    // The taps' weights rarely add up to 1 (the unwindowed kernels by far not): divided by their
+    // total and rounded, a flat area keeps its colour. No kernel's total over its taps comes near 0.
+    const float norm = 1.0f / (sumX * sumY);
     RGBQUAD out;
-    out.rgbRed = ClampByte(rr);
-    out.rgbGreen = ClampByte(gg);
-    out.rgbBlue = ClampByte(bb);
-    out.rgbReserved = ClampByte(aa);
+    out.rgbRed = RoundByte(rr * norm);
+    out.rgbGreen = RoundByte(gg * norm);
+    out.rgbBlue = RoundByte(bb * norm);
+    out.rgbReserved = RoundByte(aa * norm);
     return out;
 }
 
@@ -304,15 +316,15 @@ RGBQUAD CPixImage::GetAreaColorInterpolated(float xc, float yc, float w, float h
             total += surf;
         }
     }
-    // The pieces cover the area exactly; divide by their sum so rounding cannot darken a flat area.
     if (total <= 0)
         total = w * h;
+    // The pieces cover the area exactly: divided by their sum and rounded, a flat area keeps its
+    // colour.
     RGBQUAD out;
-    const float eps = 1e-3f;
-    out.rgbRed = ClampByte(rr / total + eps);
-    out.rgbGreen = ClampByte(gg / total + eps);
-    out.rgbBlue = ClampByte(bb / total + eps);
-    out.rgbReserved = ClampByte(aa / total + eps);
+    out.rgbRed = RoundByte(rr / total);
+    out.rgbGreen = RoundByte(gg / total);
+    out.rgbBlue = RoundByte(bb / total);
+    out.rgbReserved = RoundByte(aa / total);
     return out;
 }
 

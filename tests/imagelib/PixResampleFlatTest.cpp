@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 #include <functional>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,116 @@ namespace {
 
 using IM = CPixImage::InterpolationMethod;
 using OM = CPixImage::OverflowMethod;
+
+constexpr OM kCoordinateMethods[] = {OM::OM_WRAP, OM::OM_REPEAT, OM::OM_MIRROR};
+
+std::vector<IM> AllMethods() {
+    std::vector<IM> m;
+    for (int i = IM::IM_NEAREST_NEIGHBOUR; i <= IM::IM_CATROM; ++i)
+        m.push_back(static_cast<IM>(i));
+    return m;
+}
+
+// One colour and one alpha value everywhere; at 8 bits the colour is one entry of a palette whose
+// other entries lie far from it.
+CPixImage FlatPicture(long w, long h, DWORD bpp, RGBQUAD c) {
+    CPixImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), bpp);
+    if (bpp == 8) {
+        for (DWORD i = 0; i < 256; ++i)
+            img.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(255 - i),
+                                static_cast<BYTE>(i & 0x80 ? 30 : 230));
+        img.SetPaletteColor(42, c);
+    }
+    img.AlphaCreate();
+    ForEachPixel(img, [&](long x, long y) {
+        if (bpp == 8)
+            img.SetPixelIndex(x, y, 42);
+        else
+            img.SetPixelColor(x, y, c, false);
+        img.AlphaSet(x, y, c.rgbReserved);
+    });
+    return img;
+}
+
+// Returns the first pixel that is not exactly c (colour and alpha), as text, or "".
+std::string FirstOff(CPixImage& img, RGBQUAD c) {
+    for (long y = 0; y < static_cast<long>(img.GetHeight()); ++y)
+        for (long x = 0; x < static_cast<long>(img.GetWidth()); ++x) {
+            const RGBQUAD q = img.GetPixelColor(x, y, true);
+            if (!SameRgba(q, c))
+                return "(" + std::to_string(x) + "," + std::to_string(y) + ") is " + std::to_string(q.rgbRed) + "," +
+                       std::to_string(q.rgbGreen) + "," + std::to_string(q.rgbBlue) + " alpha " +
+                       std::to_string(q.rgbReserved);
+        }
+    return "";
+}
+
+struct Path {
+    std::string name;
+    std::function<bool(CPixImage&, long, long, CPixImage&)> run;
+    bool shrinkOnly;
+};
+
+std::vector<Path> AllPaths() {
+    std::vector<Path> p;
+    for (int mode : {0, 1, 2})
+        p.push_back({"Resample mode " + std::to_string(mode),
+                     [mode](CPixImage& s, long w, long h, CPixImage& d) { return s.Resample(w, h, mode, &d); }, false});
+    for (IM m : AllMethods())
+        for (OM o : kCoordinateMethods)
+            for (bool noAveraging : {false, true})
+                p.push_back({"Resample2 method " + std::to_string(m) + " overflow " + std::to_string(o) +
+                                 (noAveraging ? " sampled" : " averaged"),
+                             [=](CPixImage& s, long w, long h, CPixImage& d) {
+                                 return s.Resample2(w, h, m, o, &d, noAveraging);
+                             },
+                             false});
+    p.push_back({"QIShrink", [](CPixImage& s, long w, long h, CPixImage& d) { return s.QIShrink(w, h, &d); }, true});
+    return p;
+}
+
+TEST(PixResampleFlat, EveryPathKeepsAFlatPictureFlat) {
+    struct Size {
+        long w, h, nw, nh;
+    } sizes[] = {{40, 30, 27, 19}, {28, 29, 27, 27}, {31, 17, 30, 16}, {9, 9, 5, 14},
+                 {7, 5, 13, 11},   {3, 2, 1, 1},     {2, 3, 9, 4},     {1, 1, 3, 2}};
+    const RGBQUAD colours[] = {Quad(100, 150, 200, 100), Quad(200, 255, 1, 7), Quad(77, 77, 77, 255),
+                               Quad(0, 254, 255, 0)};
+    const std::vector<Path> paths = AllPaths();
+    for (DWORD bpp : {24u, 8u})
+        for (const RGBQUAD& c : colours)
+            for (const Size& s : sizes) {
+                CPixImage src = FlatPicture(s.w, s.h, bpp, c);
+                for (const Path& p : paths) {
+                    if (p.shrinkOnly && (s.nw > s.w || s.nh > s.h))
+                        continue;
+                    CPixImage out;
+                    ASSERT_TRUE(p.run(src, s.nw, s.nh, out)) << p.name;
+                    ASSERT_EQ(out.GetWidth(), static_cast<DWORD>(s.nw));
+                    EXPECT_EQ(FirstOff(out, c), "")
+                        << p.name << ", " << bpp << " bits, " << s.w << "x" << s.h << " to " << s.nw << "x" << s.nh
+                        << ", colour " << int(c.rgbRed) << "," << int(c.rgbGreen) << "," << int(c.rgbBlue);
+                }
+            }
+}
+
+TEST(PixResampleFlat, InterpolatorsGiveBackAFlatColour) {
+    const RGBQUAD c = Quad(77, 150, 1, 100);
+    CPixImage img = FlatPicture(6, 5, 24, c);
+    const float points[] = {0, 0.25f, 1.5f, 2.75f, 4.999f, 5.5f, -0.75f};
+    const float sides[] = {0.5f, 1, 1.7f, 3.25f};
+    for (IM m : AllMethods())
+        for (OM o : kCoordinateMethods)
+            for (float x : points)
+                for (float y : points) {
+                    SCOPED_TRACE(testing::Message() << "method " << m << " overflow " << o << " at " << x << "," << y);
+                    EXPECT_TRUE(SameRgba(img.GetPixelColorInterpolated(x, y, m, o), c));
+                    for (float w : sides)
+                        for (float h : sides)
+                            EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, w, h, m, o), c))
+                                << "area " << w << "x" << h;
+                }
+}
 
 // Grey levels and an alpha plane that both vary; at 8 bits over the grey palette, so that the
 // nearest index is the level itself and both depths must give the same picture.
