@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -162,6 +164,55 @@ TEST(PixResampleFlat, PalettePicturesCarryTheirAlphaLikeTrueColour) {
             ASSERT_NEAR(grey.AlphaGet(x, y), rgb.AlphaGet(x, y), 1) << c.name << " at " << x << "," << y;
             ASSERT_NEAR(grey.GetPixelIndex(x, y), rgb.GetPixelColor(x, y).rgbGreen, 1) << c.name;
         });
+    }
+}
+
+TEST(PixResampleFlat, FarAndNonNumericPointsReadAsOutside) {
+    const RGBQUAD c = Quad(100, 150, 200, 60);
+    RGBQUAD rpl = Quad(1, 2, 3, 4);
+    CPixImage img = FlatPicture(5, 4, 24, c);
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const float far[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, 1e30f, -1e30f, 3e9f, -3e12f, 5e8f, -7e5f};
+    struct Want {
+        OM method;
+        RGBQUAD colour;
+    } wants[] = {{OM::OM_COLOR, rpl},  {OM::OM_BACKGROUND, rpl}, {OM::OM_TRANSPARENT, Quad(1, 2, 3, 0)},
+                 {OM::OM_WRAP, c},     {OM::OM_REPEAT, c},       {OM::OM_MIRROR, c}};
+    for (const Want& want : wants)
+        for (IM m : AllMethods())
+            for (float v : far)
+                for (bool onX : {true, false}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "overflow " << want.method << " method " << m << (onX ? " x " : " y ") << v);
+                    const float x = onX ? v : 1.5f, y = onX ? 2.25f : v;
+                    EXPECT_TRUE(SameRgba(img.GetPixelColorInterpolated(x, y, m, want.method, &rpl), want.colour));
+                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 0.5f, 0.5f, m, want.method, &rpl), want.colour));
+                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 2.5f, 1, m, want.method, &rpl), want.colour));
+                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 3, 2.5f, m, want.method, &rpl), want.colour));
+                }
+    // Sides that are not numbers, or far larger than the picture, still give a mean of its pixels.
+    for (OM o : kCoordinateMethods)
+        for (float side : {std::numeric_limits<float>::quiet_NaN(), inf, 1e30f})
+            for (IM m : {IM::IM_BILINEAR, IM::IM_LANCZOS}) {
+                EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(2, 2, side, 3, m, o), c)) << o << " " << side;
+                EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(2, 2, 0.5f, side, m, o), c)) << o << " " << side;
+            }
+}
+
+TEST(PixResampleFlat, MirrorAtTheEndsOfTheWholeNumbers) {
+    CPixImage img(3, 2, 24);
+    for (long x = 0; x < 3; ++x)
+        img.SetPixelColor(x, 1, RGB(static_cast<BYTE>(10 * x), 0, 0));
+    // 2^63 leaves 2 over 3, 2^63 - 1 leaves 1: mirrored to column 2, and to 3 - 1 - 1 = 1.
+    struct Case {
+        long x, column;
+    } cases[] = {{LONG_MIN, 2}, {LONG_MAX, 1}, {LONG_MIN + 1, 1}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(img.GetPixelColorWithOverflow(c.x, 1, OM::OM_MIRROR).rgbRed, 10 * c.column) << c.x;
+        long x = c.x, y = LONG_MIN;
+        img.OverflowCoordinates(x, y, OM::OM_MIRROR);
+        EXPECT_EQ(x, c.column) << c.x;
+        EXPECT_EQ(y, 0); // 2^63 is even
     }
 }
 
