@@ -199,7 +199,7 @@ TEST(PixResampleFlat, FarAndNonNumericPointsReadAsOutside) {
             }
 }
 
-TEST(PixResampleFlat, MirrorAtTheEndsOfTheWholeNumbers) {
+TEST(PixResampleFlat, OverflowAtTheEndsOfTheNumbers) {
     CPixImage img(3, 2, 24);
     for (long x = 0; x < 3; ++x)
         img.SetPixelColor(x, 1, RGB(static_cast<BYTE>(10 * x), 0, 0));
@@ -214,6 +214,24 @@ TEST(PixResampleFlat, MirrorAtTheEndsOfTheWholeNumbers) {
         EXPECT_EQ(x, c.column) << c.x;
         EXPECT_EQ(y, 0); // 2^63 is even
     }
+    // Infinity lies just past its edge, NaN just before the first pixel; then the method applies.
+    constexpr float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    struct Point {
+        float x, y;
+        OM method;
+        float wantX, wantY;
+    } points[] = {{inf, 1, OM::OM_MIRROR, 2, 1},    {1, nan, OM::OM_MIRROR, 1, 1},
+                  {nan, -1.5f, OM::OM_MIRROR, 1, 1.5f}, {-inf, 0.5f, OM::OM_WRAP, 2, 0.5f},
+                  {inf, -inf, OM::OM_REPEAT, 2, 0},  {0.5f, inf, OM::OM_WRAP, 0.5f, 0}};
+    for (const Point& p : points) {
+        float x = p.x, y = p.y;
+        img.OverflowCoordinates(x, y, p.method);
+        EXPECT_EQ(x, p.wantX) << p.x << "," << p.y << " by " << p.method;
+        EXPECT_EQ(y, p.wantY) << p.x << "," << p.y << " by " << p.method;
+    }
+    float x = nan, y = 0;
+    img.OverflowCoordinates(x, y, OM::OM_COLOR);
+    EXPECT_TRUE(std::isnan(x)) << "the colour methods leave the point";
 }
 
 } // namespace
