@@ -53,9 +53,9 @@ std::string FirstOff(CPixImage& img, RGBQUAD c) {
         for (long x = 0; x < static_cast<long>(img.GetWidth()); ++x) {
             const RGBQUAD q = img.GetPixelColor(x, y, true);
             if (!SameRgba(q, c))
-                return "(" + std::to_string(x) + "," + std::to_string(y) + ") is " + std::to_string(q.rgbRed) + "," +
-                       std::to_string(q.rgbGreen) + "," + std::to_string(q.rgbBlue) + " alpha " +
-                       std::to_string(q.rgbReserved);
+                return "(" + std::to_string(x) + "," + std::to_string(y) + ") is " +
+                       std::to_string(q.rgbRed) + "," + std::to_string(q.rgbGreen) + "," +
+                       std::to_string(q.rgbBlue) + " alpha " + std::to_string(q.rgbReserved);
         }
     return "";
 }
@@ -69,8 +69,10 @@ struct Path {
 std::vector<Path> AllPaths() {
     std::vector<Path> p;
     for (int mode : {0, 1, 2})
-        p.push_back({"Resample mode " + std::to_string(mode),
-                     [mode](CPixImage& s, long w, long h, CPixImage& d) { return s.Resample(w, h, mode, &d); }, false});
+        p.push_back(
+            {"Resample mode " + std::to_string(mode),
+             [mode](CPixImage& s, long w, long h, CPixImage& d) { return s.Resample(w, h, mode, &d); },
+             false});
     for (IM m : AllMethods())
         for (OM o : kCoordinateMethods)
             for (bool noAveraging : {false, true})
@@ -80,7 +82,8 @@ std::vector<Path> AllPaths() {
                                  return s.Resample2(w, h, m, o, &d, noAveraging);
                              },
                              false});
-    p.push_back({"QIShrink", [](CPixImage& s, long w, long h, CPixImage& d) { return s.QIShrink(w, h, &d); }, true});
+    p.push_back(
+        {"QIShrink", [](CPixImage& s, long w, long h, CPixImage& d) { return s.QIShrink(w, h, &d); }, true});
     return p;
 }
 
@@ -97,14 +100,14 @@ TEST(PixResampleFlat, EveryPathKeepsAFlatPictureFlat) {
             for (const Size& s : sizes) {
                 CPixImage src = FlatPicture(s.w, s.h, bpp, c);
                 for (const Path& p : paths) {
-                    if (p.shrinkOnly && (s.nw > s.w || s.nh > s.h))
-                        continue;
+                    if (p.shrinkOnly && (s.nw > s.w || s.nh > s.h)) continue;
                     CPixImage out;
                     ASSERT_TRUE(p.run(src, s.nw, s.nh, out)) << p.name;
                     ASSERT_EQ(out.GetWidth(), static_cast<DWORD>(s.nw));
                     EXPECT_EQ(FirstOff(out, c), "")
-                        << p.name << ", " << bpp << " bits, " << s.w << "x" << s.h << " to " << s.nw << "x" << s.nh
-                        << ", colour " << int(c.rgbRed) << "," << int(c.rgbGreen) << "," << int(c.rgbBlue);
+                        << p.name << ", " << bpp << " bits, " << s.w << "x" << s.h << " to " << s.nw << "x"
+                        << s.nh << ", colour " << int(c.rgbRed) << "," << int(c.rgbGreen) << ","
+                        << int(c.rgbBlue);
                 }
             }
 }
@@ -118,7 +121,8 @@ TEST(PixResampleFlat, InterpolatorsGiveBackAFlatColour) {
         for (OM o : kCoordinateMethods)
             for (float x : points)
                 for (float y : points) {
-                    SCOPED_TRACE(testing::Message() << "method " << m << " overflow " << o << " at " << x << "," << y);
+                    SCOPED_TRACE(testing::Message()
+                                 << "method " << m << " overflow " << o << " at " << x << "," << y);
                     EXPECT_TRUE(SameRgba(img.GetPixelColorInterpolated(x, y, m, o), c));
                     for (float w : sides)
                         for (float h : sides)
@@ -146,11 +150,18 @@ TEST(PixResampleFlat, PalettePicturesCarryTheirAlphaLikeTrueColour) {
         const char* name;
         std::function<bool(CPixImage&)> run;
     } cases[] = {
-        {"Resample2 averaged", [](CPixImage& i) { return i.Resample2(5, 4, IM::IM_BILINEAR, OM::OM_REPEAT); }},
-        {"Resample2 averaged one way", [](CPixImage& i) { return i.Resample2(5, 13, IM::IM_CATROM, OM::OM_MIRROR); }},
-        {"Resample2 sampled", [](CPixImage& i) { return i.Resample2(5, 4, IM::IM_NEAREST_NEIGHBOUR, OM::OM_WRAP, nullptr, true); }},
-        {"Resample2 enlarged", [](CPixImage& i) { return i.Resample2(17, 14, IM::IM_BSPLINE, OM::OM_REPEAT); }},
-        {"Resample2 Lanczos", [](CPixImage& i) { return i.Resample2(13, 10, IM::IM_LANCZOS, OM::OM_MIRROR); }},
+        {"Resample2 averaged",
+         [](CPixImage& i) { return i.Resample2(5, 4, IM::IM_BILINEAR, OM::OM_REPEAT); }},
+        {"Resample2 averaged one way",
+         [](CPixImage& i) { return i.Resample2(5, 13, IM::IM_CATROM, OM::OM_MIRROR); }},
+        {"Resample2 sampled",
+         [](CPixImage& i) {
+             return i.Resample2(5, 4, IM::IM_NEAREST_NEIGHBOUR, OM::OM_WRAP, nullptr, true);
+         }},
+        {"Resample2 enlarged",
+         [](CPixImage& i) { return i.Resample2(17, 14, IM::IM_BSPLINE, OM::OM_REPEAT); }},
+        {"Resample2 Lanczos",
+         [](CPixImage& i) { return i.Resample2(13, 10, IM::IM_LANCZOS, OM::OM_MIRROR); }},
         {"QIShrink", [](CPixImage& i) { return i.QIShrink(2, 2); }},
         {"QIShrink one way", [](CPixImage& i) { return i.QIShrink(4, 9); }},
         {"Skew interpolated", [](CPixImage& i) { return i.Skew(0.5f, -0.25f, 2, 3, true); }},
@@ -172,30 +183,37 @@ TEST(PixResampleFlat, FarAndNonNumericPointsReadAsOutside) {
     RGBQUAD rpl = Quad(1, 2, 3, 4);
     CPixImage img = FlatPicture(5, 4, 24, c);
     constexpr float inf = std::numeric_limits<float>::infinity();
-    const float far[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, 1e30f, -1e30f, 3e9f, -3e12f, 5e8f, -7e5f};
+    const float far[] = {
+        std::numeric_limits<float>::quiet_NaN(), inf, -inf, 1e30f, -1e30f, 3e9f, -3e12f, 5e8f, -7e5f};
     struct Want {
         OM method;
         RGBQUAD colour;
-    } wants[] = {{OM::OM_COLOR, rpl},  {OM::OM_BACKGROUND, rpl}, {OM::OM_TRANSPARENT, Quad(1, 2, 3, 0)},
-                 {OM::OM_WRAP, c},     {OM::OM_REPEAT, c},       {OM::OM_MIRROR, c}};
+    } wants[] = {{OM::OM_COLOR, rpl}, {OM::OM_BACKGROUND, rpl}, {OM::OM_TRANSPARENT, Quad(1, 2, 3, 0)},
+                 {OM::OM_WRAP, c},    {OM::OM_REPEAT, c},       {OM::OM_MIRROR, c}};
     for (const Want& want : wants)
         for (IM m : AllMethods())
             for (float v : far)
                 for (bool onX : {true, false}) {
-                    SCOPED_TRACE(testing::Message()
-                                 << "overflow " << want.method << " method " << m << (onX ? " x " : " y ") << v);
+                    SCOPED_TRACE(testing::Message() << "overflow " << want.method << " method " << m
+                                                    << (onX ? " x " : " y ") << v);
                     const float x = onX ? v : 1.5f, y = onX ? 2.25f : v;
-                    EXPECT_TRUE(SameRgba(img.GetPixelColorInterpolated(x, y, m, want.method, &rpl), want.colour));
-                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 0.5f, 0.5f, m, want.method, &rpl), want.colour));
-                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 2.5f, 1, m, want.method, &rpl), want.colour));
-                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 3, 2.5f, m, want.method, &rpl), want.colour));
+                    EXPECT_TRUE(
+                        SameRgba(img.GetPixelColorInterpolated(x, y, m, want.method, &rpl), want.colour));
+                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 0.5f, 0.5f, m, want.method, &rpl),
+                                         want.colour));
+                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 2.5f, 1, m, want.method, &rpl),
+                                         want.colour));
+                    EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(x, y, 3, 2.5f, m, want.method, &rpl),
+                                         want.colour));
                 }
     // Sides that are not numbers, or far larger than the picture, still give a mean of its pixels.
     for (OM o : kCoordinateMethods)
         for (float side : {std::numeric_limits<float>::quiet_NaN(), inf, 1e30f})
             for (IM m : {IM::IM_BILINEAR, IM::IM_LANCZOS}) {
-                EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(2, 2, side, 3, m, o), c)) << o << " " << side;
-                EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(2, 2, 0.5f, side, m, o), c)) << o << " " << side;
+                EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(2, 2, side, 3, m, o), c))
+                    << o << " " << side;
+                EXPECT_TRUE(SameRgba(img.GetAreaColorInterpolated(2, 2, 0.5f, side, m, o), c))
+                    << o << " " << side;
             }
 }
 
@@ -215,14 +233,15 @@ TEST(PixResampleFlat, OverflowAtTheEndsOfTheNumbers) {
         EXPECT_EQ(y, 0); // 2^63 is even
     }
     // Infinity lies just past its edge, NaN just before the first pixel; then the method applies.
-    constexpr float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity(),
+                    nan = std::numeric_limits<float>::quiet_NaN();
     struct Point {
         float x, y;
         OM method;
         float wantX, wantY;
-    } points[] = {{inf, 1, OM::OM_MIRROR, 2, 1},    {1, nan, OM::OM_MIRROR, 1, 1},
+    } points[] = {{inf, 1, OM::OM_MIRROR, 2, 1},        {1, nan, OM::OM_MIRROR, 1, 1},
                   {nan, -1.5f, OM::OM_MIRROR, 1, 1.5f}, {-inf, 0.5f, OM::OM_WRAP, 2, 0.5f},
-                  {inf, -inf, OM::OM_REPEAT, 2, 0},  {0.5f, inf, OM::OM_WRAP, 0.5f, 0}};
+                  {inf, -inf, OM::OM_REPEAT, 2, 0},     {0.5f, inf, OM::OM_WRAP, 0.5f, 0}};
     for (const Point& p : points) {
         float x = p.x, y = p.y;
         img.OverflowCoordinates(x, y, p.method);
