@@ -26,9 +26,44 @@ inline BYTE ClampByte(float v)
     return static_cast<BYTE>(v);
 }
 
+// A byte from a weighted sum, rounded: truncation would turn a flat 77 into 76.
+inline BYTE RoundByte(float v)
+{
+    return ClampByte(v + 0.5f);
+}
+
 inline bool IsCoordinateMethod(CPixImage::OverflowMethod m)
 {
     return m == CPixImage::OM_WRAP || m == CPixImage::OM_REPEAT || m == CPixImage::OM_MIRROR;
+}
+
+// Any point this far out reads like every other outside point, so only points nearer than this
+// ever become whole numbers (NaN is never near).
+constexpr float kFar = 1 << 30;
+
+inline bool Near(float x, float y)
+{
+    return std::fabs(x) < kFar && std::fabs(y) < kFar;
+}
+
+// The side of an averaged area: NaN covers nothing, and a side far beyond the picture is held to a
+// little more than the picture, which keeps the walk over the area's pixels bounded.
+inline float HoldSide(float side, long size)
+{
+    if (std::isnan(side))
+        return 0;
+    return std::min(side, static_cast<float>(size) + 64);
+}
+
+// Infinity lies just past the edge on its side; NaN has no side and reads as the point before
+// the first pixel.
+inline float PlaceNonFinite(float v, float size)
+{
+    if (std::isnan(v))
+        return -1.0f;
+    if (std::isinf(v))
+        return v > 0 ? size : -1.0f;
+    return v;
 }
 
 } // namespace
@@ -52,12 +87,13 @@ void CPixImage::OverflowCoordinates(long& x, long& y, OverflowMethod ofMethod)
         y = std::clamp(y, 0L, h - 1);
         break;
     case OM_MIRROR:
+        // -(c % size) rather than (-c) % size: the most negative long has no opposite.
         if (x < 0)
-            x = (-x) % w;
+            x = -(x % w);
         else if (x >= w)
             x = w - (x % w) - 1;
         if (y < 0)
-            y = (-y) % h;
+            y = -(y % h);
         else if (y >= h)
             y = h - (y % h) - 1;
         break;
@@ -72,6 +108,10 @@ void CPixImage::OverflowCoordinates(float& x, float& y, OverflowMethod ofMethod)
     const float w = static_cast<float>(GetWidth()), h = static_cast<float>(GetHeight());
     if (x >= 0 && x < w && y >= 0 && y < h)
         return;
+    if (IsCoordinateMethod(ofMethod)) {
+        x = PlaceNonFinite(x, w);
+        y = PlaceNonFinite(y, h);
+    }
     switch (ofMethod) {
     case OM_WRAP:
         x = std::fmod(x, w);
@@ -133,16 +173,25 @@ RGBQUAD CPixImage::GetPixelColorWithOverflow(long x, long y, OverflowMethod ofMe
         default: return rc;
         }
     }
-    return BlindGetPixelColor(x, y);
+    RGBQUAD c = BlindGetPixelColor(x, y);
+    // A palette entry's fourth byte is no alpha: a picture with an alpha plane keeps it there.
+    if (alpha && header.biClrUsed)
+        c.rgbReserved = BlindAlphaGet(x, y);
+    return c;
 }
 
 RGBQUAD CPixImage::GetPixelColorInterpolated(float x, float y, InterpolationMethod inMethod,
                                              OverflowMethod ofMethod, RGBQUAD* rplColor)
 {
+    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
+    if (!Near(x, y)) [[unlikely]] {
+        if (!dib || !IsCoordinateMethod(ofMethod))
+            return GetPixelColorWithOverflow(-1, -1, ofMethod, rplColor);
+        OverflowCoordinates(x, y, ofMethod);
+    }
     if (inMethod == IM_NEAREST_NEIGHBOUR)
         return GetPixelColorWithOverflow(static_cast<long>(x + 0.5f), static_cast<long>(y + 0.5f), ofMethod, rplColor);
 
-    const long w = static_cast<long>(GetWidth()), h = static_cast<long>(GetHeight());
     long xi = FloorIndex(x), yi = FloorIndex(y);
     const bool kernel = inMethod >= IM_BSPLINE && inMethod <= IM_CATROM;
 
@@ -225,9 +274,12 @@ RGBQUAD CPixImage::GetPixelColorInterpolated(float x, float y, InterpolationMeth
     };
     float wx[12], wy[12];
     const long taps = lo + hi + 1;
+    float sumX = 0, sumY = 0;
     for (long k = 0; k < taps; ++k) {
         wx[k] = weight(static_cast<float>(xi - lo + k) - x);
         wy[k] = weight(static_cast<float>(yi - lo + k) - y);
+        sumX += wx[k];
+        sumY += wy[k];
     }
     float rr = 0, gg = 0, bb = 0, aa = 0;
     const bool direct = dib && xi - lo >= 0 && xi + hi < w && yi - lo >= 0 && yi + hi < h && header.biClrUsed == 0;
@@ -252,11 +304,14 @@ RGBQUAD CPixImage::GetPixelColorInterpolated(float x, float y, InterpolationMeth
             }
         }
     }
+    // The taps' weights rarely add up to 1 (the unwindowed kernels by far not): divided by their
+    // total and rounded, a flat area keeps its colour. No kernel's total over its taps comes near 0.
+    const float norm = 1.0f / (sumX * sumY);
     RGBQUAD out;
-    out.rgbRed = ClampByte(rr);
-    out.rgbGreen = ClampByte(gg);
-    out.rgbBlue = ClampByte(bb);
-    out.rgbReserved = ClampByte(aa);
+    out.rgbRed = RoundByte(rr * norm);
+    out.rgbGreen = RoundByte(gg * norm);
+    out.rgbBlue = RoundByte(bb * norm);
+    out.rgbReserved = RoundByte(aa * norm);
     return out;
 }
 
@@ -271,8 +326,16 @@ void CPixImage::AddAveragingCont(RGBQUAD const& color, float surf, float& rr, fl
 RGBQUAD CPixImage::GetAreaColorInterpolated(float xc, float yc, float w, float h, InterpolationMethod inMethod,
                                             OverflowMethod ofMethod, RGBQUAD* rplColor)
 {
+    const long width = static_cast<long>(GetWidth()), height = static_cast<long>(GetHeight());
+    w = HoldSide(w, width);
+    h = HoldSide(h, height);
     if (w <= 1 && h <= 1)
         return GetPixelColorInterpolated(xc, yc, inMethod, ofMethod, rplColor);
+    if (!Near(xc, yc)) {
+        if (!dib || !IsCoordinateMethod(ofMethod))
+            return GetPixelColorWithOverflow(-1, -1, ofMethod, rplColor);
+        OverflowCoordinates(xc, yc, ofMethod);
+    }
 
     const CPixRect2 area(xc - w / 2, yc - h / 2, xc + w / 2, yc + h / 2);
     const long xi1 = static_cast<long>(std::floor(area.botLeft.x + 0.5f));
@@ -300,15 +363,16 @@ RGBQUAD CPixImage::GetAreaColorInterpolated(float xc, float yc, float w, float h
             total += surf;
         }
     }
-    // The pieces cover the area exactly; divide by their sum so rounding cannot darken a flat area.
-    if (total <= 0)
-        total = w * h;
+    // An area that covers nothing reads like its centre.
+    if (!(total > 0))
+        return GetPixelColorInterpolated(xc, yc, inMethod, ofMethod, rplColor);
+    // The pieces cover the area exactly: divided by their sum and rounded, a flat area keeps its
+    // colour.
     RGBQUAD out;
-    const float eps = 1e-3f;
-    out.rgbRed = ClampByte(rr / total + eps);
-    out.rgbGreen = ClampByte(gg / total + eps);
-    out.rgbBlue = ClampByte(bb / total + eps);
-    out.rgbReserved = ClampByte(aa / total + eps);
+    out.rgbRed = RoundByte(rr / total);
+    out.rgbGreen = RoundByte(gg / total);
+    out.rgbBlue = RoundByte(bb / total);
+    out.rgbReserved = RoundByte(aa / total);
     return out;
 }
 

@@ -28,6 +28,15 @@ inline int64_t ClampWhole(double v, int64_t lo, int64_t hi)
     return static_cast<int64_t>(v);
 }
 
+// The colour and, when the picture has an alpha plane, c's fourth byte as its alpha: SetPixelColor
+// writes no alpha for a picture with a palette.
+inline void SetColourAndAlpha(CPixImage& img, long x, long y, RGBQUAD c)
+{
+    img.SetPixelColor(x, y, c, false);
+    if (img.AlphaIsValid())
+        img.AlphaSet(x, y, c.rgbReserved);
+}
+
 inline int GreyLevel(int r, int g, int b)
 {
     return (306 * r + 601 * g + 117 * b) >> 10;

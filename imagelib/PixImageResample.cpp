@@ -6,11 +6,38 @@
 #include <vector>
 
 #include "imagelib/PixImage.h"
+#include "imagelib/PixImageLoops.h"
 
 namespace {
 
 // Whole-number ratio of the area shrink's weights.
 constexpr int64_t kAccuracy = 1000;
+
+// The four B-spline taps around f on one axis, clamped to the picture (edge pixels repeat), and
+// their weights scaled to add up to exactly 1: in floats they miss by a little, and truncation
+// would turn a flat 100 into 99.
+struct SplineTaps {
+    long at[4] = {};
+    float weight[4] = {};
+
+    SplineTaps() = default;
+    SplineTaps(float f, long size, bool column)
+    {
+        const float fl = std::floor(f);
+        const long i = static_cast<long>(fl);
+        const float a = f - fl;
+        float sum = 0;
+        for (int n = -1; n < 3; ++n) {
+            const long v = i + n;
+            at[n + 1] = v < 0 ? 0 : (v > size - 1 ? size - 1 : v);
+            // the kernel is even; the columns measure the distance the other way round
+            weight[n + 1] = CPixImage::KernelBSpline(column ? a - static_cast<float>(n) : static_cast<float>(n) - a);
+            sum += weight[n + 1];
+        }
+        for (float& w : weight)
+            w /= sum;
+    }
+};
 
 } // namespace
 
@@ -47,47 +74,45 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
             }
         }
     } else if (mode == 2) {
+        // The columns' taps and weights are the same on every row.
+        std::vector<SplineTaps> columns(static_cast<size_t>(newx));
+        for (long x = 0; x < newx; ++x)
+            columns[static_cast<size_t>(x)] = SplineTaps(x * xScale - 0.5f, width, true);
         for (long y = 0; y < newy; ++y) {
             info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / newy);
             if (info.escape)
                 break;
-            const float f_y = y * yScale - 0.5f;
-            const long i_y = static_cast<long>(std::floor(f_y));
-            const float a = f_y - std::floor(f_y);
-            for (long x = 0; x < newx; ++x) {
-                const float f_x = x * xScale - 0.5f;
-                const long i_x = static_cast<long>(std::floor(f_x));
-                const float b = f_x - std::floor(f_x);
+            const SplineTaps rows(y * yScale - 0.5f, height, false);
+            BYTE* d = newImage.info.bits + static_cast<size_t>(y) * newImage.info.effWidth;
+            for (long x = 0; x < newx; ++x, d += 3) {
+                const SplineTaps& cols = columns[static_cast<size_t>(x)];
                 float rr = 0, gg = 0, bb = 0;
-                for (int m = -1; m < 3; ++m) {
-                    const float r1 = KernelBSpline(static_cast<float>(m) - a);
-                    long yy = i_y + m;
-                    yy = yy < 0 ? 0 : (yy > height - 1 ? height - 1 : yy);
-                    for (int n = -1; n < 3; ++n) {
-                        const float r2 = r1 * KernelBSpline(b - static_cast<float>(n));
-                        long xx = i_x + n;
-                        xx = xx < 0 ? 0 : (xx > width - 1 ? width - 1 : xx);
+                for (int m = 0; m < 4; ++m) {
+                    const BYTE* row = info.bits + static_cast<size_t>(rows.at[m]) * eff;
+                    for (int n = 0; n < 4; ++n) {
+                        const float r2 = rows.weight[m] * cols.weight[n];
                         if (pal) {
-                            const RGBQUAD c = GetPixelColor(xx, yy, true);
+                            const RGBQUAD c = GetPixelColor(cols.at[n], rows.at[m], true);
                             rr += c.rgbRed * r2;
                             gg += c.rgbGreen * r2;
                             bb += c.rgbBlue * r2;
                         } else {
-                            const BYTE* p = info.bits + static_cast<size_t>(yy) * eff + static_cast<size_t>(xx) * 3;
+                            const BYTE* p = row + static_cast<size_t>(cols.at[n]) * 3;
                             bb += p[0] * r2;
                             gg += p[1] * r2;
                             rr += p[2] * r2;
                         }
                     }
                 }
+                // The weights are positive and add up to 1, so the rounded sums stay within a byte.
+                const BYTE r = static_cast<BYTE>(rr + 0.5f), g = static_cast<BYTE>(gg + 0.5f),
+                           b = static_cast<BYTE>(bb + 0.5f);
                 if (pal) {
-                    newImage.SetPixelColor(x, y, RGB(static_cast<BYTE>(rr), static_cast<BYTE>(gg), static_cast<BYTE>(bb)));
+                    newImage.SetPixelColor(x, y, RGB(r, g, b));
                 } else {
-                    BYTE* d = newImage.info.bits + static_cast<size_t>(y) * newImage.info.effWidth +
-                              static_cast<size_t>(x) * 3;
-                    d[0] = static_cast<BYTE>(bb);
-                    d[1] = static_cast<BYTE>(gg);
-                    d[2] = static_cast<BYTE>(rr);
+                    d[0] = b;
+                    d[1] = g;
+                    d[2] = r;
                 }
             }
         }
@@ -130,7 +155,8 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
                 auto mix = [&](BYTE v1, BYTE v2, BYTE v3, BYTE v4) {
                     const float left = v1 * (1 - dy) + v3 * dy;
                     const float right = v2 * (1 - dy) + v4 * dy;
-                    return static_cast<BYTE>(left * (1 - dx) + right * dx);
+                    // Rounded: the float weights add up to 1 only nearly, and a flat 200 must not become 199.
+                    return static_cast<BYTE>(left * (1 - dx) + right * dx + 0.5f);
                 };
                 const BYTE r = mix(c1.rgbRed, c2.rgbRed, c3.rgbRed, c4.rgbRed);
                 const BYTE g = mix(c1.rgbGreen, c2.rgbGreen, c3.rgbGreen, c4.rgbGreen);
@@ -139,26 +165,45 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
             }
         }
     } else {
-        // Area shrink: every source pixel is split among the destination pixels it overlaps.
+        // Area shrink: every source pixel is split among the destination pixels it overlaps, by
+        // weights in thousandths along each axis; a share is their product, in millionths.
         const size_t cells = 3 * static_cast<size_t>(newx) + 6;
         std::vector<int64_t> rowA(cells, 0), rowB(cells, 0);
         int64_t* accu = rowA.data();
         int64_t* carry = rowB.data();
-        const int64_t nScale = static_cast<int64_t>(kAccuracy * xScale * yScale);
+        // What each destination column receives of one source row is the same on every row, and
+        // what a destination row receives is counted as the rows pass: their product is exactly
+        // the sum of a cell's shares, the divisor that keeps a flat picture flat.
+        std::vector<int64_t> columnWeight(static_cast<size_t>(newx) + 1, 0);
+        {
+            float fEndX = xScale - 1.0f;
+            long u = 0;
+            for (long x = 0; x < width; ++x) {
+                if (static_cast<float>(x) < fEndX) {
+                    columnWeight[static_cast<size_t>(u)] += kAccuracy;
+                } else if (u < newx) {
+                    const int64_t wX = static_cast<int64_t>((x - fEndX) * kAccuracy);
+                    columnWeight[static_cast<size_t>(u)] += kAccuracy - wX;
+                    columnWeight[static_cast<size_t>(u) + 1] += wX;
+                    ++u;
+                    fEndX += xScale;
+                }
+            }
+        }
+        int64_t rowWeight = 0; // of the destination row being gathered in accu
         const size_t neff = newImage.info.effWidth;
         BYTE* destRowStart = newImage.info.bits;
         float fEndY = yScale - 1.0f;
         long v = 0; // destination rows written
-        // Rounded rather than truncated: the whole-number weights lose a little on every pixel,
-        // and a flat area must keep its colour.
-        auto mean = [nScale](int64_t value) {
-            const int64_t m = (value + nScale / 2) / nScale;
-            return static_cast<BYTE>(m > 255 ? 255 : m);
+        auto mean = [&](long u, int64_t value) {
+            const int64_t total = columnWeight[static_cast<size_t>(u)] * rowWeight;
+            return static_cast<BYTE>(total > 0 ? (value + total / 2) / total : 0);
         };
         auto put = [&](BYTE*& dest, long u, int64_t value) {
             if (u < newx && v < newy)
-                *dest++ = mean(value);
+                *dest++ = mean(u, value);
         };
+        constexpr int64_t kWhole = kAccuracy * kAccuracy;
 
         for (long y = 0; y < height; ++y) {
             info.progress = static_cast<int32_t>(100 * static_cast<int64_t>(y) / height);
@@ -169,16 +214,18 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
             size_t i = 0;
             long u = 0;
             if (static_cast<float>(y) < fEndY) {
+                rowWeight += kAccuracy;
                 for (long x = 0; x < width; ++x, src += 3) {
                     if (static_cast<float>(x) < fEndX) {
-                        accu[i] += src[0] * kAccuracy;
-                        accu[i + 1] += src[1] * kAccuracy;
-                        accu[i + 2] += src[2] * kAccuracy;
+                        accu[i] += src[0] * kWhole;
+                        accu[i + 1] += src[1] * kWhole;
+                        accu[i + 2] += src[2] * kWhole;
                     } else if (u < newx) {
                         const int64_t wX = static_cast<int64_t>((x - fEndX) * kAccuracy);
+                        const int64_t left = (kAccuracy - wX) * kAccuracy, right = wX * kAccuracy;
                         for (int j = 0; j < 3; ++j) {
-                            accu[i + j] += (kAccuracy - wX) * src[j];
-                            accu[i + 3 + j] += wX * src[j];
+                            accu[i + j] += left * src[j];
+                            accu[i + 3 + j] += right * src[j];
                         }
                         i += 3;
                         ++u;
@@ -187,21 +234,25 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
                 }
             } else {
                 const int64_t wY = static_cast<int64_t>((y - fEndY) * kAccuracy);
+                rowWeight += kAccuracy - wY;
+                const int64_t here = (kAccuracy - wY) * kAccuracy, below = wY * kAccuracy;
                 BYTE* dest = destRowStart;
                 for (long x = 0; x < width; ++x, src += 3) {
                     if (static_cast<float>(x) < fEndX) {
                         for (int j = 0; j < 3; ++j) {
-                            accu[i + j] += (kAccuracy - wY) * src[j];
-                            carry[i + j] += wY * src[j];
+                            accu[i + j] += here * src[j];
+                            carry[i + j] += below * src[j];
                         }
                     } else if (u < newx) {
                         const int64_t wX = static_cast<int64_t>((x - fEndX) * kAccuracy);
+                        const int64_t hereLeft = (kAccuracy - wY) * (kAccuracy - wX), belowLeft = wY * (kAccuracy - wX);
+                        const int64_t hereRight = (kAccuracy - wY) * wX, belowRight = wY * wX;
                         for (int j = 0; j < 3; ++j) {
-                            accu[i] += (kAccuracy - wY) * (kAccuracy - wX) * src[j] / kAccuracy;
+                            accu[i] += hereLeft * src[j];
                             put(dest, u, accu[i]);
-                            carry[i] += wY * (kAccuracy - wX) * src[j] / kAccuracy;
-                            accu[i + 3] += (kAccuracy - wY) * wX * src[j] / kAccuracy;
-                            carry[i + 3] = wY * wX * src[j] / kAccuracy;
+                            carry[i] += belowLeft * src[j];
+                            accu[i + 3] += hereRight * src[j];
+                            carry[i + 3] = belowRight * src[j]; // the first share of the next column
                             ++i;
                         }
                         fEndX += xScale;
@@ -214,6 +265,7 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
                 }
                 std::swap(accu, carry);
                 carry[0] = carry[1] = carry[2] = 0;
+                rowWeight = wY;
                 ++v;
                 if (v < newy)
                     destRowStart = newImage.info.bits + static_cast<size_t>(v) * neff;
@@ -223,7 +275,7 @@ bool CPixImage::Resample(long newx, long newy, int mode, CPixImage* iDst)
         if (v < newy && !info.escape) {
             BYTE* dest = destRowStart;
             for (size_t k = 0; k < 3 * static_cast<size_t>(newx); ++k)
-                *dest++ = mean(accu[k]);
+                *dest++ = mean(static_cast<long>(k / 3), accu[k]);
         }
     }
 
@@ -269,12 +321,13 @@ bool CPixImage::Resample2(long newx, long newy, InterpolationMethod inMethod, Ov
         for (long x = 0; x < newx; ++x) {
             const float sX = (x + 0.5f) * xScale - 0.5f;
             if (averaging) {
-                newImage.SetPixelColor(x, y, GetAreaColorInterpolated(sX, sY, xScale, yScale, inMethod, ofMethod), true);
+                pixloop::SetColourAndAlpha(newImage, x, y,
+                                           GetAreaColorInterpolated(sX, sY, xScale, yScale, inMethod, ofMethod));
                 continue;
             }
             const RGBQUAD c = GetPixelColorInterpolated(sX, sY, inMethod, ofMethod);
             if (pal) {
-                newImage.SetPixelColor(x, y, c, true);
+                pixloop::SetColourAndAlpha(newImage, x, y, c);
             } else {
                 BYTE* d = newImage.info.bits + static_cast<size_t>(y) * newImage.info.effWidth + static_cast<size_t>(x) * 3;
                 d[0] = c.rgbBlue;
@@ -366,7 +419,7 @@ bool CPixImage::QIShrink(long newx, long newy, CPixImage* iDst)
                     q.rgbRed = static_cast<BYTE>(c.r / c.n);
                     q.rgbReserved = hasAlpha ? static_cast<BYTE>(c.a / c.n) : 0;
                     if (pal) {
-                        newImage.SetPixelColor(x, destY, q, hasAlpha);
+                        pixloop::SetColourAndAlpha(newImage, x, destY, q);
                     } else {
                         BYTE* d = newImage.info.bits + static_cast<size_t>(destY) * newImage.info.effWidth +
                                   static_cast<size_t>(x) * 3;

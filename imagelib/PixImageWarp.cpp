@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "imagelib/PixImage.h"
+#include "imagelib/PixImageLoops.h"
 
 namespace {
 
@@ -63,10 +64,9 @@ bool CPixImage::Skew(float xgain, float ygain, long xpivot, long ypivot, bool bE
             TakePixel(work, x, y, static_cast<long>(nx), static_cast<long>(ny));
             return;
         }
-        work.SetPixelColor(x, y,
-                           GetPixelColorInterpolated(static_cast<float>(nx), static_cast<float>(ny), IM_BILINEAR,
-                                                     OM_BACKGROUND),
-                           true);
+        pixloop::SetColourAndAlpha(
+            work, x, y,
+            GetPixelColorInterpolated(static_cast<float>(nx), static_cast<float>(ny), IM_BILINEAR, OM_BACKGROUND));
     });
 }
 

@@ -98,16 +98,22 @@ Sums At(CPixImage& img, long x, long y) {
     return {double(q.rgbRed), double(q.rgbGreen), double(q.rgbBlue), double(q.rgbReserved)};
 }
 
-// Taps floor(x) - lo .. floor(x) + hi on both axes, each weighted kernel(tap - x) x kernel(tap - y).
+// Taps floor(x) - lo .. floor(x) + hi on both axes, each weighted kernel(tap - x) x kernel(tap - y),
+// the weights scaled to add up to 1.
 Sums Weighted(CPixImage& img, double x, double y, double (*kernel)(double), long lo = 1, long hi = 2) {
     Sums s{};
+    double total = 0;
     const long xi = static_cast<long>(std::floor(x)), yi = static_cast<long>(std::floor(y));
     for (long j = yi - lo; j <= yi + hi; ++j)
         for (long i = xi - lo; i <= xi + hi; ++i) {
             const Sums p = At(img, i, j);
+            const double w = kernel(i - x) * kernel(j - y);
+            total += w;
             for (int c = 0; c < 4; ++c)
-                s[c] += p[c] * kernel(i - x) * kernel(j - y);
+                s[c] += p[c] * w;
         }
+    for (double& v : s)
+        v /= total;
     return s;
 }
 
@@ -125,7 +131,8 @@ Sums AreaMean(CPixImage& img, double x0, double y0, double w, double h) {
     return s;
 }
 
-// Each channel (the first `channels` of them) the truncated reference, give or take 1 for float sums.
+// Each channel (the first `channels` of them) the truncated reference, give or take 1 for float sums
+// and rounding.
 void ExpectSums(RGBQUAD q, const Sums& want, int channels = 4) {
     const BYTE got[4] = {q.rgbRed, q.rgbGreen, q.rgbBlue, q.rgbReserved};
     for (int c = 0; c < channels; ++c)
