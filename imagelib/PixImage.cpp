@@ -487,6 +487,7 @@ void CPixImage::SetXDPI(long dpi)
     dpi = ValidDpi(dpi);
     info.xDpi = static_cast<int32_t>(dpi);
     header.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
+    StorePelsPerMeter(24, header.biXPelsPerMeter);
 }
 
 void CPixImage::SetYDPI(long dpi)
@@ -494,6 +495,15 @@ void CPixImage::SetYDPI(long dpi)
     dpi = ValidDpi(dpi);
     info.yDpi = static_cast<int32_t>(dpi);
     header.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
+    StorePelsPerMeter(28, header.biYPelsPerMeter);
+}
+
+// The DIB block is handed out as it stands (handles, bitmaps, encoders), so its header field follows.
+// A ghost's block belongs to another image and is left alone.
+void CPixImage::StorePelsPerMeter(size_t offset, LONG ppm)
+{
+    if (dib && !info.ghostOf)
+        codecbytes::PutLe32(static_cast<BYTE*>(dib) + offset, static_cast<uint32_t>(ppm));
 }
 
 void CPixImage::SetFlags(DWORD flags, bool bLockReservedFlags)

@@ -57,6 +57,30 @@ TEST(PixHandle, HandlesAndBitmapsRoundTripEveryDepth) {
     EXPECT_EQ(CPixImage().MakeBitmap(), nullptr);
 }
 
+TEST(PixHandle, HandsOutTheResolutionLastSet) {
+    const struct { long xDpi, yDpi, wantX, wantY; int32_t xPpm, yPpm; } cases[] = {
+        {300, 72, 300, 72, 11811, 2835}, {0, -5, 96, 96, 3780, 3780}, {1, 600, 1, 600, 39, 23622}};
+    for (const auto& c : cases) {
+        for (DWORD bpp : {1u, 24u}) {
+            CPixImage img = Picture(bpp, false, 3, 2);
+            img.SetXDPI(c.xDpi);
+            img.SetYDPI(c.yDpi);
+            const BYTE* block = static_cast<const BYTE*>(img.GetDIB());
+            uint32_t x = 0, y = 0;
+            std::memcpy(&x, block + 24, 4);
+            std::memcpy(&y, block + 28, 4);
+            EXPECT_TRUE(x == static_cast<uint32_t>(c.xPpm) && y == static_cast<uint32_t>(c.yPpm)) << c.xDpi << ": " << x << " " << y;
+            HANDLE h = img.CopyToHandle();
+            ASSERT_NE(h, nullptr);
+            CPixImage back;
+            ASSERT_TRUE(back.CreateFromHANDLE(h));
+            GlobalFree(h);
+            EXPECT_EQ(back.GetXDPI(), c.wantX) << c.xDpi << " at " << bpp << " bits";
+            EXPECT_EQ(back.GetYDPI(), c.wantY) << c.yDpi << " at " << bpp << " bits";
+        }
+    }
+}
+
 TEST(PixHandle, ReadsTheLayoutsAPackedDibMayHave) {
     struct Case {
         const char* name;
