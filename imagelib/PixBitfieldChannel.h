@@ -13,10 +13,8 @@ public:
     // run and a zero mask reads 0, so no mask can shift by a negative or oversized amount.
     explicit CPixBitfieldChannel(uint32_t mask);
 
-    BYTE Get(uint32_t pixel) const
-    {
-        if (m_width == 0)
-            return 0;
+    BYTE Get(uint32_t pixel) const {
+        if (m_width == 0) return 0;
         const uint32_t v = (pixel >> m_shift) & m_mask;
         return m_width >= 8 ? static_cast<BYTE>(v >> (m_width - 8)) : m_wide[v];
     }
