@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "imagelib/PixBitfieldChannel.h"
 #include "imagelib/codecs/CodecBytes.h"
 
 namespace {
@@ -430,23 +431,16 @@ void CPixImage::Bitfield2RGB(BYTE* src, WORD redmask, WORD greenmask, WORD bluem
         return;
     const long width = static_cast<long>(GetWidth());
     const long height = static_cast<long>(GetHeight());
-    // Shift right by a signed amount (left when negative): odd masks must not shift by a negative count.
-    auto shift = [](uint32_t v, int s) -> BYTE {
-        return static_cast<BYTE>(s >= 0 ? (v >> s) : (v << -s));
-    };
     if (bpp == 16) {
-        int nr = __builtin_popcount(redmask);
-        int ng = __builtin_popcount(greenmask);
-        int nb = __builtin_popcount(bluemask);
+        // Bits repeated into the low bits, as the bitmap codec widens them: 5-5-5 white is 255.
+        const CPixBitfieldChannel red(redmask), green(greenmask), blue(bluemask);
         const size_t srcStride = static_cast<size_t>((width + 1) / 2) * 4;
         for (long y = height - 1; y >= 0; --y) {
             const BYTE* srow = src + static_cast<size_t>(y) * srcStride;
             BYTE* drow = info.bits + static_cast<size_t>(y) * info.effWidth;
             for (long x = width - 1; x >= 0; --x) {
-                uint32_t w = static_cast<uint32_t>(srow[2 * x]) | (static_cast<uint32_t>(srow[2 * x + 1]) << 8);
-                BYTE b = shift(w & bluemask, -(8 - nr));
-                BYTE g = shift(w & greenmask, nr + ng - 8);
-                BYTE r = shift(w & redmask, nr + ng + nb - 8);
+                const uint32_t w = static_cast<uint32_t>(srow[2 * x]) | (static_cast<uint32_t>(srow[2 * x + 1]) << 8);
+                const BYTE b = blue.Get(w), g = green.Get(w), r = red.Get(w);
                 drow[3 * x] = b;
                 drow[3 * x + 1] = g;
                 drow[3 * x + 2] = r;
@@ -487,6 +481,7 @@ void CPixImage::SetXDPI(long dpi)
     dpi = ValidDpi(dpi);
     info.xDpi = static_cast<int32_t>(dpi);
     header.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
+    StorePelsPerMeter(24, header.biXPelsPerMeter);
 }
 
 void CPixImage::SetYDPI(long dpi)
@@ -494,6 +489,15 @@ void CPixImage::SetYDPI(long dpi)
     dpi = ValidDpi(dpi);
     info.yDpi = static_cast<int32_t>(dpi);
     header.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
+    StorePelsPerMeter(28, header.biYPelsPerMeter);
+}
+
+// The DIB block is handed out as it stands (handles, bitmaps, encoders), so its header field follows.
+// A ghost's block belongs to another image and is left alone.
+void CPixImage::StorePelsPerMeter(size_t offset, LONG ppm)
+{
+    if (dib && !info.ghostOf)
+        codecbytes::PutLe32(static_cast<BYTE*>(dib) + offset, static_cast<uint32_t>(ppm));
 }
 
 void CPixImage::SetFlags(DWORD flags, bool bLockReservedFlags)

@@ -457,6 +457,8 @@ protected:
     bool EncodeSafeCheck(CPixFile* hFile);
     // Writes the header into the start of the DIB block, field by field (a packed DIB).
     void StoreHeader();
+    // Writes one pixels-per-metre field (at byte 24 or 28) into the DIB block's header.
+    void StorePelsPerMeter(size_t offset, LONG ppm);
     // Stores an error text, cut to the field.
     void SetLastError(const char* text);
     // Forgets the transparent index, colour and palette alpha: a decode takes them from its file.

@@ -56,7 +56,7 @@ bool CPixImage::Colorize(BYTE hue, BYTE sat, float blend)
             const RGBQUAD n = HSLtoRGB(hsl);
             RGBQUAD& e = pal[j];
             if (full) {
-                e = RGBQUAD{n.rgbBlue, n.rgbGreen, n.rgbRed, e.rgbReserved};
+                e = RGBQUAD{n.rgbBlue, n.rgbGreen, n.rgbRed, 0}; // a whole new entry, alpha byte cleared
                 continue;
             }
             e.rgbRed = static_cast<BYTE>(static_cast<int>(e.rgbRed * (1 - b) + n.rgbRed * b));

@@ -1,6 +1,5 @@
 // The image as Windows handles: bitmaps, and packed DIBs in global memory.
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -29,16 +28,6 @@ uint32_t Le32(const BYTE* p)
 
 // Pixels per metre as dots per inch; 96 when unknown.
 long DpiOf(int32_t ppm) { return ppm <= 0 ? 96 : static_cast<long>(std::floor(ppm * 0.0254 + 0.5)); }
-
-// 16-bit fields the row conversion can take: blue from bit 0, green above it, red above green,
-// blue as wide as red, each 1..8 bits.
-bool UsableMasks(uint32_t r, uint32_t g, uint32_t b)
-{
-    const int nr = std::popcount(r), ng = std::popcount(g), nb = std::popcount(b);
-    if (nr < 1 || nr > 8 || ng < 1 || ng > 8 || nb != nr || nr + ng + nb > 16)
-        return false;
-    return b == (1u << nb) - 1 && g == ((1u << ng) - 1) << nb && r == ((1u << nr) - 1) << (nb + ng);
-}
 
 // Rows as Bitfield2RGB reads them (bottom row first), from a block that may be top-down.
 std::vector<BYTE> BottomUpRows(const BYTE* p, size_t stride, long height, bool topDown)
@@ -163,9 +152,13 @@ bool CPixImage::CreateFromHANDLE(HANDLE hMem)
         return fail("bad DIB size");
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return false;
-    const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+    // Bit fields have their own rules below; run lengths only fit their own depth.
+    const bool bitfields = bits == 16 || bits == 32;
+    const bool rle = !bitfields && (compression == BI_RLE8 || compression == BI_RLE4);
     if (rle && (topDown || bits != (compression == BI_RLE8 ? 8u : 4u)))
         return fail("compression type not supported");
+    if (bits == 32 && compression != BI_RGB && compression != BI_BITFIELDS)
+        return fail("unknown compression");
 
     // Masks follow a 40-byte header; longer headers hold them.
     uint64_t tableAt = headerSize;
@@ -203,17 +196,11 @@ bool CPixImage::CreateFromHANDLE(HANDLE hMem)
     const BYTE* px = p + pixelsAt;
     const uint64_t avail = size - pixelsAt;
     const auto rowsFit = [&](uint64_t stride) { return stride * static_cast<uint64_t>(height) <= avail; };
-    if (bits == 16 || bits == 32) {
-        if (compression != BI_RGB && compression != BI_BITFIELDS)
-            return fail(bits == 32 ? "unknown compression" : "compression type not supported");
+    if (bitfields) {
+        // 16 bits without BI_BITFIELDS, whatever the compression field says, are 5-5-5.
         const uint64_t stride = bits == 16 ? ((static_cast<uint64_t>(width) + 1) / 2) * 4 : static_cast<uint64_t>(width) * 4;
         if (!rowsFit(stride))
             return fail("DIB block too short");
-        if (bits == 16 && !UsableMasks(masks[0], masks[1], masks[2])) {
-            masks[0] = 0x7C00; // 5-5-5 for BI_RGB and for masks the conversion cannot take
-            masks[1] = 0x3E0;
-            masks[2] = 0x1F;
-        }
         std::vector<BYTE> rows = BottomUpRows(px, static_cast<size_t>(stride), static_cast<long>(height), topDown);
         work.Bitfield2RGB(rows.data(), static_cast<WORD>(masks[0]), static_cast<WORD>(masks[1]), static_cast<WORD>(masks[2]),
                           static_cast<BYTE>(bits));

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "imagelib/PixBitfieldChannel.h"
 #include "imagelib/PixIOFile.h"
 #include "imagelib/codecs/CodecBytes.h"
 
@@ -23,34 +23,6 @@ LONG PpmToDpi(LONG ppm) {
 uint64_t RowBytes(const BITMAPINFOHEADER& bih) {
     return ((static_cast<uint64_t>(bih.biBitCount) * static_cast<uint32_t>(bih.biWidth) + 31) / 32) * 4;
 }
-
-// One channel of a bit-field pixel: the mask's lowest contiguous run of set bits, scaled to 8 bits.
-// Narrow channels are widened by repeating their bits, so a full 5- or 6-bit value is 255; wider
-// channels keep their top 8 bits. Masks with gaps keep only that run, and a zero mask gives 0, so
-// no mask from a file can shift by a negative or oversized amount.
-struct Channel {
-    uint32_t shift = 0;
-    uint32_t width = 0;
-    uint32_t mask = 0;
-    BYTE wide[256] = {};
-    explicit Channel(uint32_t bits) {
-        if (bits == 0) return;
-        shift = static_cast<uint32_t>(std::countr_zero(bits));
-        width = static_cast<uint32_t>(std::countr_one(bits >> shift));
-        mask = width >= 32 ? 0xFFFFFFFFu : ((1u << width) - 1);
-        if (width >= 8) return;
-        for (uint32_t v = 0; v <= mask; ++v) {
-            uint32_t r = 0, filled = 0;
-            for (; filled < 8; filled += width) r = (r << width) | v;
-            wide[v] = static_cast<BYTE>(r >> (filled - 8));
-        }
-    }
-    BYTE Get(uint32_t pixel) const {
-        if (width == 0) return 0;
-        const uint32_t v = (pixel >> shift) & mask;
-        return width >= 8 ? static_cast<BYTE>(v >> (width - 8)) : wide[v];
-    }
-};
 
 } // namespace
 
@@ -252,7 +224,7 @@ bool CPixImageBMP::Decode(CPixFile* hFile) {
     const bool bitfields = bpp == 16 || bpp == 32;
     std::vector<uint8_t> row(bitfields ? static_cast<size_t>(rowBytes) : 0);
     const uint32_t limit = bpp == 16 ? 0xFFFFu : 0xFFFFFFFFu;
-    const Channel red(masks[0] & limit), green(masks[1] & limit), blue(masks[2] & limit);
+    const CPixBitfieldChannel red(masks[0] & limit), green(masks[1] & limit), blue(masks[2] & limit);
     uint64_t left = pixelBytes;
     for (DWORD i = 0; i < height && left > 0; ++i) {
         BYTE* dst = GetBits(topDown ? height - 1 - i : i);

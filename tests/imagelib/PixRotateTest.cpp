@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "imagelib/PixImage.h"
 #include "tests/imagelib/ImageTestUtil.h"
@@ -82,6 +84,52 @@ TEST(PixRotate, RefusalsKeepThePicture) {
     big.SetPixelIndex(5, 5, 1);
     EXPECT_FALSE(big.Rotate(45) || big.Rotate2(45));
     EXPECT_TRUE(big.GetWidth() == PIXIMAGE_MAX_SIDE && big.GetPixelIndex(5, 5) == 1);
+}
+
+// The plain per-pixel quarter turn of a 1-bit picture, into rows whose fill bits are 0.
+CPixImage TurnedPixelByPixel(CPixImage& src, bool right) {
+    const long w = static_cast<long>(src.GetWidth()), h = static_cast<long>(src.GetHeight());
+    CPixImage out(static_cast<DWORD>(h), static_cast<DWORD>(w), 1);
+    for (long x = 0; x < h; ++x)
+        for (long y = 0; y < w; ++y)
+            out.SetPixelIndex(x, y, right ? src.GetPixelIndex(w - 1 - y, x) : src.GetPixelIndex(y, h - 1 - x));
+    return out;
+}
+
+TEST(PixRotate, OneBitQuarterTurnsMatchThePixelByPixelTurnBitForBit) {
+    const long sides[] = {1, 7, 8, 9, 17, 63, 65};
+    uint32_t seed = 12345;
+    for (long w : sides)
+        for (long h : sides) {
+            CPixImage img(static_cast<DWORD>(w), static_cast<DWORD>(h), 1);
+            img.SetPaletteColor(1, 200, 100, 50);
+            img.AlphaCreate();
+            // Random rows, fill bits and padding bytes included: none of those may reach the picture.
+            for (long y = 0; y < h; ++y) {
+                BYTE* row = img.GetBits(static_cast<DWORD>(y));
+                for (DWORD i = 0; i < img.GetEffWidth(); ++i) {
+                    seed = seed * 1103515245u + 12345u;
+                    row[i] = static_cast<BYTE>(seed >> 16);
+                }
+                for (long x = 0; x < w; ++x)
+                    img.AlphaSet(x, y, static_cast<BYTE>(x * 13 + y * 7));
+            }
+            for (bool right : {false, true}) {
+                CPixImage want = TurnedPixelByPixel(img, right), got;
+                ASSERT_TRUE(right ? img.RotateRight(&got) : img.RotateLeft(&got));
+                ASSERT_TRUE(got.GetWidth() == static_cast<DWORD>(h) && got.GetHeight() == static_cast<DWORD>(w));
+                ASSERT_EQ(got.GetBpp(), 1);
+                EXPECT_EQ(imgtest::Rgb(got.GetPaletteColor(1)), RGB(200, 100, 50));
+                for (long y = 0; y < w; ++y)
+                    ASSERT_EQ(std::memcmp(got.GetBits(static_cast<DWORD>(y)), want.GetBits(static_cast<DWORD>(y)),
+                                          want.GetEffWidth()), 0)
+                        << w << "x" << h << (right ? " right" : " left") << ", new row " << y;
+                imgtest::ForEachPixel(got, [&](long x, long y) {
+                    ASSERT_EQ(got.AlphaGet(x, y), right ? img.AlphaGet(w - 1 - y, x) : img.AlphaGet(y, h - 1 - x))
+                        << w << "x" << h << " at " << x << "," << y;
+                });
+            }
+        }
 }
 
 } // namespace

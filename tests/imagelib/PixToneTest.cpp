@@ -114,10 +114,14 @@ TEST(PixPoint, ThresholdColorizeShiftNoiseRedEye) {
         const RGBQUAD h = CPixImage::RGBtoHSL(full.GetPixelColor(x, y)), o = CPixImage::RGBtoHSL(c.GetPixelColor(x, y));
         EXPECT_NEAR(h.rgbBlue, o.rgbBlue, 1) << "lightness kept";
     });
-    CPixImage pal = imgtest::Indexed4(2, 2);
-    pal.SetPaletteColor(3, RGBQUAD{10, 20, 30, 99});
-    ASSERT_TRUE(pal.Colorize(40, 200, 1.0f));
-    EXPECT_EQ(pal.GetPaletteColor(3).rgbReserved, 99) << "the palette's alpha byte is kept";
+    // The palette's reserved byte: a full colorize writes whole new entries, a blend keeps it.
+    const struct { float blend; BYTE reserved; } palCases[] = {{1.0f, 0}, {0.9995f, 0}, {0.5f, 99}, {0.0f, 99}};
+    for (const auto& pc : palCases) {
+        CPixImage pal = imgtest::Indexed4(2, 2);
+        pal.SetPaletteColor(3, RGBQUAD{10, 20, 30, 99});
+        ASSERT_TRUE(pal.Colorize(40, 200, pc.blend));
+        EXPECT_EQ(pal.GetPaletteColor(3).rgbReserved, pc.reserved) << pc.blend;
+    }
 
     CPixImage shifted(c); // far past either end: clamped
     ASSERT_TRUE(shifted.ShiftRGB(LONG_MAX, LONG_MIN, 0));
