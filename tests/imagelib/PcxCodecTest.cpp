@@ -151,8 +151,9 @@ TEST(PcxCodecTest, ReadsBackEveryUniformRowItWrites) {
             ASSERT_EQ(back.GetWidth(), w);
             EXPECT_EQ(MaxDifference(img, back), 0);
             EXPECT_EQ(back.AlphaIsValid(), d.alpha);
-            if (d.alpha)
+            if (d.alpha) {
                 EXPECT_EQ(back.AlphaGet(static_cast<long>(w) - 1, 0), 40);
+            }
         }
     }
 }
@@ -175,7 +176,8 @@ TEST(PcxCodecTest, TheShortestRunsThatHoldTheLinesAreEnough) {
         const Bytes file =
             c.lines ? Pcx(1, 1, 0, 511, c.lines - 1, 64, c.runs) : Pcx(1, 1, 0, 527, 0, 66, c.runs);
         EXPECT_EQ(DecodeBytes(img, file), c.ok) << c.runs.size();
-        if (!c.ok)
+        if (!c.ok) {
             EXPECT_STREQ(img.GetLastError(), "corrupted PCX");
+        }
     }
 }

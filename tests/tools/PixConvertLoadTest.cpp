@@ -21,8 +21,9 @@ std::string ReadFile(const std::string& path) {
 // A picture in the format, cut to half its length.
 std::string CutPicture(TempDir& dir, DWORD type, const std::string& name, bool palette) {
     CPixImage img = tooltest::Smooth(40, 30);
-    if (palette)
+    if (palette) {
         EXPECT_TRUE(img.DecreaseBpp(8, false));
+    }
     const std::string full = dir.File("full-" + name);
     EXPECT_TRUE(img.Save(full.c_str(), type)) << img.GetLastError();
     const std::string bytes = ReadFile(full);
@@ -53,7 +54,7 @@ TEST(PixConvertLoad, ACutFileTellsWhyItsFormatFailed) {
     };
     for (const auto& c : cases) {
         const std::string path = CutPicture(dir, c.type, c.name, c.palette);
-        for (const std::string args : {path + " " + dir.File("out.bmp"), "--info " + path}) {
+        for (const std::string& args : {path + " " + dir.File("out.bmp"), "--info " + path}) {
             const CommandResult r = tooltest::PixConvert(args);
             EXPECT_EQ(r.status, 1) << args;
             EXPECT_EQ(r.err, "pixconvert: " + path + ": " + c.says + "\n") << args;
