@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "imagelib/PixBitfieldChannel.h"
 #include "imagelib/codecs/CodecBytes.h"
 
 using namespace codecbytes;
@@ -10,13 +11,15 @@ namespace {
 
 const char kCorrupted[] = "corrupted TGA";
 
-// A 15- or 16-bit value as blue, green, red (5-5-5, the top bit ignored).
+// A 15- or 16-bit value as blue, green, red (5-5-5, the top bit ignored), widened as every
+// bit-field pixel of the library is, so that full white stays white.
 RGBQUAD Colour555(const BYTE* p) {
+    static const CPixBitfieldChannel red(0x7C00), green(0x03E0), blue(0x001F);
     const uint32_t w = Le16(p);
     RGBQUAD c{};
-    c.rgbBlue = static_cast<BYTE>((w & 31) << 3);
-    c.rgbGreen = static_cast<BYTE>((w >> 2) & 248);
-    c.rgbRed = static_cast<BYTE>((w >> 7) & 248);
+    c.rgbBlue = blue.Get(w);
+    c.rgbGreen = green.Get(w);
+    c.rgbRed = red.Get(w);
     return c;
 }
 

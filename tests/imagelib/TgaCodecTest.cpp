@@ -54,20 +54,22 @@ TEST(TgaCodecTest, DecodesPacketsAcrossRowsOrientationsAndDepths) {
         }
     }
 
-    // 16 bits: 5-5-5 with the low bits zero. A colour map of 16-bit entries starting at entry 5.
+    // 16 bits: 5-5-5 widened by repeating the bits, as bitmaps widen them, so white stays white.
+    // A colour map of 16-bit entries starting at entry 5.
     CPixImageTGA hi;
-    ASSERT_TRUE(DecodeBytes(hi, Tga(0, 2, 0, 0, 1, 1, 16, 0, {0xFF, 0xFF})));
-    EXPECT_EQ(Rgb(hi, 0, 0), RGB(248, 248, 248));
+    ASSERT_TRUE(DecodeBytes(hi, Tga(0, 2, 0, 0, 2, 1, 16, 0, {0xFF, 0xFF, 0x10, 0x42})));
+    EXPECT_EQ(Rgb(hi, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(Rgb(hi, 1, 0), RGB(132, 132, 132));
     CPixImageTGA mapped;
     ASSERT_TRUE(DecodeBytes(mapped, Tga(1, 1, 2, 16, 2, 1, 8, 0, {0x1F, 0x00, 0x00, 0x7C, 5, 6}, 5)));
-    EXPECT_EQ(Rgb(mapped, 0, 0), RGB(0, 0, 248));
-    EXPECT_EQ(Rgb(mapped, 1, 0), RGB(248, 0, 0));
+    EXPECT_EQ(Rgb(mapped, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(Rgb(mapped, 1, 0), RGB(255, 0, 0));
     for (BYTE bits : {15, 32}) { // the other colour map entries: 5-5-5 and blue, green, red, alpha
         Bytes rest = bits == 15 ? Bytes{0x1F, 0x00} : Bytes{248, 0, 0, 7};
         rest.push_back(0);
         CPixImageTGA other;
         ASSERT_TRUE(DecodeBytes(other, Tga(1, 1, 1, bits, 1, 1, 8, 0, rest))) << int(bits);
-        EXPECT_EQ(Rgb(other, 0, 0), RGB(0, 0, 248));
+        EXPECT_EQ(Rgb(other, 0, 0), RGB(0, 0, bits == 15 ? 255 : 248));
     }
 }
 
