@@ -268,5 +268,9 @@ int32_t CProject::RenameSlideshow(const std::string& oldName, const std::string&
     if (!found)
         return -1;
     found->m_strName = cut;
+    // Its files follow the new name, unless another slideshow's files bear it already.
+    found->SetFileStem(FreeFileStem(cut, found));
+    if (found->GetSlideCount() > 0)
+        found->SaveCoverBitmap();
     return 0;
 }
