@@ -5,7 +5,9 @@
 //   frame <n> <mean Y> <mean Y top half> <mean Y bottom half> <mean Y left half> <mean Y right half> <mean U> <mean V>
 //   close
 // FAKE_ENCODER_FAIL_AT=n makes frame n (0-based) and every later one return FAKE_ENCODER_FAIL_VALUE
-// (default 7). Built twice: once without closeEncoder, to test a library that lacks an entry.
+// (default 7). FAKE_ENCODER_INIT_RESULT and FAKE_ENCODER_CLOSE_RESULT are what initEncoder and
+// closeEncoder return (default 0); getEncoderError gives FAKE_ENCODER_ERROR as the reason of a
+// failure. Built twice: once without closeEncoder, to test a library that lacks an entry.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -62,7 +64,8 @@ __attribute__((visibility("default"))) int32_t initEncoder(int32_t width, int32_
         line += texts[i] ? texts[i] : "(null)";
     }
     Log(line);
-    return 0;
+    const char* result = std::getenv("FAKE_ENCODER_INIT_RESULT");
+    return result ? static_cast<int32_t>(std::atoi(result)) : 0;
 }
 
 __attribute__((visibility("default"))) int32_t EncOneFrame(const uint8_t* yuv) {
@@ -90,7 +93,14 @@ __attribute__((visibility("default"))) int32_t EncOneFrame(const uint8_t* yuv) {
 #ifndef FAKE_ENCODER_WITHOUT_CLOSE
 __attribute__((visibility("default"))) int32_t closeEncoder(void) {
     Log("close");
-    return 0;
+    const char* result = std::getenv("FAKE_ENCODER_CLOSE_RESULT");
+    return result ? static_cast<int32_t>(std::atoi(result)) : 0;
 }
 #endif
+
+__attribute__((visibility("default"))) int32_t getEncoderError(char* text, int32_t size) {
+    const char* reason = std::getenv("FAKE_ENCODER_ERROR");
+    if (text && size > 0) std::snprintf(text, static_cast<size_t>(size), "%s", reason ? reason : "");
+    return reason ? 1 : 0;
+}
 }
