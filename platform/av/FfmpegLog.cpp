@@ -27,7 +27,8 @@ void HandOn(FfmpegLogSink sink, const std::string& line) {
         ++g_repeats;
         return;
     }
-    if (g_repeats > 0) sink("last message repeated " + std::to_string(g_repeats) + " times");
+    if (g_repeats > 0)
+        sink("last message repeated " + (g_repeats == 1 ? std::string("once") : std::to_string(g_repeats) + " times"));
     g_lastLine = line;
     g_repeats = 0;
     sink(line);

@@ -41,7 +41,9 @@ TEST_F(FfmpegLogTest, ErrorsArriveAsWholeLinesAndStandardErrorStaysEmpty) {
     av_log(nullptr, AV_LOG_FATAL, "first\nsecond\n");
     for (int i = 0; i < 3; ++i) av_log(nullptr, AV_LOG_ERROR, "again\n");
     av_log(nullptr, AV_LOG_ERROR, "other\n");
+    av_log(nullptr, AV_LOG_ERROR, "other\n");
     av_log(nullptr, AV_LOG_ERROR, "\n");
+    av_log(nullptr, AV_LOG_ERROR, "last\n");
     // A file FFmpeg reads as MP3 by its name but cannot make sense of.
     TempDir dir;
     std::string noise;
@@ -51,13 +53,14 @@ TEST_F(FfmpegLogTest, ErrorsArriveAsWholeLinesAndStandardErrorStaysEmpty) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 
     const std::vector<std::string> expected = {"a line in two pieces", "first", "second", "again",
-                                               "last message repeated 2 times", "other"};
+                                               "last message repeated 2 times", "other",
+                                               "last message repeated once", "last"};
     ASSERT_GE(g_lines.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(g_lines.begin(), g_lines.begin() + 6), expected);
+    EXPECT_EQ(std::vector<std::string>(g_lines.begin(), g_lines.begin() + 8), expected);
     // A line from a library object names it.
     bool named = false;
-    for (size_t i = 6; i < g_lines.size(); ++i) named = named || g_lines[i].rfind("[mp3 @ ", 0) == 0;
-    EXPECT_TRUE(named) << (g_lines.size() > 6 ? g_lines.back() : "no line from the demuxer");
+    for (size_t i = 8; i < g_lines.size(); ++i) named = named || g_lines[i].rfind("[mp3 @ ", 0) == 0;
+    EXPECT_TRUE(named) << (g_lines.size() > 8 ? g_lines.back() : "no line from the demuxer");
 }
 
 TEST_F(FfmpegLogTest, LinesFromSeveralThreadsStayWhole) {
