@@ -245,14 +245,12 @@ TEST_F(EncodeSlideshowTest, AFailureSaysWhyInTheJobAndInTheLogWithTheResultCode)
     const std::vector<Case> cases = {
         {"start fails, then the first frame", "6", 0, "3", "0", created.c_str(), 3, created,
          "initEncoder failed with 6: " + created},
-        {"a frame fails", "0", 5, "6", "0", "cannot write '/out/x.avi': No space left on device", 6,
-         "cannot write '/out/x.avi': No space left on device",
-         "EncOneFrame failed with 6: cannot write '/out/x.avi': No space left on device"},
+        {"a frame fails", "0", 5, "6", "0", nullptr, 6, "no encoder is open", "EncOneFrame failed with 6: no encoder is open"},
         {"the file cannot be finished", "0", -1, "0", "6", "cannot write '/out/x.avi': Disk quota exceeded", 6,
          "cannot write '/out/x.avi': Disk quota exceeded",
          "closeEncoder failed with 6: cannot write '/out/x.avi': Disk quota exceeded"},
-        {"a library without a reason", "0", 2, "5", "0", nullptr, 5, "the encoder library's EncOneFrame failed with 5",
-         "EncOneFrame failed with 5"},
+        {"a library without a reason", "0", -1, "0", "4", nullptr, 4, "the encoder library's closeEncoder failed with 4",
+         "closeEncoder failed with 4"},
         {"a start failure the frames do not share", "6", -1, "0", "0", created.c_str(), 0, "",
          "initEncoder failed with 6: " + created},
     };
@@ -265,10 +263,12 @@ TEST_F(EncodeSlideshowTest, AFailureSaysWhyInTheJobAndInTheLogWithTheResultCode)
         setenv("FAKE_ENCODER_FAIL_VALUE", c.frameResult, 1);
         if (c.failAt >= 0) setenv("FAKE_ENCODER_FAIL_AT", std::to_string(c.failAt).c_str(), 1);
         if (c.reason) setenv("FAKE_ENCODER_ERROR", c.reason, 1);
+        // What the frames that follow a failed start say is not the cause.
+        setenv("FAKE_ENCODER_FRAME_ERROR", "no encoder is open", 1);
         m_job.m_strFailure = "left from before";
         EXPECT_EQ(Encode({{m_red}}, good), c.result);
         for (const char* name : {"FAKE_ENCODER_INIT_RESULT", "FAKE_ENCODER_CLOSE_RESULT", "FAKE_ENCODER_FAIL_AT",
-                                 "FAKE_ENCODER_ERROR"})
+                                 "FAKE_ENCODER_ERROR", "FAKE_ENCODER_FRAME_ERROR"})
             unsetenv(name);
         EXPECT_EQ(m_job.m_strFailure, c.failure);
         const std::string log = ReadFileBytes(m_dir.File("log.txt"));
