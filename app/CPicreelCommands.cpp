@@ -427,6 +427,9 @@ int CPicreelCommands::Make(const std::vector<std::string>& args) {
     case CTabBurn::Result::Failed:
         break;
     }
+    // The cause comes first, on a line of its own; the message box's text follows it.
+    if (!page.GetFailure().empty())
+        std::fprintf(stderr, "picreel: %s\n", page.GetFailure().c_str());
     AppMessageBox("Make video files failed!", MB_OK);
     return kError;
 }

@@ -142,6 +142,7 @@ CTabBurn::Result CTabBurn::WaitForMakeVideo() {
 CTabBurn::Result CTabBurn::MakeVideoFiles() {
     CProject& project = g_Project;
     WriteLog("Begin make Video files process");
+    m_strFailure.clear();
     auto stopped = [this] { return m_bStopRequested.load(); };
 
     // The first slideshow's music accompanies every video; without music, the silent file.
@@ -156,8 +157,12 @@ CTabBurn::Result CTabBurn::MakeVideoFiles() {
         audio.m_strJoinedMp2 = first->GetAudioOutputPath();
         audio.m_pStopEvent = &m_StopEvent;
         const int32_t result = project.ConvertAudioToMp2(&audio);
-        if (result != 0)
-            return result == 2 || stopped() ? Result::Stopped : Result::Failed;
+        if (result != 0) {
+            if (result == 2 || stopped())
+                return Result::Stopped;
+            m_strFailure = audio.m_strFailure;
+            return Result::Failed;
+        }
         joined = audio.m_strJoinedMp2;
         project.ShareFirstAudioPath();
     } else {
@@ -196,6 +201,8 @@ CTabBurn::Result CTabBurn::MakeVideoFiles() {
             // Half a video is no video.
             DeleteFile(show->m_strOutputFile);
             outcome = result == 2 || stopped() ? Result::Stopped : Result::Failed;
+            if (outcome == Result::Failed)
+                m_strFailure = job.m_strFailure;
             break;
         }
         framesBefore += frames;

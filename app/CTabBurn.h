@@ -57,6 +57,10 @@ public:
     // or failed slideshow leaves no video file behind; finished ones stay.
     Result MakeVideoFiles();
 
+    // Why the last run failed: the failing step and its reason, one line ("" when it did not fail
+    // or no reason is known).
+    const std::string& GetFailure() const { return m_strFailure; }
+
 private:
     void SetProgressPos(int32_t position);
 
@@ -67,4 +71,5 @@ private:
     std::atomic<bool> m_bStopRequested{false};
     std::thread m_worker;
     Result m_Result = Result::Done;
+    std::string m_strFailure;
 };

@@ -82,7 +82,9 @@ int32_t CProject::AddSlideshow(const std::string& name) {
         return 1;
     }
     m_bOutputChanged = 1;
-    m_arrSlideshows.push_back(std::make_unique<CSlideShow>(cut, m_Config.m_strWorkingFolder, m_Config.m_strAppPath));
+    auto show = std::make_unique<CSlideShow>(cut, m_Config.m_strWorkingFolder, m_Config.m_strAppPath);
+    show->SetFileStem(FreeFileStem(cut, nullptr));
+    m_arrSlideshows.push_back(std::move(show));
     m_nCurrent = GetSlideshowCount() - 1;
     RenumberSlideshows();
     return 0;
@@ -123,6 +125,20 @@ int32_t CProject::MoveSlideshowDown(int32_t index) {
     std::swap(m_arrSlideshows[static_cast<size_t>(index)], m_arrSlideshows[static_cast<size_t>(index + 1)]);
     RenumberSlideshows();
     return 0;
+}
+
+std::string CProject::FreeFileStem(const std::string& name, const CSlideShow* except) const {
+    auto taken = [&](const std::string& stem) {
+        return std::any_of(m_arrSlideshows.begin(), m_arrSlideshows.end(), [&](const auto& show) {
+            return show.get() != except && show->GetFileStem() == stem;
+        });
+    };
+    const std::string wanted = CSlideShow::FileNameFor(name);
+    if (!taken(wanted)) return wanted;
+    for (int64_t n = 1;; ++n) {
+        const std::string candidate = wanted + "_" + std::to_string(n);
+        if (!taken(candidate)) return candidate;
+    }
 }
 
 void CProject::RenumberSlideshows() {

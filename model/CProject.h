@@ -57,7 +57,8 @@ public:
 
     // --- slideshow list -----------------------------------------------------------------------
     // The name is cut to 15 characters; it must be unique and not empty, and at most 50
-    // slideshows exist. The new one becomes current.
+    // slideshows exist. The new one becomes current; its files are named so that no other
+    // slideshow's files bear the same names (see FreeFileStem).
     int32_t AddSlideshow(const std::string& name);
     int32_t DeleteSlideshow(int32_t index);
     void DeleteAllSlideshows();
@@ -160,6 +161,10 @@ private:
     // The totals without the warning; false when there is no current profile (the estimate
     // then keeps its value).
     bool RecalcOutputSize();
+    // The file stem for a slideshow of this name: its FileNameFor form, or, when a slideshow
+    // other than `except` already has that stem, the first "<stem>_<n>" that none has. Names
+    // that differ only in '/' and '\\' would otherwise share every file.
+    std::string FreeFileStem(const std::string& name, const CSlideShow* except) const;
 
     HWND m_hMainWnd = nullptr;
 };

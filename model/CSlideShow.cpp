@@ -37,7 +37,7 @@ void MarkModified() { g_Project.m_bModified = 1; }
 } // namespace
 
 CSlideShow::CSlideShow(const std::string& name, const std::string& workingFolder, const std::string&)
-    : m_strName(name) {
+    : m_strName(name), m_strFileStem(FileNameFor(name)) {
     SetTempFolder(workingFolder + "/temp");
 }
 
@@ -48,6 +48,11 @@ std::string CSlideShow::FileNameFor(const std::string& name) {
     std::replace(safe.begin(), safe.end(), '/', '_');
     std::replace(safe.begin(), safe.end(), '\\', '_');
     return safe;
+}
+
+void CSlideShow::SetFileStem(const std::string& stem) {
+    m_strFileStem = stem;
+    SetTempFolder(GetFolderPart(m_strM2vFile));
 }
 
 CSlideItem* CSlideShow::GetSlide(int32_t index) const {
@@ -279,16 +284,16 @@ void CSlideShow::RenumberSlides() {
 // --- paths ----------------------------------------------------------------------------------
 
 void CSlideShow::SetOutputName(const std::string& extension, const std::string& folder) {
-    m_strOutputFile = JoinPath(folder, FileNameFor(m_strName) + "." + extension);
+    m_strOutputFile = JoinPath(folder, m_strFileStem + "." + extension);
 }
 
 void CSlideShow::SetTempFolder(const std::string& folder) {
-    const std::string base = folder + "/" + FileNameFor(m_strName);
+    const std::string base = folder + "/" + m_strFileStem;
     m_strM2vFile = base + ".m2v";
     m_strMp2File = base + ".mp2";
     m_strYuvFile = base + ".yuv";
     m_strOutputFile = base + ".mpg";
-    m_strCoverBmp = folder + "/cover_" + FileNameFor(m_strName) + ".bmp";
+    m_strCoverBmp = folder + "/cover_" + m_strFileStem + ".bmp";
     for (auto& entry : m_arrAudio) entry->SetTempFolder(folder);
     MakeAudioTempNamesUnique();
     for (auto& slide : m_arrSlides) slide->SetTempFolder(folder);
@@ -363,7 +368,7 @@ CAudioItem* CSlideShow::GetAudioAt(int32_t index) const {
 std::string CSlideShow::GetAudioOutputPath() const { return m_arrAudio.empty() ? std::string() : m_strMp2File; }
 
 void CSlideShow::SetAudioOutputName(const std::string& extension, const std::string& folder) {
-    m_strMp2File = JoinPath(folder, FileNameFor(m_strName) + "." + extension);
+    m_strMp2File = JoinPath(folder, m_strFileStem + "." + extension);
     for (auto& entry : m_arrAudio)
         entry->m_strTempMp2 = JoinPath(folder, WithoutExtension(entry->m_strName) + "." + extension);
     MakeAudioTempNamesUnique();

@@ -30,6 +30,13 @@ public:
     // it can leave its folder.
     static std::string FileNameFor(const std::string& name);
 
+    // What every file of this slideshow is named after: FileNameFor(name) unless the project
+    // gave it another stem, because another slideshow's files already bear that one.
+    const std::string& GetFileStem() const { return m_strFileStem; }
+    // Names the files after `stem` from now on; the intermediate and cover paths move at once
+    // (in their folder), the output and joined music names when they are next set.
+    void SetFileStem(const std::string& stem);
+
     // --- slides -------------------------------------------------------------------------------
     // Appends a slide for a picture that decodes (a copy of settings: its random picks drawn
     // anew); 1 for an empty path, a picture already in the slideshow or one that does not load.
@@ -127,6 +134,7 @@ public:
     std::string m_strCoverBmp;
 
 private:
+    std::string m_strFileStem;
     bool IsValidSlide(int32_t index) const { return index >= 0 && index < GetSlideCount(); }
     // The listed indices that name slides, each once, in list order.
     std::vector<int32_t> ValidIndices(const int32_t* indices, int32_t count) const;

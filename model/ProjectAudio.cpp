@@ -1,6 +1,8 @@
 // The project engine's audio tools: music conversion and joining for a video run, the music
 // preview, and slideshow renaming.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -40,19 +42,38 @@ std::string PickFreeName(const std::string& wanted, const std::set<std::string>&
     }
 }
 
-// Appends a whole file to `out` in blocks; 1 when it cannot be read or written.
-int32_t AppendFile(const std::string& path, FILE* out) {
+// Appends a whole file to `out` in blocks; 1 when it cannot be read or written, with the step
+// and the system's reason in `reason`.
+int32_t AppendFile(const std::string& path, FILE* out, const std::string& outPath, std::string& reason) {
     FilePtr in(std::fopen(path.c_str(), "rb"));
-    if (!in)
+    if (!in) {
+        reason = "cannot open '" + path + "': " + std::strerror(errno);
         return 1;
+    }
     char block[kJoinBlockBytes];
     for (;;) {
         const size_t got = std::fread(block, 1, sizeof block, in.get());
-        if (got > 0 && std::fwrite(block, 1, got, out) != got)
+        if (got > 0 && std::fwrite(block, 1, got, out) != got) {
+            reason = "cannot write '" + outPath + "': " + std::strerror(errno);
             return 1;
-        if (got < sizeof block)
-            return std::ferror(in.get()) ? 1 : 0;
+        }
+        if (got < sizeof block) {
+            if (!std::ferror(in.get()))
+                return 0;
+            reason = "cannot read '" + path + "': " + std::strerror(errno);
+            return 1;
+        }
     }
+}
+
+// The converter library's reason for its last failure; "" when it gives none.
+std::string ConverterError(CDynamicLibrary& library) {
+    const auto entry = library.Entry<GetConvertErrorFn>("getConvertError");
+    if (!entry)
+        return std::string();
+    char text[1024] = {};
+    entry(text, static_cast<int32_t>(sizeof text));
+    return text;
 }
 
 } // namespace
@@ -62,6 +83,12 @@ int32_t CProject::ConvertAudioToMp2(AudioJoinJob* job) {
         return 1;
     const auto& list = *job->m_pAudioList;
     CEvent* stop = job->m_pStopEvent;
+    job->m_strFailure.clear();
+    auto failed = [job](int32_t result, const std::string& reason) {
+        WriteLog("Convert music failed with " + std::to_string(result) + ": " + reason);
+        job->m_strFailure = reason;
+        return result;
+    };
 
     // The mp2 files this run has written, removed again whatever the outcome: they are only
     // the pieces of the joined file.
@@ -86,7 +113,7 @@ int32_t CProject::ConvertAudioToMp2(AudioJoinJob* job) {
         if (!convert) {
             WriteLog("Load audio converter module error");
             removeConverted();
-            return 1;
+            return failed(1, "cannot load the audio converter library: " + library.LastError());
         }
         WriteLog("Load audio converter module ok");
         WriteLog("convering mp3 file " + entry->m_strOriginalPath);
@@ -95,12 +122,18 @@ int32_t CProject::ConvertAudioToMp2(AudioJoinJob* job) {
             stopView = stop->AsStopEventC();
         const int32_t result = convert(entry->m_strOriginalPath.c_str(), entry->m_strTempMp2.c_str(), stop ? &stopView : nullptr);
         WriteLog("converted mp3 file resault: " + std::to_string(result));
+        std::string reason;
+        if (result != 0 && result != 2) {
+            reason = ConverterError(library);
+            if (reason.empty())
+                reason = "converting '" + entry->m_strOriginalPath + "' failed with " + std::to_string(result);
+        }
         library.Unload();
         if (result == 0)
             converted.push_back(entry->m_strTempMp2);
         if (result != 0) {
             removeConverted();
-            return result;
+            return result == 2 ? result : failed(result, reason);
         }
         if (StopSeen(stop)) {
             removeConverted();
@@ -111,8 +144,9 @@ int32_t CProject::ConvertAudioToMp2(AudioJoinJob* job) {
     WriteLog("begin join all mp2 file");
     FilePtr joined(std::fopen(job->m_strJoinedMp2.c_str(), "wb"));
     if (!joined) {
+        const std::string reason = "cannot create '" + job->m_strJoinedMp2 + "': " + std::strerror(errno);
         removeConverted();
-        return 1;
+        return failed(1, reason);
     }
     // A failed or stopped join leaves neither a partial joined file nor the pieces.
     auto abandon = [&](int32_t result) {
@@ -133,15 +167,20 @@ int32_t CProject::ConvertAudioToMp2(AudioJoinJob* job) {
     }
     for (int64_t round = 0; round < repeats; ++round) {
         for (const auto& entry : list) {
-            if (AppendFile(entry->m_strTempMp2, joined.get()) != 0)
-                return abandon(1);
+            std::string reason;
+            if (AppendFile(entry->m_strTempMp2, joined.get(), job->m_strJoinedMp2, reason) != 0)
+                return failed(abandon(1), reason);
             if (StopSeen(stop))
                 return abandon(2);
         }
     }
+    errno = 0;
     const bool flushed = std::fflush(joined.get()) == 0;
-    if (std::fclose(joined.release()) != 0 || !flushed)
-        return abandon(1);
+    if (std::fclose(joined.release()) != 0 || !flushed) {
+        const std::string reason = "cannot write '" + job->m_strJoinedMp2 + "': " +
+                                   (errno ? std::strerror(errno) : "write error");
+        return failed(abandon(1), reason);
+    }
     removeConverted();
     WriteLog("end join all mp2 file");
     return 0;
@@ -268,5 +307,9 @@ int32_t CProject::RenameSlideshow(const std::string& oldName, const std::string&
     if (!found)
         return -1;
     found->m_strName = cut;
+    // Its files follow the new name, unless another slideshow's files bear it already.
+    found->SetFileStem(FreeFileStem(cut, found));
+    if (found->GetSlideCount() > 0)
+        found->SaveCoverBitmap();
     return 0;
 }

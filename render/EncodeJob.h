@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/gdiplus/GdiplusTypes.h"
 
@@ -24,4 +25,7 @@ struct EncodeJob {
     uint8_t m_bFlag = 1;                 // not read here
     Gdiplus::ARGB m_Background = 0xFF000000;
     EncodeProgress* m_pProgress = nullptr;
+    // Set by EncodeSlideshow when the slideshow failed (not when it was stopped): the failing
+    // step and its reason, one line for the user (also in the log).
+    std::string m_strFailure;
 };

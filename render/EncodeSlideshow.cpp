@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "editor/AppDirectory.h"
+#include "model/COutputProfile.h"
 #include "model/CProject.h"
 #include "model/CSlideShow.h"
 #include "model/Log.h"
@@ -29,23 +30,57 @@ void LogInit(const EncoderParameters& p) {
     WriteLog(line);
 }
 
+// The job's failure (the first one seen: later ones follow from it), also in the log.
+void RecordFailure(EncodeJob* job, const std::string& reason) {
+    WriteLog("Make video failed: " + reason);
+    if (job && job->m_strFailure.empty()) job->m_strFailure = reason;
+}
+
+// An encoder entry's failure with its result code and the library's reason.
+void RecordEncoderFailure(EncodeJob* job, const EncoderSession& session, const char* entry, int32_t code) {
+    std::string reason = session.EncoderError();
+    WriteLog(std::string(entry) + " failed with " + std::to_string(code) + (reason.empty() ? "" : ": " + reason));
+    if (reason.empty()) reason = std::string("the encoder library's ") + entry + " failed with " + std::to_string(code);
+    RecordFailure(job, reason);
+}
+
 } // namespace
 
 int32_t EncodeSlideshow(EncodeJob* job, const COutputProfile* profile, const std::string& programFolder) {
+    if (job) job->m_strFailure.clear();
     WriteLog("begin Load VelmorEncoder");
     EncoderSession session;
-    if (!session.Load(programFolder)) return 1;
+    if (!session.Load(programFolder)) {
+        RecordFailure(job, "cannot load the encoder library: " + session.LastError());
+        return 1;
+    }
     WriteLog("End Load VelmorEncoder");
-    if (!profile || !job || !job->m_pSlideshow) return 1;
+    if (!job || !job->m_pSlideshow) return 1;
+    if (!profile) {
+        RecordFailure(job, "there is no output profile");
+        return 1;
+    }
     const CSlideShow* show = job->m_pSlideshow;
     EncoderParameters parameters;
-    if (!parameters.FromProfile(*profile, programFolder, show->m_strOutputFile, show->m_strMp2File)) return 1;
-    if (SlideshowSlideCount(show) < 1) return 1;
+    if (!parameters.FromProfile(*profile, programFolder, show->m_strOutputFile, show->m_strMp2File)) {
+        RecordFailure(job, "the output profile's frame size '" + profile->m_VideoSize.m_Current.value +
+                               "' or frame rate '" + profile->m_FrameRate.m_Current.value + "' is not usable");
+        return 1;
+    }
+    if (SlideshowSlideCount(show) < 1) {
+        RecordFailure(job, "the slideshow '" + show->m_strName + "' has no slide");
+        return 1;
+    }
     EncoderFrameBuffers buffers;
-    if (!buffers.Allocate(parameters.m_nWidth, parameters.m_nHeight)) return 1;
+    if (!buffers.Allocate(parameters.m_nWidth, parameters.m_nHeight)) {
+        RecordFailure(job, "no memory for frames of " + parameters.m_strFrameSize);
+        return 1;
+    }
 
     LogInit(parameters);
-    session.Open(parameters);
+    // The rendering goes on as the driver always did: a failed start makes the first frame fail.
+    const int32_t opened = session.Open(parameters);
+    if (opened != 0) RecordEncoderFailure(job, session, "initEncoder", opened);
     WriteLog("End init encoder");
 
     RenderCanvas canvas(parameters.m_nWidth, parameters.m_nHeight, Gdiplus::PixelFormat24bppRGB);
@@ -63,7 +98,15 @@ int32_t EncodeSlideshow(EncodeJob* job, const COutputProfile* profile, const std
         if (result == 0) result = FinishEncodedFrames(render);
         render.m_pEncodePipeline = nullptr;
     } // no frame is in flight past here
-    session.Close();
+    if (result != 0 && result != 2) RecordEncoderFailure(job, session, "EncOneFrame", result);
+    // A file that cannot be finished is gone: the slideshow failed even when every frame went in.
+    const int32_t closed = session.Close();
+    if (closed != 0 && result == 0) {
+        RecordEncoderFailure(job, session, "closeEncoder", closed);
+        result = closed == 2 ? 1 : closed;
+    }
+    // A library that took every frame after all has made the video; a stop is no failure.
+    if (result == 0 || result == 2) job->m_strFailure.clear();
     return result;
 }
 

@@ -15,9 +15,11 @@ struct EncodeJob;
 //     profile, its frame size is unknown, its frame rate has no whole number, or the job has no
 //     slide;
 //   2 the job's stop event was seen (after the frame during which it was set);
-//   otherwise the encoder library's non-zero frame result.
+//   otherwise the encoder library's non-zero frame result, or its non-zero closeEncoder result
+//   when every frame went in (the file could not be finished).
 // The encoder is closed exactly once whenever it was opened, and the library is released on
-// every path.
+// every path. On a failure other than a stop, the job's m_strFailure says why (the library's
+// own reason when it gives one) and the log has the failing entry with its result code.
 int32_t EncodeSlideshow(EncodeJob* job);
 
 // The same with the profile and program folder given.

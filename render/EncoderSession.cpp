@@ -12,6 +12,7 @@ bool EncoderSession::Load(const std::string& programFolder) {
     m_pfnInit = m_Library.Entry<InitEncoderFn>("initEncoder");
     m_pfnFrame = m_Library.Entry<EncOneFrameFn>("EncOneFrame");
     m_pfnClose = m_Library.Entry<CloseEncoderFn>("closeEncoder");
+    m_pfnError = m_Library.Entry<GetEncoderErrorFn>("getEncoderError");
     return true;
 }
 
@@ -24,8 +25,15 @@ int32_t EncoderSession::Open(const EncoderParameters& p) {
                      p.m_strVideoBitRate.c_str(), p.m_strFrameSize.c_str(), p.m_strFrameRate.c_str());
 }
 
-void EncoderSession::Close() {
-    if (!m_bOpen) return;
+int32_t EncoderSession::Close() {
+    if (!m_bOpen) return 0;
     m_bOpen = false;
-    if (m_pfnClose) m_pfnClose();
+    return m_pfnClose ? m_pfnClose() : 0;
+}
+
+std::string EncoderSession::EncoderError() const {
+    if (!m_pfnError) return std::string();
+    char text[1024] = {};
+    m_pfnError(text, static_cast<int32_t>(sizeof text));
+    return text;
 }

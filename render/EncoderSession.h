@@ -21,8 +21,9 @@ public:
     EncoderSession(const EncoderSession&) = delete;
     EncoderSession& operator=(const EncoderSession&) = delete;
 
-    // Loads the library with initEncoder, EncOneFrame and closeEncoder; false when the file
-    // cannot be loaded or an entry is missing (nothing stays loaded then).
+    // Loads the library with initEncoder, EncOneFrame and closeEncoder (and getEncoderError when
+    // it has one); false when the file cannot be loaded or an entry is missing (nothing stays
+    // loaded then).
     bool Load(const std::string& programFolder);
 
     // Calls initEncoder; from then on Close (or the destructor) calls closeEncoder once.
@@ -31,15 +32,19 @@ public:
 
     EncOneFrameFn FrameEntry() const { return m_pfnFrame; }
 
-    // closeEncoder, when the encoder was opened and not yet closed.
-    void Close();
+    // closeEncoder, when the encoder was opened and not yet closed; its result, else 0.
+    int32_t Close();
 
     const std::string& LastError() const { return m_Library.LastError(); }
+
+    // The library's reason for its last failure; "" when it gives none.
+    std::string EncoderError() const;
 
 private:
     CDynamicLibrary m_Library;
     InitEncoderFn m_pfnInit = nullptr;
     EncOneFrameFn m_pfnFrame = nullptr;
     CloseEncoderFn m_pfnClose = nullptr;
+    GetEncoderErrorFn m_pfnError = nullptr;
     bool m_bOpen = false;
 };

@@ -2,24 +2,59 @@
 
 #include "platform/audioconv/Mp2Converter.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
+#include <mutex>
+#include <string>
+
+#define AUDIOCONV_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// The last conversion's failure; guarded by g_errorMutex.
+std::mutex g_errorMutex;
+int32_t g_errorCode = XTOMP2_OK;
+std::string g_errorText;
+
+int32_t Remember(int32_t code, const std::string& reason) {
+    std::lock_guard<std::mutex> lock(g_errorMutex);
+    // A stop is no failure; it leaves the last one as it was.
+    if (code == XTOMP2_STOPPED) return code;
+    g_errorCode = code;
+    g_errorText = code == XTOMP2_OK ? std::string() : reason;
+    return code;
+}
+
+}  // namespace
 
 // No exception may cross the C boundary into the program.
-extern "C" __attribute__((visibility("default"))) int32_t xToMp2(const char* src, const char* dst,
-                                                                 const StopEventC* stop) {
-    if (!src || !dst) return XTOMP2_ERR_INPUT;
+AUDIOCONV_EXPORT int32_t xToMp2(const char* src, const char* dst, const StopEventC* stop) {
+    if (!src || !dst) return Remember(XTOMP2_ERR_INPUT, "no music file or no MP2 file given");
+    std::string reason;
     try {
-        return Mp2Converter::Convert(src, dst, stop);
-    } catch (const std::exception&) {
-        return XTOMP2_ERR_OUTPUT;
+        const int32_t rc = Mp2Converter::Convert(src, dst, stop, &reason);
+        return Remember(rc, reason);
+    } catch (const std::exception& e) {
+        return Remember(XTOMP2_ERR_OUTPUT, std::string("cannot convert '") + src + "': " + e.what());
     }
 }
 
-extern "C" __attribute__((visibility("default"))) int32_t GetFileTimeLength(const char* path) {
+AUDIOCONV_EXPORT int32_t GetFileTimeLength(const char* path) {
     if (!path) return 0;
     try {
         return Mp2Converter::DurationSeconds(path);
     } catch (const std::exception&) {
         return 0;
     }
+}
+
+AUDIOCONV_EXPORT int32_t getConvertError(char* text, int32_t size) {
+    std::lock_guard<std::mutex> lock(g_errorMutex);
+    if (text && size > 0) {
+        const size_t n = std::min(g_errorText.size(), static_cast<size_t>(size) - 1);
+        std::memcpy(text, g_errorText.data(), n);
+        text[n] = '\0';
+    }
+    return g_errorCode;
 }

@@ -27,8 +27,16 @@ int32_t xToMp2(const char* src, const char* dst, const StopEventC* stop);
 /* Length of a music file in whole seconds (rounded down); 0 when it cannot be read. */
 int32_t GetFileTimeLength(const char* path);
 
+/* The failure of the last xToMp2 call that failed: copies its reason (the step and the system's or
+   FFmpeg's words, for example "cannot create '/tmp/a.mp2': Permission denied") into text, cut to
+   size - 1 bytes and NUL-terminated, and returns its result. 0 and an empty text when no call has
+   failed since the library was loaded or since the last call that succeeded. An optional entry:
+   a caller that finds no such entry still has the results. */
+int32_t getConvertError(char* text, int32_t size);
+
 typedef int32_t (*XToMp2Fn)(const char* src, const char* dst, const StopEventC* stop);
 typedef int32_t (*GetFileTimeLengthFn)(const char* path);
+typedef int32_t (*GetConvertErrorFn)(char* text, int32_t size);
 
 #ifdef __cplusplus
 }

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -19,36 +21,48 @@ std::string TemporaryNameFor(const std::string& dst) {
 
 }  // namespace
 
-int32_t Mp2Converter::Convert(const std::string& src, const std::string& dst, const StopEventC* stop) {
-    if (src.empty()) return XTOMP2_ERR_INPUT;
-    if (dst.empty()) return XTOMP2_ERR_OUTPUT;
+int32_t Mp2Converter::Convert(const std::string& src, const std::string& dst, const StopEventC* stop,
+                              std::string* reason) {
+    auto fail = [reason](int32_t code, const std::string& why) {
+        if (reason) *reason = why;
+        return code;
+    };
+    if (src.empty()) return fail(XTOMP2_ERR_INPUT, "no music file given");
+    if (dst.empty()) return fail(XTOMP2_ERR_OUTPUT, "no MP2 file given");
 
     AudioFileReader reader;
     const AudioFileReader::Format format{Mp2FileWriter::kSampleRate, Mp2FileWriter::kChannels,
                                          Mp2FileWriter::kSampleFormat};
-    if (!reader.Open(src, format)) return XTOMP2_ERR_INPUT;
+    if (!reader.Open(src, format)) return fail(XTOMP2_ERR_INPUT, reader.LastError());
     if (StopEventIsSet(stop)) return XTOMP2_STOPPED;
 
     const std::string temp = TemporaryNameFor(dst);
     Mp2FileWriter writer;
     // Only a file that cannot be created leaves the encoder set up.
-    if (!writer.Open(temp)) return writer.FrameSize() > 0 ? XTOMP2_ERR_OUTPUT : XTOMP2_ERR_ENCODER;
+    if (!writer.Open(temp))
+        return fail(writer.FrameSize() > 0 ? XTOMP2_ERR_OUTPUT : XTOMP2_ERR_ENCODER, writer.LastError());
     AvFramePtr frame = reader.MakeFrame(writer.FrameSize());
-    if (!frame) return XTOMP2_ERR_OUTPUT;
+    if (!frame) return fail(XTOMP2_ERR_OUTPUT, "out of memory");
 
+    // What the writer cannot say is the encoder's doing.
+    auto writeFailed = [&] {
+        return fail(XTOMP2_ERR_OUTPUT,
+                    writer.LastError().empty() ? "cannot encode MP2 into '" + temp + "'" : writer.LastError());
+    };
     for (;;) {
         if (StopEventIsSet(stop)) return XTOMP2_STOPPED;  // the writer removes its file
         const int n = reader.Read(frame.get(), writer.FrameSize());
-        if (n < 0) return XTOMP2_ERR_INPUT;
+        if (n < 0) return fail(XTOMP2_ERR_INPUT, reader.LastError());
         if (n == 0) break;
-        if (!writer.Write(frame.get())) return XTOMP2_ERR_OUTPUT;
+        if (!writer.Write(frame.get())) return writeFailed();
     }
     // A file that opens but never yields a sample is not music.
-    if (reader.SamplesRead() == 0) return XTOMP2_ERR_INPUT;
-    if (!writer.Finish()) return XTOMP2_ERR_OUTPUT;
+    if (reader.SamplesRead() == 0) return fail(XTOMP2_ERR_INPUT, "'" + src + "' holds no sound");
+    if (!writer.Finish()) return writeFailed();
     if (std::rename(temp.c_str(), dst.c_str()) != 0) {
+        const std::string why = std::strerror(errno);
         std::remove(temp.c_str());
-        return XTOMP2_ERR_OUTPUT;
+        return fail(XTOMP2_ERR_OUTPUT, "cannot rename '" + temp + "' to '" + dst + "': " + why);
     }
     return XTOMP2_OK;
 }

@@ -11,18 +11,32 @@ AudioFileReader::~AudioFileReader() {
 }
 
 bool AudioFileReader::Open(const std::string& path, const Format& target) {
-    if (target.sampleRate <= 0 || target.channels <= 0 || target.sampleFormat == AV_SAMPLE_FMT_NONE) return false;
+    m_path = path;
+    m_error.clear();
+    if (target.sampleRate <= 0 || target.channels <= 0 || target.sampleFormat == AV_SAMPLE_FMT_NONE) {
+        m_error = "no sound format to convert to";
+        return false;
+    }
     m_target = target;
 
-    m_input = OpenAvInput(path);
-    if (!m_input) return false;
+    int error = 0;
+    m_input = OpenAvInput(path, &error);
+    if (!m_input) {
+        m_error = "cannot read '" + path + "': " + AvErrorText(error);
+        return false;
+    }
     m_decoder = OpenAudioDecoder(m_input.get(), m_streamIndex);
-    if (!m_decoder) return false;
+    if (!m_decoder) {
+        m_error = "'" + path + "' holds no sound that can be decoded";
+        return false;
+    }
 
     m_fifo.reset(av_audio_fifo_alloc(m_target.sampleFormat, m_target.channels, 4096));
     m_packet.reset(av_packet_alloc());
     m_decoded.reset(av_frame_alloc());
-    return m_fifo && m_packet && m_decoded;
+    if (m_fifo && m_packet && m_decoded) return true;
+    m_error = "out of memory";
+    return false;
 }
 
 AvFramePtr AudioFileReader::MakeFrame(int capacity) const {
@@ -32,7 +46,10 @@ AvFramePtr AudioFileReader::MakeFrame(int capacity) const {
 int AudioFileReader::Read(AVFrame* frame, int count) {
     if (!m_fifo || !frame || count <= 0) return -1;
     while (av_audio_fifo_size(m_fifo.get()) < count && !m_decoderDrained) {
-        if (!DecodeMore()) return -1;
+        if (!DecodeMore()) {
+            if (m_error.empty()) m_error = "cannot decode '" + m_path + "'";
+            return -1;
+        }
     }
     const int n = std::min(count, av_audio_fifo_size(m_fifo.get()));
     if (n == 0) return 0;
@@ -68,7 +85,10 @@ bool AudioFileReader::DecodeMore() {
     }
     rc = av_read_frame(m_input.get(), m_packet.get());
     if (rc < 0) {
-        if (rc != AVERROR_EOF && m_input->pb && m_input->pb->error) return false;
+        if (rc != AVERROR_EOF && m_input->pb && m_input->pb->error) {
+            m_error = "cannot read '" + m_path + "': " + AvErrorText(m_input->pb->error);
+            return false;
+        }
         m_demuxEnded = true;
         avcodec_send_packet(m_decoder.get(), nullptr);
         return true;

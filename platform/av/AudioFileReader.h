@@ -22,6 +22,8 @@ public:
 
     // False when the file cannot be opened or has no audio stream that can be decoded.
     bool Open(const std::string& path, const Format& target);
+    // Why Open or Read failed, with FFmpeg's or the system's words.
+    const std::string& LastError() const { return m_error; }
 
     // Allocates a frame of the target format able to hold `capacity` samples.
     AvFramePtr MakeFrame(int capacity) const;
@@ -41,6 +43,8 @@ private:
     bool PushConverted(const uint8_t** input, int inputSamples);
 
     Format m_target;
+    std::string m_path;
+    std::string m_error;
     AvInputPtr m_input;
     AvCodecContextPtr m_decoder;
     SwrPtr m_swr;

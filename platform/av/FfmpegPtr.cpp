@@ -15,12 +15,22 @@ AvFramePtr MakeAudioFrame(AVSampleFormat format, int sampleRate, int channels, i
     return frame;
 }
 
-AvInputPtr OpenAvInput(const std::string& path) {
+AvInputPtr OpenAvInput(const std::string& path, int* error) {
     AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return nullptr;
-    AvInputPtr input(raw);
-    if (avformat_find_stream_info(raw, nullptr) < 0) return nullptr;
-    return input;
+    int rc = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+    if (rc >= 0) {
+        AvInputPtr input(raw);
+        rc = avformat_find_stream_info(raw, nullptr);
+        if (rc >= 0) return input;
+    }
+    if (error) *error = rc;
+    return nullptr;
+}
+
+std::string AvErrorText(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    if (av_strerror(error, text, sizeof text) < 0) return "error " + std::to_string(error);
+    return text;
 }
 
 AvCodecContextPtr OpenAudioDecoder(AVFormatContext* input, int& stream) {

@@ -51,8 +51,13 @@ using AvOutputPtr = std::unique_ptr<AVFormatContext, AvOutputFreer>;
 // A frame with buffers for `capacity` samples of the given audio format; null when out of memory.
 AvFramePtr MakeAudioFrame(AVSampleFormat format, int sampleRate, int channels, int capacity);
 
-// Opens a media file with its stream information read; null when FFmpeg cannot read it.
-AvInputPtr OpenAvInput(const std::string& path);
+// Opens a media file with its stream information read; null when FFmpeg cannot read it, with
+// FFmpeg's error code in *error when given.
+AvInputPtr OpenAvInput(const std::string& path, int* error = nullptr);
+
+// FFmpeg's words for an error code ("No such file or directory", "Invalid data found when
+// processing input", ...).
+std::string AvErrorText(int error);
 
 // An opened decoder for the best audio stream of `input`, whose index goes to `stream`; null when
 // there is no audio stream or it cannot be decoded.

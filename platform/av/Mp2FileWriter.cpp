@@ -5,14 +5,21 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
+#include <cerrno>
+#include <cstring>
+
 Mp2FileWriter::~Mp2FileWriter() {
     // A writer dropped without Finish leaves no partial file behind.
     if (m_file) Discard();
 }
 
 bool Mp2FileWriter::Open(const std::string& path) {
+    m_error.clear();
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
-    if (!codec) return false;
+    if (!codec) {
+        m_error = "no MP2 encoder here";
+        return false;
+    }
     m_encoder.reset(avcodec_alloc_context3(codec));
     m_packet.reset(av_packet_alloc());
     if (!m_encoder || !m_packet) return false;
@@ -21,10 +28,16 @@ bool Mp2FileWriter::Open(const std::string& path) {
     av_channel_layout_default(&m_encoder->ch_layout, kChannels);
     m_encoder->bit_rate = kBitRate;
     m_encoder->time_base = AVRational{1, kSampleRate};
-    if (avcodec_open2(m_encoder.get(), codec, nullptr) < 0) return false;
+    if (const int opened = avcodec_open2(m_encoder.get(), codec, nullptr); opened < 0) {
+        m_error = "cannot open the MP2 encoder: " + AvErrorText(opened);
+        return false;
+    }
 
     m_file.reset(std::fopen(path.c_str(), "wb"));
-    if (!m_file) return false;
+    if (!m_file) {
+        m_error = "cannot create '" + path + "': " + std::strerror(errno);
+        return false;
+    }
     m_path = path;
     m_nextPts = 0;
     m_ended = false;
@@ -67,18 +80,27 @@ bool Mp2FileWriter::Send(AVFrame* frame) {
         if (rc < 0) return false;
         const size_t size = static_cast<size_t>(m_packet->size);
         const bool written = std::fwrite(m_packet->data, 1, size, m_file.get()) == size;
+        const int writeError = errno;
         av_packet_unref(m_packet.get());
-        if (!written) return false;
+        if (!written) {
+            m_error = "cannot write '" + m_path + "': " + std::strerror(writeError);
+            return false;
+        }
     }
 }
 
 bool Mp2FileWriter::Finish() {
     if (!m_file) return false;
     bool ok = Send(nullptr);
+    errno = 0;
     ok = std::fflush(m_file.get()) == 0 && ok;
     ok = !std::ferror(m_file.get()) && ok;
     ok = std::fclose(m_file.release()) == 0 && ok;
-    if (!ok) std::remove(m_path.c_str());
+    if (!ok) {
+        if (m_error.empty())
+            m_error = "cannot write '" + m_path + "': " + (errno ? std::strerror(errno) : "write error");
+        std::remove(m_path.c_str());
+    }
     return ok;
 }
 

@@ -30,11 +30,14 @@ public:
     bool Finish();
     // Closes and deletes the file (used on failure or stop).
     void Discard();
+    // Why Open, Write or Finish failed, in the system's words.
+    const std::string& LastError() const { return m_error; }
 
 private:
     bool Send(AVFrame* frame);
 
     std::string m_path;
+    std::string m_error;
     FilePtr m_file;
     AvCodecContextPtr m_encoder;
     AvPacketPtr m_packet;

@@ -38,6 +38,13 @@ int32_t EncOneFrame(const uint8_t* yuv420);
    initEncoder (then it does nothing and returns ENCODER_OK). On failure the file is removed. */
 int32_t closeEncoder(void);
 
+/* The failure of the entry call that failed last: copies its reason (the step and the system's or
+   FFmpeg's words, for example "cannot create '/out/a.avi': Permission denied") into text, cut to
+   size - 1 bytes and NUL-terminated, and returns its result code. 0 and an empty text when no call
+   has failed since the library was loaded or since the last initEncoder that succeeded. An optional
+   entry: a caller that finds no such entry still has the result codes. */
+int32_t getEncoderError(char* text, int32_t size);
+
 typedef int32_t (*InitEncoderFn)(int32_t width, int32_t height, const char* outputFile,
                                  const char* rawWorkFile, const char* audioFile, const char* audioCodec,
                                  const char* audioBitRate, const char* audioSampleRate,
@@ -45,6 +52,7 @@ typedef int32_t (*InitEncoderFn)(int32_t width, int32_t height, const char* outp
                                  const char* videoBitRate, const char* frameSize, const char* frameRate);
 typedef int32_t (*EncOneFrameFn)(const uint8_t* yuv420);
 typedef int32_t (*CloseEncoderFn)(void);
+typedef int32_t (*GetEncoderErrorFn)(char* text, int32_t size);
 
 #ifdef __cplusplus
 }

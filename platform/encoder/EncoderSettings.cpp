@@ -101,24 +101,33 @@ std::optional<AudioCodecKind> EncoderSettings::ParseAudioCodec(const std::string
 int32_t EncoderSettings::Parse(int32_t width, int32_t height, const char* outputFile, const char* audioFile,
                                const char* audioCodec, const char* audioBitRate, const char* audioSampleRate,
                                const char* audioChannels, const char* videoCodec, const char* videoBitRate,
-                               const char* frameSize, const char* frameRate, EncoderSettings& out) {
+                               const char* frameSize, const char* frameRate, EncoderSettings& out,
+                               std::string* reason) {
+    auto refuse = [reason](int32_t code, const std::string& why) {
+        if (reason) *reason = why;
+        return code;
+    };
+    auto quoted = [](const char* text) { return "'" + std::string(text ? text : "") + "'"; };
     EncoderSettings s;
+    const std::string pictureSize = std::to_string(width) + "x" + std::to_string(height);
     // Planar 4:2:0 halves both sizes for the chroma planes, so they must be even.
     if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension || width % 2 || height % 2)
-        return ENCODER_ERR_ARGUMENT;
+        return refuse(ENCODER_ERR_ARGUMENT, "the picture size " + pictureSize + " is not an even size the encoder takes");
     s.width = width;
     s.height = height;
 
     const std::string size = Lower(Trimmed(frameSize));
-    if (!size.empty() && size != std::to_string(width) + "x" + std::to_string(height)) return ENCODER_ERR_ARGUMENT;
+    if (!size.empty() && size != pictureSize)
+        return refuse(ENCODER_ERR_ARGUMENT, "the frame size " + quoted(frameSize) + " is not " + pictureSize);
 
     s.outputFile = outputFile ? outputFile : "";
-    if (s.outputFile.empty()) return ENCODER_ERR_ARGUMENT;
+    if (s.outputFile.empty()) return refuse(ENCODER_ERR_ARGUMENT, "no output file given");
     s.audioFile = audioFile ? audioFile : "";
 
     const auto vcodec = ParseVideoCodec(videoCodec ? videoCodec : "");
     const auto acodec = ParseAudioCodec(audioCodec ? audioCodec : "");
-    if (!vcodec || !acodec) return ENCODER_ERR_CODEC;
+    if (!vcodec) return refuse(ENCODER_ERR_CODEC, "unknown video codec " + quoted(videoCodec));
+    if (!acodec) return refuse(ENCODER_ERR_CODEC, "unknown audio codec " + quoted(audioCodec));
     s.videoCodec = *vcodec;
     s.audioCodec = *acodec;
 
@@ -127,8 +136,13 @@ int32_t EncoderSettings::Parse(int32_t width, int32_t height, const char* output
     const auto fps = ParseFrameRate(frameRate ? frameRate : "");
     const auto sample = ParseInt(Trimmed(audioSampleRate));
     const auto channels = ParseInt(Trimmed(audioChannels));
-    if (!vrate || !arate || !fps || !sample || !channels) return ENCODER_ERR_ARGUMENT;
-    if (*sample < 8000 || *sample > 96000 || *channels < 1 || *channels > 2) return ENCODER_ERR_ARGUMENT;
+    if (!vrate) return refuse(ENCODER_ERR_ARGUMENT, "the video bit rate " + quoted(videoBitRate) + " is not usable");
+    if (!arate) return refuse(ENCODER_ERR_ARGUMENT, "the audio bit rate " + quoted(audioBitRate) + " is not usable");
+    if (!fps) return refuse(ENCODER_ERR_ARGUMENT, "the frame rate " + quoted(frameRate) + " is not usable");
+    if (!sample || *sample < 8000 || *sample > 96000)
+        return refuse(ENCODER_ERR_ARGUMENT, "the sample rate " + quoted(audioSampleRate) + " is not usable");
+    if (!channels || *channels < 1 || *channels > 2)
+        return refuse(ENCODER_ERR_ARGUMENT, "the channel count " + quoted(audioChannels) + " is not usable");
     s.videoBitRate = *vrate;
     s.audioBitRate = *arate;
     s.frameRate = *fps;

@@ -25,11 +25,13 @@ struct EncoderSettings {
     int64_t videoBitRate = 0;
     AVRational frameRate{0, 1};
 
-    // Result is an ENCODER_* code; `out` is filled on ENCODER_OK.
+    // Result is an ENCODER_* code; `out` is filled on ENCODER_OK, `reason` (when given) says
+    // which text is not usable otherwise.
     static int32_t Parse(int32_t width, int32_t height, const char* outputFile, const char* audioFile,
                          const char* audioCodec, const char* audioBitRate, const char* audioSampleRate,
                          const char* audioChannels, const char* videoCodec, const char* videoBitRate,
-                         const char* frameSize, const char* frameRate, EncoderSettings& out);
+                         const char* frameSize, const char* frameRate, EncoderSettings& out,
+                         std::string* reason = nullptr);
 
     // "800kb", "128k", "12.2k", "1.5mb", "64000" (bits per second); nullopt when not a positive rate.
     static std::optional<int64_t> ParseBitRate(const std::string& text);

@@ -26,6 +26,15 @@ bool IsH263Size(int width, int height) {
     return false;
 }
 
+const char* VideoCodecName(VideoCodecKind kind) {
+    switch (kind) {
+    case VideoCodecKind::Xvid: return "MPEG-4 (Xvid)";
+    case VideoCodecKind::Mpeg4: return "MPEG-4";
+    case VideoCodecKind::H263: return "H.263";
+    }
+    return "video";
+}
+
 const AVCodec* FindVideoEncoder(const EncoderSettings& s) {
     switch (s.videoCodec) {
     case VideoCodecKind::Xvid:
@@ -56,18 +65,25 @@ VideoFileEncoder::~VideoFileEncoder() {
 
 int32_t VideoFileEncoder::Open(const EncoderSettings& settings) {
     m_settings = settings;
+    m_error.clear();
+    const std::string& path = settings.outputFile;
     AVFormatContext* raw = nullptr;
     // The container follows the file's extension.
-    if (avformat_alloc_output_context2(&raw, nullptr, nullptr, settings.outputFile.c_str()) < 0 || !raw)
-        return ENCODER_ERR_ARGUMENT;
+    const int made = avformat_alloc_output_context2(&raw, nullptr, nullptr, path.c_str());
+    if (made < 0 || !raw)
+        return Fail(ENCODER_ERR_ARGUMENT, "no container format for the file name '" + path + "'");
     m_output.reset(raw);
     if (m_output->oformat->flags & AVFMT_NOFILE) {
         m_output.reset();
-        return ENCODER_ERR_ARGUMENT;
+        return Fail(ENCODER_ERR_ARGUMENT, "the container of '" + path + "' writes no file");
     }
 
     int32_t rc = OpenVideoEncoder();
-    if (rc == ENCODER_OK) rc = m_audio.Create(m_output.get(), settings);
+    if (rc == ENCODER_OK) {
+        rc = m_audio.Create(m_output.get(), settings);
+        if (rc != ENCODER_OK) Fail(rc, "cannot set up the audio encoder for " + std::to_string(settings.sampleRate) +
+                                           " Hz, " + std::to_string(settings.audioBitRate) + " b/s");
+    }
     if (rc != ENCODER_OK) {
         m_output.reset();
         return rc;
@@ -76,35 +92,45 @@ int32_t VideoFileEncoder::Open(const EncoderSettings& settings) {
     m_packet.reset(av_packet_alloc());
     if (!m_picture || !m_packet) {
         m_output.reset();
-        return ENCODER_ERR_ENCODE;
+        return Fail(ENCODER_ERR_ENCODE, "out of memory");
     }
     m_picture->format = AV_PIX_FMT_YUV420P;
     m_picture->width = settings.width;
     m_picture->height = settings.height;
-    if (av_frame_get_buffer(m_picture.get(), 0) < 0) {
+    if (const int got = av_frame_get_buffer(m_picture.get(), 0); got < 0) {
         m_output.reset();
-        return ENCODER_ERR_ENCODE;
+        return Fail(ENCODER_ERR_ENCODE, "cannot make a picture buffer: " + AvErrorText(got));
     }
 
-    if (avio_open(&m_output->pb, settings.outputFile.c_str(), AVIO_FLAG_WRITE) < 0) {
+    if (const int opened = avio_open(&m_output->pb, path.c_str(), AVIO_FLAG_WRITE); opened < 0) {
         m_output.reset();
-        return ENCODER_ERR_WRITE;
+        return Fail(ENCODER_ERR_WRITE, "cannot create '" + path + "': " + AvErrorText(opened));
     }
     m_fileCreated = true;
-    if (avformat_write_header(m_output.get(), nullptr) < 0) {
-        const bool ioFailed = m_output->pb && m_output->pb->error;
+    if (const int written = avformat_write_header(m_output.get(), nullptr); written < 0) {
+        const int ioError = m_output->pb ? m_output->pb->error : 0;
         Discard();
-        return ioFailed ? ENCODER_ERR_WRITE : ENCODER_ERR_CODEC;
+        if (ioError < 0) return Fail(ENCODER_ERR_WRITE, "cannot write '" + path + "': " + AvErrorText(ioError));
+        return Fail(ENCODER_ERR_CODEC, "the container of '" + path + "' refused the streams: " + AvErrorText(written));
     }
     return ENCODER_OK;
+}
+
+int32_t VideoFileEncoder::Fail(int32_t code, std::string reason) {
+    m_error = std::move(reason);
+    return code;
+}
+
+int32_t VideoFileEncoder::WriteFailed(int rc) {
+    return Fail(ENCODER_ERR_WRITE, "cannot write '" + m_settings.outputFile + "': " + AvErrorText(rc));
 }
 
 int32_t VideoFileEncoder::OpenVideoEncoder() {
     const EncoderSettings& s = m_settings;
     const AVCodec* codec = FindVideoEncoder(s);
-    if (!codec) return ENCODER_ERR_CODEC;
+    if (!codec) return Fail(ENCODER_ERR_CODEC, std::string("no ") + VideoCodecName(s.videoCodec) + " encoder here");
     m_video.reset(avcodec_alloc_context3(codec));
-    if (!m_video) return ENCODER_ERR_CODEC;
+    if (!m_video) return Fail(ENCODER_ERR_CODEC, "out of memory");
     m_video->width = s.width;
     m_video->height = s.height;
     m_video->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -112,11 +138,15 @@ int32_t VideoFileEncoder::OpenVideoEncoder() {
     m_video->framerate = s.frameRate;
     SetRateControl();
     if (m_output->oformat->flags & AVFMT_GLOBALHEADER) m_video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(m_video.get(), codec, nullptr) < 0) return ENCODER_ERR_CODEC;
+    if (const int opened = avcodec_open2(m_video.get(), codec, nullptr); opened < 0)
+        return Fail(ENCODER_ERR_CODEC, std::string("the ") + codec->name + " encoder refused " + std::to_string(s.width) +
+                                           "x" + std::to_string(s.height) + " at " + std::to_string(s.videoBitRate) +
+                                           " b/s: " + AvErrorText(opened));
 
     m_videoStream = avformat_new_stream(m_output.get(), nullptr);
-    if (!m_videoStream) return ENCODER_ERR_CODEC;
-    if (avcodec_parameters_from_context(m_videoStream->codecpar, m_video.get()) < 0) return ENCODER_ERR_CODEC;
+    if (!m_videoStream) return Fail(ENCODER_ERR_CODEC, "out of memory");
+    if (const int copied = avcodec_parameters_from_context(m_videoStream->codecpar, m_video.get()); copied < 0)
+        return Fail(ENCODER_ERR_CODEC, "cannot describe the video stream: " + AvErrorText(copied));
     m_videoStream->time_base = m_video->time_base;
     m_videoStream->avg_frame_rate = s.frameRate;
     m_videoStream->r_frame_rate = s.frameRate;
@@ -168,13 +198,13 @@ int64_t VideoFileEncoder::AudioSamplesFor(int64_t frames) const {
 }
 
 int32_t VideoFileEncoder::AddFrame(const uint8_t* yuv420) {
-    if (!m_output) return ENCODER_ERR_NOT_OPEN;
-    if (!yuv420) return ENCODER_ERR_ARGUMENT;
+    if (!m_output) return Fail(ENCODER_ERR_NOT_OPEN, "no encoder is open");
+    if (!yuv420) return Fail(ENCODER_ERR_ARGUMENT, "no picture given");
     AVFrame* picture = m_picture.get();
     // The encoder may still hold the previous picture.
     if (av_frame_make_writable(picture) < 0) {
         Discard();
-        return ENCODER_ERR_ENCODE;
+        return Fail(ENCODER_ERR_ENCODE, "out of memory");
     }
     const int w = m_settings.width;
     const int h = m_settings.height;
@@ -203,7 +233,8 @@ int32_t VideoFileEncoder::AddFrame(const uint8_t* yuv420) {
     });
     int32_t rc = EncodeVideo(picture);
     const int32_t audioResult = audio.get();
-    if (rc == ENCODER_OK) rc = audioResult;
+    if (rc == ENCODER_OK && audioResult != ENCODER_OK)
+        rc = Fail(audioResult, "cannot encode the sound of picture " + std::to_string(m_frames + 1));
     if (rc == ENCODER_OK) {
         ++m_frames;
         for (const AvPacketPtr& packet : audioPackets) {
@@ -216,11 +247,13 @@ int32_t VideoFileEncoder::AddFrame(const uint8_t* yuv420) {
 }
 
 int32_t VideoFileEncoder::EncodeVideo(AVFrame* frame) {
-    if (avcodec_send_frame(m_video.get(), frame) < 0) return ENCODER_ERR_ENCODE;
+    if (const int sent = avcodec_send_frame(m_video.get(), frame); sent < 0)
+        return Fail(ENCODER_ERR_ENCODE, "cannot encode picture " + std::to_string(m_frames + 1) + ": " + AvErrorText(sent));
     for (;;) {
         const int rc = avcodec_receive_packet(m_video.get(), m_packet.get());
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return ENCODER_OK;
-        if (rc < 0) return ENCODER_ERR_ENCODE;
+        if (rc < 0)
+            return Fail(ENCODER_ERR_ENCODE, "cannot encode picture " + std::to_string(m_frames + 1) + ": " + AvErrorText(rc));
         const int64_t bits = static_cast<int64_t>(m_packet->size) * 8;
         m_videoBits += bits;
         if (m_packet->flags & AV_PKT_FLAG_KEY) m_lastKeyBits = bits;
@@ -234,8 +267,9 @@ int32_t VideoFileEncoder::EncodeVideo(AVFrame* frame) {
 
 int32_t VideoFileEncoder::WritePacket(AVPacket* packet) {
     const int rc = av_interleaved_write_frame(m_output.get(), packet);
-    if (m_output->pb && m_output->pb->error) return ENCODER_ERR_WRITE;
-    return rc < 0 ? ENCODER_ERR_ENCODE : ENCODER_OK;
+    if (m_output->pb && m_output->pb->error) return WriteFailed(m_output->pb->error);
+    if (rc < 0) return Fail(ENCODER_ERR_ENCODE, "cannot store a packet in '" + m_settings.outputFile + "': " + AvErrorText(rc));
+    return ENCODER_OK;
 }
 
 int32_t VideoFileEncoder::Finish() {
@@ -243,13 +277,19 @@ int32_t VideoFileEncoder::Finish() {
     int32_t rc = EncodeVideo(nullptr);
     if (rc == ENCODER_OK) {
         rc = m_audio.EncodeUntil(AudioSamplesFor(m_frames), true, [this](AVPacket* p) { return WritePacket(p); });
+        if (rc != ENCODER_OK && m_error.empty()) Fail(rc, "cannot encode the end of the sound");
     }
-    if (rc == ENCODER_OK && av_write_trailer(m_output.get()) < 0) rc = ENCODER_ERR_WRITE;
+    if (rc == ENCODER_OK) {
+        const int written = av_write_trailer(m_output.get());
+        if (written < 0) rc = WriteFailed(m_output->pb && m_output->pb->error ? m_output->pb->error : written);
+    }
     if (rc == ENCODER_OK) {
         avio_flush(m_output->pb);
-        if (m_output->pb->error) rc = ENCODER_ERR_WRITE;
+        if (m_output->pb->error) rc = WriteFailed(m_output->pb->error);
     }
-    if (rc == ENCODER_OK && avio_closep(&m_output->pb) < 0) rc = ENCODER_ERR_WRITE;
+    if (rc == ENCODER_OK) {
+        if (const int closed = avio_closep(&m_output->pb); closed < 0) rc = WriteFailed(closed);
+    }
     if (rc != ENCODER_OK) {
         Discard();
         return rc;

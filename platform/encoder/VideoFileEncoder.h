@@ -24,6 +24,8 @@ public:
     int32_t Finish();
 
     bool IsOpen() const { return m_output != nullptr; }
+    // Why the last call that failed failed: the step and FFmpeg's or the system's reason.
+    const std::string& LastError() const { return m_error; }
 
 private:
     int32_t OpenVideoEncoder();
@@ -36,6 +38,10 @@ private:
     int64_t AudioSamplesFor(int64_t frames) const;
     // Closes the container and deletes the file.
     void Discard();
+    // Keeps the reason and returns the code.
+    int32_t Fail(int32_t code, std::string reason);
+    // The write failure of the output file, in the system's words.
+    int32_t WriteFailed(int rc);
 
     EncoderSettings m_settings;
     AvOutputPtr m_output;
@@ -48,4 +54,5 @@ private:
     int64_t m_videoBits = 0;
     int64_t m_lastKeyBits = 0;
     bool m_fileCreated = false;
+    std::string m_error;
 };

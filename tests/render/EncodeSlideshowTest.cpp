@@ -227,3 +227,67 @@ TEST_F(EncodeSlideshowTest, ProjectEntryUsesTheCurrentProfileAndProgramFolder) {
     g_Project.m_ProfileGroups.m_nCurrent = 0;
     SetAppDirectoryOverride("");
 }
+
+TEST_F(EncodeSlideshowTest, AFailureSaysWhyInTheJobAndInTheLogWithTheResultCode) {
+    const COutputProfile good = MakeProfile("160x120", "25");
+    const std::string created = "cannot create '/out/x.avi': Permission denied";
+    struct Case {
+        const char* what;
+        const char* initResult;
+        int failAt;
+        const char* frameResult;
+        const char* closeResult;
+        const char* reason;    // the library's, or null
+        int32_t result;
+        std::string failure;   // in the job
+        std::string logged;    // a line of the log ends with this
+    };
+    const std::vector<Case> cases = {
+        {"start fails, then the first frame", "6", 0, "3", "0", created.c_str(), 3, created,
+         "initEncoder failed with 6: " + created},
+        {"a frame fails", "0", 5, "6", "0", nullptr, 6, "no encoder is open", "EncOneFrame failed with 6: no encoder is open"},
+        {"the file cannot be finished", "0", -1, "0", "6", "cannot write '/out/x.avi': Disk quota exceeded", 6,
+         "cannot write '/out/x.avi': Disk quota exceeded",
+         "closeEncoder failed with 6: cannot write '/out/x.avi': Disk quota exceeded"},
+        {"a library without a reason", "0", -1, "0", "4", nullptr, 4, "the encoder library's closeEncoder failed with 4",
+         "closeEncoder failed with 4"},
+        {"a start failure the frames do not share", "6", -1, "0", "0", created.c_str(), 0, "",
+         "initEncoder failed with 6: " + created},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        std::filesystem::remove(m_dir.File("log.txt"));
+        setenv("FAKE_ENCODER_INIT_RESULT", c.initResult, 1);
+        setenv("FAKE_ENCODER_CLOSE_RESULT", c.closeResult, 1);
+        setenv("FAKE_ENCODER_FAIL_VALUE", c.frameResult, 1);
+        if (c.failAt >= 0) setenv("FAKE_ENCODER_FAIL_AT", std::to_string(c.failAt).c_str(), 1);
+        if (c.reason) setenv("FAKE_ENCODER_ERROR", c.reason, 1);
+        // What the frames that follow a failed start say is not the cause.
+        setenv("FAKE_ENCODER_FRAME_ERROR", "no encoder is open", 1);
+        m_job.m_strFailure = "left from before";
+        EXPECT_EQ(Encode({{m_red}}, good), c.result);
+        for (const char* name : {"FAKE_ENCODER_INIT_RESULT", "FAKE_ENCODER_CLOSE_RESULT", "FAKE_ENCODER_FAIL_AT",
+                                 "FAKE_ENCODER_ERROR", "FAKE_ENCODER_FRAME_ERROR"})
+            unsetenv(name);
+        EXPECT_EQ(m_job.m_strFailure, c.failure);
+        const std::string log = ReadFileBytes(m_dir.File("log.txt"));
+        EXPECT_NE(log.find(": " + c.logged + "\n"), std::string::npos) << log;
+        ExpectReleased(1);
+    }
+
+    // Refusals before the encoder is opened name their cause too; a stop is no failure.
+    Fresh();
+    EXPECT_EQ(Encode({{m_red}}, good, m_dir.File("no-library-here")), 1);
+    EXPECT_EQ(m_job.m_strFailure.rfind("cannot load the encoder library: ", 0), 0u) << m_job.m_strFailure;
+    EXPECT_NE(m_job.m_strFailure.find("no-library-here"), std::string::npos) << m_job.m_strFailure;
+    EXPECT_EQ(Encode({{m_red}}, MakeProfile("161x120", "25")), 1);
+    EXPECT_EQ(m_job.m_strFailure, "the output profile's frame size '161x120' or frame rate '25' is not usable");
+    EXPECT_EQ(Encode({}, good), 1);
+    EXPECT_NE(m_job.m_strFailure.find("has no slide"), std::string::npos) << m_job.m_strFailure;
+    EXPECT_EQ(EncodeSlideshow(&m_job, nullptr, PICREEL_FAKE_ENCODER_DIR), 1);
+    EXPECT_EQ(m_job.m_strFailure, "there is no output profile");
+    m_stop.Set();
+    EXPECT_EQ(Encode({{m_red}}, good), 2);
+    EXPECT_EQ(m_job.m_strFailure, "");
+}

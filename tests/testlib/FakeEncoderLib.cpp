@@ -5,7 +5,9 @@
 //   frame <n> <mean Y> <mean Y top half> <mean Y bottom half> <mean Y left half> <mean Y right half> <mean U> <mean V>
 //   close
 // FAKE_ENCODER_FAIL_AT=n makes frame n (0-based) and every later one return FAKE_ENCODER_FAIL_VALUE
-// (default 7). Built twice: once without closeEncoder, to test a library that lacks an entry.
+// (default 7). FAKE_ENCODER_INIT_RESULT and FAKE_ENCODER_CLOSE_RESULT are what initEncoder and
+// closeEncoder return (default 0); getEncoderError gives FAKE_ENCODER_ERROR as the reason of a
+// failure (FAKE_ENCODER_FRAME_ERROR, when set, after a failed frame). Built twice: once without closeEncoder, to test a library that lacks an entry.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@ namespace {
 int32_t g_width = 0;
 int32_t g_height = 0;
 int64_t g_frames = 0;
+bool g_frameFailed = false;
 
 void Log(const std::string& line) {
     const char* path = std::getenv("FAKE_ENCODER_LOG");
@@ -51,6 +54,7 @@ __attribute__((visibility("default"))) int32_t initEncoder(int32_t width, int32_
     g_width = width;
     g_height = height;
     g_frames = 0;
+    g_frameFailed = false;
     // (std::to_string would pin the library in memory: it must unload like the real one.)
     char head[64];
     std::snprintf(head, sizeof head, "init %d %d ", static_cast<int>(width), static_cast<int>(height));
@@ -62,7 +66,8 @@ __attribute__((visibility("default"))) int32_t initEncoder(int32_t width, int32_
         line += texts[i] ? texts[i] : "(null)";
     }
     Log(line);
-    return 0;
+    const char* result = std::getenv("FAKE_ENCODER_INIT_RESULT");
+    return result ? static_cast<int32_t>(std::atoi(result)) : 0;
 }
 
 __attribute__((visibility("default"))) int32_t EncOneFrame(const uint8_t* yuv) {
@@ -72,6 +77,7 @@ __attribute__((visibility("default"))) int32_t EncOneFrame(const uint8_t* yuv) {
         const char* value = std::getenv("FAKE_ENCODER_FAIL_VALUE");
         char line[64];
         std::snprintf(line, sizeof line, "fail %lld", static_cast<long long>(n));
+        g_frameFailed = true;
         Log(line);
         return value ? static_cast<int32_t>(std::atoi(value)) : 7;
     }
@@ -90,7 +96,15 @@ __attribute__((visibility("default"))) int32_t EncOneFrame(const uint8_t* yuv) {
 #ifndef FAKE_ENCODER_WITHOUT_CLOSE
 __attribute__((visibility("default"))) int32_t closeEncoder(void) {
     Log("close");
-    return 0;
+    const char* result = std::getenv("FAKE_ENCODER_CLOSE_RESULT");
+    return result ? static_cast<int32_t>(std::atoi(result)) : 0;
 }
 #endif
+
+__attribute__((visibility("default"))) int32_t getEncoderError(char* text, int32_t size) {
+    const char* reason = g_frameFailed && std::getenv("FAKE_ENCODER_FRAME_ERROR") ? std::getenv("FAKE_ENCODER_FRAME_ERROR")
+                                                                                   : std::getenv("FAKE_ENCODER_ERROR");
+    if (text && size > 0) std::snprintf(text, static_cast<size_t>(size), "%s", reason ? reason : "");
+    return reason ? 1 : 0;
+}
 }
