@@ -455,6 +455,9 @@ protected:
     void Ghost(const CPixImage* from);
     // True (with the reason in lastError) when encoding must not start.
     bool EncodeSafeCheck(CPixFile* hFile);
+    // True when all that was written has reached the file; else false with the write error in
+    // lastError. A stream may only report a full disk on flushing, so every encode ends here.
+    bool EncodeFlushed(CPixFile* hFile);
     // Writes the header into the start of the DIB block, field by field (a packed DIB).
     void StoreHeader();
     // Writes one pixels-per-metre field (at byte 24 or 28) into the DIB block's header.

@@ -29,6 +29,15 @@ bool CPixImage::EncodeSafeCheck(CPixFile* hFile)
     return false;
 }
 
+bool CPixImage::EncodeFlushed(CPixFile* hFile)
+{
+    if (hFile && (!hFile->Flush() || hFile->Error() != 0)) {
+        SetLastError(kWriteError);
+        return false;
+    }
+    return true;
+}
+
 bool CPixImage::Load(const char* filename, DWORD imagetype)
 {
     if (!filename)
@@ -129,11 +138,7 @@ template <class Run> bool CPixImage::EncodeWith(const PixCodecEntry& entry, CPix
         return false;
     }
     // Data still buffered, or a write the codec did not check, must not pass as success.
-    if (hFile && (!hFile->Flush() || hFile->Error() != 0)) {
-        SetLastError(kWriteError);
-        return false;
-    }
-    return true;
+    return EncodeFlushed(hFile);
 }
 
 template <class Run> bool CPixImage::EncodeToMemory(BYTE*& buffer, long& size, Run run)
@@ -209,11 +214,7 @@ bool CPixImage::Encode2RGBA(CPixFile* hFile)
             }
         }
     }
-    if (!hFile->Flush() || hFile->Error() != 0) {
-        SetLastError(kWriteError);
-        return false;
-    }
-    return true;
+    return EncodeFlushed(hFile);
 }
 
 bool CPixImage::Encode2RGBA(BYTE*& buffer, long& size)

@@ -326,5 +326,5 @@ bool CPixImageBMP::Encode(CPixFile* hFile) {
     StoreHeader();
     if (hFile->Write(out, 1, sizeof(out)) != sizeof(out) || hFile->Write(dib, 1, dibSize) != dibSize)
         return Fail("Write error");
-    return true;
+    return EncodeFlushed(hFile);
 }

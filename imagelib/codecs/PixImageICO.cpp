@@ -239,5 +239,5 @@ bool CPixImageICO::Encode(CPixFile* hFile) {
     }
     out.Put(mask.data(), mask.size());
     if (!out.WriteTo(hFile)) return Fail("Write error");
-    return true;
+    return EncodeFlushed(hFile);
 }

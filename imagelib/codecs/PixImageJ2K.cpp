@@ -187,6 +187,9 @@ bool CPixImageJ2K::Encode(CPixFile* hFile, DWORD imagetype) {
     case PIXFORMAT_RAS: ok = ras::Write(*hFile, image, error); break;
     default: ok = false; error = "error: cannot encode image\n"; break;
     }
-    if (!ok) SetLastError(error.c_str());
-    return ok;
+    if (!ok) {
+        SetLastError(error.c_str());
+        return false;
+    }
+    return EncodeFlushed(hFile);
 }

@@ -278,5 +278,5 @@ bool CPixImagePCX::Encode(CPixFile* hFile) {
         }
     }
     if (!out.WriteTo(hFile)) return Fail("Write error");
-    return true;
+    return EncodeFlushed(hFile);
 }

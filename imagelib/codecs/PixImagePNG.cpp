@@ -288,7 +288,7 @@ bool CPixImagePNG::Encode(CPixFile* hFile) {
     WriteJob job;
     std::memset(&job, 0, sizeof(job));
     job.file = hFile;
-    return RunWrite(job);
+    return RunWrite(job) && EncodeFlushed(hFile);
 }
 
 // Nothing of the image is changed while it is written: a transparent palette index is moved to

@@ -202,5 +202,5 @@ bool CPixImageTGA::Encode(CPixFile* hFile) {
         }
     }
     if (!out.WriteTo(hFile)) return Fail("Write error");
-    return true;
+    return EncodeFlushed(hFile);
 }

@@ -125,5 +125,5 @@ bool CPixImageWBMP::Encode(CPixFile* hFile) {
             out.U8((row[i] ^ flip) & (i + 1 == rowBytes ? lastMask : 0xFF));
     }
     if (!out.WriteTo(hFile)) return Fail("Write error");
-    return true;
+    return EncodeFlushed(hFile);
 }
