@@ -62,9 +62,10 @@ TEST_F(AudioJoinFailure, TheJobAndTheLogSayWhy) {
         if (c.removeSecond) DeleteFile(gone);
         EXPECT_EQ(Join(c.joined), c.result);
         EXPECT_EQ(m_failure, c.failure);
-        if (c.result != 0)
+        if (c.result != 0) {
             EXPECT_NE(Log().find(": Convert music failed with " + std::to_string(c.result) + ": " + c.failure + "\n"),
                       std::string::npos) << Log();
+        }
         if (c.removeSecond) WriteFileBytes(gone, ToneWav(44100, 1, 22050, 8000, 660));
     }
 
