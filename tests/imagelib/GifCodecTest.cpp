@@ -79,6 +79,14 @@ struct GifFile {
     }
 };
 
+// Indices 0, 1, 2, ... wrapping at 256.
+Bytes Ramp(size_t n) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = static_cast<BYTE>(i);
+    return b;
+}
+
 // A code stream of the given minimum code size: one clear, every pixel as its own code at the
 // width a reader's growing table asks for, and the end code. No other clear: once the table holds
 // 4096 entries it stays full and the codes stay 12 bits wide.
@@ -504,11 +512,7 @@ TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickSho
     // More colours than one palette holds: 255 of the first frame (index 0 transparent) stay
     // around 64 of another table; the area goes back to transparent and the last frame covers
     // part of it.
-    Bytes many(32 * 16), other(64);
-    for (size_t i = 0; i < many.size(); ++i)
-        many[i] = static_cast<BYTE>(i);
-    for (size_t i = 0; i < other.size(); ++i)
-        other[i] = static_cast<BYTE>(i);
+    const Bytes many = Ramp(32 * 16), other = Ramp(64);
     const Bytes colours = GifFile(32, 16, 0)
                               .Control(1, 0)
                               .Image(0, 0, 32, 16, many, 256)
@@ -676,11 +680,7 @@ TEST(GifCodecTest, DisposalThreeLeavesThePictureAsItWasBeforeTheFrame) {
     EXPECT_EQ(Shown(back, 6, 0), RGB(0, 0, 50));
 
     // More colours than one palette: the picture is kept as colours and so is what goes back.
-    Bytes many(32 * 16), other(64);
-    for (size_t i = 0; i < many.size(); ++i)
-        many[i] = static_cast<BYTE>(i);
-    for (size_t i = 0; i < other.size(); ++i)
-        other[i] = static_cast<BYTE>(i);
+    const Bytes many = Ramp(32 * 16), other = Ramp(64);
     const Bytes colours = GifFile(32, 16, 0)
                               .Control(1, 0)
                               .Image(0, 0, 32, 16, many, 256)
