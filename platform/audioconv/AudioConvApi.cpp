@@ -1,28 +1,21 @@
 #include "platform/audioconv/AudioConvApi.h"
 
 #include "platform/audioconv/Mp2Converter.h"
+#include "platform/av/LastFailure.h"
 
-#include <algorithm>
-#include <cstring>
 #include <exception>
-#include <mutex>
 #include <string>
 
 #define AUDIOCONV_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-// The last conversion's failure; guarded by g_errorMutex.
-std::mutex g_errorMutex;
-int32_t g_errorCode = XTOMP2_OK;
-std::string g_errorText;
+// The last conversion's failure.
+LastFailure g_failure;
 
 int32_t Remember(int32_t code, const std::string& reason) {
-    std::lock_guard<std::mutex> lock(g_errorMutex);
     // A stop is no failure; it leaves the last one as it was.
-    if (code == XTOMP2_STOPPED) return code;
-    g_errorCode = code;
-    g_errorText = code == XTOMP2_OK ? std::string() : reason;
+    if (code != XTOMP2_STOPPED) g_failure.Record(code, reason);
     return code;
 }
 
@@ -50,11 +43,5 @@ AUDIOCONV_EXPORT int32_t GetFileTimeLength(const char* path) {
 }
 
 AUDIOCONV_EXPORT int32_t getConvertError(char* text, int32_t size) {
-    std::lock_guard<std::mutex> lock(g_errorMutex);
-    if (text && size > 0) {
-        const size_t n = std::min(g_errorText.size(), static_cast<size_t>(size) - 1);
-        std::memcpy(text, g_errorText.data(), n);
-        text[n] = '\0';
-    }
-    return g_errorCode;
+    return g_failure.CopyOut(text, size);
 }

@@ -2,9 +2,8 @@
 
 #include "platform/encoder/EncoderSettings.h"
 #include "platform/encoder/VideoFileEncoder.h"
+#include "platform/av/LastFailure.h"
 
-#include <algorithm>
-#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -17,16 +16,12 @@ namespace {
 // The entries are global, so the library holds one encoder for the whole process.
 std::mutex g_mutex;
 std::unique_ptr<VideoFileEncoder> g_encoder;
-// The last failure and its reason; guarded by g_mutex.
-int32_t g_errorCode = ENCODER_OK;
-std::string g_errorText;
+// The last failure and its reason.
+LastFailure g_failure;
 
-// Keeps a failed call's result and reason for getEncoderError; the caller holds g_mutex.
+// Keeps a failed call's result and reason for getEncoderError.
 int32_t Failed(int32_t code, const std::string& reason) {
-    if (code != ENCODER_OK) {
-        g_errorCode = code;
-        g_errorText = reason;
-    }
+    if (code != ENCODER_OK) g_failure.Record(code, reason);
     return code;
 }
 
@@ -51,8 +46,7 @@ ENCODER_EXPORT int32_t initEncoder(int32_t width, int32_t height, const char* ou
         const int32_t rc = encoder->Open(settings);
         if (rc != ENCODER_OK) return Failed(rc, encoder->LastError());
         g_encoder = std::move(encoder);
-        g_errorCode = ENCODER_OK;
-        g_errorText.clear();
+        g_failure.Record(ENCODER_OK, {});
         return ENCODER_OK;
     } catch (const std::exception& e) {
         g_encoder.reset();
@@ -91,11 +85,5 @@ ENCODER_EXPORT int32_t closeEncoder(void) {
 }
 
 ENCODER_EXPORT int32_t getEncoderError(char* text, int32_t size) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (text && size > 0) {
-        const size_t n = std::min(g_errorText.size(), static_cast<size_t>(size) - 1);
-        std::memcpy(text, g_errorText.data(), n);
-        text[n] = '\0';
-    }
-    return g_errorCode;
+    return g_failure.CopyOut(text, size);
 }
