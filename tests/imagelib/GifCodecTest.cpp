@@ -679,6 +679,24 @@ TEST(GifCodecTest, DisposalThreeLeavesThePictureAsItWasBeforeTheFrame) {
     EXPECT_EQ(Shown(back, 2, 0), RGB(2, 4, 6));
     EXPECT_EQ(Shown(back, 6, 0), RGB(0, 0, 50));
 
+    // What goes back is counted as in sight again and what the frame drew as gone: a later
+    // table that changes entry 0 must move the three pixels of it still shown.
+    const Bytes counted = GifFile(4, 2, 4)
+                              .Control(1, -1)
+                              .Image(0, 0, 4, 2, {0, 0, 0, 0, 1, 1, 1, 1}, 0, false, 2)
+                              .Control(3, -1)
+                              .Image(0, 1, 4, 1, {2, 2, 2, 2}, 0, false, 2)
+                              .Tint(50)
+                              .Control(1, -1)
+                              .Image(3, 0, 1, 1, {3}, 4, false, 2)
+                              .Done();
+    CPixImageGIF recount;
+    ASSERT_TRUE(DecodeFrame(recount, counted, 2));
+    for (long x = 0; x < 3; ++x)
+        EXPECT_EQ(Shown(recount, x, 0), RGB(0, 0, 0)) << x;
+    EXPECT_EQ(Shown(recount, 3, 0), RGB(3, 6, 59));
+    EXPECT_EQ(Shown(recount, 0, 1), RGB(1, 2, 3));
+
     // More colours than one palette: the picture is kept as colours and so is what goes back.
     const Bytes many = Ramp(32 * 16), other = Ramp(64);
     const Bytes colours = GifFile(32, 16, 0)
