@@ -560,6 +560,33 @@ TEST(GifCodecTest, FramesKeepTheirOwnTablesAndDisposeOfTheirAreaAsImageMagickSho
         EXPECT_EQ(DifferencesFromMagick(*file), 0) << name;
 }
 
+TEST(GifCodecTest, AColourIsOutOfSightOnlyWhereTheFrameCoversItsPixels) {
+    // Below a top row of entry 0, a frame with its own table covers every pixel of entry 1: only
+    // entry 1 may take the new colour; the top row keeps its own. Frames of two rows and of one
+    // row lower down, so that each covered pixel must be found in its own row.
+    const struct {
+        uint32_t width, height, top;
+    } cases[] = {{2, 3, 1}, {4, 3, 2}};
+    for (const auto& c : cases) {
+        Bytes first(static_cast<size_t>(c.width) * c.height, 1);
+        std::fill_n(first.begin(), c.width, 0);
+        const uint32_t covered = c.height - c.top;
+        const Bytes file = GifFile(c.width, c.height, 4)
+                               .Control(1, -1)
+                               .Image(0, 0, c.width, c.height, first, 0, false, 2)
+                               .Tint(50)
+                               .Control(1, -1)
+                               .Image(0, c.top, c.width, covered, Bytes(c.width * covered, 2), 4, false, 2)
+                               .Done();
+        CPixImageGIF img;
+        ASSERT_TRUE(DecodeFrame(img, file, 1));
+        for (long x = 0; x < static_cast<long>(c.width); ++x) {
+            EXPECT_EQ(Shown(img, x, 0), RGB(0, 0, 0)) << c.top << " " << x;
+            EXPECT_EQ(Shown(img, x, static_cast<long>(c.height) - 1), RGB(2, 4, 56)) << c.top << " " << x;
+        }
+    }
+}
+
 TEST(GifCodecTest, AFileWithoutAnImageOnItsScreenShowsTheScreenInItsBackgroundColour) {
     Bytes offScreen = GifFile(3, 2, 4).Image(2, 1, 2, 2, {1, 1, 1, 1}, 0, false, 2).Done();
     Bytes empty = GifFile(3, 2, 4).Image(0, 0, 0, 2, {}, 0, false, 2).Image(0, 0, 2, 0, {}, 0, false, 2).Done();
