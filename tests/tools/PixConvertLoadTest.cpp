@@ -72,7 +72,7 @@ TEST(PixConvertLoad, ACutFileTellsWhyItsFormatFailed) {
     EXPECT_EQ(unknown.err, "pixconvert: " + dir.File("cut.dat") + ": Decode: Unknown or wrong format\n");
 }
 
-TEST(PixConvertLoad, MetafileHeadsAreKnownByTheirSignatures) {
+TEST(PixConvertLoad, ShortHeadsAreKnownByTheirSignatures) {
     TempDir dir;
     std::string emf(60, '\0');
     emf[0] = 1;
@@ -88,6 +88,18 @@ TEST(PixConvertLoad, MetafileHeadsAreKnownByTheirSignatures) {
         {std::string("\x02\0\x09\0\0\0", 6), "corrupted WMF"},
         {emf, "corrupted WMF"},
         {notEmf, "Decode: Unknown or wrong format"},
+        // The signature alone is enough to name the format.
+        {"BM", "Not a BMP"},
+        // Icons and cursors, of 1 or 256 entries; no entry at all is no icon.
+        {std::string("\0\0\1\0\1\0\0\0", 8), "cannot open"},
+        {std::string("\0\0\2\0\1\0\0\0", 8), "cannot open"},
+        {std::string("\0\0\1\0\0\1\0\0", 8), "cannot open"},
+        {std::string("\0\0\2\0\0\0\0\0", 8), "Decode: Unknown or wrong format"},
+        // PCX versions 0 to 5, run-length encoded only.
+        {std::string("\x0A\x00\x01\x08\0\0", 6), "Can't read PCX image"},
+        {std::string("\x0A\x05\x01\x08\0\0", 6), "Can't read PCX image"},
+        {std::string("\x0A\x06\x01\x08\0\0", 6), "Decode: Unknown or wrong format"},
+        {std::string("\x0A\x05\x02\x08\0\0", 6), "Decode: Unknown or wrong format"},
     };
     for (const auto& c : cases) {
         const std::string path = dir.File("head.dat");
