@@ -293,6 +293,21 @@ TEST(PixConvertOps, EveryOperationRunsOnEveryDepth) {
         }
 }
 
+// The Fourier transform's imaginary part is written only where asked for.
+TEST(PixConvertOps, FourierTransformWritesItsImaginaryPartOnlyWhenAsked) {
+    TempDir dir;
+    const std::string imag = dir.File("imag.png");
+    for (const std::string& out : {std::string("-"), imag}) {
+        CPixImage img = tooltest::Smooth(8, 8);
+        std::string error;
+        EXPECT_TRUE(RunPixOp(img, "FFT2", {"-", out, "1", "1", "1"}, error)) << out << ": " << error;
+        EXPECT_EQ(img.GetBpp(), 8u) << out;
+    }
+    CPixImage back;
+    EXPECT_TRUE(back.Load(imag.c_str(), PIXFORMAT_PNG));
+    EXPECT_EQ(back.GetWidth(), 8u);
+}
+
 // Each step reads the file the one before wrote; 24-bit steps come back to 8 bits through GIF.
 TEST(PixConvertOps, ConvertsBetweenTheFormats) {
     TempDir dir;
