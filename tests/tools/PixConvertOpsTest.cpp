@@ -24,22 +24,23 @@ TEST(PixConvertOps, ChainRunsInOrderAndRefusalsSayWhy) {
     ASSERT_EQ(got.GetWidth(), 12u);
     EXPECT_EQ(imgtest::MaxDifference(got, want), 0);
 
+    // A failure without a reason of the library's ends the line at "failed".
     const struct { std::string args; const char* says; } refused[] = {
         {"--op Blur 3", "unknown operation Blur"},           {"--op Crop 1 2 3", "wrong number of arguments"},
         {"--op Dither x", "method must be number"},          {"--op Expand 12 9 red", "canvascolor must be #RRGGBB"},
         {"--op Rotate nan", "angle must be real"},           {"--op AlphaSet 256", "level must be 0..255"},
-        {"--op Negative --op Expand -1 0 0 0 '#000000'", "Expand failed"},
+        {"--op Negative --op Expand -1 0 0 0 '#000000'", "Expand failed\n"},
         {"--op SelectionAddPolygon 1,2,3,4,5", "points must be x,y,x,y,..."},
         {"--op DrawStringEx 1 2 0 size=3", "no field \"size=3\""},
         {"--op DrawStringEx 1 2 0 box", "no field \"box\""},
         {"--op DrawStringEx 1 2 0 box=2", "box must be 0|1, not \"2\""},
         {"--op DrawString 1 2 x '#000000' Arial 9 400 0 0", "wrong number of arguments"},
-        {"--op SelectionClear", "SelectionClear failed"},
-        {"--op SelectionAddRect 0 1 2 4294967296", "SelectionAddRect failed"},
-        {"--op SelectionAddPixel 4294967296 1", "SelectionAddPixel failed"},
-        {"--op SelectionSplit -", "SelectionSplit failed"},
-        {"--op DrawStringEx 1 2 0 lfHeight=4294967296", "DrawStringEx failed"},
-        {"--op DrawStringEx 1 2 0 text=" + std::string(4096, 'x'), "DrawStringEx failed"},
+        {"--op SelectionClear", "SelectionClear failed\n"},
+        {"--op SelectionAddRect 0 1 2 4294967296", "SelectionAddRect failed\n"},
+        {"--op SelectionAddPixel 4294967296 1", "SelectionAddPixel failed\n"},
+        {"--op SelectionSplit -", "SelectionSplit failed\n"},
+        {"--op DrawStringEx 1 2 0 lfHeight=4294967296", "DrawStringEx failed\n"},
+        {"--op DrawStringEx 1 2 0 text=" + std::string(4096, 'x'), "DrawStringEx failed\n"},
         {"--frame 1", "no frame 1; frames run from 0 to 0"}};
     std::filesystem::remove(dir.File("out.png"));
     for (const auto& c : refused) {
