@@ -48,6 +48,8 @@ bool CPixImage::Colorize(BYTE hue, BYTE sat, float blend)
     const int wNew = static_cast<int>(b * 256), wOld = 256 - wNew;
     const bool full = b > 0.999;
     if (header.biClrUsed) {
+        // A palette with alpha keeps it in the reserved byte; only a plain one is cleared.
+        const bool keepAlpha = AlphaPaletteIsEnabled();
         RGBQUAD* pal = GetPalette();
         for (DWORD j = 0; j < header.biClrUsed; ++j) {
             RGBQUAD hsl = RGBtoHSL(pal[j]);
@@ -56,7 +58,7 @@ bool CPixImage::Colorize(BYTE hue, BYTE sat, float blend)
             const RGBQUAD n = HSLtoRGB(hsl);
             RGBQUAD& e = pal[j];
             if (full) {
-                e = RGBQUAD{n.rgbBlue, n.rgbGreen, n.rgbRed, 0}; // a whole new entry, alpha byte cleared
+                e = RGBQUAD{n.rgbBlue, n.rgbGreen, n.rgbRed, keepAlpha ? e.rgbReserved : BYTE{0}};
                 continue;
             }
             e.rgbRed = static_cast<BYTE>(static_cast<int>(e.rgbRed * (1 - b) + n.rgbRed * b));

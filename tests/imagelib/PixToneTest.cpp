@@ -114,13 +114,21 @@ TEST(PixPoint, ThresholdColorizeShiftNoiseRedEye) {
         const RGBQUAD h = CPixImage::RGBtoHSL(full.GetPixelColor(x, y)), o = CPixImage::RGBtoHSL(c.GetPixelColor(x, y));
         EXPECT_NEAR(h.rgbBlue, o.rgbBlue, 1) << "lightness kept";
     });
-    // The palette's reserved byte: a full colorize writes whole new entries, a blend keeps it.
-    const struct { float blend; BYTE reserved; } palCases[] = {{1.0f, 0}, {0.9995f, 0}, {0.5f, 99}, {0.0f, 99}};
+    // The palette's reserved byte: a full colorize clears it, a blend keeps it, and a palette
+    // with alpha keeps it always, also through a PNG file's tRNS.
+    const struct { float blend; bool alpha; BYTE reserved; } palCases[] = {
+        {1.0f, false, 0}, {0.9995f, false, 0}, {0.5f, false, 99}, {0.0f, false, 99}, {1.0f, true, 99}, {0.5f, true, 99}};
     for (const auto& pc : palCases) {
         CPixImage pal = imgtest::Indexed4(2, 2);
         pal.SetPaletteColor(3, RGBQUAD{10, 20, 30, 99});
+        pal.AlphaPaletteEnable(pc.alpha);
         ASSERT_TRUE(pal.Colorize(40, 200, pc.blend));
-        EXPECT_EQ(pal.GetPaletteColor(3).rgbReserved, pc.reserved) << pc.blend;
+        EXPECT_EQ(pal.GetPaletteColor(3).rgbReserved, pc.reserved) << pc.blend << " " << pc.alpha;
+        if (!pc.alpha) continue;
+        imgtest::Bytes file = imgtest::EncodeAs(pal, PIXFORMAT_PNG);
+        CPixImage back(file.data(), static_cast<DWORD>(file.size()), PIXFORMAT_PNG);
+        ASSERT_TRUE(back.IsValid() && back.AlphaPaletteIsEnabled()) << pc.blend;
+        EXPECT_EQ(back.GetPaletteColor(3).rgbReserved, 99) << pc.blend;
     }
 
     CPixImage shifted(c); // far past either end: clamped
