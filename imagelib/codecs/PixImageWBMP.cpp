@@ -69,16 +69,18 @@ bool CPixImageWBMP::Decode(CPixFile* hFile) {
 
     // Sizes are multi-byte integers, but files with single-byte sizes exist, and for sizes from 128
     // on the two readings differ. The one whose rows end exactly where the stream does wins, the
-    // single-byte one when both do; a stream with more after the rows takes the first that fits.
+    // standard multi-byte one when both do, as every other reader takes it; a stream with more
+    // after the rows takes the first that fits.
     const Sizes single{head[2], head[3], 4};
     Sizes multi{0, 0, 2};
     const bool multiRead =
         ReadMultiByte(head, multi.pos, multi.width) && ReadMultiByte(head, multi.pos, multi.height);
     const int singleEnds = single.Ends(left), multiEnds = multiRead ? multi.Ends(left) : -1;
-    const Sizes* sizes = singleEnds == 0  ? &single
-                         : multiEnds >= 0 ? &multi
-                         : singleEnds > 0 ? &single
-                                          : nullptr;
+    const Sizes* sizes = multiEnds == 0    ? &multi
+                         : singleEnds == 0 ? &single
+                         : multiEnds > 0   ? &multi
+                         : singleEnds > 0  ? &single
+                                           : nullptr;
     if (!sizes) return Fail(kCorrupted);
     const uint32_t width = sizes->width, height = sizes->height;
     const size_t pos = sizes->pos;
@@ -102,21 +104,10 @@ bool CPixImageWBMP::Encode(CPixFile* hFile) {
     const RGBQUAD c0 = GetPaletteColor(0), c1 = GetPaletteColor(1);
     const BYTE flip = CompareColors(&c0, &c1) > 0 ? 0xFF : 0x00;
 
-    // Where the first size bytes, read as single bytes, would also describe rows that end with the
-    // file, the reader takes them so; a leading zero group on the width keeps the number and breaks
-    // the tie.
     ByteOut out;
-    const uint64_t pixelBytes = PixelBytes(width, height);
-    for (int zeros = 0;; ++zeros) {
-        out.b.assign(2, 0);
-        for (int i = 0; i < zeros; ++i)
-            out.U8(0x80);
-        PutMultiByte(out, width);
-        PutMultiByte(out, height);
-        const Sizes single{out.b[2], out.b[3], 4};
-        if ((single.width == width && single.height == height) || single.Ends(out.b.size() + pixelBytes) != 0)
-            break;
-    }
+    out.b.assign(2, 0);
+    PutMultiByte(out, width);
+    PutMultiByte(out, height);
     const size_t rowBytes = (width + 7) / 8;
     const BYTE lastMask = static_cast<BYTE>(0xFF << ((8 - width % 8) % 8));
     for (DWORD y = height; y-- > 0;) {

@@ -4,6 +4,8 @@
 
 #include "imagelib/codecs/PixImageWBMP.h"
 #include "tests/imagelib/ImageTestUtil.h"
+#include "tests/support/MissingDependency.h"
+#include "tests/support/TempDir.h"
 
 using namespace imgtest;
 
@@ -114,4 +116,49 @@ TEST(WbmpCodecTest, EveryWidthReadsRightInBothSizeForms) {
             ASSERT_TRUE(DecodeBytes(back, EncodeBytes(made))) << w << "x" << h << ": " << back.GetLastError();
             expectRows(back, w, h, "multi-byte");
         }
+}
+
+TEST(WbmpCodecTest, StandardSizesWinWhereTheSingleByteReadingFitsToo) {
+    // Each header read as single bytes also gives rows that end with the file; every other
+    // program writes and reads these sizes in the standard form, so that reading must win.
+    const struct {
+        uint32_t width, height;
+        Bytes head;
+    } cases[] = {{8, 128, {0, 0, 8, 0x81, 0x00}},   {1, 128, {0, 0, 1, 0x81, 0x00}},
+                 {203, 49, {0, 0, 0x81, 0x4B, 0x31}}, {258, 1, {0, 0, 0x82, 0x02, 0x01}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        CPixImageWBMP img;
+        ASSERT_TRUE(img.Create(c.width, c.height, 1, PIXFORMAT_WBMP));
+        img.SetGrayPalette();
+        ForEachPixel(img, [&](long x, long y) { img.SetPixelIndex(x, y, static_cast<BYTE>((x / 3 + y) % 2)); });
+        const Bytes file = EncodeBytes(img);
+        EXPECT_EQ(Bytes(file.begin(), file.begin() + 5), c.head) << "the plain standard form";
+        CPixImageWBMP back;
+        ASSERT_TRUE(DecodeBytes(back, file)) << back.GetLastError();
+        ASSERT_EQ(back.GetWidth(), c.width);
+        ASSERT_EQ(back.GetHeight(), c.height);
+        EXPECT_EQ(MaxDifference(img, back), 0);
+    }
+
+    // ImageMagick's files of such sizes, read as ImageMagick reads them.
+    REQUIRE_MAGICK();
+    TempDir dir;
+    for (const char* size : {"8x128", "203x49", "258x1"}) {
+        SCOPED_TRACE(size);
+        const std::string file = dir.File(std::string(size) + ".wbmp");
+        ASSERT_EQ(RunCommand(MAGICK_CONVERT " -size " + std::string(size) + " pattern:checkerboard -monochrome wbmp:" +
+                             ShellQuote(file))
+                      .status,
+                  0);
+        CPixImage ours;
+        ASSERT_TRUE(ours.Load(file.c_str(), PIXFORMAT_WBMP)) << ours.GetLastError();
+        EXPECT_EQ(std::to_string(ours.GetWidth()) + "x" + std::to_string(ours.GetHeight()), size);
+        const CommandResult r = RunCommand(MAGICK_CONVERT " wbmp:" + ShellQuote(file) + " -depth 8 gray:-");
+        ASSERT_EQ(r.out.size(), size_t{ours.GetWidth()} * ours.GetHeight()) << r.err;
+        ForEachPixel(ours, [&](long x, long y) {
+            const size_t i = static_cast<size_t>(ours.GetHeight() - 1 - y) * ours.GetWidth() + x;
+            ASSERT_EQ(Rgb(ours, x, y) == RGB(255, 255, 255), static_cast<uint8_t>(r.out[i]) == 255) << x << "," << y;
+        });
+    }
 }
