@@ -400,8 +400,14 @@ int CPixImageGIF::Walk(CPixFile* hFile, int target, Canvas* canvas) {
         }
         int bad = 0;
         if (CGifLzw::Decode(hFile, px, bad) == CGifLzw::kBadCodeSize) {
-            Fail(kBadCodeSize);
-            return -1;
+            // Only the frame asked for, or a tile of the picture, fails; an earlier frame is
+            // corrupt data that the walk steps over, drawing nothing.
+            if (canvas->trueColour || frames == target) {
+                Fail(kBadCodeSize);
+                return -1;
+            }
+            ++frames;
+            continue;
         }
         if (info.escape > 0) {
             Fail(kCancelled);

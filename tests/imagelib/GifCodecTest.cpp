@@ -647,6 +647,17 @@ TEST(GifCodecTest, CodeSizesOfTenAndElevenAreReadAndLargerOnesRefused) {
         EXPECT_FALSE(DecodeBytes(img, file)) << size;
         EXPECT_STREQ(img.GetLastError(), "GIF code size out of range") << size;
     }
+    // In an animation a frame of a wrong size fails only when asked for: walking past it to a
+    // later frame steps over it, and it still counts.
+    const Bytes animation =
+        GifFile(2, 1, 4).Stream(2, 1, {12, 2, 0xFF, 0xFF, 0}).Image(0, 0, 2, 1, {1, 2}, 0, false, 2).Done();
+    for (const long frame : {0L, 1L}) {
+        CPixImageGIF img;
+        ASSERT_EQ(DecodeFrame(img, animation, frame), frame == 1) << frame;
+        EXPECT_EQ(img.GetNumFrames(), 2) << frame;
+        if (frame == 0) EXPECT_STREQ(img.GetLastError(), "GIF code size out of range");
+        else EXPECT_TRUE(Top(img, 0, 0) == 1 && Top(img, 1, 0) == 2);
+    }
     // A file cut before the code size is cut data, not a wrong size.
     CPixImageGIF cut;
     DecodeBytes(cut, GifFile(2, 1, 4).Stream(2, 1, {}).b);
