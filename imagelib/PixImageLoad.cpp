@@ -74,7 +74,9 @@ bool CPixImage::DecodeWith(const PixCodecEntry& entry, CPixFile* hFile, DWORD de
     codec->CopyInfo(*this);
     if (entry.decode(*codec, hFile, decodeType))
         return Transfer(*codec);
+    // Why it failed, and how many frames it found: a caller asking for a frame past them can say so.
     std::memcpy(info.lastError, codec->info.lastError, sizeof(info.lastError));
+    info.numFrames = codec->info.numFrames;
     return false;
 }
 
@@ -83,11 +85,13 @@ bool CPixImage::ProbeDecode(CPixFile* hFile)
     long pos = hFile->Tell();
     char kept[sizeof(info.lastError)];
     std::memcpy(kept, info.lastError, sizeof(kept));
+    const int32_t keptFrames = info.numFrames;
     for (const PixCodecEntry& entry : PixCodecTable()) {
         if (DecodeWith(entry, hFile, PIXFORMAT_UNKNOWN))
             return true;
-        // The failed codec's text is dropped; the next one starts where this one did.
+        // The failed codec's text and count are dropped; the next one starts where this one did.
         std::memcpy(info.lastError, kept, sizeof(kept));
+        info.numFrames = keptFrames;
         hFile->Seek(pos, 0);
     }
     SetLastError(kUnknownDecode);

@@ -127,19 +127,24 @@ bool LoadFrame(CPixImage& img, const char* path, long frame)
     const DWORD type = LoadType(path);
     img.SetFrame(frame);
     const bool loaded = img.Load(path, type);
-    long count = loaded ? FrameCount(img) : 0;
-    if (!loaded && frame > 0) {
-        // A frame past the end fails the decoders alike; the first frame tells the count.
+    // A failed decode still tells the frames it found, when it got that far.
+    long count = loaded ? FrameCount(img) : img.GetNumFrames();
+    std::string why = img.GetLastError();
+    if (!loaded && count == 0 && frame > 0) {
+        // A frame past the end fails the decoders alike; the first frame tells the count, or
+        // why the file cannot be read at all.
         CPixImage first;
         if (first.Load(path, type))
             count = FrameCount(first);
+        else if (why.empty())
+            why = first.GetLastError();
     }
     if (count > 0 && frame >= count) {
         std::fprintf(stderr, "pixconvert: %s: no frame %ld; frames run from 0 to %ld\n", path, frame, count - 1);
         return false;
     }
     if (!loaded)
-        std::fprintf(stderr, "pixconvert: %s: %s\n", path, *img.GetLastError() ? img.GetLastError() : "cannot open");
+        std::fprintf(stderr, "pixconvert: %s: %s\n", path, why.empty() ? "cannot open" : why.c_str());
     return loaded;
 }
 
