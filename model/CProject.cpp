@@ -82,9 +82,8 @@ int32_t CProject::AddSlideshow(const std::string& name) {
         return 1;
     }
     m_bOutputChanged = 1;
-    auto show = std::make_unique<CSlideShow>(cut, m_Config.m_strWorkingFolder, m_Config.m_strAppPath);
-    show->SetFileStem(FreeFileStem(cut, nullptr));
-    m_arrSlideshows.push_back(std::move(show));
+    m_arrSlideshows.push_back(std::make_unique<CSlideShow>(cut, m_Config.m_strWorkingFolder, m_Config.m_strAppPath));
+    ChooseFileStem(*m_arrSlideshows.back());
     m_nCurrent = GetSlideshowCount() - 1;
     RenumberSlideshows();
     return 0;
@@ -127,17 +126,29 @@ int32_t CProject::MoveSlideshowDown(int32_t index) {
     return 0;
 }
 
-std::string CProject::FreeFileStem(const std::string& name, const CSlideShow* except) const {
-    auto taken = [&](const std::string& stem) {
-        return std::any_of(m_arrSlideshows.begin(), m_arrSlideshows.end(), [&](const auto& show) {
-            return show.get() != except && show->GetFileStem() == stem;
-        });
-    };
-    const std::string wanted = CSlideShow::FileNameFor(name);
-    if (!taken(wanted)) return wanted;
+void CProject::ChooseFileStem(CSlideShow& show) {
+    const std::string plain = CSlideShow::FileNameFor(show.m_strName);
+    CSlideShow* holder = nullptr;
+    for (const auto& other : m_arrSlideshows)
+        if (other.get() != &show && other->GetFileStem() == plain) holder = other.get();
+    if (holder && CSlideShow::FileNameFor(holder->m_strName) == plain) {
+        show.SetFileStem(SuffixedFileStem(plain, show));
+        return;
+    }
+    show.SetFileStem(plain);
+    if (!holder) return;
+    holder->SetFileStem(SuffixedFileStem(CSlideShow::FileNameFor(holder->m_strName), *holder));
+    if (holder->GetSlideCount() > 0) holder->SaveCoverBitmap();
+}
+
+std::string CProject::SuffixedFileStem(const std::string& plain, const CSlideShow& show) const {
     for (int64_t n = 1;; ++n) {
-        const std::string candidate = wanted + "_" + std::to_string(n);
-        if (!taken(candidate)) return candidate;
+        const std::string candidate = plain + "_" + std::to_string(n);
+        const bool taken = std::any_of(m_arrSlideshows.begin(), m_arrSlideshows.end(), [&](const auto& other) {
+            return other.get() != &show &&
+                   (other->GetFileStem() == candidate || CSlideShow::FileNameFor(other->m_strName) == candidate);
+        });
+        if (!taken) return candidate;
     }
 }
 

@@ -58,7 +58,7 @@ public:
     // --- slideshow list -----------------------------------------------------------------------
     // The name is cut to 15 characters; it must be unique and not empty, and at most 50
     // slideshows exist. The new one becomes current; its files are named so that no other
-    // slideshow's files bear the same names (see FreeFileStem).
+    // slideshow's files bear the same names (see ChooseFileStem).
     int32_t AddSlideshow(const std::string& name);
     int32_t DeleteSlideshow(int32_t index);
     void DeleteAllSlideshows();
@@ -161,10 +161,14 @@ private:
     // The totals without the warning; false when there is no current profile (the estimate
     // then keeps its value).
     bool RecalcOutputSize();
-    // The file stem for a slideshow of this name: its FileNameFor form, or, when a slideshow
-    // other than `except` already has that stem, the first "<stem>_<n>" that none has. Names
-    // that differ only in '/' and '\\' would otherwise share every file.
-    std::string FreeFileStem(const std::string& name, const CSlideShow* except) const;
+    // Gives a listed slideshow the file stem of its name. Names that differ only in '/' and '\\'
+    // would otherwise share every file. The plain FileNameFor form is kept unless another
+    // slideshow holds it as its own plain form; then the first "<plain>_<n>" that no other
+    // slideshow holds or has as its plain form. One that held the plain form only as such a
+    // suffix gives it up for a new one, so that a name clashing with nothing always keeps it.
+    void ChooseFileStem(CSlideShow& show);
+    // The first "<plain>_<n>" that no slideshow but `show` holds or has as its plain form.
+    std::string SuffixedFileStem(const std::string& plain, const CSlideShow& show) const;
 
     HWND m_hMainWnd = nullptr;
 };

@@ -19,6 +19,16 @@ std::string WithoutExtension(const std::string& fileName) {
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
+// A file named `from` followed by at most an extension is named `to` instead, in the same
+// folder; any other path stays as it is.
+void Restem(std::string& path, const std::string& from, const std::string& to) {
+    const size_t slash = path.find_last_of('/');
+    const size_t start = slash == std::string::npos ? 0 : slash + 1, end = start + from.size();
+    if (path.compare(start, from.size(), from) != 0) return;
+    if (end != path.size() && (path[end] != '.' || path.find('.', end + 1) != std::string::npos)) return;
+    path.replace(start, from.size(), to);
+}
+
 // Frames are counted in 32-bit float steps as the rule says, each step truncated toward zero;
 // the count runs in 64 bits so that display times read from a file cannot overflow it.
 int64_t TruncateFrames(float value) {
@@ -51,8 +61,11 @@ std::string CSlideShow::FileNameFor(const std::string& name) {
 }
 
 void CSlideShow::SetFileStem(const std::string& stem) {
+    const std::string old = m_strFileStem;
+    for (std::string* path : {&m_strM2vFile, &m_strMp2File, &m_strYuvFile, &m_strOutputFile})
+        Restem(*path, old, stem);
+    Restem(m_strCoverBmp, "cover_" + old, "cover_" + stem);
     m_strFileStem = stem;
-    SetTempFolder(GetFolderPart(m_strM2vFile));
 }
 
 CSlideItem* CSlideShow::GetSlide(int32_t index) const {

@@ -33,8 +33,9 @@ public:
     // What every file of this slideshow is named after: FileNameFor(name) unless the project
     // gave it another stem, because another slideshow's files already bear that one.
     const std::string& GetFileStem() const { return m_strFileStem; }
-    // Names the files after `stem` from now on; the intermediate and cover paths move at once
-    // (in their folder), the output and joined music names when they are next set.
+    // Names the files after `stem` from now on: the video, intermediate, joined music and cover
+    // paths named after the old stem take the new one, each in its own folder. Slides and music
+    // entries keep their files.
     void SetFileStem(const std::string& stem);
 
     // --- slides -------------------------------------------------------------------------------

@@ -308,7 +308,7 @@ int32_t CProject::RenameSlideshow(const std::string& oldName, const std::string&
         return -1;
     found->m_strName = cut;
     // Its files follow the new name, unless another slideshow's files bear it already.
-    found->SetFileStem(FreeFileStem(cut, found));
+    ChooseFileStem(*found);
     if (found->GetSlideCount() > 0)
         found->SaveCoverBitmap();
     return 0;

@@ -59,29 +59,35 @@ protected:
     std::string m_ext;
 };
 
-TEST_F(PicreelMakeReports, SlideshowsWhoseNamesDifferOnlyInASlashMakeTwoVideos) {
-    const std::string project = m_dir.File("two.prg");
+TEST_F(PicreelMakeReports, SlideshowsWhoseNamesGiveOneFileNameMakeVideosOfTheirOwn) {
+    const std::string project = m_dir.File("three.prg");
     ASSERT_NO_FATAL_FAILURE(NewProject(project, ShellQuote(m_dir.File("photos"))));
-    // The same slideshow twice, under the two names.
+    // The same slideshow three times: two names that clash, and one that is a suffixed form.
     std::string text = ReadFileBytes(project);
     const size_t begin = text.find("<slideshow>"), end = text.find("</slideshow>") + std::string("</slideshow>\n").size();
     ASSERT_NE(begin, std::string::npos);
-    std::string show = text.substr(begin, end - begin);
+    const std::string show = text.substr(begin, end - begin);
     const std::string name = "<name>Slideshow_0</name>";
     ASSERT_NE(show.find(name), std::string::npos);
-    std::string second = show;
-    show.replace(show.find(name), name.size(), "<name>x/y</name>");
-    second.replace(second.find(name), name.size(), "<name>x_y</name>");
-    text.replace(begin, end - begin, show + second);
+    std::string shows;
+    for (const char* renamed : {"x/y", "x_y", "x_y_1"}) {
+        std::string copy = show;
+        shows += copy.replace(copy.find(name), name.size(), std::string("<name>") + renamed + "</name>");
+    }
+    text.replace(begin, end - begin, shows);
     WriteFileBytes(project, text);
 
+    // The name that clashes with nothing keeps its own file name.
     const std::string videos = m_dir.File("videos");
     const Outcome made = Make(project, videos);
     ASSERT_EQ(made.status, 0) << made.err;
-    const std::string first = videos + "/x_y." + m_ext, later = videos + "/x_y_1." + m_ext;
-    EXPECT_EQ(made.out, first + "\n" + later + "\n");
-    EXPECT_GT(fs::file_size(first), 0u);
-    EXPECT_GT(fs::file_size(later), 0u);
+    std::string listed;
+    for (const char* stem : {"x_y", "x_y_2", "x_y_1"}) {
+        const std::string video = videos + "/" + stem + "." + m_ext;
+        listed += video + "\n";
+        EXPECT_GT(fs::file_size(video), 0u);
+    }
+    EXPECT_EQ(made.out, listed);
     EXPECT_TRUE(NoFfmpegLines(made.err));
 }
 

@@ -25,28 +25,39 @@ std::vector<std::string> FilesOf(const CSlideShow& show) {
 
 TEST_F(SlideshowFileNamesTest, NamesThatDifferOnlyInSeparatorsGetFilesOfTheirOwn) {
     const std::string temp = TempFolder() + "/";
-    struct Case {
-        const char* name;
-        const char* stem;
-    };
-    // In the order added: the first keeps the plain form, later ones get the next free suffix,
-    // and a name that is itself a taken suffixed form moves on too.
-    const Case cases[] = {{"x/y", "x_y"}, {"x_y", "x_y_1"}, {"x\\y", "x_y_2"}, {"x_y_1", "x_y_1_1"}, {"z", "z"}};
-    for (const Case& c : cases) {
-        ASSERT_EQ(g_Project.AddSlideshow(c.name), 0) << c.name;
-        const CSlideShow& show = *g_Project.GetCurrentSlideshow();
-        EXPECT_EQ(show.m_strName, c.name);
-        EXPECT_EQ(show.GetFileStem(), c.stem);
-        EXPECT_EQ(show.m_strM2vFile, temp + c.stem + ".m2v");
-        EXPECT_EQ(show.m_strCoverBmp, temp + "cover_" + c.stem + ".bmp");
+    // Names in the order added, and the stems they end with: the first of two clashing names
+    // keeps the plain form, a later one takes a suffix that is no other name's plain form, and a
+    // name that clashes with nothing keeps its plain form whatever the order.
+    const struct {
+        std::vector<std::string> names, stems;
+    } orders[] = {{{"x/y", "x_y", "x_y_1"}, {"x_y", "x_y_2", "x_y_1"}},
+                  {{"x_y_1", "x/y", "x_y"}, {"x_y_1", "x_y", "x_y_2"}},
+                  {{"x_y", "x_y_1", "x/y"}, {"x_y", "x_y_1", "x_y_2"}},
+                  {{"x/y", "x_y", "x\\y", "x_y_1", "z"}, {"x_y", "x_y_3", "x_y_2", "x_y_1", "z"}}};
+    for (const auto& order : orders) {
+        SCOPED_TRACE(order.names.back());
+        g_Project.DeleteAllSlideshows();
+        for (const std::string& name : order.names) ASSERT_EQ(g_Project.AddSlideshow(name), 0) << name;
+        for (size_t i = 0; i < order.names.size(); ++i) {
+            const CSlideShow& show = *g_Project.GetSlideshow(static_cast<int32_t>(i));
+            EXPECT_EQ(show.m_strName, order.names[i]);
+            EXPECT_EQ(show.GetFileStem(), order.stems[i]) << order.names[i];
+            EXPECT_EQ(show.m_strM2vFile, temp + order.stems[i] + ".m2v");
+            EXPECT_EQ(show.m_strCoverBmp, temp + "cover_" + order.stems[i] + ".bmp");
+        }
+        EXPECT_TRUE(AllDistinct());
     }
-    EXPECT_TRUE(AllDistinct());
 
+    // The videos and joined music follow a stem that moves, in their own folders.
     UseProfile("500", "64", "avi");
     g_Project.SetSlideshowOutputNames();
     for (const auto& show : g_Project.m_arrSlideshows) show->SetAudioOutputName("mp2", TempFolder());
-    EXPECT_EQ(g_Project.GetSlideshow(1)->m_strOutputFile, g_Project.m_Settings.m_strOutputPath + "/x_y_1.avi");
+    EXPECT_EQ(g_Project.GetSlideshow(1)->m_strOutputFile, g_Project.m_Settings.m_strOutputPath + "/x_y_3.avi");
     EXPECT_TRUE(AllDistinct());
+    ASSERT_EQ(g_Project.DeleteSlideshow(3), 0);
+    ASSERT_EQ(g_Project.AddSlideshow("x_y_3"), 0);
+    EXPECT_EQ(g_Project.GetSlideshow(1)->m_strOutputFile, g_Project.m_Settings.m_strOutputPath + "/x_y_1.avi");
+    EXPECT_EQ(g_Project.GetSlideshow(1)->m_strMp2File, TempFolder() + "/x_y_1.mp2");
 
     // The stems stay with their slideshows when the list changes.
     ASSERT_EQ(g_Project.DeleteSlideshow(0), 0);
@@ -77,6 +88,37 @@ TEST_F(SlideshowFileNamesTest, ARenamedSlideshowTakesAFreeStemAndMovesItsCover) 
     // Renamed to a name of its own, it keeps the plain form.
     ASSERT_EQ(g_Project.RenameSlideshow("x/y", "free"), 0);
     EXPECT_EQ(other.GetFileStem(), "free");
+}
+
+TEST_F(SlideshowFileNamesTest, ARenameKeepsTheSlidesAndMusicWhereTheyAre) {
+    // A project from another data folder: its slide shows an edited copy outside this temp folder.
+    const std::string picture = MakePicture("p.bmp"), edited = MakePicture("elsewhere/p_edited.bmp", 90);
+    if (picture.empty() || edited.empty()) GTEST_SKIP() << "pictures cannot be written in this build";
+    ASSERT_TRUE(InstallAudioLibrary());
+    ASSERT_EQ(g_Project.AddSlideshow("trip"), 0);
+    CSlideShow* show = g_Project.GetCurrentSlideshow();
+    ASSERT_EQ(show->AddSlideFile(picture, g_Project.m_Settings), 0);
+    ASSERT_EQ(show->AddAudioFile(MakeMusic("song.wav"), g_Project.m_Config.m_strWorkingFolder), 0);
+    show->m_arrSlides[0]->m_strTempFile = edited;
+    g_Project.m_Config.m_strProjectFile = UserFile("trip.prg");
+    ASSERT_TRUE(g_Project.SaveProjectSilent());
+    g_Project.DeleteAllSlideshows();
+    ASSERT_TRUE(g_Project.LoadProject());
+    show = g_Project.GetSlideshow(0);
+    ASSERT_TRUE(show && show->GetSlideCount() == 1 && show->GetAudioCount() == 1);
+    ASSERT_EQ(show->m_arrSlides[0]->m_strTempFile, edited);
+    const std::string music = show->GetAudioAt(0)->m_strTempMp2;
+
+    ASSERT_EQ(g_Project.RenameSlideshow("trip", "holiday"), 0);
+    EXPECT_EQ(show->m_arrSlides[0]->m_strTempFile, edited);
+    EXPECT_EQ(show->GetAudioAt(0)->m_strTempMp2, music);
+    EXPECT_EQ(show->m_strM2vFile, TempFolder() + "/holiday.m2v");
+    ASSERT_TRUE(g_Project.SaveProjectSilent());
+    g_Project.DeleteAllSlideshows();
+    ASSERT_TRUE(g_Project.LoadProject());
+    ASSERT_EQ(g_Project.GetSlideshowCount(), 1);
+    EXPECT_EQ(g_Project.GetSlideshow(0)->m_strName, "holiday");
+    EXPECT_EQ(g_Project.GetSlideshow(0)->m_arrSlides[0]->m_strTempFile, edited);
 }
 
 TEST_F(SlideshowFileNamesTest, AProjectFileWithBothNamesReadsBackWithDistinctFiles) {
