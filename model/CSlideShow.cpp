@@ -19,14 +19,12 @@ std::string WithoutExtension(const std::string& fileName) {
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
-// A file named `from` followed by at most an extension is named `to` instead, in the same
-// folder; any other path stays as it is.
+// A file named `from` plus its extension is named `to` plus the same extension, in the same
+// folder; a path not named after `from` stays as it is.
 void Restem(std::string& path, const std::string& from, const std::string& to) {
     const size_t slash = path.find_last_of('/');
-    const size_t start = slash == std::string::npos ? 0 : slash + 1, end = start + from.size();
-    if (path.compare(start, from.size(), from) != 0) return;
-    if (end != path.size() && (path[end] != '.' || path.find('.', end + 1) != std::string::npos)) return;
-    path.replace(start, from.size(), to);
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    if (path.compare(start, from.size(), from) == 0) path.replace(start, from.size(), to);
 }
 
 // Frames are counted in 32-bit float steps as the rule says, each step truncated toward zero;

@@ -85,6 +85,11 @@ TEST_F(SlideshowFileNamesTest, ARenamedSlideshowTakesAFreeStemAndMovesItsCover) 
     // A slideshow added under the old name does not meet the renamed one's files.
     ASSERT_EQ(g_Project.AddSlideshow("other"), 0);
     EXPECT_TRUE(AllDistinct());
+    // One named as its suffixed form takes that; it moves on, and so does its cover.
+    ASSERT_EQ(g_Project.AddSlideshow("x_y_1"), 0);
+    EXPECT_EQ(other.GetFileStem(), "x_y_2");
+    EXPECT_TRUE(std::filesystem::exists(TempFolder() + "/cover_x_y_2.bmp"));
+    EXPECT_TRUE(AllDistinct());
     // Renamed to a name of its own, it keeps the plain form.
     ASSERT_EQ(g_Project.RenameSlideshow("x/y", "free"), 0);
     EXPECT_EQ(other.GetFileStem(), "free");
