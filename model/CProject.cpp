@@ -19,6 +19,8 @@ CProject g_Project;
 namespace {
 // The audio converter library's duration entry.
 using GetFileTimeLengthEntry = int32_t (*)(const char* path);
+// The stem a slideshow's name gives before any suffix.
+std::string PlainStem(const CSlideShow& show) { return CSlideShow::FileNameFor(show.m_strName); }
 } // namespace
 
 CProject::CProject() { SeedRandomFromTimeOnce(); }
@@ -127,18 +129,16 @@ int32_t CProject::MoveSlideshowDown(int32_t index) {
 }
 
 void CProject::ChooseFileStem(CSlideShow& show) {
-    const std::string plain = CSlideShow::FileNameFor(show.m_strName);
+    const std::string plain = PlainStem(show);
     CSlideShow* holder = nullptr;
     for (const auto& other : m_arrSlideshows)
         if (other.get() != &show && other->GetFileStem() == plain) holder = other.get();
-    if (holder && CSlideShow::FileNameFor(holder->m_strName) == plain) {
+    if (holder && PlainStem(*holder) == plain) {
         show.SetFileStem(SuffixedFileStem(plain, show));
         return;
     }
     show.SetFileStem(plain);
-    if (!holder) return;
-    holder->SetFileStem(SuffixedFileStem(CSlideShow::FileNameFor(holder->m_strName), *holder));
-    if (holder->GetSlideCount() > 0) holder->SaveCoverBitmap();
+    if (holder) holder->SetFileStem(SuffixedFileStem(PlainStem(*holder), *holder));
 }
 
 std::string CProject::SuffixedFileStem(const std::string& plain, const CSlideShow& show) const {
@@ -146,7 +146,7 @@ std::string CProject::SuffixedFileStem(const std::string& plain, const CSlideSho
         const std::string candidate = plain + "_" + std::to_string(n);
         const bool taken = std::any_of(m_arrSlideshows.begin(), m_arrSlideshows.end(), [&](const auto& other) {
             return other.get() != &show &&
-                   (other->GetFileStem() == candidate || CSlideShow::FileNameFor(other->m_strName) == candidate);
+                   (other->GetFileStem() == candidate || PlainStem(*other) == candidate);
         });
         if (!taken) return candidate;
     }

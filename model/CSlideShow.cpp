@@ -64,6 +64,7 @@ void CSlideShow::SetFileStem(const std::string& stem) {
         Restem(*path, old, stem);
     Restem(m_strCoverBmp, "cover_" + old, "cover_" + stem);
     m_strFileStem = stem;
+    if (stem != old && !m_arrSlides.empty()) SaveCoverBitmap();
 }
 
 CSlideItem* CSlideShow::GetSlide(int32_t index) const {

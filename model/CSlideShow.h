@@ -34,8 +34,8 @@ public:
     // gave it another stem, because another slideshow's files already bear that one.
     const std::string& GetFileStem() const { return m_strFileStem; }
     // Names the files after `stem` from now on: the video, intermediate, joined music and cover
-    // paths named after the old stem take the new one, each in its own folder. Slides and music
-    // entries keep their files.
+    // paths named after the old stem take the new one, each in its own folder, and the cover
+    // is saved there. Slides and music entries keep their files.
     void SetFileStem(const std::string& stem);
 
     // --- slides -------------------------------------------------------------------------------

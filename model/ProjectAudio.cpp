@@ -307,9 +307,7 @@ int32_t CProject::RenameSlideshow(const std::string& oldName, const std::string&
     if (!found)
         return -1;
     found->m_strName = cut;
-    // Its files follow the new name, unless another slideshow's files bear it already.
+    // Its files, cover included, follow the new name, unless another slideshow's files bear it already.
     ChooseFileStem(*found);
-    if (found->GetSlideCount() > 0)
-        found->SaveCoverBitmap();
     return 0;
 }
