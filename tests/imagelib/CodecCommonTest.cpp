@@ -260,6 +260,18 @@ bool PageOf(CPixImage& out, FILE* f, int frame, int frames) {
     return TakeFrom(out, c, c.Decode(f) && c.GetNumFrames() == frames);
 }
 
+// Two pages of the picture through the codec's many-image encode; page 1 read back.
+template <class Codec>
+FileCase Pages(const char* name) {
+    return {name, 8, 0,
+            [](CPixImage& src, FILE* f) {
+                CPixImage* pages[] = {&src, &src};
+                Codec c;
+                return c.Encode(f, pages, 2);
+            },
+            [](CPixImage& out, FILE* f) { return PageOf<Codec>(out, f, 1, 2); }};
+}
+
 } // namespace
 
 TEST(CodecCommonTest, EveryCodecReadsAndWritesThroughAFileOfTheCaller) {
@@ -268,13 +280,7 @@ TEST(CodecCommonTest, EveryCodecReadsAndWritesThroughAFileOfTheCaller) {
         Plain<CPixImageJPG>("JPEG", 24, 12),
         Plain<CPixImagePNG>("PNG", 24),
         Plain<CPixImageGIF>("GIF", 8),
-        {"GIF pages", 8, 0,
-         [](CPixImage& src, FILE* f) {
-             CPixImage* pages[] = {&src, &src};
-             CPixImageGIF c;
-             return c.Encode(f, pages, 2);
-         },
-         [](CPixImage& out, FILE* f) { return PageOf<CPixImageGIF>(out, f, 1, 2); }},
+        Pages<CPixImageGIF>("GIF pages"),
         Plain<CPixImageICO>("ICO", 8),
         Plain<CPixImageTIF>("TIFF", 8),
         // Every appended page comes through a wrapper of its own.
@@ -285,13 +291,7 @@ TEST(CodecCommonTest, EveryCodecReadsAndWritesThroughAFileOfTheCaller) {
              return c.Encode(f, true) && c.Encode(f, true) && c.Encode(f, false);
          },
          [](CPixImage& out, FILE* f) { return PageOf<CPixImageTIF>(out, f, 2, 3); }},
-        {"TIFF pages", 8, 0,
-         [](CPixImage& src, FILE* f) {
-             CPixImage* pages[] = {&src, &src};
-             CPixImageTIF c;
-             return c.Encode(f, pages, 2);
-         },
-         [](CPixImage& out, FILE* f) { return PageOf<CPixImageTIF>(out, f, 1, 2); }},
+        Pages<CPixImageTIF>("TIFF pages"),
         Plain<CPixImageTGA>("TGA", 24),
         Plain<CPixImagePCX>("PCX", 8),
         Plain<CPixImageWBMP>("WBMP", 1, -1),
