@@ -269,23 +269,23 @@ TEST(PixConvertOps, FrameChoosesTheFramePageOrIconEntry) {
 
     // A GIF whose frame 0 has an impossible code size: that frame says why, frame 1 loads, and a
     // frame past the two is named as such.
-    const std::string bad = dir.File("bad.gif"), out = " " + dir.File("out.png");
+    const std::string bad = dir.File("bad.gif"), out = dir.File("out.png");
     WriteFileBytes(bad, std::string("GIF89a\x02\0\x01\0\x80\0\0\xC8\x1E\x1E\x1E\x1E\xC8"
                                     ",\0\0\0\0\x02\0\x01\0\0\x0C\x01\xFF\0"
                                     ",\0\0\0\0\x02\0\x01\0\0\x02\x02\x4C\x0A\0;",
                                     49));
     const struct { std::string args; int status; std::string err; } lines[] = {
         {"--info " + bad, 1, "pixconvert: " + bad + ": GIF code size out of range\n"},
-        {bad + out, 1, "pixconvert: " + bad + ": GIF code size out of range\n"},
+        {bad + " " + out, 1, "pixconvert: " + bad + ": GIF code size out of range\n"},
         {"--info " + bad + " --frame 1", 0, ""},
-        {bad + out + " --frame 1", 0, ""},
-        {bad + out + " --frame 2", 1, "pixconvert: " + bad + ": no frame 2; frames run from 0 to 1\n"}};
+        {bad + " " + out + " --frame 1", 0, ""},
+        {bad + " " + out + " --frame 2", 1, "pixconvert: " + bad + ": no frame 2; frames run from 0 to 1\n"}};
     for (const auto& c : lines) {
         const CommandResult r = tooltest::PixConvert(c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_EQ(r.err, c.err) << c.args;
     }
-    CPixImage second(dir.File("out.png").c_str(), PIXFORMAT_PNG);
+    CPixImage second(out.c_str(), PIXFORMAT_PNG);
     EXPECT_EQ(imgtest::Rgb(second, 1, 0), RGB(30, 30, 200));
 }
 
