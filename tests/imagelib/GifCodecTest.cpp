@@ -45,8 +45,9 @@ struct GifFile {
         tint = t;
         return *this;
     }
-    GifFile& Control(int disposal, int trans) {
-        b.insert(b.end(), {0x21, 0xF9, 4, static_cast<BYTE>((disposal << 2) | (trans >= 0 ? 1 : 0)), 0, 0,
+    GifFile& Control(int disposal, int trans, int delay = 0) {
+        b.insert(b.end(), {0x21, 0xF9, 4, static_cast<BYTE>((disposal << 2) | (trans >= 0 ? 1 : 0)),
+                           static_cast<BYTE>(delay), static_cast<BYTE>(delay >> 8),
                            static_cast<BYTE>(trans >= 0 ? trans : 0), 0});
         return *this;
     }
@@ -181,9 +182,9 @@ TEST(GifCodecTest, InterlacedRowsLandInPlaceForEveryHeight) {
 TEST(GifCodecTest, FramesAreCountedSelectedAndComposedByDisposal) {
     for (int disposal : {1, 2}) {
         const Bytes file = GifFile(4, 1, 4)
-                               .Control(disposal, 3)
+                               .Control(disposal, 3, 20)
                                .Image(0, 0, 4, 1, {0, 0, 0, 0}, 0, false, 2)
-                               .Control(0, -1)
+                               .Control(0, -1, 0x107)
                                .Image(1, 0, 1, 1, {1}, 0, false, 2)
                                .Image(2, 0, 1, 1, {2}, 0, false, 2)
                                .Done();
@@ -194,6 +195,7 @@ TEST(GifCodecTest, FramesAreCountedSelectedAndComposedByDisposal) {
         EXPECT_EQ(Top(img, 0, 0), rest);
         EXPECT_EQ(Top(img, 1, 0), 1);
         EXPECT_EQ(img.GetTransIndex(), 3);
+        EXPECT_EQ(img.GetFrameDelay(), 0x107u) << "the frame's own delay";
         CPixImageGIF third;
         ASSERT_TRUE(DecodeFrame(third, file, 2));
         EXPECT_EQ(Top(third, 2, 0), 2);

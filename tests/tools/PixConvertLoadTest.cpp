@@ -90,6 +90,11 @@ TEST(PixConvertLoad, ShortHeadsAreKnownByTheirSignatures) {
         {notEmf, "Decode: Unknown or wrong format"},
         // The signature alone is enough to name the format.
         {"BM", "Not a BMP"},
+        // TIFF in either byte order; another version number is no TIFF.
+        {std::string("II*\0\0\0\0\0", 8), "Error encountered while opening TIFF file"},
+        {std::string("MM\0*\0\0\0\0", 8), "Error encountered while opening TIFF file"},
+        {std::string("II+\0\0\0\0\0", 8), "Decode: Unknown or wrong format"},
+        {std::string("MM\0+\0\0\0\0", 8), "Decode: Unknown or wrong format"},
         // Icons and cursors, of 1 or 256 entries; no entry at all is no icon.
         {std::string("\0\0\1\0\1\0\0\0", 8), "cannot open"},
         {std::string("\0\0\2\0\1\0\0\0", 8), "cannot open"},
