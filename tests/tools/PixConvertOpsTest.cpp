@@ -39,7 +39,8 @@ TEST(PixConvertOps, ChainRunsInOrderAndRefusalsSayWhy) {
         {"--op SelectionAddRect 0 1 2 4294967296", "SelectionAddRect failed\n"},
         {"--op SelectionAddPixel 4294967296 1", "SelectionAddPixel failed\n"},
         {"--op SelectionSplit -", "SelectionSplit failed\n"},
-        {"--op DrawStringEx 1 2 0 lfHeight=4294967296", "DrawStringEx failed\n"},
+        {"--op DrawStringEx 1 2 0 lfHeight=4294967312", "DrawStringEx failed\n"}, // 16 if cut to 32 bits
+        {"--op DrawStringEx 1 2 0 lfWeight=4294967696", "DrawStringEx failed\n"}, // 400 if cut
         {"--op DrawStringEx 1 2 0 text=" + std::string(4096, 'x'), "DrawStringEx failed\n"},
         {"--frame 1", "no frame 1; frames run from 0 to 0"}};
     std::filesystem::remove(dir.File("out.png"));
@@ -177,9 +178,10 @@ TEST(PixConvertOps, TextIsDrawnWithTheRecordDefaultsUnlessNamed) {
             imgtest::ForEachPixel(got, [&](long x, long y) { alphaDiffers += got.AlphaGet(x, y) != want.AlphaGet(x, y); });
         EXPECT_EQ(alphaDiffers, 0) << ops;
     };
-    expectSame("AlphaCreate --op DrawString 90 30 Hello '#FF0000' Arial -24 700 1 0 1", [](CPixImage& i) {
+    // A face other than the default one, so that a lost font name shows.
+    expectSame("AlphaCreate --op DrawString 90 30 Hello '#FF0000' 'DejaVu Serif' -24 700 1 0 1", [](CPixImage& i) {
         i.AlphaCreate();
-        i.DrawString(nullptr, 90, 30, "Hello", imgtest::Quad(255, 0, 0), "Arial", -24, 700, 1, 0, true);
+        i.DrawString(nullptr, 90, 30, "Hello", imgtest::Quad(255, 0, 0), "DejaVu Serif", -24, 700, 1, 0, true);
     });
     using Text = CPixImage::tagPixTextInfo;
     const std::pair<const char*, void (*)(Text&)> fields[] = {
