@@ -107,7 +107,7 @@ int32_t EncoderSettings::Parse(int32_t width, int32_t height, const char* output
         if (reason) *reason = why;
         return code;
     };
-    auto quoted = [](const char* text) { return "'" + std::string(text ? text : "") + "'"; };
+    auto quoted = [](const char* text) { return std::string("'") + (text ? text : "") + "'"; };
     EncoderSettings s;
     const std::string pictureSize = std::to_string(width) + "x" + std::to_string(height);
     // Planar 4:2:0 halves both sizes for the chroma planes, so they must be even.
