@@ -53,7 +53,7 @@ std::string FirstOff(CPixImage& img, RGBQUAD c) {
         for (long x = 0; x < static_cast<long>(img.GetWidth()); ++x) {
             const RGBQUAD q = img.GetPixelColor(x, y, true);
             if (!SameRgba(q, c))
-                return "(" + std::to_string(x) + "," + std::to_string(y) + ") is " +
+                return std::string("(") + std::to_string(x) + "," + std::to_string(y) + ") is " +
                        std::to_string(q.rgbRed) + "," + std::to_string(q.rgbGreen) + "," +
                        std::to_string(q.rgbBlue) + " alpha " + std::to_string(q.rgbReserved);
         }
